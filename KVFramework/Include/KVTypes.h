@@ -1,0 +1,18 @@
+#pragma once
+// Project-wide basic types of the KV framework.
+//
+// The wide code unit is char16_t everywhere: positions, lengths, buffer sizes and
+// orderings of wide text count UTF-16 units, independent of the size of wchar_t.
+// Narrow text is always UTF-8.
+
+#include <cstdint>
+
+namespace KV {
+
+using WideChar = char16_t;
+
+// Time-outs and tick counts are milliseconds in 32 bits, wrapping like a tick counter.
+using Milliseconds = uint32_t;
+inline constexpr Milliseconds INFINITE_WAIT = 0xFFFFFFFFu;
+
+} // namespace KV
