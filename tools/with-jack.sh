@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Runs a command against a private JACK server with the dummy backend, then stops
+# the server by its process id. The server gets a name of its own, so several runs
+# (parallel tests, a user's own JACK) do not meet; the command finds it through
+# JACK_DEFAULT_SERVER, and KV_MIDI_API=jack makes our programs use it.
+#
+#   tools/with-jack.sh COMMAND [ARGS...]
+#
+# The command's exit status is the script's.
+set -uo pipefail
+
+if [ $# -eq 0 ]; then
+  echo "usage: $0 COMMAND [ARGS...]" >&2
+  exit 2
+fi
+
+name="kv-test-$$-$RANDOM"
+log=$(mktemp -t kv-jackd.XXXXXX)
+export JACK_DEFAULT_SERVER="$name"
+export JACK_NO_AUDIO_RESERVATION=1
+export JACK_NO_START_SERVER=1
+export KV_MIDI_API=jack
+
+jackd -n "$name" --no-realtime -d dummy -r 48000 -p 128 >"$log" 2>&1 &
+jack_pid=$!
+
+stop_jack() {
+  if kill -0 "$jack_pid" 2>/dev/null; then
+    kill -TERM "$jack_pid" 2>/dev/null
+    for _ in $(seq 50); do kill -0 "$jack_pid" 2>/dev/null || break; sleep 0.1; done
+    kill -KILL "$jack_pid" 2>/dev/null
+  fi
+  wait "$jack_pid" 2>/dev/null
+  rm -f "$log"
+}
+trap stop_jack EXIT
+trap 'exit 130' INT TERM
+
+if ! jack_wait -s "$name" -w -t 10 >/dev/null 2>&1; then
+  echo "with-jack: the JACK server did not start:" >&2
+  cat "$log" >&2
+  exit 1
+fi
+
+"$@"
