@@ -1,0 +1,58 @@
+#include "ObjectBase/RefCountedObject.h"
+
+#include "ObjectBase/Exception.h"
+#include "ObjectBase/RCPtr.h"
+
+namespace KV {
+
+void LRefCountedObject::Undo()
+{
+    KV_THROW(std::logic_error, "Undo() not implemented for RefCountedObject");
+}
+
+int32_t LRefCountedObject::Release()
+{
+    const int32_t internal = mInternalRefCount.load(std::memory_order_acquire);
+    if (internal > 0 && mRefCount.load(std::memory_order_acquire) == internal + 1 &&
+        mReleaseDepth.load(std::memory_order_acquire) == 0)
+    {
+        // The reference being dropped is the last one from outside: let the registries go.
+        // Releases that the hook causes on this object find the depth raised and skip this
+        // step; they cannot reach 0 because our caller's reference is still counted.
+        mReleaseDepth.fetch_add(1, std::memory_order_acq_rel);
+        struct DepthGuard
+        {
+            std::atomic<int32_t>& depth;
+            ~DepthGuard() { depth.fetch_sub(1, std::memory_order_acq_rel); }
+        } guard{mReleaseDepth};
+        (void)ReleaseInternalReferences();
+    }
+    const int32_t count = mRefCount.fetch_sub(1, std::memory_order_acq_rel) - 1;
+    if (count == 0)
+        delete this;
+    return count;
+}
+
+KVRESULT LRefCountedObject::ReleaseInternalReferences()
+{
+    return GetRefCount() == 1 && GetInternalRefCount() == 0 ? S_OK : E_FAIL;
+}
+
+RCPtr<LRefCountedObject> LRefCountedObject::CreateCopy() const
+{
+    ThrowException<std::logic_error>("CreateCopy() not implemented for RefCountedObject", KV_HERE);
+}
+
+void LRefCountedObject::SetUnshareable(bool unshareable)
+{
+    if (unshareable && GetRefCount() > 1)
+        KV_THROW(std::runtime_error, "");
+    mShareable.store(!unshareable, std::memory_order_release);
+}
+
+int32_t LRefCountedObject::AdjustInternalRefCount(int32_t delta) noexcept
+{
+    return mInternalRefCount.fetch_add(delta, std::memory_order_acq_rel);
+}
+
+} // namespace KV
