@@ -122,15 +122,17 @@ protected:
     T* Mutable() const noexcept { return mObject; }
 
     // AddRef, then a private copy when the object must not be shared.
-    void Acquire()
+    [[gnu::always_inline]] void Acquire()
     {
         Base(mObject)->AddRef();
         if (!Base(mObject)->IsShareable())
             Unshare();
     }
 
-    // Gives this holder a private copy when the object it just acquired is shared.
-    void Unshare()
+    // Gives this holder a private copy when the object it just acquired is shared. Kept out
+    // of line: it runs only for locked string buffers, and inlining it would keep Acquire
+    // (every copy of every pointer) from being inlined.
+    [[gnu::noinline, gnu::cold]] void Unshare()
     {
         if (!mObject || Base(mObject)->GetRefCount() <= 1)
             return;
