@@ -132,23 +132,7 @@ protected:
     // Gives this holder a private copy when the object it just acquired is shared. Kept out
     // of line: it runs only for locked string buffers, and inlining it would keep Acquire
     // (every copy of every pointer) from being inlined.
-    [[gnu::noinline, gnu::cold]] void Unshare()
-    {
-        if (!mObject || Base(mObject)->GetRefCount() <= 1)
-            return;
-        RCPtr<LRefCountedObject> copy = Base(mObject)->CreateCopy();
-        RCPtr<T> typed = DynamicRCPtrCast<T>(copy);
-        if (typed.Get() != mObject)
-        {
-            T* old = std::exchange(mObject, typed.Mutable());
-            if (mObject)
-                Base(mObject)->AddRef();
-            Base(old)->Release();
-        }
-        if (!mObject)
-            ThrowException<std::logic_error>(TypeName<T>(), KV_HERE, false,
-                                             "KV::ConstRCPtr<" + TypeName<T>() + ">::Unshare");
-    }
+    [[gnu::noinline, gnu::cold]] void Unshare();
 
 private:
     static LRefCountedObject* Base(T* object) noexcept { return object; }
@@ -236,6 +220,25 @@ public:
 private:
     template <class U> friend class ConstRCPtr;
 };
+
+template <class T> void ConstRCPtr<T>::Unshare()
+{
+    if (!mObject || Base(mObject)->GetRefCount() <= 1)
+        return;
+    RCPtr<LRefCountedObject> copy = Base(mObject)->CreateCopy();
+    RCPtr<T> typed = DynamicRCPtrCast<T>(copy);
+    if (typed.Get() != mObject)
+    {
+        T* old = std::exchange(mObject, typed.Mutable());
+        if (mObject)
+            Base(mObject)->AddRef();
+        Base(old)->Release();
+    }
+    if (!mObject)
+        ThrowException<std::logic_error>(TypeName<T>(), KV_HERE, false,
+                                         "KV::ConstRCPtr<" + TypeName<T>() + ">::Unshare");
+}
+
 
 // The run-time checked conversion from the base class: empty when the object is no T.
 template <class T> RCPtr<T> DynamicRCPtrCast(const ConstRCPtr<LRefCountedObject>& object)
