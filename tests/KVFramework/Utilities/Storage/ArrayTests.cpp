@@ -1,4 +1,5 @@
 #include "Storage/Array.h"
+#include "Storage/ArrayBuffer.h"
 #include "Storage/SimpleFixedArray.h"
 
 #include <gtest/gtest.h>
@@ -28,11 +29,13 @@ void Fill(IArray<int32_t>& array, const std::vector<int32_t>& values)
         *array.GetAt(static_cast<uint32_t>(i)) = values[i];
 }
 
-// Columns of the result table, one per array class.
+// Columns of the result table: Array<T> answers InsertItem (and so AddItem) with the index
+// and refuses empty ranges at or past the end; the buffer and fixed arrays answer with the
+// new count and accept any empty range.
 enum Column
 {
-    kArrayColumn,
-    kFixedColumn,
+    kVectorColumn,
+    kOthersColumn,
     kColumns
 };
 
@@ -42,8 +45,11 @@ template <class A, Column C> struct Case
     static constexpr Column column = C;
 };
 
-using ArrayCases = ::testing::Types<Case<KV::Array<int32_t>, kArrayColumn>,
-                                    Case<KV::SimpleFixedArray<int32_t, 8>, kFixedColumn>>;
+// The small inline size of ArrayBufferM makes the table cross it both ways.
+using ArrayCases =
+    ::testing::Types<Case<KV::Array<int32_t>, kVectorColumn>, Case<KV::ArrayBuffer<int32_t>, kOthersColumn>,
+                     Case<KV::ArrayBufferM<int32_t, 4>, kOthersColumn>,
+                     Case<KV::SimpleFixedArray<int32_t, 8>, kOthersColumn>>;
 
 template <class C> class ArrayClasses : public ::testing::Test
 {
@@ -62,9 +68,7 @@ struct Row
     std::vector<int32_t> after;
 };
 
-// Each operation runs on an array holding kStart. The classes differ on purpose: Array<T>
-// answers InsertItem (and so AddItem) with the index and refuses empty ranges at or past
-// the end; the others answer with the new count and accept any empty range.
+// Each operation runs on an array holding kStart.
 const std::vector<Row>& ResultTable()
 {
     static const KV::Array<int32_t> other = []
@@ -253,4 +257,61 @@ TEST(SimpleFixedArray, NeverHoldsMoreThanItsSize)
     EXPECT_EQ(a.RemoveItems(2, 3), 5);
     EXPECT_EQ(a.InsertSpace(0, 4), E_INVALIDARG);
     EXPECT_EQ(a.InsertSpace(5, 3), 8);
+}
+
+TEST(ArrayBufferM, ElementsMoveBetweenInlineStorageAndBlock)
+{
+    KV::ArrayBufferM<signed char, 4> a;
+    const signed char bytes[] = {1, 2, 3, 4, 5};
+    ASSERT_EQ(a.SetCount(4), 4);
+    a.SetRange(bytes, 0, 4);
+    EXPECT_EQ(a.GetCapacity(), 0u);
+
+    EXPECT_EQ(a.AddItem(5), 5);
+    EXPECT_NE(a.GetCapacity(), 0u);
+    EXPECT_EQ(std::vector<signed char>(a.GetData(), a.GetData() + 5),
+              std::vector<signed char>(bytes, bytes + 5));
+
+    signed char last = 0;
+    EXPECT_EQ(a.RemoveLastItem(last), 4);
+    EXPECT_EQ(last, 5);
+    EXPECT_EQ(a.GetCapacity(), 0u);
+    EXPECT_EQ(std::vector<signed char>(a.GetData(), a.GetData() + 4),
+              std::vector<signed char>(bytes, bytes + 4));
+
+    // Space opened inside is cleared whether it lands inline or in the block.
+    EXPECT_EQ(a.InsertSpace(1, 1), 5);
+    EXPECT_EQ(*a.GetAt(1), 0);
+    EXPECT_EQ(a.RemoveItems(0, 2), 3);
+    EXPECT_EQ(a.InsertSpace(1, 1), 4);
+    EXPECT_EQ(std::vector<signed char>(a.GetData(), a.GetData() + 4), (std::vector<signed char>{2, 0, 3, 4}));
+}
+
+TEST(ArrayBufferM, FillsReachTheInlineElementsWithTheBufferRangeRules)
+{
+    KV::ArrayBufferM<signed char, 4> a;
+    ASSERT_EQ(a.SetCount(3), 3);
+    KV::IBuffer& buffer = a;
+    EXPECT_EQ(buffer.FillBytes(7, 1, -1), S_OK);
+    EXPECT_EQ(buffer.FillBytes(9, 3, -1), S_OK); // an empty range at the end
+    EXPECT_EQ(buffer.FillBytes(9, 4, -1), E_INVALIDARG);
+    EXPECT_EQ(buffer.FillBytes(9, 2, 2), E_INVALIDARG);
+    EXPECT_EQ(buffer.FillWords(0x0101, 0, 2), E_INVALIDARG);
+    EXPECT_EQ(std::vector<signed char>(a.GetData(), a.GetData() + 3), (std::vector<signed char>{0, 7, 7}));
+    EXPECT_EQ(buffer.FillWords(0x0505, 0, -1), S_OK);
+    EXPECT_EQ(std::vector<signed char>(a.GetData(), a.GetData() + 3), (std::vector<signed char>{5, 5, 7}));
+}
+
+TEST(ArrayBuffer, GrowsAndShrinksByItsGranuleAndSlack)
+{
+    KV::ArrayBuffer<uint32_t, 4, 4> a;
+    ASSERT_EQ(a.SetCount(5), 5);
+    EXPECT_EQ(a.GetCapacity(), 8 * sizeof(uint32_t));
+    ASSERT_EQ(a.SetCount(4), 4);
+    EXPECT_EQ(a.GetCapacity(), 8 * sizeof(uint32_t));
+    ASSERT_EQ(a.SetCount(3), 3);
+    EXPECT_EQ(a.GetCapacity(), 4 * sizeof(uint32_t));
+    EXPECT_EQ(a.GetMaxCount(), 0x7FFFFFFFu / 4);
+    EXPECT_EQ(a.SetCount(0x7FFFFFFFu / 4 + 1), E_INVALIDARG);
+    EXPECT_EQ(a.GetCount(), 3u);
 }
