@@ -17,14 +17,13 @@
 // used from one thread at a time only.
 
 #include "ObjectBase/Exception.h"
-#include "Storage/Buffer.h"
+#include "Storage/ArrayBuffer.h"
 #include "System/Mutex.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <limits>
 #include <memory>
 
 namespace KV
@@ -57,8 +56,8 @@ template <class T, uint32_t N> class ReuseAllocator
 
     virtual ~ReuseAllocator()
     {
-        for (uint32_t i = mBlocks.Count(); i-- > 0;)
-            std::free(mBlocks[i]);
+        for (uint32_t i = mBlocks.GetCount(); i-- > 0;)
+            std::free(mBlocks.GetData()[i]);
         mBlocks.SetCount(0);
         mFree.SetCount(0);
     }
@@ -75,21 +74,19 @@ template <class T, uint32_t N> class ReuseAllocator
 
         MutexLock lock(mLock.get());
         uint32_t index = 0;
-        if (const uint32_t freeCount = mFree.Count(); freeCount != 0)
+        if (const uint32_t freeCount = mFree.GetCount(); freeCount != 0)
         {
-            index = mFree[freeCount - 1];
+            index = mFree.GetData()[freeCount - 1];
             mFree.SetCount(freeCount - 1);
         }
         else
         {
-            index = mBlocks.Count();
-            if (index == std::numeric_limits<uint32_t>::max())
-                ThrowBadAlloc();
+            index = mBlocks.GetCount();
             auto* block = static_cast<Buf*>(AllocateFromHeap(HeaderSize + sizeof(T)));
             block->number = index;
             try
             {
-                mBlocks.Append(block);
+                AddOrThrow(mBlocks, block);
             }
             catch (...)
             {
@@ -97,7 +94,7 @@ template <class T, uint32_t N> class ReuseAllocator
                 throw;
             }
         }
-        return RoomOf(mBlocks[index]);
+        return RoomOf(mBlocks.GetData()[index]);
     }
 
     // Takes back an address that Allocate gave for the same size.
@@ -109,11 +106,11 @@ template <class T, uint32_t N> class ReuseAllocator
         {
             MutexLock lock(mLock.get());
             const uint32_t index = HeadOf(address)->number;
-            if (index < mBlocks.Count() && RoomOf(mBlocks[index]) == address)
+            if (index < mBlocks.GetCount() && RoomOf(mBlocks.GetData()[index]) == address)
             {
                 try
                 {
-                    mFree.Append(index);
+                    AddOrThrow(mFree, index);
                 }
                 catch (...)
                 {
@@ -129,33 +126,20 @@ template <class T, uint32_t N> class ReuseAllocator
     uint32_t GetBlockCount() const
     {
         MutexLock lock(mLock.get());
-        return mBlocks.Count();
+        return mBlocks.GetCount();
     }
     uint32_t GetFreeCount() const
     {
         MutexLock lock(mLock.get());
-        return mFree.Count();
+        return mFree.GetCount();
     }
 
   private:
-    // A list of plain entries in a buffer that grows in steps of N entries and keeps up
-    // to 1600 spare entries, so that it is practically never reallocated once grown.
-    template <class E> class List
+    template <class List, class E> static void AddOrThrow(List& list, E entry)
     {
-      public:
-        uint32_t Count() const { return mBuffer.GetSize() / sizeof(E); }
-        void SetCount(uint32_t count) { mBuffer.SetSize(count * static_cast<uint32_t>(sizeof(E))); }
-        E& operator[](uint32_t index) const { return mBuffer.Data()[index]; }
-        void Append(E entry)
-        {
-            const uint32_t count = Count();
-            SetCount(count + 1);
-            mBuffer.Data()[count] = entry;
-        }
-
-      private:
-        BufferT<N * sizeof(E), 1600 * sizeof(E), 8, E*> mBuffer;
-    };
+        if (list.AddItem(entry) < 0)
+            ThrowBadAlloc();
+    }
 
     static void* AllocateFromHeap(std::size_t size)
     {
@@ -176,8 +160,10 @@ template <class T, uint32_t N> class ReuseAllocator
         return reinterpret_cast<Buf*>(static_cast<unsigned char*>(room) - HeaderSize);
     }
 
-    List<Buf*> mBlocks;   // every block ever made, indexed by its number
-    List<uint32_t> mFree; // the numbers of the free blocks, the one freed last at the end
+    // Both lists grow in steps of N entries and keep up to 1600 spare entries, so that
+    // they are practically never reallocated once grown.
+    ArrayBuffer<Buf*, N, 1600> mBlocks;   // every block ever made, indexed by its number
+    ArrayBuffer<uint32_t, N, 1600> mFree; // the numbers of the free blocks, the one freed last at the end
     std::unique_ptr<Mutex> mLock;
 };
 
