@@ -14,9 +14,9 @@
 #include "KVResult.h"
 #include "ObjectBase/Exception.h"
 #include "ObjectBase/RCPtr.h"
+#include "System/Mutex.h"
 
 #include <cstdint>
-#include <mutex>
 #include <new>
 #include <string>
 #include <utility>
@@ -30,7 +30,7 @@ template <class T, uint32_t N> class RCPtrQueue
     static_assert(N > 0, "the growth granule must not be 0");
 
   public:
-    explicit RCPtrQueue(std::recursive_mutex* lock = nullptr, uint32_t size = N) : mLock(lock)
+    explicit RCPtrQueue(Mutex* lock = nullptr, uint32_t size = N) : mLock(lock)
     {
         Reserve(size);
         mSlots.resize(size);
@@ -42,7 +42,7 @@ template <class T, uint32_t N> class RCPtrQueue
     // Appends the item (the queue takes its own reference); grows the ring when full.
     KVRESULT Enqueue(const RCPtr<T>& item)
     {
-        Guard guard = Lock();
+        MutexLock guard(mLock);
         // A ring of one slot could hold no item at all and would grow into an
         // inconsistent state, so the smallest working ring has two slots.
         if (mSlots.size() < 2)
@@ -65,7 +65,7 @@ template <class T, uint32_t N> class RCPtrQueue
     RCPtr<T>& Dequeue(RCPtr<T>& out)
     {
         out = nullptr;
-        Guard guard = Lock();
+        MutexLock guard(mLock);
         if (GetCount() == 0)
             ThrowException<std::runtime_error>("", KV_HERE, false,
                                                "KV::RCPtrQueue<" + TypeName<T>() + "," + std::to_string(N) +
@@ -78,7 +78,7 @@ template <class T, uint32_t N> class RCPtrQueue
     // The number of queued items.
     uint32_t GetCount() const
     {
-        Guard guard = Lock();
+        MutexLock guard(mLock);
         if (mSlots.empty())
             return 0;
         return mTail >= mHead ? mTail - mHead : mTail + SlotCount() - mHead;
@@ -87,15 +87,11 @@ template <class T, uint32_t N> class RCPtrQueue
     // The number of slots of the ring (one more than the items it holds before growing).
     uint32_t GetSlotCount() const
     {
-        Guard guard = Lock();
+        MutexLock guard(mLock);
         return SlotCount();
     }
 
   private:
-    using Guard = std::unique_lock<std::recursive_mutex>;
-
-    Guard Lock() const { return mLock ? Guard(*mLock) : Guard(); }
-
     uint32_t SlotCount() const noexcept { return static_cast<uint32_t>(mSlots.size()); }
 
     // One empty slot inserted at head: the slots from head onward move up by one, so the
@@ -131,7 +127,7 @@ template <class T, uint32_t N> class RCPtrQueue
     std::vector<RCPtr<T>> mSlots;
     uint32_t mTail = 0;
     uint32_t mHead = 0;
-    std::recursive_mutex* mLock;
+    Mutex* mLock;
 };
 
 } // namespace KV

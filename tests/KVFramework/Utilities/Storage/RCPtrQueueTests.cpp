@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -135,7 +134,7 @@ TEST(RCPtrQueue, RingsTooSmallToHoldAnItemGetTwoSlots)
 
 TEST(RCPtrQueue, DequeueOnEmptyThrowsAndLeavesOutputEmpty)
 {
-    std::recursive_mutex lock;
+    Mutex lock;
     RCPtrQueue<Item, 256> queue(&lock, 256);
     EnqueueValues(queue, 1, 1);
     RCPtr<Item> out;

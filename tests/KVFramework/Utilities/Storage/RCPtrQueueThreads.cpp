@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -17,7 +16,7 @@ TEST(RCPtrQueueThreads, EveryItemArrivesOnceInEachProducersOrder)
     constexpr int kPerProducer = 1000;
     using Item = LHolder<int>;
 
-    std::recursive_mutex lock;
+    Mutex lock;
     RCPtrQueue<Item, 4> queue(&lock, 4);
 
     std::vector<std::thread> producers;
