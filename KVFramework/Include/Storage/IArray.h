@@ -56,6 +56,12 @@ template <class T> class IIterable
     IIterable& operator=(const IIterable&) = default;
 };
 
+// The owning pointer arrays implement this interface twice, once per element type, and the
+// overloads of each view hide those of the other on purpose. Compilers report such hiding at
+// the hidden declaration, so the warning is silenced here and in those arrays.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Woverloaded-virtual"
+
 template <class T> class IArray : public IIterable<T>
 {
   public:
@@ -190,5 +196,7 @@ template <class T> class IArray : public IIterable<T>
     IArray(const IArray&) = default;
     IArray& operator=(const IArray&) = default;
 };
+
+#pragma GCC diagnostic pop
 
 } // namespace KV
