@@ -7,9 +7,9 @@ namespace {
 
 // One lock for every queue of the process: it guards the rings and the queues' links,
 // and is never held while a notification is dispatched.
-std::recursive_mutex& QueueMutex()
+Mutex& QueueMutex()
 {
-    static auto* const mutex = new std::recursive_mutex();
+    static auto* const mutex = new Mutex();
     return *mutex;
 }
 
@@ -31,13 +31,13 @@ LNotificationQueue::~LNotificationQueue()
 
 RCPtr<LNotificationDistributor> LNotificationQueue::GetDispatcher() const
 {
-    std::lock_guard lock(QueueMutex());
+    MutexLock lock(QueueMutex());
     return mDispatcher;
 }
 
 RCPtr<LNotificationQueue::LPostingReceiver> LNotificationQueue::GetPostingReceiver() const
 {
-    std::lock_guard lock(QueueMutex());
+    MutexLock lock(QueueMutex());
     return mPostingReceiver;
 }
 
@@ -48,7 +48,7 @@ uint32_t LNotificationQueue::GetQueuedCount() const
 
 KVRESULT LNotificationQueue::SetDispatcher(const RCPtr<LNotificationDistributor>& dispatcher)
 {
-    std::lock_guard lock(QueueMutex());
+    MutexLock lock(QueueMutex());
     if (mDispatcher || mShutDown)
         return E_FAIL;
     mDispatcher = dispatcher;
@@ -59,7 +59,7 @@ KVRESULT LNotificationQueue::PostNotification(const RCPtr<LNotification>& notifi
 {
     if (!notification || notification->IsPosted())
         return E_INVALIDARG;
-    std::lock_guard lock(QueueMutex());
+    MutexLock lock(QueueMutex());
     if (!mDispatcher)
         return E_FAIL;
     if (!notification->MarkPosted())
@@ -75,7 +75,7 @@ KVRESULT LNotificationQueue::PostNotification(const RCPtr<LNotification>& notifi
 
 bool LNotificationQueue::TakeOldest(RCPtr<LNotification>& item)
 {
-    std::lock_guard lock(QueueMutex());
+    MutexLock lock(QueueMutex());
     if (mQueued.GetCount() == 0)
         return false;
     mQueued.Dequeue(item);
@@ -131,7 +131,7 @@ void LNotificationQueue::Shutdown()
     RCPtr<LPostingReceiver> receiver;
     RCPtr<LNotificationQueue> receiverQueue;
     {
-        std::lock_guard lock(QueueMutex());
+        MutexLock lock(QueueMutex());
         if (mShutDown)
             return;
         mShutDown = true;
@@ -156,7 +156,7 @@ KVRESULT LNotificationQueue::LPostingReceiver::Receive(const RCPtr<LNotification
 {
     RCPtr<LNotificationQueue> queue;
     {
-        std::lock_guard lock(QueueMutex());
+        MutexLock lock(QueueMutex());
         queue = mQueue;
     }
     if (queue && notification)
