@@ -9,6 +9,8 @@ packages=(
   build-essential cmake ninja-build ccache clang libclang-rt-dev pkg-config
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # locale sources, so tests can prove that numbers ignore a decimal-comma locale
+  locales
   # MIDI: RtMidi over ALSA and JACK, and a JACK server for the tests
   librtmidi-dev libasound2-dev libjack-jackd2-dev jackd2
   # windows, drawing, fonts, images, XML
