@@ -1,0 +1,61 @@
+#pragma once
+// A list of strings: the pieces of a split text, the entries of a folder, the table of
+// interned identifiers.
+
+#include "Storage/Array.h"
+#include "Storage/StringT.h"
+
+#include <cstdint>
+
+namespace KV
+{
+
+template <class C, class O> class StringArrayT : public Array<StringT<C, O>>
+{
+  public:
+    using StringType = StringT<C, O>;
+
+    // The index of the first element equal to the string, -1 when none. Exact: the same
+    // buffer or the same characters. Otherwise: the same characters address, or equal
+    // when ASCII letters are compared without case.
+    int32_t FindString(const StringType& text, bool exact) const
+    {
+        const uint32_t count = this->GetCount();
+        for (uint32_t i = 0; i < count; ++i)
+        {
+            const StringType& item = *this->GetAtConst(i);
+            if (exact ? item.Equals(text)
+                      : item.GetText() == text.GetText() || EqualsIgnoringCase(item, text))
+                return static_cast<int32_t>(i);
+        }
+        return -1;
+    }
+
+    // The index of the last element whose characters lie at that very address, -1 when
+    // none: identity, not content.
+    int32_t FindTextPointer(const C* text) const
+    {
+        for (uint32_t i = this->GetCount(); i-- > 0;)
+            if (this->GetAtConst(i)->GetText() == text)
+                return static_cast<int32_t>(i);
+        return -1;
+    }
+
+  private:
+    static bool EqualsIgnoringCase(const StringType& a, const StringType& b)
+    {
+        const auto x = a.View();
+        const auto y = b.View();
+        if (x.size() != y.size())
+            return false;
+        for (size_t i = 0; i < x.size(); ++i)
+            if (AsciiLower(x[i]) != AsciiLower(y[i]))
+                return false;
+        return true;
+    }
+    static C AsciiLower(C c) { return c >= C('A') && c <= C('Z') ? static_cast<C>(c + ('a' - 'A')) : c; }
+};
+
+using StringArray = StringArrayT<char16_t, char>;
+
+} // namespace KV
