@@ -1,0 +1,66 @@
+#pragma once
+// The one thread on which a driver runs the callbacks of all its devices.
+//
+// Each open device registers as a target and is asked in turn to deliver one
+// callback's worth of its pending input or completions (Pump). Waking the thread is
+// lock-free, so an audio server's thread may do it.
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <semaphore>
+#include <thread>
+#include <vector>
+
+namespace KV::Platform
+{
+
+class MidiCallbackTarget
+{
+  public:
+    // Runs at most one callback; answers whether anything was done. Called only on
+    // the callback thread, and never again once the target has been removed.
+    virtual bool Pump() = 0;
+
+  protected:
+    ~MidiCallbackTarget() = default;
+};
+
+class MidiCallbackThread
+{
+  public:
+    MidiCallbackThread();
+    ~MidiCallbackThread();
+    MidiCallbackThread(const MidiCallbackThread&) = delete;
+    MidiCallbackThread& operator=(const MidiCallbackThread&) = delete;
+
+    void Add(MidiCallbackTarget* target);
+    // After this returns, no Pump of the target starts; a Pump that is running is
+    // waited for, unless the caller is that Pump's own callback.
+    void Remove(MidiCallbackTarget* target);
+    // Tells the thread that some target may have work. Lock-free.
+    void Wake() noexcept;
+
+    bool IsCurrentThread() const;
+
+  private:
+    // Shared with the thread, which may outlive this object when the last owner
+    // goes away inside a callback.
+    struct State
+    {
+        std::mutex mutex;
+        std::condition_variable idle;
+        std::vector<MidiCallbackTarget*> targets;
+        MidiCallbackTarget* running = nullptr;
+        bool changed = false;
+        bool stop = false;
+        std::counting_semaphore<> wake{0};
+    };
+
+    static void Run(const std::shared_ptr<State>& state);
+
+    std::shared_ptr<State> mState;
+    std::thread mThread;
+};
+
+} // namespace KV::Platform
