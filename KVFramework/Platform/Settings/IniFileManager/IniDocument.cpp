@@ -56,8 +56,10 @@ std::vector<std::string_view> SplitNames(std::string_view path)
 bool IsValidKeyName(std::string_view name)
 {
     // "name[]=" marks an array item in the file, and a line opening with "[", ";" or "#"
-    // would be read as a node or a comment.
+    // would be read as a node or a comment, and one opening with a byte-order mark would
+    // lose it at the start of a file.
     return IsValidName(name) && name.find_first_of("=/\\") == std::string_view::npos &&
+           !name.starts_with("\xEF\xBB\xBF") &&
            std::string_view("[;#").find(name.front()) == std::string_view::npos && !name.ends_with("[]");
 }
 

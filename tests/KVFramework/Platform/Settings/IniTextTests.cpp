@@ -128,6 +128,9 @@ TEST(IniText, PathsNameNodesAndKeys)
         {"[x", false, "", ""},
         {" padded", false, "", ""},
         {"list[]", false, "", ""},
+        {"\xEF\xBB\xBF"
+         "bom",
+         false, "", ""},
         {"line\nbreak", false, "", ""},
     };
     for (const Case& c : cases)
