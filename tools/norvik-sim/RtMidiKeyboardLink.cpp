@@ -1,0 +1,115 @@
+#include "RtMidiKeyboardLink.h"
+
+#include "Engine/DeviceProtocol.h"
+
+#include <cstdlib>
+#include <utility>
+#include <filesystem>
+
+namespace NorvikSim
+{
+
+void IncomingQueue::Push(Incoming item)
+{
+    {
+        std::lock_guard lock(mMutex);
+        mItems.push_back(std::move(item));
+    }
+    mReady.notify_one();
+}
+
+std::deque<Incoming> IncomingQueue::WaitAndTakeAll(std::chrono::steady_clock::time_point deadline)
+{
+    std::unique_lock lock(mMutex);
+    mReady.wait_until(lock, deadline, [this] { return !mItems.empty(); });
+    return std::exchange(mItems, {});
+}
+
+RtMidiKeyboardLink::RtMidiKeyboardLink(RtMidi::Api api, std::size_t keyboard, std::string nameSuffix,
+                                       IncomingQueue& queue, Reporter reporter)
+    : mApi(api), mKeyboard(keyboard), mNameSuffix(std::move(nameSuffix)), mQueue(queue),
+      mReporter(std::move(reporter))
+{
+}
+
+RtMidiKeyboardLink::~RtMidiKeyboardLink()
+{
+    ClosePorts();
+}
+
+void RtMidiKeyboardLink::OpenPorts(PortSet ports)
+{
+    ClosePorts();
+    // Client names differ for input and output, so that JACK does not rename the
+    // second one; both carry the name that the host looks for.
+    const std::string base =
+        std::string(ports == PortSet::Normal ? "Norvik ZR" : DeviceProtocol::UpdateModePortName) +
+        mNameSuffix;
+    mContext = std::make_unique<CallbackContext>(CallbackContext{&mQueue, mKeyboard, ++mGeneration});
+    try
+    {
+        mInput = std::make_unique<RtMidiIn>(mApi, base + " in");
+        mInput->ignoreTypes(false, true, true);
+        mInput->setCallback(&RtMidiKeyboardLink::OnMidiInput, mContext.get());
+        mInput->openVirtualPort("MIDI");
+        mOutput = std::make_unique<RtMidiOut>(mApi, base + " out");
+        mOutput->openVirtualPort("MIDI");
+    }
+    catch (...)
+    {
+        ClosePorts();
+        throw;
+    }
+}
+
+void RtMidiKeyboardLink::ClosePorts()
+{
+    // The input goes first: once it is destroyed no callback runs for it.
+    mInput.reset();
+    mOutput.reset();
+    mContext.reset();
+}
+
+void RtMidiKeyboardLink::Send(std::span<const std::uint8_t> message)
+{
+    if (mOutput)
+        mOutput->sendMessage(message.data(), message.size());
+}
+
+void RtMidiKeyboardLink::Report(const KeyboardEvent& event)
+{
+    mReporter(event);
+}
+
+void RtMidiKeyboardLink::OnMidiInput(double, std::vector<unsigned char>* message, void* context)
+{
+    auto* target = static_cast<CallbackContext*>(context);
+    target->queue->Push(Incoming{Incoming::Kind::Midi,
+                                 target->keyboard,
+                                 target->generation,
+                                 Bytes(message->begin(), message->end()),
+                                 {}});
+}
+
+bool ChooseMidiApi(RtMidi::Api& api, std::string& error)
+{
+    const char* chosen = std::getenv("KV_MIDI_API");
+    const std::string name = chosen ? chosen : "";
+    if (name == "alsa")
+        api = RtMidi::LINUX_ALSA;
+    else if (name == "jack")
+        api = RtMidi::UNIX_JACK;
+    else if (name.empty())
+    {
+        std::error_code ignored;
+        api = std::filesystem::exists("/dev/snd/seq", ignored) ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK;
+    }
+    else
+    {
+        error = "KV_MIDI_API must be alsa or jack, not '" + name + "'";
+        return false;
+    }
+    return true;
+}
+
+} // namespace NorvikSim
