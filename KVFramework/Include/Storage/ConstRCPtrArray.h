@@ -59,8 +59,6 @@ template <class T, uint32_t G = 1, uint32_t S = 0> class ConstRCPtrArray : publi
     // The capacity of the block, in slots.
     uint32_t GetCapacity() const { return mSlots.GetCapacity() / sizeof(T*); }
 
-    const ConstRCPtr<T>* GetItemConst(const ConstRCPtr<T>* position) const override { return position; }
-    ConstRCPtr<T>* GetItem(ConstRCPtr<T>* position) override { return position; }
     ConstRCPtr<T>* GetAt(uint32_t index) override { return Slots() + index; }
     const ConstRCPtr<T>* GetAtConst(uint32_t index) const override { return Slots() + index; }
     const ConstRCPtr<T>* Advance(const ConstRCPtr<T>* position, int32_t step) const override
@@ -160,20 +158,6 @@ template <class T, uint32_t G = 1, uint32_t S = 0> class ConstRCPtrArray : publi
 
     const ConstRCPtr<T>* GetDataConst() const override { return Slots(); }
     ConstRCPtr<T>* GetData() override { return Slots(); }
-
-    // The index of the first slot that holds the same object, -1 when none does.
-    int32_t IndexOf(const ConstRCPtr<T>& object) const
-    {
-        const ConstRCPtr<T>* end = this->EndConst().position;
-        int32_t index = 0;
-        for (const ConstRCPtr<T>* at = this->BeginConst().position; at != end;
-             at = this->Advance(at, 1), ++index)
-        {
-            if (this->GetItemConst(at)->Get() == object.Get())
-                return index;
-        }
-        return -1;
-    }
 
   protected:
     // The slots as what they are. Null while there is no block.

@@ -191,6 +191,20 @@ template <class T> class IArray : public IIterable<T>
         return static_cast<int32_t>(written);
     }
 
+    // On arrays of reference pointers: the index of the first element that holds the same
+    // object as `object`, -1 when none does.
+    int32_t IndexOf(const T& object) const
+    {
+        const T* end = this->EndConst().position;
+        int32_t index = 0;
+        for (const T* at = this->BeginConst().position; at != end; at = this->Advance(at, 1), ++index)
+        {
+            if (this->GetItemConst(at)->Get() == object.Get())
+                return index;
+        }
+        return -1;
+    }
+
   protected:
     IArray() = default;
     IArray(const IArray&) = default;

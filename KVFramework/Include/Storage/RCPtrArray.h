@@ -36,6 +36,7 @@ class RCPtrArray : public IArray<RCPtr<T>>, public ConstRCPtrArray<T, G, S>
     using Writable::EndConst;
     using Writable::GetItem;
     using Writable::GetItemConst;
+    using Writable::IndexOf;
     using Writable::SetRange;
     // The interface's default: range-checked, by assignment.
     using Writable::SwapItems;
