@@ -2,8 +2,20 @@
 
 #include "ObjectBase/Exception.h"
 #include "ObjectBase/RCPtr.h"
+#include "Storage/StringT.h"
+
+#include <string>
+#include <typeinfo>
 
 namespace KV {
+
+String LRefCountedObject::ToString() const
+{
+    // The compiler's type information does not tell a class from a struct; every class
+    // of the framework is spelt "class".
+    const std::string name = "class " + DemangledTypeName(typeid(*this));
+    return String(name.c_str());
+}
 
 void LRefCountedObject::Undo()
 {

@@ -13,6 +13,7 @@
 // object); the object then dies without anyone having to unregister it first.
 
 #include "KVResult.h"
+#include "ObjectBase/Stringable.h"
 
 #include <atomic>
 #include <cstdint>
@@ -22,7 +23,7 @@ namespace KV {
 template <class T> class RCPtr;
 class LRefCountedObject;
 
-class IUndoable
+class IUndoable : public IStringable
 {
 public:
     virtual void Undo() = 0;
@@ -39,6 +40,8 @@ public:
     LRefCountedObject(const LRefCountedObject&) noexcept : LRefCountedObject() {}
     LRefCountedObject& operator=(const LRefCountedObject&) noexcept { return *this; }
 
+    // The run-time class name, "class KV::LControl" for example.
+    StringT<char16_t, char> ToString() const override;
     // Throws: no class of the framework can undo.
     void Undo() override;
 
