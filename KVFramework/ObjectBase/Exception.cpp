@@ -31,8 +31,15 @@ std::string DemangledTypeName(const std::type_info& type)
 
 namespace Detail {
 
-std::string QualifiedFunctionName(std::string_view pretty)
+std::string QualifiedFunctionName(std::string_view prettyFunction)
 {
+    // clang writes "(anonymous namespace)", whose blank and brackets would read as a
+    // return type and a parameter list; use the spelling g++ gives it.
+    std::string spelled(prettyFunction);
+    for (size_t at; (at = spelled.find("(anonymous namespace)")) != std::string::npos;)
+        spelled.replace(at, 21, "{anonymous}");
+    std::string_view pretty = spelled;
+
     // "void KV::Foo<T>::Bar(int) const [with T = int]" -> "KV::Foo<T>::Bar"
     if (auto with = pretty.find(" [with "); with != std::string_view::npos)
         pretty = pretty.substr(0, with);

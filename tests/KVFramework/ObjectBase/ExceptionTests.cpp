@@ -85,7 +85,9 @@ TEST(ErrorText, PiecesForEachForm)
     }
     catch (const std::logic_error& e)
     {
-        EXPECT_EQ(Pieces(e.what())[2], "{anonymous}::Box<T>::Open") << e.what();
+        // g++ names the parameter (Box<T>), clang the argument (Box<int>).
+        const std::string function = Pieces(e.what())[2];
+        EXPECT_TRUE(function.starts_with("{anonymous}::Box<") && function.ends_with(">::Open")) << e.what();
     }
 }
 
