@@ -106,6 +106,17 @@ TranscodeResult TranscodeUtf8ToUtf16(const char*& sourceStart, const char* sourc
     char16_t* target = targetStart;
     while (source < sourceEnd)
     {
+        // Plain ASCII is most of the text: one byte, one unit, nothing to check.
+        if (static_cast<uint8_t>(*source) < 0x80)
+        {
+            if (target >= targetEnd)
+            {
+                result = TranscodeTargetExhausted;
+                break;
+            }
+            *target++ = static_cast<char16_t>(*source++);
+            continue;
+        }
         const int following = FollowingBytes(static_cast<uint8_t>(*source));
         if (sourceEnd - source <= following)
         {
