@@ -26,8 +26,7 @@
 #include <string_view>
 #include <type_traits>
 
-namespace KV
-{
+namespace KV {
 
 template <class C, class O> class StringArrayT;
 
@@ -37,7 +36,7 @@ template <class C, class O> class StringT
                       (std::is_same_v<C, char> && std::is_same_v<O, char16_t>),
                   "strings are UTF-16 with UTF-8 as the other width, or the reverse");
 
-  public:
+public:
     using Char = C;
     using OtherChar = O;
     using OtherString = StringT<O, C>;
@@ -47,6 +46,8 @@ template <class C, class O> class StringT
     static constexpr int32_t kWholeText = 2147483646;
 
     StringT() noexcept;
+    // A ready-made empty string of this width, for results and arguments that are empty.
+    static const StringT& GetEmpty() noexcept;
     // A string of one character; 0 gives the empty string.
     explicit StringT(C character);
     StringT(const StringT& other);
@@ -188,7 +189,7 @@ template <class C, class O> class StringT
     const LIBuffer& GetBuffer() const noexcept { return *mBuffer; }
     bool SharesBufferWith(const StringT& other) const noexcept { return mBuffer == other.mBuffer; }
 
-  private:
+private:
     LStringBuffer* Buffer() const noexcept { return static_cast<LStringBuffer*>(mBuffer.Get()); }
     C* Data() const noexcept { return reinterpret_cast<C*>(Buffer()->Data()); }
     uint32_t BufferChars() const noexcept { return Buffer()->GetSize() / sizeof(C); }

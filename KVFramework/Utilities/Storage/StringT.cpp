@@ -9,11 +9,9 @@
 #include <limits>
 #include <string>
 
-namespace KV
-{
+namespace KV {
 
-namespace
-{
+namespace {
 
 template <class C> size_t BoundedLength(const C* text, size_t limit)
 {
@@ -50,9 +48,10 @@ template <class C> const RCPtr<LIBuffer>& EmptyBuffer()
     return *empty;
 }
 
+// A null set is an empty one.
 template <class C> bool InSet(C c, const C* set)
 {
-    for (; *set; ++set)
+    for (; set && *set; ++set)
         if (*set == c)
             return true;
     return false;
@@ -70,6 +69,13 @@ template <class C> C AsciiLower(C c)
 } // namespace
 
 template <class C, class O> StringT<C, O>::StringT() noexcept : mBuffer(EmptyBuffer<C>()) {}
+
+template <class C, class O> const StringT<C, O>& StringT<C, O>::GetEmpty() noexcept
+{
+    // Never destroyed, like the buffer it shares.
+    static const StringT* const empty = new StringT();
+    return *empty;
+}
 
 template <class C, class O> StringT<C, O>::StringT(C character)
 {

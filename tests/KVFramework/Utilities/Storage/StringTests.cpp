@@ -12,8 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace KV
-{
+namespace KV {
 // Failure messages show the text, not the bytes of the handle.
 void PrintTo(const String& s, std::ostream* os)
 {
@@ -27,8 +26,7 @@ void PrintTo(const NarrowString& s, std::ostream* os)
 
 using namespace KV;
 
-namespace
-{
+namespace {
 
 std::vector<String> Items(const StringArray& array)
 {
@@ -186,6 +184,7 @@ TEST(String, TrimTable)
     EXPECT_EQ(String(u"xxaxx").TrimLeftChars(u"x"), String(u"axx"));
     EXPECT_EQ(String(u"xxaxx").TrimRightChars(u"x"), String(u"xxa"));
     EXPECT_EQ(String(u"xxaxx").TrimRightChars(u""), String(u"xxaxx"));
+    EXPECT_EQ(String(u"xxaxx").TrimLeftChars(nullptr), String(u"xxaxx"));
 }
 
 TEST(String, LockGivesAPrivateBufferAndUnlockFitsIt)
@@ -317,6 +316,9 @@ TEST(String, ComparisonsAndSearch)
     EXPECT_FALSE(a.EqualsText(u"abc"));
     EXPECT_TRUE(String().EqualsText(nullptr));
     EXPECT_TRUE(String().EqualsText(u""));
+    EXPECT_TRUE(String::GetEmpty().IsEmpty());
+    EXPECT_TRUE(String::GetEmpty().SharesBufferWith(String()));
+    EXPECT_TRUE(NarrowString::GetEmpty().SharesBufferWith(NarrowString("")));
     EXPECT_TRUE(String(u"\xE9t\xE9").EqualsNarrowText("\xC3\xA9t\xC3\xA9"));
     EXPECT_TRUE(String().EqualsNarrowText("\x80"));
     EXPECT_TRUE(a.NotEqualsNarrowText("abc"));
