@@ -47,6 +47,11 @@ NotificationId InternNotificationId(const char16_t* text)
     return id;
 }
 
+String GetNotificationIdText(NotificationId id)
+{
+    return IsNotificationId(id) ? String(id) : String();
+}
+
 bool IsNotificationId(const char16_t* text)
 {
     if (!text)
