@@ -81,13 +81,13 @@ TEST(ThreadTest, DestroyingTheObjectLeavesARunningThreadRunning)
 // instead of waiting for a Resume that can no longer come.
 TEST(ThreadTest, NeverResumedThreadEndsWithItsObject)
 {
+    // Threads of earlier tests may still be on their way out: that only lowers the count.
     const long before = ThreadsOfThisProcess();
     Job job;
     {
         std::vector<std::unique_ptr<Thread>> threads;
         for (int i = 0; i < 4; ++i)
             threads.push_back(std::make_unique<Thread>(&Job::Run, &job));
-        EXPECT_GE(ThreadsOfThisProcess(), before + 4);
     }
     EXPECT_TRUE(WaitUntil([&] { return ThreadsOfThisProcess() <= before; }));
     EXPECT_EQ(job.runs, 0);
