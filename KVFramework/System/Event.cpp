@@ -2,22 +2,20 @@
 
 #include "Platform/Threads/EventObject.h"
 
-namespace KV
-{
+namespace KV {
 
-namespace
-{
+namespace {
 
 // Brackets one wait with the event's waiter count.
 class CountedWait
 {
-  public:
+public:
     explicit CountedWait(std::atomic<int32_t>& count) : mCount(count) { mCount.fetch_add(1); }
     ~CountedWait() { mCount.fetch_sub(1); }
     CountedWait(const CountedWait&) = delete;
     CountedWait& operator=(const CountedWait&) = delete;
 
-  private:
+private:
     std::atomic<int32_t>& mCount;
 };
 

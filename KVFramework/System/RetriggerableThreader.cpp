@@ -3,8 +3,7 @@
 #include <atomic>
 #include <thread>
 
-namespace KV
-{
+namespace KV {
 
 struct RetriggerableThreader::State
 {
@@ -47,8 +46,8 @@ struct RetriggerableThreader::State
     }
 };
 
-RetriggerableThreader::RetriggerableThreader(std::u16string name)
-    : mState(std::make_shared<State>()), mThread(&ThreadProc, mState.get()), mName(std::move(name))
+RetriggerableThreader::RetriggerableThreader(const String& name)
+    : mState(std::make_shared<State>()), mThread(&ThreadProc, mState.get()), mName(name)
 {
     mState->handOver = mState;
     mThread.SetPriorityBoost(false);

@@ -3,23 +3,8 @@
 #include "ObjectBase/Exception.h"
 
 #include <algorithm>
-#include <string>
-#include <typeinfo>
 
-namespace KV
-{
-
-namespace
-{
-
-// A worker is named after the job it runs, for diagnosis: its class name.
-std::u16string NameOf(const LThreadWorker& worker)
-{
-    const std::string name = "class " + DemangledTypeName(typeid(worker));
-    return std::u16string(name.begin(), name.end()); // type names are ASCII
-}
-
-} // namespace
+namespace KV {
 
 LThreadPool::LWorkerParams::LWorkerParams(const RCPtr<LThreadWorker>& worker,
                                           const RCPtr<LRefCountedObject>& parameters, int priority)
@@ -62,7 +47,7 @@ KVRESULT LThreadPool::StartOnWorker(int index, const RCPtr<LThreadWorker>& worke
                                     const RCPtr<LRefCountedObject>& parameters, int priority)
 {
     RetriggerableThreader& threader = *mWorkers[static_cast<std::size_t>(index)];
-    threader.SetName(NameOf(*worker));
+    threader.SetName(worker->ToString());
     return threader.Trigger(worker, parameters, mFreeEvents.GetEvent(index), priority);
 }
 

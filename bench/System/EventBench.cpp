@@ -9,8 +9,7 @@
 #include <atomic>
 #include <thread>
 
-namespace
-{
+namespace {
 
 using namespace KV;
 
@@ -20,17 +19,15 @@ void RunRoundTrips(benchmark::State& state, WaitPing waitPing, SetPing setPing)
 {
     Event pong(true);
     std::atomic<bool> stop{false};
-    std::thread answerer(
-        [&]
+    std::thread answerer([&] {
+        for (;;)
         {
-            for (;;)
-            {
-                waitPing();
-                if (stop)
-                    return;
-                pong.Set();
-            }
-        });
+            waitPing();
+            if (stop)
+                return;
+            pong.Set();
+        }
+    });
     for (auto _ : state)
     {
         setPing();

@@ -8,8 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-namespace
-{
+namespace {
 
 struct Job
 {

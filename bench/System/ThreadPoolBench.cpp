@@ -9,8 +9,7 @@
 #include <chrono>
 #include <thread>
 
-namespace
-{
+namespace {
 
 using namespace KV;
 using Clock = std::chrono::steady_clock;
@@ -18,7 +17,7 @@ using Clock = std::chrono::steady_clock;
 // Notes when it started and counts its runs; signals `started` on every run.
 class ProbeWorker : public LThreadWorker
 {
-  public:
+public:
     int DoWork(RCPtr<LRefCountedObject>&) override
     {
         startedAt.store(Clock::now().time_since_epoch().count());

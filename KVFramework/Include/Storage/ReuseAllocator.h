@@ -26,14 +26,13 @@
 #include <cstdlib>
 #include <memory>
 
-namespace KV
-{
+namespace KV {
 
 template <class T, uint32_t N> class ReuseAllocator
 {
     static_assert(N > 0, "the lists must grow by at least one entry");
 
-  public:
+public:
     static constexpr std::size_t BlockAlignment = std::max(alignof(T), alignof(std::max_align_t));
 
     // The head of a block: its number, padded so that the room behind it is aligned.
@@ -134,7 +133,7 @@ template <class T, uint32_t N> class ReuseAllocator
         return mFree.GetCount();
     }
 
-  private:
+private:
     template <class List, class E> static void AddOrThrow(List& list, E entry)
     {
         if (list.AddItem(entry) < 0)
@@ -173,7 +172,7 @@ template <class T, uint32_t N> class ReuseAllocator
 // threads while the process ends.
 template <class T, uint32_t N, bool WithLock> class ReusePooled
 {
-  public:
+public:
     static void* operator new(std::size_t size) { return Pool().Allocate(size); }
     static void operator delete(void* address, std::size_t size) noexcept { Pool().Free(address, size); }
 
@@ -183,7 +182,7 @@ template <class T, uint32_t N, bool WithLock> class ReusePooled
         return *pool;
     }
 
-  protected:
+protected:
     ReusePooled() = default;
     ~ReusePooled() = default;
 };

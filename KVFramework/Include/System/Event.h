@@ -23,18 +23,16 @@
 #include <memory>
 #include <vector>
 
-namespace KV
-{
+namespace KV {
 
-namespace Platform
-{
+namespace Platform {
 class EventObject;
 }
 
 // The operations shared by Event, TrafficLight and LEvent, over the event they own.
 class EventOperations
 {
-  public:
+public:
     EventOperations(const EventOperations&) = delete;
     EventOperations& operator=(const EventOperations&) = delete;
 
@@ -49,18 +47,18 @@ class EventOperations
     bool Reset();
     Platform::EventObject* GetHandle() const { return mHandle.get(); }
 
-  protected:
+protected:
     explicit EventOperations(bool autoReset);
     ~EventOperations();
 
-  private:
+private:
     std::unique_ptr<Platform::EventObject> mHandle;
     std::atomic<int32_t> mWaiterCount{0};
 };
 
 class Event : public EventOperations
 {
-  public:
+public:
     explicit Event(bool autoReset) : EventOperations(autoReset) {}
     virtual ~Event() = default;
 };
@@ -68,17 +66,17 @@ class Event : public EventOperations
 // A manual-reset event: once set, it releases every waiter until it is reset.
 class TrafficLight : public Event
 {
-  public:
+public:
     TrafficLight() : Event(false) {}
 };
 
 // A reference-counted auto-reset event, created not signalled.
 class LEvent : public virtual LRefCountedObject, public EventOperations
 {
-  public:
+public:
     static RCPtr<LEvent> Create();
 
-  protected:
+protected:
     LEvent() : EventOperations(true) {}
     ~LEvent() override = default;
 };
@@ -87,7 +85,7 @@ class LEvent : public virtual LRefCountedObject, public EventOperations
 // events may take part in one wait.
 class EventPool
 {
-  public:
+public:
     explicit EventPool(unsigned count);
     virtual ~EventPool();
     EventPool(const EventPool&) = delete;
@@ -100,7 +98,7 @@ class EventPool
     // consumed. -1 on time-out, and on failure (a pool without events).
     int WaitForAny(Milliseconds ms);
 
-  private:
+private:
     std::vector<RCPtr<LEvent>> mEvents;
     std::vector<Platform::EventObject*> mHandles; // entry i is the handle of event i
 };

@@ -5,24 +5,23 @@
 
 #include <mutex>
 
-namespace KV
-{
+namespace KV {
 
 class Mutex
 {
-  public:
+public:
     Mutex() = default;
     Mutex(const Mutex&) = delete;
     Mutex& operator=(const Mutex&) = delete;
 
-  private:
+private:
     friend class MutexLock;
     std::recursive_mutex mSection;
 };
 
 class MutexLock
 {
-  public:
+public:
     explicit MutexLock(Mutex& mutex) : mMutex(&mutex) { mMutex->mSection.lock(); }
     // A null mutex locks nothing: for structures built with or without their own lock.
     explicit MutexLock(Mutex* mutex) : mMutex(mutex)
@@ -38,7 +37,7 @@ class MutexLock
     MutexLock(const MutexLock&) = delete;
     MutexLock& operator=(const MutexLock&) = delete;
 
-  private:
+private:
     Mutex* mMutex;
 };
 

@@ -14,23 +14,23 @@
 #include "KVResult.h"
 #include "KVTypes.h"
 #include "ObjectBase/RCPtr.h"
+#include "ObjectBase/Stringable.h"
+#include "Storage/StringT.h"
 #include "System/Event.h"
 #include "System/Thread.h"
 #include "System/ThreadWorker.h"
 
 #include <memory>
-#include <string>
 
-namespace KV
-{
+namespace KV {
 
-class RetriggerableThreader
+class RetriggerableThreader : public IStringable
 {
-  public:
+public:
     // How long stopping waits for the thread to end.
     static constexpr Milliseconds StopWait = 60000;
 
-    explicit RetriggerableThreader(std::u16string name = {});
+    explicit RetriggerableThreader(const String& name = String());
     // Stops the thread and waits up to StopWait for it (never when called on the thread
     // itself); a thread still running after that is left to finish its run.
     virtual ~RetriggerableThreader();
@@ -52,16 +52,17 @@ class RetriggerableThreader
     // up to ms for it unless called on the thread itself. Whether the thread has ended.
     bool Stop(Milliseconds ms);
 
-    std::u16string ToString() const { return mName; }
-    void SetName(std::u16string name) { mName = std::move(name); }
+    // The name given, or the text of the worker of the pool job it last ran.
+    String ToString() const override { return mName; }
+    void SetName(const String& name) { mName = name; }
 
-  private:
+private:
     struct State;
     static uint32_t ThreadProc(void* parameter);
 
     std::shared_ptr<State> mState; // shared with the thread
     Thread mThread;
-    std::u16string mName;
+    String mName;
 };
 
 } // namespace KV

@@ -12,11 +12,9 @@
 #include <cstdint>
 #include <memory>
 
-namespace KV
-{
+namespace KV {
 
-namespace Platform
-{
+namespace Platform {
 struct ThreadRecord;
 }
 
@@ -30,7 +28,7 @@ inline constexpr int THREAD_PRIORITY_TIME_CRITICAL = 15;
 
 class Thread
 {
-  public:
+public:
     using StartRoutine = uint32_t (*)(void* parameter);
 
     // Creates the thread suspended. When the system cannot make a thread, the object
@@ -52,7 +50,7 @@ class Thread
     // Dynamic priority boosting has no counterpart here; the wish is recorded.
     bool SetPriorityBoost(bool enable);
 
-  private:
+private:
     std::shared_ptr<Platform::ThreadRecord> mRecord; // shared with the running thread
 };
 

@@ -24,17 +24,16 @@
 #include <memory>
 #include <vector>
 
-namespace KV
-{
+namespace KV {
 
 class LThreadPool : public LThreadWorker
 {
-  public:
+public:
     // One queued job. Made and released at a high rate by several threads, so it lives
     // in a locked pool of its own.
     class LWorkerParams : public LRefCountedObject, public ReusePooled<LWorkerParams, 1, true>
     {
-      public:
+    public:
         static RCPtr<LWorkerParams> Create(const RCPtr<LThreadWorker>& worker,
                                            const RCPtr<LRefCountedObject>& parameters, int priority);
 
@@ -42,7 +41,7 @@ class LThreadPool : public LThreadWorker
         RCPtr<LRefCountedObject> mParameters;
         int mPriority = 0;
 
-      protected:
+    protected:
         LWorkerParams(const RCPtr<LThreadWorker>& worker, const RCPtr<LRefCountedObject>& parameters,
                       int priority);
         ~LWorkerParams() override = default;
@@ -64,11 +63,11 @@ class LThreadPool : public LThreadWorker
     // The dispatcher, run on the queue thread.
     int DoWork(RCPtr<LRefCountedObject>& parameters) override;
 
-  protected:
+protected:
     LThreadPool(int workerCount, int queuePriority);
     ~LThreadPool() override;
 
-  private:
+private:
     // The index of the worker the job was started on, or -1.
     int TryStartOnFreeWorker(const RCPtr<LThreadWorker>& worker, const RCPtr<LRefCountedObject>& parameters,
                              int priority);

@@ -4,17 +4,16 @@
 #include "ObjectBase/RCPtr.h"
 #include "ObjectBase/RefCountedObject.h"
 
-namespace KV
-{
+namespace KV {
 
 class LThreadWorker : public virtual LRefCountedObject
 {
-  public:
+public:
     // Runs one job on the worker thread. `parameters` is the threader's own field for
     // this run; the result is kept for diagnosis only.
     virtual int DoWork(RCPtr<LRefCountedObject>& parameters) = 0;
 
-  protected:
+protected:
     ~LThreadWorker() override = default;
 };
 

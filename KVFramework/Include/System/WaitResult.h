@@ -4,8 +4,7 @@
 
 #include <cstdint>
 
-namespace KV
-{
+namespace KV {
 
 inline constexpr uint32_t WAIT_OBJECT_0 = 0;         // the object was signalled
 inline constexpr uint32_t WAIT_TIMEOUT = 258;        // the time-out passed first

@@ -5,11 +5,9 @@
 #include <condition_variable>
 #include <mutex>
 
-namespace KV::Platform
-{
+namespace KV::Platform {
 
-namespace
-{
+namespace {
 
 // One lock for every event of the process: a wait on several events tests and consumes
 // them as one step, and a Set hands its signal to a waiter that may be registered with

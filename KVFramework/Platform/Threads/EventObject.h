@@ -15,8 +15,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace KV::Platform
-{
+namespace KV::Platform {
 
 // Results of WaitForAny that are not an index.
 inline constexpr std::ptrdiff_t WAIT_ANY_TIMEOUT = -1;
@@ -26,7 +25,7 @@ struct EventWaiter;
 
 class EventObject
 {
-  public:
+public:
     explicit EventObject(bool manualReset);
     ~EventObject();
     EventObject(const EventObject&) = delete;
@@ -45,7 +44,7 @@ class EventObject
     // apart by sign: with no limit on the count, an index may well be 258.)
     static std::ptrdiff_t WaitForAny(EventObject* const* events, std::size_t count, Milliseconds ms);
 
-  private:
+private:
     friend struct EventWaiter;
 
     // All fields are guarded by the one lock shared by every event of the process

@@ -17,8 +17,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-namespace KV::Platform
-{
+namespace KV::Platform {
 
 struct ThreadRecord
 {
@@ -32,8 +31,7 @@ struct ThreadRecord
     EventObject finished{/*manualReset=*/true};
 };
 
-namespace
-{
+namespace {
 
 struct PriorityLevel
 {
@@ -87,8 +85,7 @@ void RunThread(const std::shared_ptr<ThreadRecord>& record, Thread::StartRoutine
 
 } // namespace KV::Platform
 
-namespace KV
-{
+namespace KV {
 
 Thread::Thread(StartRoutine routine, void* parameter)
 {

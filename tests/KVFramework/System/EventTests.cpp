@@ -12,10 +12,8 @@
 #include <thread>
 #include <vector>
 
-namespace KV
-{
-namespace
-{
+namespace KV {
+namespace {
 
 using Testing::WaitUntil;
 
@@ -46,7 +44,7 @@ const char* KindName(Kind kind)
 // One event of any of the four kinds, reached through the operations they share.
 class AnyEvent
 {
-  public:
+public:
     explicit AnyEvent(Kind kind)
     {
         switch (kind)
@@ -68,7 +66,7 @@ class AnyEvent
     EventOperations& operator*() { return mOwned ? static_cast<EventOperations&>(*mOwned) : *mShared; }
     EventOperations* operator->() { return &**this; }
 
-  private:
+private:
     std::unique_ptr<Event> mOwned;
     RCPtr<LEvent> mShared;
 };
@@ -154,12 +152,10 @@ TEST(EventTest, HasWaitersOnlyWhileAnotherThreadIsBlocked)
     EXPECT_FALSE(light.HasWaiters());
     std::atomic<uint32_t> result{1};
     std::atomic<bool> waiterSawWaiters{true};
-    std::thread waiter(
-        [&]
-        {
-            result = light.Wait(INFINITE_WAIT);
-            waiterSawWaiters = light.HasWaiters();
-        });
+    std::thread waiter([&] {
+        result = light.Wait(INFINITE_WAIT);
+        waiterSawWaiters = light.HasWaiters();
+    });
     ASSERT_TRUE(WaitUntil([&] { return light.HasWaiters(); }));
     light.Set();
     waiter.join();
@@ -197,12 +193,10 @@ TEST(EventTest, SetReleasesOneWaiterOrAll)
         std::atomic<int> released{0};
         std::vector<std::thread> threads;
         for (int i = 0; i < Waiters; ++i)
-            threads.emplace_back(
-                [&]
-                {
-                    if (event.Wait(INFINITE_WAIT) == WAIT_OBJECT_0)
-                        ++released;
-                });
+            threads.emplace_back([&] {
+                if (event.Wait(INFINITE_WAIT) == WAIT_OBJECT_0)
+                    ++released;
+            });
         if (autoReset)
         {
             for (int i = 1; i <= Waiters; ++i)
@@ -245,13 +239,11 @@ TEST(EventPoolTest, WaitsOnAnyNumberOfEvents)
     for (const int index : {99, 0, 299})
     {
         SCOPED_TRACE(index);
-        std::thread setter(
-            [&]
-            {
-                // Most likely after the wait has blocked; the result is the same either way.
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-                pool.GetEvent(index)->Set();
-            });
+        std::thread setter([&] {
+            // Most likely after the wait has blocked; the result is the same either way.
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            pool.GetEvent(index)->Set();
+        });
         EXPECT_EQ(pool.WaitForAny(INFINITE_WAIT), index);
         setter.join();
     }
@@ -271,15 +263,13 @@ TEST(EventPoolTest, HandshakeAcrossThreads)
     Event ack(true);
     std::vector<int> sent;
     std::vector<int> received;
-    std::thread consumer(
-        [&]
+    std::thread consumer([&] {
+        for (int i = 0; i < Rounds; ++i)
         {
-            for (int i = 0; i < Rounds; ++i)
-            {
-                received.push_back(pool.WaitForAny(INFINITE_WAIT));
-                ack.Set();
-            }
-        });
+            received.push_back(pool.WaitForAny(INFINITE_WAIT));
+            ack.Set();
+        }
+    });
     std::mt19937 random(7);
     for (int i = 0; i < Rounds; ++i)
     {

@@ -5,10 +5,8 @@
 #include <thread>
 #include <vector>
 
-namespace KV
-{
-namespace
-{
+namespace KV {
+namespace {
 
 TEST(MutexTest, HolderMayEnterAgain)
 {
@@ -34,15 +32,13 @@ TEST(MutexTest, ExcludesOtherThreads)
     long counter = 0;
     std::vector<std::thread> threads;
     for (int t = 0; t < Threads; ++t)
-        threads.emplace_back(
-            [&]
+        threads.emplace_back([&] {
+            for (int i = 0; i < Increments; ++i)
             {
-                for (int i = 0; i < Increments; ++i)
-                {
-                    MutexLock lock(mutex);
-                    ++counter;
-                }
-            });
+                MutexLock lock(mutex);
+                ++counter;
+            }
+        });
     for (std::thread& thread : threads)
         thread.join();
     EXPECT_EQ(counter, Threads * Increments);
@@ -61,12 +57,10 @@ TEST(MutexTest, LeftWhenAnExceptionPasses)
     {
     }
     bool entered = false;
-    std::thread other(
-        [&]
-        {
-            MutexLock lock(mutex);
-            entered = true;
-        });
+    std::thread other([&] {
+        MutexLock lock(mutex);
+        entered = true;
+    });
     other.join();
     EXPECT_TRUE(entered);
 }

@@ -8,10 +8,8 @@
 #include <thread>
 #include <vector>
 
-namespace KV
-{
-namespace
-{
+namespace KV {
+namespace {
 
 struct Record
 {
@@ -139,28 +137,26 @@ TEST(ReuseAllocatorTest, FourThreadsShareOneLockedPool)
     std::vector<std::thread> threads;
     std::vector<int> failures(Threads, 0);
     for (int t = 0; t < Threads; ++t)
-        threads.emplace_back(
-            [&, t]
+        threads.emplace_back([&, t] {
+            Record* held[Held] = {};
+            for (int round = 0; round < Rounds; ++round)
             {
-                Record* held[Held] = {};
-                for (int round = 0; round < Rounds; ++round)
+                const int count = 1 + (round + t) % Held;
+                for (int i = 0; i < count; ++i)
                 {
-                    const int count = 1 + (round + t) % Held;
-                    for (int i = 0; i < count; ++i)
-                    {
-                        held[i] = static_cast<Record*>(pool.Allocate(sizeof(Record)));
-                        held[i]->words[0] = static_cast<uint64_t>(t);
-                        held[i]->words[1] = static_cast<uint64_t>(round * Held + i);
-                    }
-                    for (int i = 0; i < count; ++i)
-                    {
-                        if (held[i]->words[0] != static_cast<uint64_t>(t) ||
-                            held[i]->words[1] != static_cast<uint64_t>(round * Held + i))
-                            ++failures[static_cast<std::size_t>(t)];
-                        pool.Free(held[i], sizeof(Record));
-                    }
+                    held[i] = static_cast<Record*>(pool.Allocate(sizeof(Record)));
+                    held[i]->words[0] = static_cast<uint64_t>(t);
+                    held[i]->words[1] = static_cast<uint64_t>(round * Held + i);
                 }
-            });
+                for (int i = 0; i < count; ++i)
+                {
+                    if (held[i]->words[0] != static_cast<uint64_t>(t) ||
+                        held[i]->words[1] != static_cast<uint64_t>(round * Held + i))
+                        ++failures[static_cast<std::size_t>(t)];
+                    pool.Free(held[i], sizeof(Record));
+                }
+            }
+        });
     for (std::thread& thread : threads)
         thread.join();
     EXPECT_EQ(failures, std::vector<int>(Threads, 0));

@@ -13,17 +13,15 @@
 #include <thread>
 #include <vector>
 
-namespace KV
-{
-namespace
-{
+namespace KV {
+namespace {
 
 using Testing::WaitUntil;
 
 // The order in which jobs started, each job's parameter being an LHolder<int> label.
 class StartLog
 {
-  public:
+public:
     void Add(int label)
     {
         std::lock_guard lock(mLock);
@@ -36,7 +34,7 @@ class StartLog
     }
     std::size_t Count() const { return Labels().size(); }
 
-  private:
+private:
     mutable std::mutex mLock;
     std::vector<int> mLabels;
 };
@@ -44,7 +42,7 @@ class StartLog
 // Logs its parameter's label; holds the thread while `gate` is closed.
 class LoggingWorker : public LThreadWorker
 {
-  public:
+public:
     static RCPtr<LoggingWorker> Create(StartLog& log) { return RCPtr<LoggingWorker>(new LoggingWorker(log)); }
 
     int DoWork(RCPtr<LRefCountedObject>& parameters) override
@@ -59,7 +57,7 @@ class LoggingWorker : public LThreadWorker
     TrafficLight gate;
     Event started{true};
 
-  private:
+private:
     explicit LoggingWorker(StartLog& log) : mLog(log) { gate.Set(); }
     StartLog& mLog;
 };
@@ -85,12 +83,10 @@ TEST(RetriggerableThreaderTest, RunsOneJobAtATimeAndSignalsWhenIdle)
     EXPECT_EQ(threader.Trigger(worker, Label(2), done, THREAD_PRIORITY_NORMAL), E_FAIL);
 
     std::atomic<bool> busyWhenDone{true};
-    std::thread waiter(
-        [&]
-        {
-            done->Wait(INFINITE_WAIT);
-            busyWhenDone = threader.IsBusy();
-        });
+    std::thread waiter([&] {
+        done->Wait(INFINITE_WAIT);
+        busyWhenDone = threader.IsBusy();
+    });
     worker->gate.Set();
     waiter.join();
     EXPECT_FALSE(busyWhenDone);
@@ -120,7 +116,7 @@ TEST(RetriggerableThreaderTest, StoppedThreaderRefusesAndRunsNothing)
 // Queues jobs behind one that holds the pool's only worker.
 class OneWorkerPoolTest : public ::testing::Test
 {
-  protected:
+protected:
     void SetUp() override
     {
         blocker = LoggingWorker::Create(log);
@@ -178,14 +174,12 @@ TEST_F(OneWorkerPoolTest, NothingRunsAfterShutdown)
     // Shutdown waits for the running job, so it runs beside the test.
     std::thread shutdown([&] { pool->Shutdown(); });
     // The pending jobs are dropped, releasing their parameters, before the blocker ends.
-    ASSERT_TRUE(WaitUntil(
-        [&]
-        {
-            for (const auto& label : labels)
-                if (label->GetRefCount() != 1)
-                    return false;
-            return true;
-        }));
+    ASSERT_TRUE(WaitUntil([&] {
+        for (const auto& label : labels)
+            if (label->GetRefCount() != 1)
+                return false;
+        return true;
+    }));
     blocker->gate.Set();
     shutdown.join();
     pool->QueueWork(worker, Label(7), THREAD_PRIORITY_NORMAL);
@@ -203,12 +197,10 @@ TEST(ThreadPoolTest, JobsFromFourThreadsEachRunOnce)
     RCPtr<LThreadPool> pool = LThreadPool::Create(3, THREAD_PRIORITY_NORMAL);
     std::vector<std::thread> producers;
     for (int t = 0; t < Threads; ++t)
-        producers.emplace_back(
-            [&, t]
-            {
-                for (int i = 0; i < JobsPerThread; ++i)
-                    pool->QueueWork(worker, Label(t * JobsPerThread + i), i % 3 - 1);
-            });
+        producers.emplace_back([&, t] {
+            for (int i = 0; i < JobsPerThread; ++i)
+                pool->QueueWork(worker, Label(t * JobsPerThread + i), i % 3 - 1);
+        });
     for (std::thread& producer : producers)
         producer.join();
     ASSERT_TRUE(WaitUntil([&] { return log.Count() >= Threads * JobsPerThread; }));
@@ -224,7 +216,7 @@ TEST(ThreadPoolTest, JobsFromFourThreadsEachRunOnce)
 // the job, without waiting on the thread it runs on, and nothing touches freed memory.
 class PoolDroppingWorker : public LThreadWorker
 {
-  public:
+public:
     int DoWork(RCPtr<LRefCountedObject>& parameters) override
     {
         // The parameters hold the last reference to the pool.

@@ -11,10 +11,8 @@
 #include <memory>
 #include <vector>
 
-namespace KV
-{
-namespace
-{
+namespace KV {
+namespace {
 
 using Testing::WaitUntil;
 

@@ -5,8 +5,7 @@
 #include <chrono>
 #include <thread>
 
-namespace KV::Testing
-{
+namespace KV::Testing {
 
 template <class Condition>
 bool WaitUntil(Condition condition, std::chrono::milliseconds limit = std::chrono::seconds(20))
