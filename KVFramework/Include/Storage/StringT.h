@@ -61,7 +61,8 @@ public:
     virtual ~StringT() = default;
 
     StringT& operator=(const StringT& other) { return Assign(other); }
-    StringT& operator=(StringT&& other) noexcept;
+    // Not noexcept: a locked string copies the text into its own buffer, which may grow.
+    StringT& operator=(StringT&& other);
     StringT& operator=(const C* text) { return AssignText(text, kWholeText); }
 
     // Unlocked: shares the other's buffer (an exact copy of its text when the other is

@@ -115,7 +115,7 @@ template <class C, class O> StringT<C, O>::StringT(const O* text)
 
 template <class C, class O> StringT<C, O>::StringT(const OtherString& other) : StringT(other.GetText()) {}
 
-template <class C, class O> StringT<C, O>& StringT<C, O>::operator=(StringT&& other) noexcept
+template <class C, class O> StringT<C, O>& StringT<C, O>::operator=(StringT&& other)
 {
     if (this != &other)
     {

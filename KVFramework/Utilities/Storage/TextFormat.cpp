@@ -8,11 +8,9 @@
 #include <cstdio>
 #include <string>
 
-namespace KV
-{
+namespace KV {
 
-namespace
-{
+namespace {
 
 struct Spec
 {
@@ -26,7 +24,7 @@ struct Spec
 
 class Formatter
 {
-  public:
+public:
     Formatter(std::u16string_view format, std::span<const FormatArgument> arguments)
         : mFormat(format), mArguments(arguments)
     {
@@ -46,7 +44,7 @@ class Formatter
         return std::move(mOut);
     }
 
-  private:
+private:
     const FormatArgument* NextArgument()
     {
         return mNextArgument < mArguments.size() ? &mArguments[mNextArgument++] : nullptr;
@@ -216,17 +214,21 @@ class Formatter
         uint64_t bits = a->GetKind() == FormatArgument::Kind::Signed ? static_cast<uint64_t>(a->GetSigned())
                                                                      : a->GetUnsigned();
         const unsigned shift = static_cast<unsigned>(64 - 8 * size);
+        // '#' has no meaning for decimal numbers, and printf leaves it undefined there.
+        Spec number = spec;
+        if (spec.conversion == u'd' || spec.conversion == u'i' || spec.conversion == u'u')
+            std::erase(number.flags, '#');
         if (spec.conversion == u'd' || spec.conversion == u'i')
         {
             // Sign-extend from the chosen width.
             const int64_t value =
                 shift ? static_cast<int64_t>(bits << shift) >> shift : static_cast<int64_t>(bits);
-            Printf(spec, "ll", static_cast<char>(spec.conversion), static_cast<long long>(value));
+            Printf(number, "ll", static_cast<char>(spec.conversion), static_cast<long long>(value));
         }
         else
         {
             const uint64_t value = shift ? (bits << shift) >> shift : bits;
-            Printf(spec, "ll", static_cast<char>(spec.conversion), static_cast<unsigned long long>(value));
+            Printf(number, "ll", static_cast<char>(spec.conversion), static_cast<unsigned long long>(value));
         }
     }
 

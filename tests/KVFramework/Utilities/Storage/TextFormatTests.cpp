@@ -14,8 +14,7 @@
 
 using namespace KV;
 
-namespace
-{
+namespace {
 
 template <class... Args> std::u16string F(std::u16string_view format, const Args&... args)
 {
@@ -53,7 +52,7 @@ TEST(FormatText, ConversionsFlagsWidthAndPrecision)
     Check({
         {F(u"plain %% text"), u"plain % text"},
         {F(u"%d|%i|%5d|%-5d|%05d|%+d|% d", 42, -7, 42, 42, 42, 42, 42), u"42|-7|   42|42   |00042|+42| 42"},
-        {F(u"%u %x %X %o %#x", minusOne, 255, 255, 8, 255), u"4294967295 ff FF 10 0xff"},
+        {F(u"%u %x %X %o %#x %#o %#d", minusOne, 255, 255, 8, 255, 8, 5), u"4294967295 ff FF 10 0xff 010 5"},
         {F(u"%d %u", INT64_MIN, UINT64_MAX), u"-9223372036854775808 18446744073709551615"},
         {F(u"%hd %hhu %hx", 70000, 300, -1), u"4464 44 ffff"},
         {F(u"%ld %lld %I64d %zu", 1, 2LL, int64_t{3}, size_t{4}), u"1 2 3 4"},
