@@ -61,14 +61,14 @@ RCPtr<LEvent> LEvent::Create()
     return RCPtr<LEvent>(new LEvent);
 }
 
-EventPool::EventPool(unsigned count)
+EventPool::EventPool(unsigned count) : mEvents(count)
 {
-    mEvents.reserve(count);
     mHandles.reserve(count);
     for (unsigned i = 0; i < count; ++i)
     {
-        mEvents.push_back(LEvent::Create());
-        mHandles.push_back(mEvents.back()->GetHandle());
+        RCPtr<LEvent>& event = GetEvent(static_cast<int>(i));
+        event = LEvent::Create();
+        mHandles.push_back(event->GetHandle());
     }
 }
 

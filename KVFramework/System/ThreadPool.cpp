@@ -60,7 +60,7 @@ int LThreadPool::TryStartOnFreeWorker(const RCPtr<LThreadWorker>& worker,
         if (mWorkerCount.load() <= 0)
             return -1; // shut down meanwhile: the workers may be stopping
         // With one worker, a later job never overtakes the queued ones.
-        if (!mPending.empty() && mWorkerCount.load() == 1)
+        if (mPending.GetCount() != 0 && mWorkerCount.load() == 1)
             return -1;
         if (mWorkers[static_cast<std::size_t>(i)]->IsBusy())
             continue;
@@ -84,11 +84,12 @@ void LThreadPool::QueueWork(const RCPtr<LThreadWorker>& worker, const RCPtr<LRef
     // gets here after the clearing is dropped as well and never waits in a dead queue.
     if (mWorkerCount.load() <= 0)
         return;
-    const bool wasEmpty = mPending.empty();
-    const auto at =
-        std::find_if(mPending.begin(), mPending.end(),
-                     [priority](const RCPtr<LWorkerParams>& item) { return item->mPriority >= priority; });
-    mPending.insert(at, std::move(job));
+    const uint32_t count = mPending.GetCount();
+    uint32_t at = 0;
+    while (at < count && (*mPending.GetAt(at))->mPriority < priority)
+        ++at;
+    mPending.InsertItem(at, job);
+    const bool wasEmpty = count == 0;
     if (wasEmpty)
     {
         // The list was empty, so the queue thread has ended its last run or is about to;
@@ -108,15 +109,15 @@ int LThreadPool::DoWork(RCPtr<LRefCountedObject>& parameters)
         if (index < 0)
             continue;
         MutexLock lock(mMutex);
-        if (mPending.empty())
+        if (mPending.GetCount() == 0)
             return 0;
         if (mWorkers[static_cast<std::size_t>(index)]->IsBusy())
             continue; // started directly meanwhile; its end will signal again
-        RCPtr<LWorkerParams> job = std::move(mPending.back());
-        mPending.pop_back();
+        RCPtr<LWorkerParams> job;
+        mPending.RemoveLastItem(job);
         StartOnWorker(index, job->mWorker, job->mParameters, job->mPriority);
         job.Reset();
-        if (mPending.empty())
+        if (mPending.GetCount() == 0)
             return 0;
     }
 }
@@ -124,12 +125,10 @@ int LThreadPool::DoWork(RCPtr<LRefCountedObject>& parameters)
 void LThreadPool::Shutdown()
 {
     mWorkerCount.store(0);
-    std::vector<RCPtr<LWorkerParams>> dropped;
     {
         MutexLock lock(mMutex);
-        dropped.swap(mPending);
+        mPending.Clear();
     }
-    dropped.clear(); // the jobs' own references go without the lock held
 
     // Wake the dispatcher should it be waiting for a free worker: it finds the list
     // empty and ends its run instead of waiting for a worker that may never run again.

@@ -16,6 +16,7 @@
 #include "KVTypes.h"
 #include "ObjectBase/RCPtr.h"
 #include "ObjectBase/RefCountedObject.h"
+#include "Storage/RCPtrArray.h"
 #include "System/WaitResult.h"
 
 #include <atomic>
@@ -91,15 +92,15 @@ public:
     EventPool(const EventPool&) = delete;
     EventPool& operator=(const EventPool&) = delete;
 
-    unsigned GetCount() const { return static_cast<unsigned>(mEvents.size()); }
-    RCPtr<LEvent>& GetEvent(int index) { return mEvents[static_cast<std::size_t>(index)]; }
+    unsigned GetCount() const { return mEvents.GetCount(); }
+    RCPtr<LEvent>& GetEvent(int index) { return *mEvents.GetAt(static_cast<uint32_t>(index)); }
 
     // The index of a signalled event, the lowest when several are; only that event is
     // consumed. -1 on time-out, and on failure (a pool without events).
     int WaitForAny(Milliseconds ms);
 
 private:
-    std::vector<RCPtr<LEvent>> mEvents;
+    RCPtrArray<LEvent, 1, 0> mEvents;
     std::vector<Platform::EventObject*> mHandles; // entry i is the handle of event i
 };
 

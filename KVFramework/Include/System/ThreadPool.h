@@ -13,6 +13,7 @@
 // own jobs.
 
 #include "ObjectBase/RCPtr.h"
+#include "Storage/RCPtrArray.h"
 #include "Storage/ReuseAllocator.h"
 #include "System/Event.h"
 #include "System/Mutex.h"
@@ -80,7 +81,7 @@ private:
     EventPool mFreeEvents; // event i is set whenever a run of worker i ends
     RetriggerableThreader mQueueThreader;
     RCPtr<LEvent> mQueueDone;                   // set whenever a run of the queue thread ends
-    std::vector<RCPtr<LWorkerParams>> mPending; // ascending priority, newest first among equals
+    RCPtrArray<LWorkerParams, 16, 16> mPending; // ascending priority, newest first among equals
     Mutex mMutex;                               // the pending list and every trigger of a worker
     const int mQueuePriority;
 };
