@@ -453,10 +453,14 @@ template <class C, class O> StringT<C, O>& StringT<C, O>::Append(const StringT& 
         Data()[length + added] = 0;
         return *this;
     }
-    // One buffer of the final size.
-    C* data = Lock(static_cast<int32_t>(total));
-    std::memcpy(data + length, other.GetText(), added * sizeof(C));
-    Unlock();
+    // One buffer of the final size. A buffer that no other string holds grows in place;
+    // the lengths are known, so no scan for the terminator is needed.
+    if (mBuffer->GetRefCount() > 1)
+        mBuffer = mBuffer->CreateResizedCopy(total * sizeof(C), 0);
+    else
+        Buffer()->SetSize(total * sizeof(C));
+    std::memcpy(Data() + length, other.GetText(), added * sizeof(C));
+    Data()[length + added] = 0;
     return *this;
 }
 
