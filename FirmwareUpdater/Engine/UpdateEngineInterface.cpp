@@ -1,0 +1,319 @@
+#include "UpdateEngineInterface.h"
+
+#include "DeviceMessages.h"
+#include "UpdateNotifications.h"
+
+#include "Notification/NotificationCenter.h"
+#include "ObjectBase/Holder.h"
+#include "Storage/File.h"
+
+#include <unistd.h>
+
+using namespace KV;
+
+namespace {
+
+void PostToDefaultCenter(const char16_t* id, const RCPtr<LRefCountedObject>& data)
+{
+    // Posting fails only when the center is shut down, that is when the application
+    // ends; nobody is left to tell then.
+    if (RCPtr<LNotificationCenter> center = LNotificationCenterManager::GetDefaultCenter())
+        center->PostNotification(LNotification::Create(id, data));
+}
+
+bool IsVersionLower(const LUpdateEngineInterface::VersionInfo& a, const LUpdateEngineInterface::VersionInfo& b)
+{
+    for (size_t i = 0; i < a.mNumbers.size(); ++i)
+        if (a.mNumbers[i] != b.mNumbers[i])
+            return a.mNumbers[i] < b.mNumbers[i];
+    return false;
+}
+
+// A relative path is taken from the current folder, so that a file accepted now can
+// still be opened when the update runs.
+String MakeAbsolute(const String& path)
+{
+    if (path.IsEmpty() || path.GetText()[0] == u'/')
+        return path;
+    char folder[4096];
+    if (!getcwd(folder, sizeof folder))
+        return path;
+    String absolute(folder);
+    absolute += u'/';
+    absolute += path;
+    return absolute;
+}
+
+} // namespace
+
+LUpdateEngineInterface::LUpdateEngineInterface() : mCompletionEvent(LEvent::Create()) {}
+
+LUpdateEngineInterface::~LUpdateEngineInterface() = default;
+
+LUpdateEngineInterface::VersionInfo LUpdateEngineInterface::DefaultFirmwareVersion()
+{
+    VersionInfo version;
+    version.mNumbers = {1, 0, 0, 6};
+    version.mText = String(u"1.0.0.6");
+    return version;
+}
+
+KVRESULT LUpdateEngineInterface::Initialize(const String&)
+{
+    return S_OK;
+}
+
+int32_t LUpdateEngineInterface::GetDeviceState() const
+{
+    return mDeviceState.load(std::memory_order_acquire);
+}
+
+int32_t LUpdateEngineInterface::GetSelectedDeviceIndex() const
+{
+    return mSelectedDevice.load(std::memory_order_acquire);
+}
+
+int32_t LUpdateEngineInterface::GetFirmwareFileState() const
+{
+    return mFirmwareFileState.load(std::memory_order_acquire);
+}
+
+bool LUpdateEngineInterface::GetSelectedIndex(uint32_t& index) const
+{
+    const int32_t selected = GetSelectedDeviceIndex();
+    if (selected < 0 || static_cast<uint32_t>(selected) >= GetFoundDeviceCount())
+        return false;
+    index = static_cast<uint32_t>(selected);
+    return true;
+}
+
+KVRESULT LUpdateEngineInterface::SetDeviceDefinitions(const IArray<DeviceDefinition>& definitions)
+{
+    const int32_t state = GetDeviceState();
+    if (state == DeviceStateScanning || state == DeviceStateEnteringUpdateMode || state == DeviceStateUpdating)
+        return E_FAIL;
+    mDeviceDefinitions.AssignAll(definitions);
+    mSelectedDevice.store(-1);
+    SetDeviceState(DeviceStateNoDevice);
+    return S_OK;
+}
+
+KVRESULT LUpdateEngineInterface::ScanForDevices()
+{
+    const int32_t state = GetDeviceState();
+    if (state == DeviceStateScanning || state == DeviceStateEnteringUpdateMode || state == DeviceStateUpdating)
+        return E_FAIL;
+    mSelectedDevice.store(-1);
+    const KVRESULT result = ScanPorts();
+    const uint32_t found = GetFoundDeviceCount();
+    if (KV_FAILED(result) || found == 0)
+        SetDeviceState(DeviceStateNoDevice);
+    else if (found == 1)
+    {
+        // Straight through "none selected": the selection posts the only notification.
+        mDeviceState.store(DeviceStateNoneSelected, std::memory_order_release);
+        SelectDevice(0);
+    }
+    else
+        SetDeviceState(DeviceStateNoneSelected);
+    return result;
+}
+
+KVRESULT LUpdateEngineInterface::SelectDevice(uint32_t index)
+{
+    const int32_t state = GetDeviceState();
+    if (state < DeviceStateNoneSelected || state == DeviceStateEnteringUpdateMode || state == DeviceStateUpdating)
+        return E_FAIL;
+    mSelectedDevice.store(-1);
+    if (index >= GetFoundDeviceCount())
+    {
+        SetDeviceState(DeviceStateNoneSelected);
+        return E_INVALIDARG;
+    }
+    mSelectedDevice.store(static_cast<int32_t>(index));
+    int32_t reason = ReasonNone;
+    if (KV_FAILED(GetDeviceCannotUpdateReason(index, reason)) || reason != ReasonNone)
+        SetDeviceState(DeviceStateCannotUpdate);
+    else
+        SetDeviceState(IsDeviceInUpdateMode(index) ? DeviceStateReadyForUpdate : DeviceStateNormalFirmware);
+    return S_OK;
+}
+
+KVRESULT LUpdateEngineInterface::GetCannotUpdateReason(int32_t& reason)
+{
+    uint32_t index = 0;
+    if (GetDeviceState() == DeviceStateCannotUpdate && GetSelectedIndex(index))
+        return GetDeviceCannotUpdateReason(index, reason);
+    reason = ReasonNone;
+    return E_FAIL;
+}
+
+KVRESULT LUpdateEngineInterface::GetDeviceFirmwareVersionText(String& text)
+{
+    text = u"N/A";
+    uint32_t index = 0;
+    if (GetDeviceState() <= DeviceStateNoneSelected || !GetSelectedIndex(index))
+        return E_FAIL;
+    VersionInfo version;
+    if (KV_FAILED(GetDeviceVersion(index, version)))
+        return E_FAIL;
+    text = version.mText;
+    return S_OK;
+}
+
+bool LUpdateEngineInterface::IsUpdateNeeded()
+{
+    uint32_t index = 0;
+    if (GetFirmwareFileState() < FileStateVersionKnown || GetDeviceState() <= DeviceStateNoneSelected ||
+        !GetSelectedIndex(index))
+        return false;
+    VersionInfo device;
+    if (KV_FAILED(GetDeviceVersion(index, device)))
+        return false;
+    return IsVersionLower(device, mFirmwareVersion);
+}
+
+KVRESULT LUpdateEngineInterface::StartUpdate()
+{
+    if (GetFirmwareFileState() < FileStateVersionUnknown || GetDeviceState() != DeviceStateReadyForUpdate)
+        return E_FAIL;
+    SetCancelRequested(false);
+    SetDeviceState(DeviceStateUpdating);
+    // "Running" before the worker starts, so that a wait that follows at once cannot
+    // find the update over before it began.
+    const int32_t previousResult = mUpdateResult.exchange(UpdateResultRunning, std::memory_order_acq_rel);
+    const KVRESULT started = mWorker.Trigger(RCPtr<LThreadWorker>(this),
+                                             LHolder<ThreadWorkerTask>::Create(ThreadWorkerTaskPerformUpdate),
+                                             mCompletionEvent, 0);
+    if (KV_FAILED(started))
+    {
+        SetUpdateResult(previousResult);
+        SetDeviceState(DeviceStateReadyForUpdate);
+    }
+    return started;
+}
+
+int LUpdateEngineInterface::DoWork(RCPtr<LRefCountedObject>& task)
+{
+    auto holder = DynamicRCPtrCast<LHolder<ThreadWorkerTask>>(task);
+    if (!holder || holder->Value() != ThreadWorkerTaskPerformUpdate)
+        return E_FAIL;
+    KVRESULT result = E_FAIL;
+    try
+    {
+        result = PerformUpdate();
+    }
+    catch (...)
+    {
+        // Nothing may leave the worker: an unexpected fault ends the update as failed.
+        SetUpdateResult(UpdateResultFailed);
+        SetDeviceState(DeviceStateCannotUpdate);
+    }
+    PostUpdateCompleted(KV_SUCCEEDED(result));
+    return result;
+}
+
+KVRESULT LUpdateEngineInterface::WaitForUpdateCompletion(Milliseconds timeout)
+{
+    if (mUpdateResult.load(std::memory_order_acquire) != UpdateResultRunning)
+        return S_OK;
+    // The worker sets the event after its run, also when the run ended before we wait.
+    return mCompletionEvent->Wait(timeout) == WAIT_OBJECT_0 ? S_OK : E_FAIL;
+}
+
+int32_t LUpdateEngineInterface::GetUpdateResult(bool reset)
+{
+    int32_t result = mUpdateResult.load(std::memory_order_acquire);
+    if (reset && result >= UpdateResultFailed &&
+        !mUpdateResult.compare_exchange_strong(result, UpdateResultNone, std::memory_order_acq_rel))
+        return mUpdateResult.load(std::memory_order_acquire);
+    return result;
+}
+
+KVRESULT LUpdateEngineInterface::SetFirmwareFileWithVersion(const String& path, const VersionInfo& version)
+{
+    mFirmwareFilePath = MakeAbsolute(path);
+    mFirmwareVersion = version;
+    if (!path.IsEmpty() && File::Exists(mFirmwareFilePath))
+    {
+        SetFirmwareFileState(FileStateVersionKnown);
+        return S_OK;
+    }
+    SetFirmwareFileState(FileStateMissing);
+    return E_FAIL;
+}
+
+KVRESULT LUpdateEngineInterface::SetFirmwareFile(const String& path)
+{
+    mFirmwareFilePath = MakeAbsolute(path);
+    if (!path.IsEmpty() && File::Exists(mFirmwareFilePath))
+    {
+        mFirmwareVersion = DefaultFirmwareVersion();
+        SetFirmwareFileState(FileStateVersionKnown);
+        return S_OK;
+    }
+    SetFirmwareFileState(FileStateMissing);
+    return E_FAIL;
+}
+
+KVRESULT LUpdateEngineInterface::GetFirmwareFilePath(String& path) const
+{
+    path = mFirmwareFilePath;
+    return path.IsEmpty() ? E_FAIL : S_OK;
+}
+
+KVRESULT LUpdateEngineInterface::GetFirmwareFileVersionText(String& text) const
+{
+    if (GetFirmwareFileState() != FileStateVersionKnown)
+    {
+        text = u"N/A";
+        return E_FAIL;
+    }
+    text = mFirmwareVersion.mText;
+    return S_OK;
+}
+
+void LUpdateEngineInterface::PostUpdateProgress(int32_t stage, double fraction, uint8_t further,
+                                                int32_t secondsRemaining, uint8_t estimate)
+{
+    PostToDefaultCenter(NID_FIRMWARE_UPDATE_PROGRESS,
+                        RCPtr<LRefCountedObject>(new LFirmwareUpdateProgressNotificationData(
+                            stage, fraction, secondsRemaining, estimate, further)));
+}
+
+void LUpdateEngineInterface::PostDeviceStateChange(int32_t newState, int32_t oldState)
+{
+    PostToDefaultCenter(NID_DEVICE_STATE_CHANGE,
+                        RCPtr<LRefCountedObject>(new LDeviceStateChangeNotificationData(newState, oldState)));
+}
+
+void LUpdateEngineInterface::PostFirmwareFileStateChange(int32_t newState, int32_t oldState)
+{
+    PostToDefaultCenter(NID_FIRMWARE_FILE_STATE_CHANGE,
+                        RCPtr<LRefCountedObject>(new LFirmwareFileStateChangeNotificationData(newState, oldState)));
+}
+
+void LUpdateEngineInterface::PostFoundDeviceListChange()
+{
+    PostToDefaultCenter(NID_FOUND_DEVICE_LIST_CHANGE, nullptr);
+}
+
+void LUpdateEngineInterface::PostUpdateCompleted(bool success)
+{
+    PostToDefaultCenter(NID_FIRMWARE_UPDATE_COMPLETED,
+                        RCPtr<LRefCountedObject>(new LFirmwareUpdateCompletedNotificationData(success)));
+}
+
+void LUpdateEngineInterface::SetDeviceState(int32_t state)
+{
+    const int32_t old = mDeviceState.exchange(state, std::memory_order_acq_rel);
+    if (old != state)
+        PostDeviceStateChange(state, old);
+}
+
+void LUpdateEngineInterface::SetFirmwareFileState(int32_t state)
+{
+    const int32_t old = mFirmwareFileState.exchange(state, std::memory_order_acq_rel);
+    if (old != state)
+        PostFirmwareFileStateChange(state, old);
+}

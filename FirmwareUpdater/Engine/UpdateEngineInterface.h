@@ -1,0 +1,157 @@
+#pragma once
+// The face of the update engine. The update processor and the main window talk to the
+// engine only through these operations, and learn of its progress only through the
+// notifications it posts into the default notification center ("application").
+//
+// The class holds what the window shows (device state, selected device, firmware file,
+// update result) and implements what depends on that state alone; LUpdateEngine does
+// the MIDI work. The worker thread writes the device state, the update result and the
+// cancel flag while the window thread reads them, so they are atomics.
+
+#include "Storage/Array.h"
+#include "Storage/StringT.h"
+#include "System/Event.h"
+#include "System/RetriggerableThreader.h"
+#include "System/ThreadWorker.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+class LUpdateEngineInterface : public KV::LThreadWorker
+{
+public:
+    struct VersionInfo
+    {
+        std::array<uint32_t, 4> mNumbers{}; // most significant first
+        KV::String mText;                   // "1.0.0.6"
+    };
+
+    // One kind of device that the engine looks for. Port names are matched as
+    // case-insensitive pieces of the MIDI port names.
+    struct DeviceDefinition
+    {
+        std::array<int32_t, 4> mReserved{}; // read by no operation
+        KV::String mNormalInputPortName;
+        KV::String mUpdateInputPortName;
+        KV::String mNormalOutputPortName;
+        KV::String mUpdateOutputPortName;
+        KV::String mExtraName; // read by no operation
+    };
+
+    enum ThreadWorkerTask : int32_t
+    {
+        ThreadWorkerTaskPerformUpdate = 1,
+    };
+
+    enum DeviceState : int32_t
+    {
+        DeviceStateNoDefinitions = 0,
+        DeviceStateNoDevice = 1,
+        DeviceStateScanning = 2,
+        DeviceStateNoneSelected = 3,
+        DeviceStateCannotUpdate = 4,
+        DeviceStateNormalFirmware = 5,
+        DeviceStateEnteringUpdateMode = 6,
+        DeviceStateReadyForUpdate = 7,
+        DeviceStateUpdating = 8,
+    };
+
+    enum FirmwareFileState : int32_t
+    {
+        FileStateNone = 0,
+        FileStateMissing = 1,
+        FileStateVersionUnknown = 2,
+        FileStateVersionKnown = 3,
+    };
+
+    enum UpdateResult : int32_t
+    {
+        UpdateResultNone = 0,
+        UpdateResultRunning = 1,
+        UpdateResultFailed = 2,
+        UpdateResultCancelled = 3,
+        UpdateResultSucceeded = 4,
+    };
+
+    enum CannotUpdateReason : int32_t
+    {
+        ReasonNone = 0,
+        ReasonDriverTooOld = 1,
+        ReasonSystemFailure = 2,
+        ReasonImageUnreadable = 3,
+        ReasonDeviceUnreachable = 4,
+    };
+
+    // The engine of this system, already wrapped.
+    static KV::RCPtr<LUpdateEngineInterface> Create();
+
+    // The version that goes with an image chosen by path alone.
+    static VersionInfo DefaultFirmwareVersion();
+
+    // --- The operations, in the order of the engine's table. ---
+    int DoWork(KV::RCPtr<KV::LRefCountedObject>& task) override;
+    virtual KVRESULT Initialize(const KV::String& commandLine);
+    virtual int32_t GetDeviceState() const;
+    virtual int32_t GetFixedZero(int32_t) const { return 0; }
+    virtual KVRESULT SetDeviceDefinitions(const KV::IArray<DeviceDefinition>& definitions);
+    virtual KVRESULT ScanForDevices();
+    virtual KVRESULT GetFoundDevices(KV::IArray<DeviceDefinition>& devices) = 0;
+    virtual KVRESULT SelectDevice(uint32_t index);
+    virtual int32_t GetSelectedDeviceIndex() const;
+    virtual KVRESULT GetCannotUpdateReason(int32_t& reason);
+    virtual KVRESULT GetDeviceFirmwareVersionText(KV::String& text);
+    virtual KVRESULT RescanSelectedDevice() = 0;
+    virtual int32_t GetFixedValue() const { return 3; }
+    virtual KVRESULT EnterUpdateMode() = 0;
+    virtual bool IsUpdateNeeded();
+    virtual int32_t GetFixedOne() const { return 1; }
+    virtual KVRESULT StartUpdate();
+    virtual KVRESULT WaitForUpdateCompletion(KV::Milliseconds timeout);
+    virtual KVRESULT RequestCancel() = 0;
+    virtual int32_t GetUpdateResult(bool reset);
+    virtual int32_t GetFirmwareFileState() const;
+    virtual KVRESULT SetFirmwareFileWithVersion(const KV::String& path, const VersionInfo& version);
+    virtual KVRESULT SetFirmwareFile(const KV::String& path);
+    virtual KVRESULT GetFirmwareFilePath(KV::String& path) const;
+    virtual KVRESULT GetFirmwareFileVersionText(KV::String& text) const;
+    virtual void PostUpdateProgress(int32_t stage, double fraction, uint8_t further, int32_t secondsRemaining,
+                                    uint8_t estimate);
+    virtual void PostDeviceStateChange(int32_t newState, int32_t oldState);
+    virtual void PostFirmwareFileStateChange(int32_t newState, int32_t oldState);
+    virtual void PostFoundDeviceListChange();
+    virtual void PostUpdateCompleted(bool success);
+    virtual void SetDeviceState(int32_t state);
+    virtual void SetFirmwareFileState(int32_t state);
+    virtual KVRESULT ScanPorts() = 0;
+    virtual uint32_t GetFoundDeviceCount() const = 0;
+    virtual bool IsDeviceInUpdateMode(uint32_t index) const = 0;
+    virtual KVRESULT GetDeviceCannotUpdateReason(uint32_t index, int32_t& reason) const = 0;
+    virtual KVRESULT GetDeviceVersion(uint32_t index, VersionInfo& version) const = 0;
+    virtual KVRESULT PerformUpdate() = 0;
+
+    // Whether the cancel flag is set (the device or the user asked to stop).
+    bool IsCancelRequested() const noexcept { return mCancelRequested.load(std::memory_order_acquire); }
+
+protected:
+    LUpdateEngineInterface();
+    ~LUpdateEngineInterface() override;
+
+    void SetUpdateResult(int32_t result) noexcept { mUpdateResult.store(result, std::memory_order_release); }
+    void SetCancelRequested(bool requested) noexcept { mCancelRequested.store(requested, std::memory_order_release); }
+    // The selected index when it names a found device.
+    bool GetSelectedIndex(uint32_t& index) const;
+
+    KV::Array<DeviceDefinition> mDeviceDefinitions;
+    std::atomic<int32_t> mSelectedDevice{-1};
+
+private:
+    KV::RetriggerableThreader mWorker;
+    KV::RCPtr<KV::LEvent> mCompletionEvent;
+    std::atomic<int32_t> mDeviceState{DeviceStateNoDefinitions};
+    std::atomic<int32_t> mUpdateResult{UpdateResultNone};
+    std::atomic<bool> mCancelRequested{false};
+    std::atomic<int32_t> mFirmwareFileState{FileStateNone};
+    KV::String mFirmwareFilePath;
+    VersionInfo mFirmwareVersion;
+};
