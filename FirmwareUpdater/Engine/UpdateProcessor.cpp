@@ -2,7 +2,7 @@
 
 #include "CommandLine.h"
 #include "DeviceProtocol.h"
-#include "FirmwareImage.h"
+#include "FirmwareImageFile.h"
 
 #include "ObjectBase/Exception.h"
 
@@ -56,7 +56,7 @@ void LUpdateProcessor::SetUpFirmwareFile()
     {
         String name;
         if (!FindCommandLineOption(mCommandLine, String(kFirmwareImageName), name))
-            name = FirmwareImage::DefaultImageName;
+            name = FirmwareImageFile::DefaultImageName;
         path = mExecutableFolder;
         path += u'/';
         path += name;

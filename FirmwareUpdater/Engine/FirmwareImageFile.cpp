@@ -1,11 +1,11 @@
-#include "FirmwareImage.h"
+#include "FirmwareImageFile.h"
 
 #include "DeviceProtocol.h"
 
 #include <optional>
 #include <vector>
 
-namespace FirmwareImage {
+namespace FirmwareImageFile {
 namespace {
 
 std::optional<uint8_t> HexValue(uint8_t c)
@@ -73,4 +73,4 @@ KVRESULT LoadImage(const KV::String& path, DeviceMessages::Bytes& image)
     return HasWholeRecords(image) ? S_OK : E_FAIL;
 }
 
-} // namespace FirmwareImage
+} // namespace FirmwareImageFile

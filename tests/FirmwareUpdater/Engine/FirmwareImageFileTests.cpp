@@ -1,5 +1,5 @@
 #include "EngineTestSupport.h"
-#include "FirmwareImage.h"
+#include "FirmwareImageFile.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,7 @@ TEST(FirmwareImage, FilesAsATable)
         SCOPED_TRACE(row.name);
         const std::string path = folder.Write("image.led", row.content);
         DeviceMessages::Bytes image;
-        EXPECT_EQ(FirmwareImage::LoadImage(KV::String(path.c_str()), image), row.expected);
+        EXPECT_EQ(FirmwareImageFile::LoadImage(KV::String(path.c_str()), image), row.expected);
         if (row.expected == S_OK)
         {
             const auto bytes = DeviceMessages::AsUnsigned(image);
@@ -48,6 +48,6 @@ TEST(FirmwareImage, UnusablePaths)
                              folder.path.string() + "/missing.led"})
     {
         SCOPED_TRACE(path);
-        EXPECT_EQ(FirmwareImage::LoadImage(KV::String(path.c_str()), image), E_FAIL);
+        EXPECT_EQ(FirmwareImageFile::LoadImage(KV::String(path.c_str()), image), E_FAIL);
     }
 }

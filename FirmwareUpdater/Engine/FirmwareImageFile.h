@@ -7,7 +7,7 @@
 
 #include "Storage/File.h"
 
-namespace FirmwareImage {
+namespace FirmwareImageFile {
 
 // The image named by default: this file in the executable's folder.
 inline constexpr char16_t DefaultImageName[] = u"VORazuro61.led";
@@ -25,4 +25,4 @@ bool HasWholeRecords(const DeviceMessages::Bytes& image);
 // whole; the image is then unusable.
 KVRESULT LoadImage(const KV::String& path, DeviceMessages::Bytes& image);
 
-} // namespace FirmwareImage
+} // namespace FirmwareImageFile
