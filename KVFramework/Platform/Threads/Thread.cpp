@@ -140,6 +140,8 @@ bool Thread::SetPriority(int priority)
     if (!mRecord || !Platform::FindPriorityLevel(priority))
         return false;
     std::lock_guard lock(mRecord->lock);
+    if (mRecord->priority == priority)
+        return true; // already applied, or to be applied when the thread starts
     mRecord->priority = priority;
     if (mRecord->resumed)
         Platform::ApplyPriority(*mRecord);

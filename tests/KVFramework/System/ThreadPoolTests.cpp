@@ -187,6 +187,13 @@ TEST_F(OneWorkerPoolTest, NothingRunsAfterShutdown)
     EXPECT_EQ(worker->GetRefCount(), 1);
 }
 
+TEST(ThreadPoolTest, NeedsAtLeastOneWorker)
+{
+    // A pool without workers would drop every job it is given.
+    for (const int workers : {0, -1})
+        EXPECT_THROW(LThreadPool::Create(workers, THREAD_PRIORITY_NORMAL), std::invalid_argument) << workers;
+}
+
 // Four threads queue 250 jobs each on a pool of three workers: every job runs once.
 TEST(ThreadPoolTest, JobsFromFourThreadsEachRunOnce)
 {
