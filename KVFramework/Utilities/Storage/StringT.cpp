@@ -297,8 +297,21 @@ template <class C, class O> int32_t StringT<C, O>::Find(const StringT& needle, i
         from = std::max<int64_t>(0, from + length);
     if (from > length)
         return -1;
-    const size_t at = View().find(needle.View(), static_cast<size_t>(from));
-    return at == std::basic_string_view<C>::npos ? -1 : static_cast<int32_t>(at);
+    const std::basic_string_view<C> text = View();
+    const std::basic_string_view<C> wanted = needle.View();
+    if (wanted.empty())
+        return static_cast<int32_t>(from);
+    // Skip to each occurrence of the first unit with the traits' search, then compare the rest.
+    const C* const end = text.data() + text.size();
+    for (const C* at = text.data() + from; end - at >= static_cast<std::ptrdiff_t>(wanted.size()); ++at)
+    {
+        at = std::char_traits<C>::find(at, static_cast<size_t>(end - at) - wanted.size() + 1, wanted[0]);
+        if (!at)
+            break;
+        if (std::char_traits<C>::compare(at + 1, wanted.data() + 1, wanted.size() - 1) == 0)
+            return static_cast<int32_t>(at - text.data());
+    }
+    return -1;
 }
 
 template <class C, class O> int32_t StringT<C, O>::Find(C character, int32_t start) const
