@@ -78,6 +78,13 @@ std::shared_ptr<IMidiDriver> CreateMidiDriver(std::string& error)
         error = choice.reason;
         return nullptr;
     }
+    // RtMidi meets the server only on first use; ask now, so that a missing server
+    // is reported here rather than as an empty list of ports.
+    if (*choice.backend == RtMidiBackend::Jack && requested && *requested && !JackServerAnswers())
+    {
+        error = "no JACK server answers";
+        return nullptr;
+    }
     return CreateRtMidiDriver(*choice.backend, error);
 }
 
