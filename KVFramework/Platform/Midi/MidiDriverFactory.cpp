@@ -1,8 +1,7 @@
 #include "Platform/Midi/MidiDriverFactory.h"
 
-#include <jack/jack.h>
+#include "Platform/Midi/JackCycleClock.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -25,27 +24,6 @@ bool EqualsAsciiNoCase(std::string_view a, std::string_view b)
             return false;
     }
     return true;
-}
-
-void Silent(const char*) {}
-void ToStandardError(const char* text)
-{
-    std::fprintf(stderr, "%s\n", text);
-}
-
-// Asks whether a JACK server is running, without starting one and without the
-// library's complaints on standard error when none is.
-bool JackServerAnswers()
-{
-    jack_set_error_function(&Silent);
-    jack_set_info_function(&Silent);
-    jack_status_t status;
-    jack_client_t* client = jack_client_open("KV MIDI probe", JackNoStartServer, &status);
-    if (client != nullptr)
-        jack_client_close(client);
-    jack_set_error_function(&ToStandardError);
-    jack_set_info_function(&ToStandardError);
-    return client != nullptr;
 }
 
 } // namespace
@@ -76,13 +54,6 @@ std::shared_ptr<IMidiDriver> CreateMidiDriver(std::string& error)
     if (!choice.backend)
     {
         error = choice.reason;
-        return nullptr;
-    }
-    // RtMidi meets the server only on first use; ask now, so that a missing server
-    // is reported here rather than as an empty list of ports.
-    if (*choice.backend == RtMidiBackend::Jack && requested && *requested && !JackServerAnswers())
-    {
-        error = "no JACK server answers";
         return nullptr;
     }
     return CreateRtMidiDriver(*choice.backend, error);

@@ -1,5 +1,6 @@
 #include "Platform/Midi/RtMidiDriver.h"
 
+#include "Platform/Midi/JackCycleClock.h"
 #include "Platform/Midi/MidiDeviceCore.h"
 #include "Platform/Midi/MidiInputRing.h"
 
@@ -48,6 +49,14 @@ struct RtMidiCore
 {
     RtMidi::Api api = RtMidi::UNSPECIFIED;
     const std::shared_ptr<MidiCallbackThread> thread = std::make_shared<MidiCallbackThread>();
+    std::unique_ptr<JackCycleClock> jackClock; // JACK only
+
+    // A new connection is in effect once a cycle has begun after it (JACK only).
+    void WaitForConnection() const
+    {
+        if (jackClock)
+            jackClock->WaitCycles(3, std::chrono::seconds(1));
+    }
 
     std::mutex mutex; // guards the listing clients and the last listings
     std::unique_ptr<RtMidiIn> inputLister;
@@ -127,8 +136,10 @@ class RtMidiInDevice final : public MidiInputCore
                                           in.ignoreTypes(false, false, false);
                                           in.setCallback(&RtMidiInDevice::OnInput, this);
                                       });
-        if (r == MidiResult::Ok)
-            Register();
+        if (r != MidiResult::Ok)
+            return r;
+        mCore->WaitForConnection();
+        Register();
         return r;
     }
 
@@ -182,8 +193,10 @@ class RtMidiOutDevice final : public MidiOutputCore
     MidiResult Open()
     {
         const MidiResult r = OpenPort(mOut, mCore->api, Name(), "out", [](RtMidiOut&) {});
-        if (r == MidiResult::Ok)
-            Register();
+        if (r != MidiResult::Ok)
+            return r;
+        mCore->WaitForConnection();
+        Register();
         return r;
     }
 
@@ -263,6 +276,14 @@ std::shared_ptr<IMidiDriver> CreateRtMidiDriver(RtMidiBackend backend, std::stri
 {
     auto core = std::make_shared<RtMidiCore>();
     core->api = backend == RtMidiBackend::Jack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
+    if (backend == RtMidiBackend::Jack)
+    {
+        // RtMidi meets the server only on first use; this client reports a missing
+        // server now rather than as an empty list of ports.
+        core->jackClock = JackCycleClock::Open(error);
+        if (!core->jackClock)
+            return nullptr;
+    }
     try
     {
         core->inputLister = std::make_unique<RtMidiIn>(core->api, MIDI_CLIENT_NAME);

@@ -102,9 +102,11 @@ class InputHost
         return mEvents;
     }
 
-    std::vector<InEvent> Events()
+    // The events so far, once there are `count` of them or `wait` has passed.
+    std::vector<InEvent> Events(size_t count = 0, std::chrono::milliseconds wait = {})
     {
-        std::lock_guard lock(mMutex);
+        std::unique_lock lock(mMutex);
+        mChanged.wait_for(lock, wait, [&] { return mEvents.size() >= count; });
         return mEvents;
     }
 
