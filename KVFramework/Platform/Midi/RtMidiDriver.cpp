@@ -8,11 +8,9 @@
 
 #include <optional>
 
-namespace KV::Platform
-{
+namespace KV::Platform {
 
-namespace
-{
+namespace {
 
 // Room for a burst of system-exclusive replies between two rounds of the callback thread.
 constexpr size_t INPUT_RING_BYTES = 256 * 1024;
@@ -20,20 +18,17 @@ constexpr size_t INPUT_RING_BYTES = 256 * 1024;
 // RtMidi reports errors to this callback on the thread that called the failing
 // function; warnings (such as a port that vanished) are not failures.
 thread_local bool tFailed = false;
-thread_local std::string tError;
 
 void OnRtMidiError(RtMidiError::Type type, const std::string& text, void*)
 {
     if (type == RtMidiError::WARNING || type == RtMidiError::DEBUG_WARNING)
         return;
     tFailed = true;
-    tError = text;
 }
 
 void ClearError()
 {
     tFailed = false;
-    tError.clear();
 }
 
 template <class Port> std::optional<unsigned> FindPort(Port& port, const std::string& name)
@@ -117,7 +112,7 @@ MidiResult OpenPort(std::unique_ptr<Port>& port, RtMidi::Api api, const std::str
 
 class RtMidiInDevice final : public MidiInputCore
 {
-  public:
+public:
     RtMidiInDevice(const std::shared_ptr<RtMidiCore>& core, std::string name, MidiInCallback callback)
         : MidiInputCore(std::move(name), std::move(callback), core->thread), mCore(core),
           mRing(INPUT_RING_BYTES)
@@ -130,12 +125,10 @@ class RtMidiInDevice final : public MidiInputCore
     {
         // Keep system-exclusive, timing and active-sensing messages: the device's
         // replies are system-exclusive, and the owner decides what to ignore.
-        const MidiResult r = OpenPort(mIn, mCore->api, Name(), "in",
-                                      [this](RtMidiIn& in)
-                                      {
-                                          in.ignoreTypes(false, false, false);
-                                          in.setCallback(&RtMidiInDevice::OnInput, this);
-                                      });
+        const MidiResult r = OpenPort(mIn, mCore->api, Name(), "in", [this](RtMidiIn& in) {
+            in.ignoreTypes(false, false, false);
+            in.setCallback(&RtMidiInDevice::OnInput, this);
+        });
         if (r != MidiResult::Ok)
             return r;
         mCore->WaitForConnection();
@@ -143,7 +136,7 @@ class RtMidiInDevice final : public MidiInputCore
         return r;
     }
 
-  private:
+private:
     // On RtMidi's input thread (a JACK server's process thread under JACK): only a
     // copy into the lock-free ring and a lock-free wake.
     static void OnInput(double, std::vector<unsigned char>* message, void* user)
@@ -182,7 +175,7 @@ class RtMidiInDevice final : public MidiInputCore
 
 class RtMidiOutDevice final : public MidiOutputCore
 {
-  public:
+public:
     RtMidiOutDevice(const std::shared_ptr<RtMidiCore>& core, std::string name, MidiOutCallback callback)
         : MidiOutputCore(std::move(name), std::move(callback), core->thread), mCore(core)
     {
@@ -200,7 +193,7 @@ class RtMidiOutDevice final : public MidiOutputCore
         return r;
     }
 
-  private:
+private:
     MidiResult Transmit(const std::vector<uint8_t>& message) override
     {
         try
@@ -223,7 +216,7 @@ class RtMidiOutDevice final : public MidiOutputCore
 
 class RtMidiDriver final : public IMidiDriver
 {
-  public:
+public:
     explicit RtMidiDriver(std::shared_ptr<RtMidiCore> core) : mCore(std::move(core)) {}
 
     std::string ApiName() const override { return mCore->api == RtMidi::UNIX_JACK ? "JACK" : "ALSA"; }
@@ -266,7 +259,7 @@ class RtMidiDriver final : public IMidiDriver
         return MidiResult::Ok;
     }
 
-  private:
+private:
     const std::shared_ptr<RtMidiCore> mCore;
 };
 
