@@ -14,14 +14,20 @@ LFrameworkApp* LFrameworkApp::GetInstance() noexcept
     return gInstance.load(std::memory_order_acquire);
 }
 
-LFrameworkApp::LFrameworkApp() : mDefaultCenter(LNotificationCenterManager::GetDefaultCenter())
+LFrameworkApp::LFrameworkApp(const RCPtr<LStringTable>& appStringTable)
+    : mDefaultCenter(LNotificationCenterManager::GetDefaultCenter()), mAppStringTable(appStringTable)
 {
+    RCPtr<LNotificationReceiver> postIntoDefaultCenter;
+    if (mDefaultCenter)
+        postIntoDefaultCenter = mDefaultCenter->GetPostingReceiver();
+    mHotKeyManager = LGlobalHotKeyManager::Create(postIntoDefaultCenter);
     gInstance.store(this, std::memory_order_release);
 }
 
 LFrameworkApp::~LFrameworkApp()
 {
     UnregisterAllNotifications();
+    LFrameworkApp::ReleaseServices();
     mDefaultCenter.Reset();
     // Releasing the manager releases the centers: each detaches its clients and ends.
     LNotificationCenterManager::ReleaseInstance();
@@ -33,6 +39,14 @@ LFrameworkApp::~LFrameworkApp()
 KVRESULT LFrameworkApp::RunApplicationStartup()
 {
     LNotification::EnableRecycling(true);
+    if (mHotKeyManager && mAppStringTable)
+        mHotKeyManager->GetKeyCodeTable().LoadFromStringTable(mAppStringTable, u"GHK");
+    return S_OK;
+}
+
+KVRESULT LFrameworkApp::ReleaseServices()
+{
+    mHotKeyManager.Reset();
     return S_OK;
 }
 

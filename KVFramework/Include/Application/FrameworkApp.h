@@ -4,9 +4,12 @@
 // It owns the process-wide notification services: it fetches the default notification
 // center before any other thread runs, switches notification recycling on when the
 // application starts and off when it ends, and drains the notification queues at idle
-// time on the window thread.
+// time on the window thread. It also holds the application's global hot keys, read from
+// the application's string table at start-up.
 
+#include "ControlBase/StringTable.h"
 #include "Notification/NotificationCenter.h"
+#include "System/GlobalHotKeyManager.h"
 
 namespace KV {
 
@@ -16,11 +19,15 @@ public:
     // The application object, or null before it is made and after it is gone.
     static LFrameworkApp* GetInstance() noexcept;
 
-    LFrameworkApp();
+    // appStringTable: the application's string table (may be empty).
+    explicit LFrameworkApp(const RCPtr<LStringTable>& appStringTable = nullptr);
     ~LFrameworkApp() override;
 
-    // The start-up sequence of the framework. Its first step switches recycling on.
+    // The start-up sequence of the framework. Its first step switches recycling on; it
+    // then binds the application's global hot keys ("GHK." entries of its string table).
     virtual KVRESULT RunApplicationStartup();
+    // Releases the services made by the constructor. Returns 0.
+    virtual KVRESULT ReleaseServices();
 
     // Drains every notification center (and, once they exist, the root windows' queues)
     // on the calling thread: the idle tick goes out when idle is true. True while items
@@ -28,9 +35,14 @@ public:
     bool ProcessNotificationQueues(bool idle);
 
     const RCPtr<LNotificationCenter>& GetDefaultCenter() const noexcept { return mDefaultCenter; }
+    const RCPtr<LStringTable>& GetAppStringTable() const noexcept { return mAppStringTable; }
+    // The application's hot keys: a matched key is posted into the default center.
+    const RCPtr<LGlobalHotKeyManager>& GetHotKeyManager() const noexcept { return mHotKeyManager; }
 
 private:
     RCPtr<LNotificationCenter> mDefaultCenter;
+    RCPtr<LStringTable> mAppStringTable;
+    RCPtr<LGlobalHotKeyManager> mHotKeyManager;
 };
 
 } // namespace KV
