@@ -28,10 +28,14 @@ uint32_t KeyCode::ComputeSideFlags(uint32_t modifiers)
         uint32_t flag;
     };
     static constexpr Side kSides[] = {
-        {kModifierShift | kModifierLeftShift, kSideLeftShift}, {kModifierShift | kModifierRightShift, kSideRightShift},
-        {kModifierCtrl | kModifierLeftCtrl, kSideLeftCtrl},    {kModifierCtrl | kModifierRightCtrl, kSideRightCtrl},
-        {kModifierAlt | kModifierLeftAlt, kSideLeftAlt},       {kModifierAlt | kModifierRightAlt, kSideRightAlt},
-        {kModifierCmd | kModifierLeftCmd, kSideLeftCmd},       {kModifierCmd | kModifierRightCmd, kSideRightCmd},
+        {kModifierShift | kModifierLeftShift, kSideLeftShift},
+        {kModifierShift | kModifierRightShift, kSideRightShift},
+        {kModifierCtrl | kModifierLeftCtrl, kSideLeftCtrl},
+        {kModifierCtrl | kModifierRightCtrl, kSideRightCtrl},
+        {kModifierAlt | kModifierLeftAlt, kSideLeftAlt},
+        {kModifierAlt | kModifierRightAlt, kSideRightAlt},
+        {kModifierCmd | kModifierLeftCmd, kSideLeftCmd},
+        {kModifierCmd | kModifierRightCmd, kSideRightCmd},
     };
     uint32_t flags = 0;
     for (const Side& side : kSides)
@@ -43,7 +47,8 @@ uint32_t KeyCode::ComputeSideFlags(uint32_t modifiers)
 KeyCode KeyCode::FromVirtualKey(uint8_t virtualKey, bool isDown, uint8_t wasDown, uint32_t modifiers)
 {
     KeyCode key;
-    key.mCode = (uint32_t{virtualKey} << kVirtualKeyShift) | (isDown ? kPressed : 0) | ModifierBits(modifiers);
+    key.mCode =
+        (uint32_t{virtualKey} << kVirtualKeyShift) | (isDown ? kPressed : 0) | ModifierBits(modifiers);
     key.mSideFlags = ComputeSideFlags(modifiers);
     key.mWasDown = wasDown;
     return key;
@@ -129,7 +134,8 @@ KeyCode KeyCode::Parse(const String& text)
         if (close <= open)
             return key;
         const int32_t number = text.Mid(open + 1, close - open - 1).ToInt();
-        return FromCharacter(static_cast<char16_t>(static_cast<uint32_t>(number) & 0xFFFF), characterModifiers);
+        return FromCharacter(static_cast<char16_t>(static_cast<uint32_t>(number) & 0xFFFF),
+                             characterModifiers);
     }
 
     const int32_t length = text.GetLength();

@@ -103,7 +103,7 @@ struct NumberedRun
     std::u16string_view prefix;
     int firstCode;
     int count;
-    int firstNumber;   // for prefixed runs: the number of the first key
+    int firstNumber;    // for prefixed runs: the number of the first key
     char16_t firstChar; // for runs named by one character: that character, else 0
 };
 

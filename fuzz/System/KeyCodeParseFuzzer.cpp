@@ -12,8 +12,7 @@
 
 using namespace KV;
 
-namespace
-{
+namespace {
 
 void Require(bool condition)
 {

@@ -45,8 +45,9 @@ TEST(KeyCodeTable, AKeyIsBoundOnceAndInOrder)
 
     // A double binding is refused, to the same name or another, also by an equal key.
     EXPECT_EQ(table.AddKeyCode(kCtrlF5, u"NID_A"), E_INVALIDARG);
-    EXPECT_EQ(table.AddKeyCode(KeyCode::FromVirtualKey(0x74, true, 1, kModifierCtrl | kModifierLeftCtrl), u"NID_B"),
-              E_INVALIDARG);
+    EXPECT_EQ(
+        table.AddKeyCode(KeyCode::FromVirtualKey(0x74, true, 1, kModifierCtrl | kModifierLeftCtrl), u"NID_B"),
+        E_INVALIDARG);
     EXPECT_EQ(table.AddKeyCode(KeyCode::FromCharacter(u'a', 0), u"NID_B"), S_OK);
     EXPECT_EQ(table.AddKeyCode(KeyCode::FromCharacter(u'a', kModifierCtrl), u"NID_C"), E_INVALIDARG);
     EXPECT_EQ(table.AddKeyCode(KeyCode::FromCharacter(u'b', 0), u""), E_INVALIDARG);
@@ -80,13 +81,13 @@ TEST(KeyCodeTable, LoadsTheEntriesOfItsPrefix)
 {
     RCPtr<LStringTable> strings = LStringTable::Create();
     const std::pair<const char16_t*, const char16_t*> entries[] = {
-        {u"GHK.A.B.NAME", u"CTRL+VKEY_F5"},  // bound under the part after the last "."
+        {u"GHK.A.B.NAME", u"CTRL+VKEY_F5"},     // bound under the part after the last "."
         {u"GHK.NID_SAME_KEY", u"ctrl+vkey_f5"}, // already bound: skipped
         {u"GHK.NID_HELP", u"VKEY_F1"},
-        {u"XGHK.NID_OTHER", u"VKEY_F6"},     // does not begin with the prefix
+        {u"XGHK.NID_OTHER", u"VKEY_F6"}, // does not begin with the prefix
         {u"GHKNID_NODOT", u"VKEY_F7"},
         {u"LHK.NID_LOCAL", u"VKEY_F8"},
-        {u"GHK.", u"VKEY_F9"},               // no name
+        {u"GHK.", u"VKEY_F9"}, // no name
         {u"LABEL", u"Update"},
     };
     for (const auto& [key, text] : entries)
@@ -99,11 +100,13 @@ TEST(KeyCodeTable, LoadsTheEntriesOfItsPrefix)
     EXPECT_EQ(table.GetFirstKeyCode(u"NAME").mCode, kCtrlF5.mCode);
     EXPECT_EQ(table.GetKeyCodes(u"NAME").GetCount(), 1u);
     EXPECT_TRUE(table.HasName(u"NID_HELP"));
-    for (const char16_t* absent : {u"NID_SAME_KEY", u"NID_OTHER", u"NID_NODOT", u"GHKNID_NODOT", u"NID_LOCAL",
-                                   u"A", u"B"})
+    for (const char16_t* absent :
+         {u"NID_SAME_KEY", u"NID_OTHER", u"NID_NODOT", u"GHKNID_NODOT", u"NID_LOCAL", u"A", u"B"})
         EXPECT_FALSE(table.HasName(absent)) << Narrow(String(absent));
     for (uint32_t key : {0x75u, 0x76u, 0x77u, 0x78u})
-        EXPECT_EQ(Narrow(table.FindNameByKeyCode(KeyCode::FromVirtualKey(static_cast<uint8_t>(key), true, 0, 0))), "");
+        EXPECT_EQ(
+            Narrow(table.FindNameByKeyCode(KeyCode::FromVirtualKey(static_cast<uint8_t>(key), true, 0, 0))),
+            "");
 }
 
 TEST(GlobalHotKeyManager, SendsTheBoundNameToItsTarget)
@@ -115,7 +118,8 @@ TEST(GlobalHotKeyManager, SendsTheBoundNameToItsTarget)
     EXPECT_EQ(manager->HandleKey(kF6), S_FALSE);
     EXPECT_TRUE(target->mReceived.empty());
 
-    EXPECT_EQ(manager->HandleKey(KeyCode::FromVirtualKey(0x74, true, 1, kModifierCtrl | kModifierLeftCtrl)), S_OK);
+    EXPECT_EQ(manager->HandleKey(KeyCode::FromVirtualKey(0x74, true, 1, kModifierCtrl | kModifierLeftCtrl)),
+              S_OK);
     EXPECT_EQ(target->mReceived, std::vector<std::string>{"NID_MY_COMMAND"});
     EXPECT_FALSE(target->mWithSenderOrData);
 

@@ -146,7 +146,8 @@ TEST(KeyCode, ParseTable)
     };
     const Case cases[] = {
         {u"Ctrl+VKEY_F5", VirtualKeyCode(kF5, pressed | KeyCode::kCtrl)},
-        {u"shift+alt+ctrl+vkey_f5", VirtualKeyCode(kF5, pressed | KeyCode::kCtrl | KeyCode::kShift | KeyCode::kAlt)},
+        {u"shift+alt+ctrl+vkey_f5",
+         VirtualKeyCode(kF5, pressed | KeyCode::kCtrl | KeyCode::kShift | KeyCode::kAlt)},
         {u"VKEY_SHIFT", VirtualKeyCode(0x10, pressed | KeyCode::kShift)}, // the name itself says SHIFT
         {u"VKEY_F5+CTRL", VirtualKeyCode(0, pressed | KeyCode::kCtrl)},   // the name runs to the end
         {u"VKEY_NOSUCHKEY", pressed},
@@ -181,7 +182,8 @@ TEST(KeyCode, ParsedKeysMatchTheEventsOfTheWindow)
     const KeyCode ctrlF5 = KeyCode::Parse(String(u"Ctrl+VKEY_F5"));
     EXPECT_TRUE(ctrlF5.Equals(KeyCode::FromVirtualKey(kF5, true, 0, kModifierCtrl | kModifierRightCtrl)));
     EXPECT_FALSE(ctrlF5.Equals(KeyCode::FromVirtualKey(kF5, false, 1, kModifierCtrl)));
-    EXPECT_TRUE(KeyCode::Parse(String(u"alt+x")).Equals(KeyCode::FromCharacter(u'x', kModifierAlt | kModifierShift)));
+    EXPECT_TRUE(
+        KeyCode::Parse(String(u"alt+x")).Equals(KeyCode::FromCharacter(u'x', kModifierAlt | kModifierShift)));
 }
 
 TEST(KeyNames, NamesAndDisplayTexts)
@@ -192,16 +194,34 @@ TEST(KeyNames, NamesAndDisplayTexts)
         int code;
     };
     const Named names[] = {
-        {u"VKEY_BACK", 0x08},          {u"VKEY_KANA", 0x15},         {u"VKEY_HANGEUL", 0x15},
-        {u"VKEY_HANGUL", 0x15},        {u"VKEY_HANJA", 0x19},        {u"VKEY_KANJI", 0x19},
-        {u"VKEY_OEM_NEC_EQUAL", 0x92}, {u"VKEY_OEM_FJ_JISHO", 0x92}, {u"VKEY_OEM_FJ_ROYA", 0x96},
-        {u"VKEY_PAGEUP", 0x21},        {u"VKEY_PAGEDN", 0x22},       {u"VKEY_0", 0x30},
-        {u"VKEY_9", 0x39},             {u"VKEY_A", 0x41},            {u"VKEY_Z", 0x5A},
-        {u"VKEY_NUMPAD0", 0x60},       {u"VKEY_NUMPAD9", 0x69},      {u"VKEY_F1", 0x70},
-        {u"VKEY_F24", 0x87},           {u"VKEY_SLEEP", 0x5F},        {u"VKEY_LAUNCH_APP2", 0xB7},
+        {u"VKEY_BACK", 0x08},
+        {u"VKEY_KANA", 0x15},
+        {u"VKEY_HANGEUL", 0x15},
+        {u"VKEY_HANGUL", 0x15},
+        {u"VKEY_HANJA", 0x19},
+        {u"VKEY_KANJI", 0x19},
+        {u"VKEY_OEM_NEC_EQUAL", 0x92},
+        {u"VKEY_OEM_FJ_JISHO", 0x92},
+        {u"VKEY_OEM_FJ_ROYA", 0x96},
+        {u"VKEY_PAGEUP", 0x21},
+        {u"VKEY_PAGEDN", 0x22},
+        {u"VKEY_0", 0x30},
+        {u"VKEY_9", 0x39},
+        {u"VKEY_A", 0x41},
+        {u"VKEY_Z", 0x5A},
+        {u"VKEY_NUMPAD0", 0x60},
+        {u"VKEY_NUMPAD9", 0x69},
+        {u"VKEY_F1", 0x70},
+        {u"VKEY_F24", 0x87},
+        {u"VKEY_SLEEP", 0x5F},
+        {u"VKEY_LAUNCH_APP2", 0xB7},
         // Unknown: other spellings, Windows names left out, and the empty name.
-        {u"vkey_a", 0},                {u"VKEY_F25", 0},             {u"VKEY_PRIOR", 0},
-        {u"VK_F1", 0},                 {u"VKEY_", 0},                {u"", 0},
+        {u"vkey_a", 0},
+        {u"VKEY_F25", 0},
+        {u"VKEY_PRIOR", 0},
+        {u"VK_F1", 0},
+        {u"VKEY_", 0},
+        {u"", 0},
     };
     for (const Named& n : names)
         EXPECT_EQ(KeyNames::GetKeyCode(String(n.name)), n.code) << String(n.name).ToNarrow().GetText();
@@ -212,10 +232,22 @@ TEST(KeyNames, NamesAndDisplayTexts)
         const char* text;
     };
     const Displayed texts[] = {
-        {0x08, ""},           {0x09, ""},           {0x16, ""},          {0x30, "0"},
-        {0x5A, "Z"},          {0x60, "Numpad 0"},   {0x69, "Numpad 9"},  {0x70, "F1"},
-        {0x1D, "Non-convert"}, {0x1F, "Mode Change"}, {0x6E, "."},       {0x92, "NEC Equal"},
-        {0xB6, "Launch App 1"}, {0xB7, "Launch App 2"}, {0xFF, ""},      {-1, ""},
+        {0x08, ""},
+        {0x09, ""},
+        {0x16, ""},
+        {0x30, "0"},
+        {0x5A, "Z"},
+        {0x60, "Numpad 0"},
+        {0x69, "Numpad 9"},
+        {0x70, "F1"},
+        {0x1D, "Non-convert"},
+        {0x1F, "Mode Change"},
+        {0x6E, "."},
+        {0x92, "NEC Equal"},
+        {0xB6, "Launch App 1"},
+        {0xB7, "Launch App 2"},
+        {0xFF, ""},
+        {-1, ""},
         {256, ""},
     };
     for (const Displayed& d : texts)

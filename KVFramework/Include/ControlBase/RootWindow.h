@@ -1,0 +1,59 @@
+#pragma once
+// LRootWindow: the top of one control tree inside one operating-system window.
+//
+// A root window is its own notification queue, dispatched through its own distributor:
+// what is posted into it (the notifications of its global hot keys, for example) reaches
+// the clients registered with the window when the application drains it at idle time.
+// It keeps the control that has the keyboard focus, and a hot-key manager loaded with the
+// "GHK." entries of its root control's string table.
+
+#include "ControlBase/Control.h"
+#include "Notification/NotificationQueue.h"
+#include "System/GlobalHotKeyManager.h"
+
+namespace KV {
+
+class IWindowOSServices;
+
+class LRootWindow : public LNotificationDistributor, public LNotificationQueue
+{
+public:
+    // osServices: the window the root window lives in (not owned; may be null).
+    static RCPtr<LRootWindow> CreateInstance(IWindowOSServices* osServices);
+
+    IWindowOSServices* GetOSServices() const noexcept { return mOSServices; }
+
+    // Takes the control as the root control (null: none) and binds its global hot keys
+    // in place of the previous root control's. Returns 0.
+    KVRESULT SetRootControl(const RCPtr<LControl>& control);
+    const RCPtr<LControl>& GetRootControl() const noexcept { return mRootControl; }
+
+    // The control that has the keyboard focus; empty when none.
+    void SetFocusControl(const RCPtr<LControl>& control) { mFocusControl = control; }
+    const RCPtr<LControl>& GetFocusControl() const noexcept { return mFocusControl; }
+
+    const RCPtr<LGlobalHotKeyManager>& GetHotKeyManager() const noexcept { return mHotKeyManager; }
+
+    // Drains the window's own queue, with the idle tick when sendIdle is set. True while
+    // items remain queued.
+    bool ProcessIdle(bool sendIdle);
+
+    // Detaches the clients, gives up the root control and ends the queue once only
+    // internal references remain.
+    KVRESULT ReleaseInternalReferences() override;
+
+protected:
+    ~LRootWindow() override = default;
+
+private:
+    explicit LRootWindow(IWindowOSServices* osServices) : mOSServices(osServices) {}
+
+    IWindowOSServices* mOSServices;
+    RCPtr<LControl> mRootControl;
+    RCPtr<LControl> mFocusControl;
+    RCPtr<LGlobalHotKeyManager> mHotKeyManager;
+    bool mDispatchesItself = false;
+    bool mRootControlHoldsWindow = false; // the root control's back reference, counted as internal
+};
+
+} // namespace KV

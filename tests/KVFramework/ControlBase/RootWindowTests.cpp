@@ -1,0 +1,72 @@
+#include "ControlBase/RootWindow.h"
+#include "NotificationTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace notiftest;
+
+namespace {
+
+const KeyCode kCtrlF5 = KeyCode::FromVirtualKey(0x74, true, 0, kModifierCtrl);
+const KeyCode kF6 = KeyCode::FromVirtualKey(0x75, true, 0, 0);
+
+RCPtr<LControl> MakeRootControl(const char16_t* name,
+                                std::initializer_list<std::pair<const char16_t*, const char16_t*>> texts)
+{
+    RCPtr<LStringTable> table = LStringTable::Create();
+    for (const auto& [key, text] : texts)
+        table->SetString(String(key), String(text));
+    return RCPtr<LControl>(new LControl(nullptr, String(name), table));
+}
+
+} // namespace
+
+TEST(RootWindow, HotKeysOfTheRootControlArePostedIntoTheWindowsOwnQueue)
+{
+    std::vector<std::string> log;
+    RCPtr<Recorder> client(new Recorder(&log, "command"));
+    RCPtr<LRootWindow> window = LRootWindow::CreateInstance(nullptr);
+    client->RegisterNotification(window, u"NID_MY_COMMAND");
+    client->RegisterNotification(window, u"NID_OTHER_COMMAND");
+
+    RCPtr<LControl> first = MakeRootControl(u"first", {{u"GHK.NID_MY_COMMAND", u"Ctrl+VKEY_F5"}});
+    EXPECT_EQ(window->SetRootControl(first), S_OK);
+    EXPECT_EQ(first->GetRootWindow(), window);
+
+    EXPECT_EQ(window->GetHotKeyManager()->HandleKey(kCtrlF5), S_OK);
+    EXPECT_TRUE(log.empty()); // posted, not sent inside the key handling
+    EXPECT_FALSE(window->ProcessIdle(false));
+    EXPECT_EQ(log, std::vector<std::string>{"command"});
+
+    // A new root control brings its own keys; the old control's are gone.
+    RCPtr<LControl> second = MakeRootControl(u"second", {{u"GHK.NID_OTHER_COMMAND", u"VKEY_F6"}});
+    window->SetRootControl(second);
+    EXPECT_FALSE(first->GetRootWindow());
+    EXPECT_EQ(window->GetHotKeyManager()->HandleKey(kCtrlF5), S_FALSE);
+    EXPECT_EQ(window->GetHotKeyManager()->HandleKey(kF6), S_OK);
+    window->ProcessIdle(false);
+    EXPECT_EQ(client->mLastId, InternNotificationId(u"NID_OTHER_COMMAND"));
+}
+
+TEST(RootWindow, LastOutsideReferenceEndsWindowAndTree)
+{
+    bool clientGone = false;
+    RCPtr<Recorder> client(new Recorder(nullptr, "idle", &clientGone));
+    RCPtr<LControl> root = MakeRootControl(u"root", {});
+    RCPtr<LControl> child(new LControl(root, String(u"child")));
+    {
+        RCPtr<LRootWindow> window = LRootWindow::CreateInstance(nullptr);
+        window->SetRootControl(root);
+        window->SetFocusControl(child);
+        client->RegisterNotification(window, u"NID_IDLE");
+        window->ProcessIdle(true);
+        EXPECT_EQ(client->mReceived, 1);
+        EXPECT_EQ(child->GetRootWindow(), window); // reached through the topmost control
+    }
+    // The window's own references (its dispatcher, the root control's back reference)
+    // did not keep it: its clients were detached and the tree let go of it.
+    EXPECT_EQ(client->GetRegistrationCount(), 0);
+    EXPECT_FALSE(root->GetRootWindow());
+    EXPECT_EQ(root->GetRefCount(), 2); // ours and the child's
+    EXPECT_EQ(child->GetRefCount(), 1);
+}
