@@ -1,0 +1,241 @@
+#pragma once
+// The MIDI service: MIDI ports found by a piece of their device names, sending, and the
+// capture of incoming messages.
+//
+// A port is asked for by text: the open port opened last whose name contains the text
+// (ignoring case) is handed out again, otherwise the first device whose name contains
+// it is opened. A port stays open while anybody outside the service holds it; dropping
+// the last such reference closes the device, and asking again opens it anew.
+//
+// Every message that a capture port receives reaches the clients of the service as
+// the notification NID_MIDI_DATA_CAPTURED, sent by the service itself (a distributor)
+// on its own delivery thread: one message at a time, in the order in which they
+// arrived at all the service's ports. Register for it before opening ports.
+//
+// Threads: opening, the release of ports and the driver's callbacks are serialised by
+// the service's mutex; Send runs on the caller's thread without it. No lock of the
+// service is held while a client runs.
+//
+// Drivers: Create() runs the service on the system's MIDI (Platform/Midi chooses ALSA or
+// JACK), unless a test has installed another driver with UseDriver, for example an
+// in-process virtual bus. Create(driver, wait) takes the driver directly.
+
+#include "KVTypes.h"
+#include "Midi/MidiCaptureNotificationData.h"
+#include "Notification/NotificationDistributor.h"
+#include "Storage/IArray.h"
+#include "Storage/RCPtrArray.h"
+#include "System/Event.h"
+#include "System/Mutex.h"
+#include "System/ThreadPool.h"
+#include "System/ThreadWorker.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace KV {
+
+namespace Platform {
+class IMidiDriver;
+class IMidiInDevice;
+class IMidiOutDevice;
+struct MidiBuffer;
+struct MidiInMessage;
+enum class MidiResult : uint32_t;
+} // namespace Platform
+
+class LMidiComm;
+class LMidiCapturePort;
+class LMidiRenderPort;
+
+// The length of the MIDI message that a status byte begins: 3, 2 or 1, 0 for F0 and F7
+// (system exclusive, of any length), and 1 for a data byte.
+int32_t GetMidiMessageLength(const signed char* status);
+
+// The name test of port lookup: whether the name contains the text, ignoring the case
+// of ASCII letters. An empty name or text never matches.
+bool MidiPortNameContains(const String& name, const String& text);
+
+class LMidiCommInterface : public LNotificationDistributor
+{
+public:
+    // How long Send waits for the driver to finish with a system-exclusive message.
+    static constexpr Milliseconds kCompletionWait = 10000;
+
+    // A new service on this process's driver: the system's MIDI, or what UseDriver set.
+    // Without a MIDI system the service opens no ports.
+    static RCPtr<LMidiCommInterface> Create();
+    // A new service on the given driver (null: one that opens no ports).
+    static RCPtr<LMidiCommInterface> Create(std::shared_ptr<Platform::IMidiDriver> driver,
+                                            Milliseconds completionWait = kCompletionWait);
+    // Makes Create() use this driver and completion wait from now on; null returns to the
+    // system's MIDI. Services already made keep theirs.
+    static void UseDriver(std::shared_ptr<Platform::IMidiDriver> driver,
+                          Milliseconds completionWait = kCompletionWait);
+
+    // S_OK with the port; E_FAIL with a null port when no device name contains the text
+    // or the first that does cannot be opened (or started); E_INVALIDARG for an empty text.
+    virtual KVRESULT OpenCapturePort(const String& text, RCPtr<LMidiCapturePort>& port) = 0;
+    virtual KVRESULT OpenRenderPort(const String& text, RCPtr<LMidiRenderPort>& port) = 0;
+
+    // Sends the bytes on a render port: a channel, system-common or real-time message
+    // (first byte a status other than F0 and F7) as one short message of its first
+    // bytes; anything else as a long message, which returns only when the driver is done
+    // with it. The number of bytes sent; E_INVALIDARG when the port is no render port or
+    // the bytes are empty; E_FAIL when the driver refuses or does not finish in time.
+    virtual int32_t Send(const RCPtr<LRefCountedObject>& port, const IArray<signed char>& bytes) = 0;
+
+protected:
+    ~LMidiCommInterface() override = default;
+};
+
+class LMidiComm final : public LMidiCommInterface, public LThreadWorker
+{
+public:
+    static RCPtr<LMidiComm> Create(std::shared_ptr<Platform::IMidiDriver> driver,
+                                   Milliseconds completionWait);
+
+    KVRESULT OpenCapturePort(const String& text, RCPtr<LMidiCapturePort>& port) override;
+    KVRESULT OpenRenderPort(const String& text, RCPtr<LMidiRenderPort>& port) override;
+    int32_t Send(const RCPtr<LRefCountedObject>& port, const IArray<signed char>& bytes) override;
+
+    // Take the port out of its list: S_OK when it was there, E_FAIL otherwise.
+    KVRESULT RemoveCapturePort(const LMidiCapturePort* port);
+    KVRESULT RemoveRenderPort(const LMidiRenderPort* port);
+
+    // The delivery of one captured message, on the delivery thread: the result of
+    // sending NID_MIDI_DATA_CAPTURED.
+    int DoWork(RCPtr<LRefCountedObject>& parameters) override;
+
+    // The clients' registrations do not keep the service alive.
+    KVRESULT ReleaseInternalReferences() override;
+
+protected:
+    ~LMidiComm() override;
+
+private:
+    friend class LMidiCapturePort;
+    friend class LMidiRenderPort;
+
+    LMidiComm(std::shared_ptr<Platform::IMidiDriver> driver, Milliseconds completionWait);
+
+    // The port for the text: an open one, or the first matching device opened with
+    // `open`. A new port that `ready` refuses goes to `failed`, for release after the lock.
+    template <class Device, class Port, class Open, class Ready>
+    KVRESULT OpenPort(RCPtrArray<Port, 1, 0>& ports, const String& text, RCPtr<Port>& port,
+                      RCPtr<Port>& failed, std::vector<std::string> (Platform::IMidiDriver::*list)(),
+                      Open open, Ready ready);
+
+    // Takes a port out of its list when its last reference from outside is being
+    // released (its ReleaseInternalReferences).
+    void UnlistReleasedPort(LMidiCapturePort& port);
+    void UnlistReleasedPort(LMidiRenderPort& port);
+    template <class Port> void UnlistReleasedPort(RCPtrArray<Port, 1, 0>& ports, Port& port);
+
+    // The driver's callbacks, on its callback thread.
+    void OnMidiIn(Platform::IMidiInDevice& device, const Platform::MidiInMessage& message);
+    void OnMidiOut(Platform::IMidiOutDevice& device, Platform::MidiBuffer& done);
+
+    // The listed port of a device, for the device's callbacks. Called under mMutex.
+    template <class Port, class Device>
+    static Port* FindPortOf(RCPtrArray<Port, 1, 0>& ports, const Device& device);
+
+    // Hands a captured message to the delivery thread. Called under mMutex.
+    void QueueCaptured(const RCPtr<LMidiCaptureNotificationData>& message);
+
+    const std::shared_ptr<Platform::IMidiDriver> mDriver;
+    const Milliseconds mCompletionWait;
+    RCPtrArray<LMidiCapturePort, 1, 0> mCapturePorts; // in the order they were opened
+    RCPtrArray<LMidiRenderPort, 1, 0> mRenderPorts;
+    RCPtr<LThreadPool> mDeliveryPool;
+    Mutex mMutex; // both lists and every driver callback
+};
+
+class LMidiRenderPort : public virtual LRefCountedObject
+{
+public:
+    // Null when the name is empty, the device or the owner null.
+    static RCPtr<LMidiRenderPort> Create(const String& name, std::unique_ptr<Platform::IMidiOutDevice> device,
+                                         const RCPtr<LMidiComm>& owner);
+
+    // The device's name as the driver lists it (not the text that found it).
+    const String& GetName() const noexcept { return mName; }
+    // Whether the name contains the text, ignoring case; never for an empty text.
+    bool MatchesName(const String& text) const;
+
+    // Leaves the owner's list when the last reference from outside goes.
+    KVRESULT ReleaseInternalReferences() override;
+
+protected:
+    ~LMidiRenderPort() override;
+
+private:
+    friend class LMidiComm;
+    struct Outgoing;
+
+    LMidiRenderPort(const String& name, std::unique_ptr<Platform::IMidiOutDevice> device,
+                    const RCPtr<LMidiComm>& owner);
+
+    int32_t Send(const IArray<signed char>& bytes, Milliseconds completionWait);
+    // One buffer of a long message, sent and waited for.
+    bool SendLong(const signed char* bytes, uint32_t count, Milliseconds completionWait);
+    // The driver is done with a buffer. Called under the owner's mutex.
+    void OnDone(const Platform::MidiBuffer& buffer);
+
+    const String mName;
+    std::unique_ptr<Platform::IMidiOutDevice> mDevice;
+    RCPtr<LMidiComm> mOwner;
+    TrafficLight mCompletion; // set whenever no long message of this port is in flight
+    std::atomic<const Platform::MidiBuffer*> mInFlight{nullptr};
+    std::mutex mSending; // one message at a time; guards mAbandoned
+    // Buffers whose hand-back was never seen: the driver may still read them, so they
+    // live until the device is closed.
+    std::vector<std::unique_ptr<Outgoing>> mAbandoned;
+};
+
+class LMidiCapturePort : public virtual LRefCountedObject
+{
+public:
+    // Input buffers lent to the driver, and their size: system-exclusive input arrives
+    // in chunks of at most this many bytes.
+    static constexpr uint32_t kBufferCount = 3;
+    static constexpr uint32_t kBufferSize = 256;
+
+    // Null when the name is empty, the device or the owner null. The new port lends its
+    // buffers to the device; it is not started yet.
+    static RCPtr<LMidiCapturePort> Create(const String& name, std::unique_ptr<Platform::IMidiInDevice> device,
+                                          const RCPtr<LMidiComm>& owner);
+
+    const String& GetName() const noexcept { return mName; }
+    bool MatchesName(const String& text) const;
+
+    KVRESULT ReleaseInternalReferences() override;
+
+protected:
+    ~LMidiCapturePort() override;
+
+private:
+    friend class LMidiComm;
+    struct Input;
+
+    LMidiCapturePort(const String& name, std::unique_ptr<Platform::IMidiInDevice> device,
+                     const RCPtr<LMidiComm>& owner);
+
+    // Called under the owner's mutex, on the driver's callback thread.
+    void OnShortMessage(uint32_t message, uint32_t timestamp);
+    void OnSysexData(const uint8_t* bytes, uint32_t count, bool complete);
+    // Lends a handed-back buffer to the driver again.
+    Platform::MidiResult RequeueBuffer(Platform::MidiBuffer& header);
+
+    const String mName;
+    std::unique_ptr<Platform::IMidiInDevice> mDevice;
+    RCPtr<LMidiComm> mOwner;
+    std::unique_ptr<Input> mInput; // the buffers and the system-exclusive message being assembled
+    std::atomic<bool> mClosing{false};
+};
+
+} // namespace KV

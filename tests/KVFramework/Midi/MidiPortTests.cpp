@@ -1,0 +1,263 @@
+// Ports found by name, their lifetime, and sending, on the virtual bus.
+
+#include "MidiTransportTestSupport.h"
+
+namespace KV::MidiTest {
+namespace {
+
+using Platform::VirtualDeviceId;
+using Platform::VirtualMidiFaults;
+
+// Capture and render ports take the same roads; each test runs for both.
+enum class Kind
+{
+    Capture,
+    Render
+};
+
+struct AnyPort
+{
+    RCPtr<LRefCountedObject> object;
+    String name;
+};
+
+KVRESULT Open(LMidiCommInterface& service, Kind kind, const String& text, AnyPort& out)
+{
+    out = {};
+    if (kind == Kind::Capture)
+    {
+        RCPtr<LMidiCapturePort> port;
+        const KVRESULT result = service.OpenCapturePort(text, port);
+        if (port)
+            out = {port, port->GetName()};
+        return result;
+    }
+    RCPtr<LMidiRenderPort> port;
+    const KVRESULT result = service.OpenRenderPort(text, port);
+    if (port)
+        out = {port, port->GetName()};
+    return result;
+}
+
+VirtualDeviceId AddDevice(Platform::VirtualMidiBus& bus, Kind kind, const std::string& name)
+{
+    return kind == Kind::Capture ? bus.AddSource(name) : bus.AddSink(name, nullptr);
+}
+
+class MidiPorts : public VirtualBusTest, public ::testing::WithParamInterface<Kind>
+{
+};
+
+TEST_P(MidiPorts, AreFoundByAPieceOfTheirNames)
+{
+    struct Request
+    {
+        const char16_t* text;
+        KVRESULT result;
+        const char16_t* name = nullptr; // the opened port's name
+        int sameAs = -1;                // the port is the one of this earlier request
+    };
+    struct Case
+    {
+        const char* what;
+        std::vector<std::string> devices;
+        std::vector<Request> requests;
+        std::vector<uint32_t> opens; // per device, at the end
+        int refusing = -1;           // a device that refuses to open
+    };
+    const std::vector<Case> cases = {
+        {"the first device that matches; asked again, the same port",
+         {"Port A", "USB Keys 2", "usb keys"},
+         {{u"KEYS", S_OK, u"USB Keys 2"}, {u"keys", S_OK, u"USB Keys 2", 0}},
+         {0, 1, 0}},
+        {"of two open ports that match, the one opened last",
+         {"Keys One", "Keys Two"},
+         {{u"one", S_OK, u"Keys One"}, {u"two", S_OK, u"Keys Two"}, {u"KEYS", S_OK, u"Keys Two", 1}},
+         {1, 1}},
+        {"no device name contains the text", {"Port A"}, {{u"keys", E_FAIL}}, {0}},
+        {"a first match that refuses to open; later ones are not tried",
+         {"Keys A", "Keys B"},
+         {{u"keys", E_FAIL}},
+         {0, 0},
+         0},
+        {"an empty text is refused, even beside a nameless device",
+         {"", "Keys"},
+         {{u"", E_INVALIDARG}},
+         {0, 0}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        auto bus = std::make_shared<Platform::VirtualMidiBus>();
+        const RCPtr<LMidiCommInterface> comm = LMidiCommInterface::Create(bus, kShortCompletionWait);
+        std::vector<VirtualDeviceId> ids;
+        for (const std::string& name : c.devices)
+            ids.push_back(AddDevice(*bus, GetParam(), name));
+        if (c.refusing >= 0)
+            bus->SetFaults(ids[static_cast<size_t>(c.refusing)], VirtualMidiFaults{.refuseOpen = true});
+        std::vector<AnyPort> ports(c.requests.size());
+        for (size_t i = 0; i < c.requests.size(); ++i)
+        {
+            const Request& r = c.requests[i];
+            EXPECT_EQ(Open(*comm, GetParam(), r.text, ports[i]), r.result) << "request " << i;
+            EXPECT_EQ(bool(ports[i].object), r.name != nullptr) << "request " << i;
+            if (r.name)
+            {
+                EXPECT_TRUE(ports[i].name.EqualsText(r.name)) << "request " << i;
+            }
+            if (r.sameAs >= 0)
+            {
+                EXPECT_EQ(ports[i].object.Get(), ports[static_cast<size_t>(r.sameAs)].object.Get());
+            }
+        }
+        for (size_t d = 0; d < ids.size(); ++d)
+            EXPECT_EQ(bus->Stats(ids[d]).opens, c.opens[d]) << "device " << d;
+    }
+}
+
+TEST_P(MidiPorts, CloseWithTheLastOutsideReferenceAndOpenAgain)
+{
+    const VirtualDeviceId keys = AddDevice(*bus, GetParam(), "USB Keys");
+    AnyPort port;
+    ASSERT_EQ(Open(*service, GetParam(), u"keys", port), S_OK);
+    // The port keeps its service alive, and the service its ports' list.
+    service = nullptr;
+    EXPECT_EQ(bus->Stats(keys).openNow, 1u);
+    port = {};
+    EXPECT_EQ(bus->Stats(keys).openNow, 0u);
+    EXPECT_EQ(bus->Stats(keys).closes, 1u);
+
+    service = LMidiCommInterface::Create(bus, kShortCompletionWait);
+    AnyPort first, again;
+    ASSERT_EQ(Open(*service, GetParam(), u"keys", first), S_OK);
+    first = {};
+    ASSERT_EQ(Open(*service, GetParam(), u"keys", again), S_OK);
+    EXPECT_EQ(bus->Stats(keys).opens, 3u);
+    EXPECT_EQ(bus->Stats(keys).openNow, 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothKinds, MidiPorts, ::testing::Values(Kind::Capture, Kind::Render),
+                         [](const auto& param) {
+                             return param.param == Kind::Capture ? "Capture" : "Render";
+                         });
+
+using MidiCapturePorts = VirtualBusTest;
+
+TEST_F(MidiCapturePorts, ThatCannotStartAreClosedOnceAndNotHandedOut)
+{
+    const VirtualDeviceId keys = bus->AddSource("USB Keys");
+    bus->SetFaults(keys, VirtualMidiFaults{.refuseStart = true});
+    RCPtr<LMidiCapturePort> port;
+    EXPECT_EQ(service->OpenCapturePort(u"keys", port), E_FAIL);
+    EXPECT_FALSE(port);
+    const auto stats = bus->Stats(keys);
+    EXPECT_EQ(stats.opens, 1u);
+    EXPECT_EQ(stats.closes, 1u);
+    EXPECT_EQ(stats.openNow, 0u);
+
+    bus->SetFaults(keys, {});
+    EXPECT_EQ(service->OpenCapturePort(u"keys", port), S_OK);
+    EXPECT_EQ(bus->Stats(keys).opens, 2u);
+}
+
+// ---- sending ----
+
+class MidiSend : public VirtualBusTest
+{
+protected:
+    void SetUp() override
+    {
+        keys = bus->AddSink("USB Keys", [this](const Bytes& message) {
+            std::lock_guard lock(mutex);
+            received.push_back(message);
+        });
+        ASSERT_EQ(service->OpenRenderPort(u"keys", port), S_OK);
+    }
+
+    std::vector<Bytes> Received()
+    {
+        std::lock_guard lock(mutex);
+        return std::exchange(received, {});
+    }
+
+    VirtualDeviceId keys = 0;
+    RCPtr<LMidiRenderPort> port;
+    std::mutex mutex;
+    std::vector<Bytes> received;
+};
+
+TEST_F(MidiSend, ShortMessagesByStatusAndEverythingElseLong)
+{
+    struct Case
+    {
+        const char* what;
+        Bytes bytes;
+        int32_t result;
+        std::vector<Bytes> received;
+    };
+    const Bytes big = Sysex(70000);
+    const std::vector<Case> cases = {
+        {"identity request", {0xF0, 0x7E, 0x00, 0x06, 0x01, 0xF7}, 6, {{0xF0, 0x7E, 0x00, 0x06, 0x01, 0xF7}}},
+        {"note-on", {0x90, 0x3C, 0x7F}, 3, {{0x90, 0x3C, 0x7F}}},
+        {"program change", {0xC0, 0x05}, 2, {{0xC0, 0x05}}},
+        {"timing clock", {0xF8}, 1, {{0xF8}}},
+        {"only the first message of several", {0x90, 0x3C, 0x7F, 0x90, 0x3D, 0x7F}, 3, {{0x90, 0x3C, 0x7F}}},
+        {"data bytes first: long, sent as a stream", {0x01, 0x02, 0x03}, 3, {}},
+        {"F7 first: long", {0xF7, 0x01}, 2, {}},
+        {"longer than one driver buffer, whole", big, 70000, {big}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(service->Send(port, ToArray(c.bytes)), c.result);
+        EXPECT_EQ(Received(), c.received);
+    }
+}
+
+TEST_F(MidiSend, RefusesWhatIsNoRenderPortOrNoBytes)
+{
+    bus->AddSource("USB Keys In");
+    RCPtr<LMidiCapturePort> capture;
+    ASSERT_EQ(service->OpenCapturePort(u"keys in", capture), S_OK);
+    const Array<signed char> noteOn = ToArray({0x90, 0x3C, 0x7F});
+    struct Case
+    {
+        const char* what;
+        RCPtr<LRefCountedObject> port;
+        const Array<signed char>* bytes;
+    };
+    const Array<signed char> empty;
+    const std::vector<Case> cases = {
+        {"null port", nullptr, &noteOn},
+        {"capture port", capture, &noteOn},
+        {"some other object", RCPtr<LRefCountedObject>(LMidiCaptureNotificationData::Create(u"x")), &noteOn},
+        {"no bytes", port, &empty},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(service->Send(c.port, *c.bytes), E_INVALIDARG) << c.what;
+    EXPECT_TRUE(Received().empty());
+}
+
+TEST_F(MidiSend, ACompletionThatNeverComesFailsTheSendAndBlocksNoLaterOne)
+{
+    const Array<signed char> request = ToArray({0xF0, 0x7E, 0x00, 0x06, 0x01, 0xF7});
+    bus->SetFaults(keys, VirtualMidiFaults{.withholdCompletion = true});
+    // Twice: the output is reset after each time-out, so the driver never keeps a
+    // buffer that the transport has given up (the sanitizer build would see it).
+    EXPECT_EQ(service->Send(port, request), E_FAIL);
+    EXPECT_EQ(service->Send(port, request), E_FAIL);
+    bus->SetFaults(keys, {});
+    EXPECT_EQ(service->Send(port, request), 6);
+    EXPECT_EQ(service->Send(port, ToArray({0x90, 0x3C, 0x7F})), 3);
+    EXPECT_EQ(Received().size(), 4u);
+}
+
+TEST_F(MidiSend, FailsOnAnUnpluggedDevice)
+{
+    bus->Unplug(keys);
+    EXPECT_EQ(service->Send(port, ToArray({0xF0, 0x01, 0xF7})), E_FAIL);
+    EXPECT_EQ(service->Send(port, ToArray({0x90, 0x3C, 0x7F})), E_FAIL);
+}
+
+} // namespace
+} // namespace KV::MidiTest
