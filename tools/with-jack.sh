@@ -21,7 +21,10 @@ export JACK_NO_AUDIO_RESERVATION=1
 export JACK_NO_START_SERVER=1
 export KV_MIDI_API=jack
 
-jackd -n "$name" --no-realtime -d dummy -r 48000 -p 128 >"$log" 2>&1 &
+# Synchronous mode (-S): each cycle waits for every client (up to -t ms) instead of
+# dropping the data of a client that is late, as sanitizer builds on a loaded
+# machine often are; MIDI then arrives late but never goes missing.
+jackd -n "$name" -S -t 5000 --no-realtime -d dummy -r 48000 -p 128 >"$log" 2>&1 &
 jack_pid=$!
 
 stop_jack() {

@@ -14,7 +14,7 @@ using namespace NorvikSim;
 
 class CheckingLink : public IKeyboardLink
 {
-public:
+  public:
     void OpenPorts(PortSet) override
     {
         if (mOpen)
@@ -29,7 +29,7 @@ public:
     }
     void Report(const KeyboardEvent&) override {}
 
-private:
+  private:
     bool mOpen = false;
 };
 

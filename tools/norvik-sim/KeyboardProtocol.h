@@ -228,7 +228,7 @@ class KeyboardProtocol
     Bytes mImage;
     std::uint32_t mRecordNumber = 0; // the record being received, from 1
     bool mInRecord = false;
-    std::size_t mRecordStart = 0;     // offset of the current record in mImage
+    std::size_t mRecordStart = 0; // offset of the current record in mImage
     std::uint32_t mChunksInRecord = 0;
     TransferOutcome mOutcome = TransferOutcome::None;
 };

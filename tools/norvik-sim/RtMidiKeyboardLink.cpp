@@ -3,27 +3,17 @@
 #include "Engine/DeviceProtocol.h"
 
 #include <cstdlib>
-#include <utility>
 #include <filesystem>
+#include <thread>
 
 namespace NorvikSim
 {
 
-void IncomingQueue::Push(Incoming item)
+namespace
 {
-    {
-        std::lock_guard lock(mMutex);
-        mItems.push_back(std::move(item));
-    }
-    mReady.notify_one();
-}
-
-std::deque<Incoming> IncomingQueue::WaitAndTakeAll(std::chrono::steady_clock::time_point deadline)
-{
-    std::unique_lock lock(mMutex);
-    mReady.wait_until(lock, deadline, [this] { return !mItems.empty(); });
-    return std::exchange(mItems, {});
-}
+// Several periods of a JACK server at its usual settings, and far more than ALSA needs.
+constexpr std::chrono::milliseconds OutputFlushTime{30};
+} // namespace
 
 RtMidiKeyboardLink::RtMidiKeyboardLink(RtMidi::Api api, std::size_t keyboard, std::string nameSuffix,
                                        IncomingQueue& queue, Reporter reporter)
@@ -66,14 +56,21 @@ void RtMidiKeyboardLink::ClosePorts()
 {
     // The input goes first: once it is destroyed no callback runs for it.
     mInput.reset();
+    // The last answer may still wait in the output's queue for the server's next
+    // cycle; a real keyboard finishes sending before it reboots.
+    if (mOutput && mSentSinceOpen)
+        std::this_thread::sleep_for(OutputFlushTime);
     mOutput.reset();
     mContext.reset();
+    mSentSinceOpen = false;
 }
 
 void RtMidiKeyboardLink::Send(std::span<const std::uint8_t> message)
 {
-    if (mOutput)
-        mOutput->sendMessage(message.data(), message.size());
+    if (!mOutput)
+        return;
+    mOutput->sendMessage(message.data(), message.size());
+    mSentSinceOpen = true;
 }
 
 void RtMidiKeyboardLink::Report(const KeyboardEvent& event)

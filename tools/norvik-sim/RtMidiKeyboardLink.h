@@ -4,47 +4,17 @@
 // generation of the ports that received them, so that nothing a closed set of
 // ports received reaches the keyboard after it reopened.
 
+#include "IncomingQueue.h"
 #include "KeyboardProtocol.h"
 
 #include <rtmidi/RtMidi.h>
 
-#include <condition_variable>
-#include <deque>
+#include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 
 namespace NorvikSim
 {
-
-struct Incoming
-{
-    enum class Kind
-    {
-        Midi,
-        Command, // a line of standard input
-        PowerCycle,
-        Quit
-    };
-    Kind kind;
-    std::size_t keyboard = 0;
-    std::uint64_t generation = 0;
-    Bytes bytes;
-    std::string text;
-};
-
-class IncomingQueue
-{
-  public:
-    void Push(Incoming item);
-    // Waits until something is queued or the deadline has passed; returns what is queued.
-    std::deque<Incoming> WaitAndTakeAll(std::chrono::steady_clock::time_point deadline);
-
-  private:
-    std::mutex mMutex;
-    std::condition_variable mReady;
-    std::deque<Incoming> mItems;
-};
 
 class RtMidiKeyboardLink : public IKeyboardLink
 {
@@ -78,6 +48,7 @@ class RtMidiKeyboardLink : public IKeyboardLink
     IncomingQueue& mQueue;
     Reporter mReporter;
     std::uint64_t mGeneration = 0;
+    bool mSentSinceOpen = false;
     std::unique_ptr<CallbackContext> mContext;
     std::unique_ptr<RtMidiIn> mInput;
     std::unique_ptr<RtMidiOut> mOutput;
