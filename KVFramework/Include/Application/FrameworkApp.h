@@ -34,6 +34,30 @@ public:
     // remain queued.
     bool ProcessNotificationQueues(bool idle);
 
+    // Folder kinds of GetFolder.
+    enum FolderKind : int32_t
+    {
+        FOLDER_EXECUTABLE = 0,   // the folder that holds the executable
+        FOLDER_RESOURCES = 1,    // "::": resources come from the executable itself
+        FOLDER_COMMON_DATA = 2,  // the data folder of the company and product
+        FOLDER_LOCAL_DATA = 3,   // the configuration folder of the company and product
+        FOLDER_DOCUMENTS = 4,    // the user's documents
+    };
+    // The folder of the kind, without a trailing separator. Kinds 2 and 3 append the
+    // company and the product name, each made safe for a file name, and create every
+    // level; kind 4 is created when missing. Kind 0 always gives a folder; the others
+    // give the empty string when the system has no such folder for the user. Any other
+    // kind throws an out-of-range error.
+    virtual void GetFolder(String& folder, int32_t kind);
+    // The names of the application's version information.
+    virtual String GetCompanyName();
+    virtual String GetProductName();
+    virtual String GetProductVersion();
+    // The product name: the name under which the settings files keep their values.
+    virtual String GetApplicationName();
+    // The version text passed with every settings file, "1_0_0".
+    virtual String GetVersionFolderName();
+
     const RCPtr<LNotificationCenter>& GetDefaultCenter() const noexcept { return mDefaultCenter; }
     const RCPtr<LStringTable>& GetAppStringTable() const noexcept { return mAppStringTable; }
     // The application's hot keys: a matched key is posted into the default center.
