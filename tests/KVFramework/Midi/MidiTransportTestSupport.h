@@ -107,14 +107,20 @@ public:
         return S_OK;
     }
 
-    // The messages so far once there are at least `count`; fails the test when fewer
-    // arrive within the wait.
-    std::vector<Captured> WaitFor(size_t count)
+    // The messages so far, once there are at least `count` or the wait is over.
+    std::vector<Captured> Received(size_t count, std::chrono::milliseconds wait)
     {
         std::unique_lock lock(mMutex);
-        EXPECT_TRUE(mChanged.wait_for(lock, kWait, [&] { return mMessages.size() >= count; }))
-            << "only " << mMessages.size() << " of " << count << " messages arrived";
+        mChanged.wait_for(lock, wait, [&] { return mMessages.size() >= count; });
         return mMessages;
+    }
+
+    // The same, failing the test when fewer than `count` arrive.
+    std::vector<Captured> WaitFor(size_t count)
+    {
+        std::vector<Captured> messages = Received(count, kWait);
+        EXPECT_GE(messages.size(), count) << "too few messages arrived";
+        return messages;
     }
 
     bool Reentered() const { return mReentered; }
