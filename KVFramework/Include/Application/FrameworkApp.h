@@ -5,10 +5,14 @@
 // center before any other thread runs, switches notification recycling on when the
 // application starts and off when it ends, and drains the notification queues at idle
 // time on the window thread. It also holds the application's global hot keys, read from
-// the application's string table at start-up.
+// the application's string table at start-up, the clipboard service, and the list of
+// root windows, one per operating-system window.
 
+#include "ControlBase/RootWindow.h"
 #include "ControlBase/StringTable.h"
 #include "Notification/NotificationCenter.h"
+#include "Storage/RCPtrArray.h"
+#include "System/Clipboard.h"
 #include "System/GlobalHotKeyManager.h"
 
 namespace KV {
@@ -24,14 +28,15 @@ public:
     ~LFrameworkApp() override;
 
     // The start-up sequence of the framework. Its first step switches recycling on; it
-    // then binds the application's global hot keys ("GHK." entries of its string table).
+    // then binds the application's global hot keys ("GHK." entries of its string table)
+    // and starts the clipboard service.
     virtual KVRESULT RunApplicationStartup();
     // Releases the services made by the constructor. Returns 0.
     virtual KVRESULT ReleaseServices();
 
-    // Drains every notification center (and, once they exist, the root windows' queues)
-    // on the calling thread: the idle tick goes out when idle is true. True while items
-    // remain queued.
+    // Drains every notification center, then every root window's queue from the last
+    // window to the first, on the calling thread: the idle tick goes out when idle is
+    // true. True while items remain queued.
     bool ProcessNotificationQueues(bool idle);
 
     // Folder kinds of GetFolder.
@@ -58,15 +63,29 @@ public:
     // The version text passed with every settings file, "1_0_0".
     virtual String GetVersionFolderName();
 
+    // Appends the window when absent; its index (the existing one when present).
+    int32_t AddRootWindow(const RCPtr<LRootWindow>& window);
+    // The new count; the negative search result when the window is absent.
+    int32_t RemoveRootWindow(const RCPtr<LRootWindow>& window);
+    // Searched from the end; -1 when absent.
+    int32_t GetRootWindowIndex(const LRootWindow* window) const;
+    // In order of creation: the first one is the main window.
+    const RCPtrArray<LRootWindow>& GetRootWindows() const noexcept { return mRootWindows; }
+    // The last root window whose operating-system window is active; empty when none.
+    RCPtr<LRootWindow> GetActiveRootWindow() const;
+
     const RCPtr<LNotificationCenter>& GetDefaultCenter() const noexcept { return mDefaultCenter; }
     const RCPtr<LStringTable>& GetAppStringTable() const noexcept { return mAppStringTable; }
     // The application's hot keys: a matched key is posted into the default center.
     const RCPtr<LGlobalHotKeyManager>& GetHotKeyManager() const noexcept { return mHotKeyManager; }
+    const RCPtr<LClipboard>& GetClipboard() const noexcept { return mClipboard; }
 
 private:
     RCPtr<LNotificationCenter> mDefaultCenter;
     RCPtr<LStringTable> mAppStringTable;
+    RCPtrArray<LRootWindow> mRootWindows;
     RCPtr<LGlobalHotKeyManager> mHotKeyManager;
+    RCPtr<LClipboard> mClipboard;
 };
 
 } // namespace KV

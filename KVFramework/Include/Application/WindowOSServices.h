@@ -6,11 +6,10 @@ namespace KV {
 class IWindowOSServices
 {
 public:
+    virtual ~IWindowOSServices() = default;
+
     // True while the window is the active window of the application.
     virtual bool IsActive() = 0;
-
-protected:
-    ~IWindowOSServices() = default;
 };
 
 } // namespace KV

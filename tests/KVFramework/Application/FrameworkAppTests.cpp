@@ -57,3 +57,30 @@ TEST(FrameworkApp, GlobalHotKeysArePostedIntoTheDefaultCenter)
     app->ProcessNotificationQueues(false);
     EXPECT_EQ(log, std::vector<std::string>{"command"});
 }
+
+TEST(FrameworkApp, RootWindowsAreDrainedLastToFirst)
+{
+    std::vector<std::string> log;
+    RCPtr<TestApp> app(new TestApp());
+    RCPtr<LRootWindow> first = LRootWindow::CreateInstance(nullptr);
+    RCPtr<LRootWindow> second = LRootWindow::CreateInstance(nullptr);
+    EXPECT_EQ(app->AddRootWindow(first), 0);
+    EXPECT_EQ(app->AddRootWindow(second), 1);
+    EXPECT_EQ(app->AddRootWindow(first), 0); // already listed
+    EXPECT_EQ(app->GetRootWindows().GetCount(), 2u);
+    EXPECT_FALSE(app->GetActiveRootWindow()); // neither lives in an active window
+
+    RCPtr<Recorder> inFirst(new Recorder(&log, "first"));
+    RCPtr<Recorder> inSecond(new Recorder(&log, "second"));
+    inFirst->RegisterNotification(first, u"NID_IDLE");
+    inSecond->RegisterNotification(second, u"NID_IDLE");
+    EXPECT_FALSE(app->ProcessNotificationQueues(true));
+    EXPECT_EQ(log, (std::vector<std::string>{"second", "first"}));
+
+    EXPECT_LT(app->RemoveRootWindow(LRootWindow::CreateInstance(nullptr)), 0);
+    EXPECT_GE(app->RemoveRootWindow(second), 0);
+    EXPECT_EQ(app->GetRootWindowIndex(second.Get()), -1);
+    log.clear();
+    app->ProcessNotificationQueues(true);
+    EXPECT_EQ(log, std::vector<std::string>{"first"});
+}
