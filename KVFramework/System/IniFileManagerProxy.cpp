@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <type_traits>
 
 namespace KV {
 
