@@ -149,6 +149,15 @@ TEST_F(DebugDatagrams, ABulkWriteIsCutInto1023CharacterDatagramsAfterOneGreeting
     EXPECT_EQ(mReceiver.Receive(1), std::vector<std::string>{"next line\n"});
 }
 
+TEST_F(DebugDatagrams, AnEmptyFirstFlushSendsTheGreetingAlone)
+{
+    mConsole.GetNarrowTarget().flush();
+    mConsole.GetNarrowTarget() << "first text" << std::flush;
+    std::vector<std::string> expected = kGreeting;
+    expected.push_back("first text");
+    EXPECT_EQ(mReceiver.Receive(expected.size()), expected);
+}
+
 TEST_F(DebugDatagrams, WideTextGoesOutAsUtf8WithoutCuttingASurrogatePair)
 {
     std::basic_ostream<char16_t>& wide = mConsole.GetWideTarget();
