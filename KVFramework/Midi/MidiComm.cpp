@@ -3,6 +3,7 @@
 #include "Notification/Notification.h"
 #include "Platform/Midi/MidiDriver.h"
 #include "Platform/Midi/MidiDriverFactory.h"
+#include "System/Thread.h"
 
 #include <optional>
 #include <string>
@@ -16,8 +17,8 @@ namespace {
 // The delivery pool: one worker, so that messages are delivered one at a time and in
 // order; its queue thread runs at the highest priority.
 constexpr int kDeliveryWorkers = 1;
-constexpr int kDeliveryQueuePriority = 2;
-constexpr int kDeliveryJobPriority = 0;
+constexpr int kDeliveryQueuePriority = THREAD_PRIORITY_HIGHEST;
+constexpr int kDeliveryJobPriority = THREAD_PRIORITY_NORMAL;
 
 struct ProcessDriver
 {

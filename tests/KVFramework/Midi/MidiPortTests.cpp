@@ -2,6 +2,8 @@
 
 #include "MidiTransportTestSupport.h"
 
+#include <cstdlib>
+
 namespace KV::MidiTest {
 namespace {
 
@@ -158,6 +160,27 @@ TEST_F(MidiCapturePorts, ThatCannotStartAreClosedOnceAndNotHandedOut)
     bus->SetFaults(keys, {});
     EXPECT_EQ(service->OpenCapturePort(u"keys", port), S_OK);
     EXPECT_EQ(bus->Stats(keys).opens, 2u);
+}
+
+// Tests of the services' users (the update engine's) put the whole process on a bus.
+TEST_F(MidiCapturePorts, ServicesMadeForTheProcessUseTheDriverInstalledForIt)
+{
+    bus->AddSource("USB Keys");
+    LMidiCommInterface::UseDriver(bus);
+    RCPtr<LMidiCapturePort> port;
+    EXPECT_EQ(LMidiCommInterface::Create()->OpenCapturePort(u"keys", port), S_OK);
+    port = nullptr;
+
+    // Back on the system's MIDI, here made unreachable.
+    const char* saved = std::getenv("KV_MIDI_API");
+    const std::string api = saved ? saved : "";
+    setenv("KV_MIDI_API", "none", 1);
+    LMidiCommInterface::UseDriver(nullptr);
+    EXPECT_EQ(LMidiCommInterface::Create()->OpenCapturePort(u"keys", port), E_FAIL);
+    if (saved)
+        setenv("KV_MIDI_API", api.c_str(), 1);
+    else
+        unsetenv("KV_MIDI_API");
 }
 
 // ---- sending ----
