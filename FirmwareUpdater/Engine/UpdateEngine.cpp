@@ -1,0 +1,489 @@
+#include "UpdateEngine.h"
+
+#include "DeviceProtocol.h"
+#include "FirmwareImageFile.h"
+
+#include "System/Sleep.h"
+
+using namespace KV;
+using Bytes = DeviceMessages::Bytes;
+
+namespace {
+
+Bytes ToBytes(std::span<const uint8_t> bytes)
+{
+    Bytes array;
+    array.SetCount(static_cast<uint32_t>(bytes.size()));
+    for (uint32_t i = 0; i < bytes.size(); ++i)
+        *array.GetAt(i) = static_cast<int8_t>(bytes[i]);
+    return array;
+}
+
+} // namespace
+
+RCPtr<LUpdateEngineInterface> LUpdateEngineInterface::Create()
+{
+    return RCPtr<LUpdateEngineInterface>(LUpdateEngine::Create());
+}
+
+RCPtr<LUpdateEngine> LUpdateEngine::Create()
+{
+    return Create(Timings());
+}
+
+RCPtr<LUpdateEngine> LUpdateEngine::Create(const Timings& timings)
+{
+    return RCPtr<LUpdateEngine>(new LUpdateEngine(timings));
+}
+
+LUpdateEngine::LUpdateEngine(const Timings& timings) : mTimings(timings) {}
+
+LUpdateEngine::~LUpdateEngine() = default;
+
+RCPtr<LMidiCommInterface> LUpdateEngine::GetMidi() const
+{
+    std::lock_guard lock(mMidiLock);
+    return mMidi;
+}
+
+KVRESULT LUpdateEngine::Initialize(const String& commandLine)
+{
+    const KVRESULT base = LUpdateEngineInterface::Initialize(commandLine);
+    {
+        std::lock_guard lock(mHandlersLock);
+        mHandlers = LNotificationHandler<LUpdateEngine>::Create(this);
+    }
+    if (!ConnectMidiService(LMidiCommInterface::Create()))
+        return E_FAIL;
+    return KV_FAILED(base) ? base : S_OK;
+}
+
+bool LUpdateEngine::ConnectMidiService(const RCPtr<LMidiCommInterface>& service)
+{
+    RCPtr<LMidiCommInterface> former;
+    {
+        std::lock_guard lock(mMidiLock);
+        former = mMidi;
+    }
+    if (former)
+    {
+        {
+            std::lock_guard lock(mHandlersLock);
+            mHandlers->RemoveHandler(former.Get(), NID_MIDI_DATA_CAPTURED);
+        }
+        UnregisterNotification(former, NID_MIDI_DATA_CAPTURED);
+    }
+    {
+        std::lock_guard lock(mMidiLock);
+        mMidi = service;
+        mMidiIdentity.store(service.Get(), std::memory_order_release);
+    }
+    // Registered before any port of the service opens, so no reply is missed.
+    std::lock_guard lock(mHandlersLock);
+    return service && mHandlers->AddHandlerFor(&LUpdateEngine::OnMidiDataCaptured, service, NID_MIDI_DATA_CAPTURED) == S_OK;
+}
+
+KVRESULT LUpdateEngine::Receive(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& notification)
+{
+    std::lock_guard lock(mHandlersLock);
+    return mHandlers ? mHandlers->Dispatch(sender, notification) : S_OK;
+}
+
+KVRESULT LUpdateEngine::Detach(const RCPtr<LNotificationDistributor>& distributor, NotificationId id)
+{
+    {
+        std::lock_guard lock(mHandlersLock);
+        if (mHandlers)
+            mHandlers->RemoveHandler(distributor.Get(), id);
+    }
+    return UnregisterNotification(distributor, id);
+}
+
+KVRESULT LUpdateEngine::ReleaseInternalReferences()
+{
+    return LNotificationClient::ReleaseInternalReferences();
+}
+
+// --- Device messages -------------------------------------------------------------------
+
+int32_t LUpdateEngine::Send(const RCPtr<LMidiRenderPort>& port, const Bytes& bytes)
+{
+    RCPtr<LMidiCommInterface> midi = GetMidi();
+    if (!port || !midi)
+        return E_FAIL;
+    return midi->Send(RCPtr<LRefCountedObject>(port), bytes);
+}
+
+KVRESULT LUpdateEngine::SendIdentityRequest(const RCPtr<LMidiRenderPort>& port)
+{
+    return Send(port, ToBytes(DeviceProtocol::IdentityRequest));
+}
+
+KVRESULT LUpdateEngine::SendSysEx(const Bytes& payload, const RCPtr<LMidiRenderPort>& port)
+{
+    Bytes framed;
+    framed.SetCount(payload.GetCount() + 2);
+    *framed.GetAt(0) = static_cast<int8_t>(DeviceProtocol::SysExStart);
+    for (uint32_t i = 0; i < payload.GetCount(); ++i)
+        *framed.GetAt(i + 1) = *payload.GetAtConst(i);
+    *framed.GetAt(payload.GetCount() + 1) = static_cast<int8_t>(DeviceProtocol::SysExEnd);
+    return Send(port, framed);
+}
+
+KVRESULT LUpdateEngine::OnMidiDataCaptured(const RCPtr<LNotificationDistributor>& sender,
+                                           const RCPtr<LNotification>& notification)
+{
+    auto* data = dynamic_cast<const LMidiCaptureNotificationData*>(notification->GetData().Get());
+    if (!data || sender.Get() != mMidiIdentity.load(std::memory_order_acquire))
+        return S_OK;
+    const auto* first = reinterpret_cast<const uint8_t*>(data->GetBytes().GetDataConst());
+    const std::span<const uint8_t> bytes(first, data->GetCount());
+
+    if (DeviceMessages::IsIdentityReply(bytes))
+    {
+        bool counted = false;
+        {
+            std::lock_guard lock(mCurrentLock);
+            if (mQueryWaiting)
+            {
+                DeviceMessages::ParseIdentityVersion(bytes, mCurrent.mVersion);
+                mQueryWaiting = false;
+                counted = true;
+            }
+        }
+        if (counted)
+            mIdentityLight.Set();
+        return S_OK;
+    }
+    switch (DeviceMessages::ClassifyDeviceReply(bytes))
+    {
+    case DeviceProtocol::StatusCancelRequest: RequestCancel(); break;
+    case DeviceProtocol::StatusAcknowledge:
+    case DeviceProtocol::StatusAcknowledgeAlternate: mAcknowledgeLight.Set(); break;
+    case DeviceProtocol::StatusUpdateModeAccepted: mUpdateModeLight.Set(); break;
+    default: break;
+    }
+    return S_OK;
+}
+
+bool LUpdateEngine::WaitFor(TrafficLight& light, Milliseconds ms)
+{
+    return light.Wait(ms) == WAIT_OBJECT_0;
+}
+
+// --- Scan --------------------------------------------------------------------------------
+
+bool LUpdateEngine::OpenDevicePorts(const String& inputName, const String& outputName)
+{
+    if (!ConnectMidiService(LMidiCommInterface::Create()))
+        return false;
+    RCPtr<LMidiCommInterface> midi = GetMidi();
+    RCPtr<LMidiCapturePort> capture;
+    RCPtr<LMidiRenderPort> render;
+    // The ports close again when these references go at the end of the call.
+    return midi->OpenCapturePort(inputName, capture) == S_OK && midi->OpenRenderPort(outputName, render) == S_OK;
+}
+
+KVRESULT LUpdateEngine::QueryDeviceVersion(DeviceDefinitionEx& device, const RCPtr<LMidiCapturePort>&,
+                                           const RCPtr<LMidiRenderPort>& render)
+{
+    mIdentityLight.Reset();
+    {
+        std::lock_guard lock(mCurrentLock);
+        mCurrent = device;
+        mQueryWaiting = true;
+    }
+    SendIdentityRequest(render);
+    const bool answered = WaitFor(mIdentityLight, mTimings.identityWait);
+    std::lock_guard lock(mCurrentLock);
+    mQueryWaiting = false;
+    device = mCurrent;
+    return answered ? S_OK : E_FAIL;
+}
+
+KVRESULT LUpdateEngine::ProbeDevice(DeviceDefinitionEx& device)
+{
+    const DeviceDefinition& definition = device.mDefinition;
+    if (OpenDevicePorts(definition.mNormalInputPortName, definition.mNormalOutputPortName))
+    {
+        device.mInUpdateMode = 0;
+        device.mReason = ReasonNone;
+        RCPtr<LMidiCommInterface> midi = GetMidi();
+        RCPtr<LMidiCapturePort> capture;
+        RCPtr<LMidiRenderPort> render;
+        midi->OpenCapturePort(definition.mNormalInputPortName, capture);
+        midi->OpenRenderPort(definition.mNormalOutputPortName, render);
+        if (!capture || !render)
+            return E_FAIL; // gone again since they were found
+        return QueryDeviceVersion(device, capture, render);
+    }
+    if (OpenDevicePorts(definition.mUpdateInputPortName, definition.mUpdateOutputPortName))
+    {
+        device.mVersion.mText = u"Unknown";
+        device.mInUpdateMode = 1;
+        device.mReason = ReasonNone;
+        return S_OK;
+    }
+    return E_FAIL;
+}
+
+KVRESULT LUpdateEngine::ScanPorts()
+{
+    std::vector<DeviceDefinitionEx> found;
+    for (uint32_t i = 0; i < mDeviceDefinitions.GetCount(); ++i)
+    {
+        DeviceDefinitionEx device;
+        device.mDefinition = *mDeviceDefinitions.GetAt(i);
+        if (KV_SUCCEEDED(ProbeDevice(device)))
+            found.push_back(device);
+    }
+    std::lock_guard lock(mFoundLock);
+    mFound = std::move(found);
+    return S_OK;
+}
+
+uint32_t LUpdateEngine::GetFoundDeviceCount() const
+{
+    std::lock_guard lock(mFoundLock);
+    return static_cast<uint32_t>(mFound.size());
+}
+
+KVRESULT LUpdateEngine::GetFoundDevices(IArray<DeviceDefinition>& devices)
+{
+    std::lock_guard lock(mFoundLock);
+    devices.Clear();
+    for (const auto& device : mFound)
+        devices.AddItem(device.mDefinition);
+    return S_OK;
+}
+
+bool LUpdateEngine::IsDeviceInUpdateMode(uint32_t index) const
+{
+    std::lock_guard lock(mFoundLock);
+    return index < mFound.size() && mFound[index].mInUpdateMode != 0;
+}
+
+KVRESULT LUpdateEngine::GetDeviceCannotUpdateReason(uint32_t index, int32_t& reason) const
+{
+    std::lock_guard lock(mFoundLock);
+    if (index >= mFound.size())
+    {
+        reason = ReasonNone;
+        return E_FAIL;
+    }
+    reason = mFound[index].mReason;
+    return S_OK;
+}
+
+KVRESULT LUpdateEngine::GetDeviceVersion(uint32_t index, VersionInfo& version) const
+{
+    std::lock_guard lock(mFoundLock);
+    if (index >= mFound.size())
+        return E_FAIL;
+    version = mFound[index].mVersion;
+    return S_OK;
+}
+
+void LUpdateEngine::SetSelectedDeviceReason(int32_t reason)
+{
+    uint32_t index = 0;
+    if (!GetSelectedIndex(index))
+        return;
+    std::lock_guard lock(mFoundLock);
+    if (index < mFound.size())
+        mFound[index].mReason = reason;
+}
+
+bool LUpdateEngine::GetSelectedDefinition(DeviceDefinition& definition) const
+{
+    uint32_t index = 0;
+    if (!GetSelectedIndex(index))
+        return false;
+    std::lock_guard lock(mFoundLock);
+    if (index >= mFound.size())
+        return false;
+    definition = mFound[index].mDefinition;
+    return true;
+}
+
+KVRESULT LUpdateEngine::RescanSelectedDevice()
+{
+    uint32_t index = 0;
+    if (GetDeviceState() <= DeviceStateNoneSelected || !GetSelectedIndex(index))
+        return E_FAIL;
+    DeviceDefinitionEx device;
+    {
+        std::lock_guard lock(mFoundLock);
+        device = mFound[index];
+    }
+    const KVRESULT probed = ProbeDevice(device);
+    const bool restarting = GetDeviceState() == DeviceStateEnteringUpdateMode;
+    if (KV_FAILED(probed))
+    {
+        if (restarting)
+            return S_OK; // the keyboard is still off
+        SetSelectedDeviceReason(ReasonDeviceUnreachable);
+        SetDeviceState(DeviceStateCannotUpdate);
+        return S_OK;
+    }
+    {
+        std::lock_guard lock(mFoundLock);
+        if (index < mFound.size())
+            mFound[index] = device;
+    }
+    if (device.mInUpdateMode)
+        SetDeviceState(DeviceStateReadyForUpdate);
+    else if (!restarting)
+        SetDeviceState(DeviceStateNormalFirmware);
+    return S_OK;
+}
+
+// --- Transfer ----------------------------------------------------------------------------
+
+KVRESULT LUpdateEngine::EnterUpdateMode()
+{
+    const int32_t state = GetDeviceState();
+    if (state == DeviceStateReadyForUpdate)
+        return S_FALSE;
+    if (state != DeviceStateNormalFirmware)
+        return E_FAIL;
+    SetDeviceState(DeviceStateEnteringUpdateMode);
+    mUpdateModeLight.Reset();
+
+    KVRESULT result = E_FAIL;
+    DeviceDefinition definition;
+    RCPtr<LMidiCommInterface> midi = GetMidi();
+    RCPtr<LMidiCapturePort> capture;
+    RCPtr<LMidiRenderPort> render;
+    if (midi && GetSelectedDefinition(definition) &&
+        midi->OpenCapturePort(definition.mNormalInputPortName, capture) == S_OK &&
+        midi->OpenRenderPort(definition.mNormalOutputPortName, render) == S_OK)
+    {
+        // An answer can only come to a message that went out.
+        result = Send(render, DeviceMessages::MakeEnterUpdateModeMessage());
+        if (KV_SUCCEEDED(result) && !WaitFor(mUpdateModeLight, mTimings.enterUpdateModeWait))
+            result = E_FAIL;
+    }
+    if (KV_FAILED(result))
+    {
+        SetSelectedDeviceReason(ReasonDeviceUnreachable);
+        SetDeviceState(DeviceStateCannotUpdate);
+    }
+    return result;
+}
+
+KVRESULT LUpdateEngine::RequestCancel()
+{
+    if (GetDeviceState() != DeviceStateUpdating)
+        return E_FAIL;
+    SetCancelRequested(true);
+    return S_OK;
+}
+
+KVRESULT LUpdateEngine::PerformUpdate()
+{
+    SetUpdateResult(UpdateResultRunning);
+    auto fail = [this](int32_t reason, KVRESULT result) {
+        if (reason != ReasonNone)
+            SetSelectedDeviceReason(reason);
+        SetUpdateResult(UpdateResultFailed);
+        SetDeviceState(DeviceStateCannotUpdate);
+        return result;
+    };
+
+    DeviceDefinition definition;
+    RCPtr<LMidiCommInterface> midi = GetMidi();
+    RCPtr<LMidiCapturePort> capture;
+    RCPtr<LMidiRenderPort> render;
+    if (!midi || !GetSelectedDefinition(definition) ||
+        midi->OpenCapturePort(definition.mUpdateInputPortName, capture) != S_OK ||
+        midi->OpenRenderPort(definition.mUpdateOutputPortName, render) != S_OK)
+        return fail(ReasonDeviceUnreachable, E_FAIL);
+
+    String path;
+    Bytes image;
+    if (KV_FAILED(GetFirmwareFilePath(path)) || KV_FAILED(FirmwareImageFile::LoadImage(path, image)))
+        return fail(ReasonImageUnreadable, E_FAIL);
+
+    mAcknowledgeLight.Reset();
+    Send(render, DeviceMessages::MakeEnterUpdateModeMessage());
+    if (!WaitFor(mAcknowledgeLight, mTimings.acknowledgeWait))
+        return fail(ReasonNone, E_FAIL);
+
+    const KVRESULT sent = SendFirmwareRecords(image, capture, render);
+    if (KV_FAILED(sent))
+        return fail(ReasonDeviceUnreachable, sent);
+    if (IsCancelRequested())
+    {
+        SetUpdateResult(UpdateResultCancelled);
+        SetDeviceState(DeviceStateReadyForUpdate);
+        return E_ABORT;
+    }
+    SetUpdateResult(UpdateResultSucceeded);
+    return S_OK;
+}
+
+KVRESULT LUpdateEngine::SendFirmwareRecords(const Bytes& image, const RCPtr<LMidiCapturePort>&,
+                                            const RCPtr<LMidiRenderPort>& render)
+{
+    const uint32_t total = image.GetCount();
+    if (total == 0)
+        return S_OK;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(image.GetDataConst());
+    uint32_t position = 0;
+    while (position < total)
+    {
+        if (IsCancelRequested())
+            return E_ABORT;
+        if (total - position < DeviceProtocol::RecordLengthBytes)
+            return E_FAIL;
+        uint64_t remaining = DeviceProtocol::RecordLengthBytes + (uint32_t{bytes[position]} << 8 | bytes[position + 1]);
+        // Never past the end of the image, whatever a record declares.
+        if (remaining > total - position)
+            return E_FAIL;
+        while (remaining != 0)
+        {
+            Sleep(mTimings.chunkPause);
+            mAcknowledgeLight.Reset();
+            const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(DeviceProtocol::MaxChunkImageBytes, remaining));
+            Bytes chunk = ToBytes({bytes + position, count});
+            DeviceMessages::EncodeChunkAsHex(chunk);
+            if (KV_FAILED(SendSysEx(chunk, render)))
+                return E_FAIL; // the keyboard cannot have the record: do not report it sent
+            position += count;
+            remaining -= count;
+        }
+        // Only an acknowledgement after the record's last chunk counts: the light was
+        // reset before every chunk.
+        if (position < total && !WaitFor(mAcknowledgeLight, mTimings.acknowledgeWait))
+            return E_FAIL;
+        PostUpdateProgress(0, static_cast<double>(position) / total, 1, -1, 0);
+    }
+    return S_OK;
+}
+
+KVRESULT LUpdateEngine::SendFirmwareRaw(const Bytes& image, int32_t, const String& outputPortName)
+{
+    constexpr uint32_t kPiece = DeviceProtocol::MaxChunkHexCharacters;
+    RCPtr<LMidiCommInterface> midi = GetMidi();
+    RCPtr<LMidiRenderPort> render;
+    if (!midi || midi->OpenRenderPort(outputPortName, render) != S_OK)
+        return E_FAIL;
+    const uint32_t total = image.GetCount();
+    const auto* bytes = reinterpret_cast<const uint8_t*>(image.GetDataConst());
+    uint32_t position = 0;
+    for (; total - position >= kPiece && !IsCancelRequested(); position += kPiece)
+    {
+        Sleep(mTimings.chunkPause);
+        if (KV_FAILED(Send(render, ToBytes({bytes + position, kPiece}))))
+            return E_FAIL;
+        PostUpdateProgress(0, static_cast<double>(position) / total, 1, -1, 0);
+    }
+    if (position < total && !IsCancelRequested())
+    {
+        if (KV_FAILED(Send(render, ToBytes({bytes + position, total - position}))))
+            return E_FAIL;
+        PostUpdateProgress(0, 1.0, 1, -1, 0);
+    }
+    return S_OK;
+}
