@@ -3,22 +3,26 @@
 #include "System/KeyNames.h"
 
 namespace KV {
+namespace {
 
-uint32_t KeyCode::ModifierBits(uint32_t modifiers)
+// The modifier bits of a key code for a modifier word.
+uint32_t ModifierBits(uint32_t modifiers)
 {
     uint32_t bits = 0;
     if (modifiers & kModifierCtrl)
-        bits |= kCtrl;
+        bits |= KeyCode::kCtrl;
     if (modifiers & kModifierShift)
-        bits |= kShift;
+        bits |= KeyCode::kShift;
     if (modifiers & kModifierAlt)
-        bits |= kAlt;
+        bits |= KeyCode::kAlt;
     if (modifiers & kModifierCmd)
-        bits |= kCmd;
+        bits |= KeyCode::kCmd;
     if (modifiers & kModifierExtra)
-        bits |= kExtra;
+        bits |= KeyCode::kExtra;
     return bits;
 }
+
+} // namespace
 
 uint32_t KeyCode::ComputeSideFlags(uint32_t modifiers)
 {

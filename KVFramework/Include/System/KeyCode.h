@@ -62,8 +62,6 @@ struct KeyCode
     static KeyCode FromCharacter(char16_t character, uint32_t modifiers);
     // The left/right bits of a modifier word.
     static uint32_t ComputeSideFlags(uint32_t modifiers);
-    // The modifier bits of mCode for a modifier word.
-    static uint32_t ModifierBits(uint32_t modifiers);
 
     // Two character keys are equal when they differ at most in Ctrl and Shift (both are
     // part of the character itself); anything else must match bit for bit. The side
@@ -71,7 +69,6 @@ struct KeyCode
     bool Equals(const KeyCode& other) const;
     // A virtual key being pressed (not released, not a character, not empty).
     bool IsVirtualKeyDown() const;
-    bool IsEmpty() const { return mCode == kNoKey; }
 
     // "Ctrl+Alt+Shift+Cmd+" as held, then the key's display text.
     String ToDisplayString() const;
