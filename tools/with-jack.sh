@@ -14,6 +14,17 @@ if [ $# -eq 0 ]; then
   exit 2
 fi
 
+# JACK servers of one user share their registry and sockets under /dev/shm, and
+# two that start at the same time break each other ("Cannot create new client"),
+# so one server at a time on this machine: parallel tests and other worktrees
+# wait here. The lock is held on descriptor 9, which the server and the command
+# do not inherit.
+lock="${TMPDIR:-/tmp}/kv-with-jack-$(id -u).lock"
+exec 9>>"$lock"
+if ! flock -w 600 9; then
+  echo "with-jack: another JACK server has been running for 10 minutes; starting anyway" >&2
+fi
+
 name="kv-test-$$-$RANDOM"
 log=$(mktemp -t kv-jackd.XXXXXX)
 export JACK_DEFAULT_SERVER="$name"
@@ -24,7 +35,7 @@ export KV_MIDI_API=jack
 # Synchronous mode (-S): each cycle waits for every client (up to -t ms) instead of
 # dropping the data of a client that is late, as sanitizer builds on a loaded
 # machine often are; MIDI then arrives late but never goes missing.
-jackd -n "$name" -S -t 5000 --no-realtime -d dummy -r 48000 -p 128 >"$log" 2>&1 &
+jackd -n "$name" -S -t 5000 --no-realtime -d dummy -r 48000 -p 128 >"$log" 2>&1 9>&- &
 jack_pid=$!
 
 stop_jack() {
@@ -39,10 +50,10 @@ stop_jack() {
 trap stop_jack EXIT
 trap 'exit 130' INT TERM
 
-if ! jack_wait -s "$name" -w -t 10 >/dev/null 2>&1; then
+if ! jack_wait -s "$name" -w -t 10 >/dev/null 2>&1 9>&-; then
   echo "with-jack: the JACK server did not start:" >&2
   cat "$log" >&2
   exit 1
 fi
 
-"$@"
+"$@" 9>&-

@@ -4,11 +4,9 @@
 
 #include <charconv>
 
-namespace NorvikSim
-{
+namespace NorvikSim {
 
-namespace
-{
+namespace {
 
 std::optional<std::uint8_t> AnyCaseHexValue(char c)
 {

@@ -2,8 +2,7 @@
 
 #include <utility>
 
-namespace NorvikSim
-{
+namespace NorvikSim {
 
 void IncomingQueue::Push(Incoming item)
 {

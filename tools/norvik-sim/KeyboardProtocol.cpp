@@ -5,13 +5,11 @@
 #include <algorithm>
 #include <stdexcept>
 
-namespace NorvikSim
-{
+namespace NorvikSim {
 
 namespace DP = DeviceProtocol;
 
-namespace
-{
+namespace {
 
 constexpr std::uint8_t ActiveSensing = 0xFE;
 constexpr std::uint8_t TimingClock = 0xF8;
@@ -309,12 +307,10 @@ void KeyboardProtocol::OnEnterUpdateMode()
     if (mSettings.autoPowerCycle && !mAutoCycleScheduled)
     {
         mAutoCycleScheduled = true;
-        After(*mSettings.autoPowerCycle,
-              [this]
-              {
-                  mAutoCycleScheduled = false;
-                  PowerCycle();
-              });
+        After(*mSettings.autoPowerCycle, [this] {
+            mAutoCycleScheduled = false;
+            PowerCycle();
+        });
     }
 }
 
@@ -396,8 +392,9 @@ void KeyboardProtocol::OnChunk(std::span<const std::uint8_t> payload)
 
     // A chunk never spans two records: check that this one ends inside the current record.
     const std::size_t have = mInRecord ? mImage.size() - mRecordStart : 0;
-    const auto recordByte = [&](std::size_t position)
-    { return position < have ? mImage[mRecordStart + position] : bytes[position - have]; };
+    const auto recordByte = [&](std::size_t position) {
+        return position < have ? mImage[mRecordStart + position] : bytes[position - have];
+    };
     const std::size_t haveAfter = have + bytes.size();
     bool complete = false;
     if (haveAfter >= DP::RecordLengthBytes)
@@ -519,12 +516,10 @@ void KeyboardProtocol::OnRecordComplete()
         for (const Timer& timer : mTimers)
             if (timer.isReply)
                 finishAfter = std::max(finishAfter, timer.due - now);
-        After(finishAfter,
-              [this, serial = mSessionSerial]
-              {
-                  if (serial == mSessionSerial && mFinishPending)
-                      FinishTransfer();
-              });
+        After(finishAfter, [this, serial = mSessionSerial] {
+            if (serial == mSessionSerial && mFinishPending)
+                FinishTransfer();
+        });
     }
 }
 
@@ -586,14 +581,12 @@ void KeyboardProtocol::Install()
                                              ", reboot in " + MillisText(mSettings.installTime));
     ClosePorts("installing");
     mPoweringOn = true;
-    After(mSettings.installTime,
-          [this]
-          {
-              mPoweringOn = false;
-              mVersion = mSettings.installedVersion;
-              mArmed = false;
-              OpenPorts(KeyboardMode::Normal);
-          });
+    After(mSettings.installTime, [this] {
+        mPoweringOn = false;
+        mVersion = mSettings.installedVersion;
+        mArmed = false;
+        OpenPorts(KeyboardMode::Normal);
+    });
 }
 
 } // namespace NorvikSim

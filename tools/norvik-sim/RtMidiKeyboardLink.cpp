@@ -6,13 +6,13 @@
 #include <filesystem>
 #include <thread>
 
-namespace NorvikSim
-{
+namespace NorvikSim {
 
-namespace
-{
+namespace {
 // Several periods of a JACK server at its usual settings, and far more than ALSA needs.
 constexpr std::chrono::milliseconds OutputFlushTime{30};
+constexpr int OpenAttempts = 5;
+constexpr std::chrono::milliseconds OpenRetryPause{200};
 } // namespace
 
 RtMidiKeyboardLink::RtMidiKeyboardLink(RtMidi::Api api, std::size_t keyboard, std::string nameSuffix,
@@ -35,20 +35,28 @@ void RtMidiKeyboardLink::OpenPorts(PortSet ports)
     const std::string base =
         std::string(ports == PortSet::Normal ? "Norvik ZR" : DeviceProtocol::UpdateModePortName) +
         mNameSuffix;
-    mContext = std::make_unique<CallbackContext>(CallbackContext{&mQueue, mKeyboard, ++mGeneration});
-    try
+    // A JACK server busy with other clients now and then refuses a new client; a
+    // real keyboard's ports appear a moment later in that case, so try again.
+    for (int attempt = 1;; ++attempt)
     {
-        mInput = std::make_unique<RtMidiIn>(mApi, base + " in");
-        mInput->ignoreTypes(false, true, true);
-        mInput->setCallback(&RtMidiKeyboardLink::OnMidiInput, mContext.get());
-        mInput->openVirtualPort("MIDI");
-        mOutput = std::make_unique<RtMidiOut>(mApi, base + " out");
-        mOutput->openVirtualPort("MIDI");
-    }
-    catch (...)
-    {
-        ClosePorts();
-        throw;
+        mContext = std::make_unique<CallbackContext>(CallbackContext{&mQueue, mKeyboard, ++mGeneration});
+        try
+        {
+            mInput = std::make_unique<RtMidiIn>(mApi, base + " in");
+            mInput->ignoreTypes(false, true, true);
+            mInput->setCallback(&RtMidiKeyboardLink::OnMidiInput, mContext.get());
+            mInput->openVirtualPort("MIDI");
+            mOutput = std::make_unique<RtMidiOut>(mApi, base + " out");
+            mOutput->openVirtualPort("MIDI");
+            return;
+        }
+        catch (const RtMidiError&)
+        {
+            ClosePorts();
+            if (attempt == OpenAttempts)
+                throw;
+        }
+        std::this_thread::sleep_for(OpenRetryPause);
     }
 }
 

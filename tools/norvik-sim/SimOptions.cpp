@@ -6,11 +6,9 @@
 #include <functional>
 #include <vector>
 
-namespace NorvikSim
-{
+namespace NorvikSim {
 
-namespace
-{
+namespace {
 
 using Apply = std::function<bool(SimOptions&, std::string_view, std::string&)>;
 
@@ -98,8 +96,7 @@ bool AddAckFault(SimOptions& options, std::uint32_t record, AckFault fault, std:
 
 Apply Flag(std::function<void(SimOptions&)> set)
 {
-    return [set](SimOptions& options, std::string_view, std::string&)
-    {
+    return [set](SimOptions& options, std::string_view, std::string&) {
         set(options);
         return true;
     };
@@ -107,14 +104,14 @@ Apply Flag(std::function<void(SimOptions&)> set)
 
 Apply MillisInto(std::function<Millis&(SimOptions&)> field)
 {
-    return [field](SimOptions& options, std::string_view text, std::string& error)
-    { return ParseMillis(text, field(options), error); };
+    return [field](SimOptions& options, std::string_view text, std::string& error) {
+        return ParseMillis(text, field(options), error);
+    };
 }
 
 Apply OptionalMillisInto(std::function<std::optional<Millis>&(SimOptions&)> field)
 {
-    return [field](SimOptions& options, std::string_view text, std::string& error)
-    {
+    return [field](SimOptions& options, std::string_view text, std::string& error) {
         Millis time{};
         if (!ParseMillis(text, time, error))
             return false;
@@ -125,8 +122,7 @@ Apply OptionalMillisInto(std::function<std::optional<Millis>&(SimOptions&)> fiel
 
 Apply RecordInto(std::function<std::optional<std::uint32_t>&(SimOptions&)> field)
 {
-    return [field](SimOptions& options, std::string_view text, std::string& error)
-    {
+    return [field](SimOptions& options, std::string_view text, std::string& error) {
         std::uint32_t record = 0;
         if (!ParseRecord(text, record, error))
             return false;
@@ -137,8 +133,7 @@ Apply RecordInto(std::function<std::optional<std::uint32_t>&(SimOptions&)> field
 
 Apply AckFaultAt(AckFault::Kind kind)
 {
-    return [kind](SimOptions& options, std::string_view text, std::string& error)
-    {
+    return [kind](SimOptions& options, std::string_view text, std::string& error) {
         std::uint32_t record = 0;
         return ParseRecord(text, record, error) && AddAckFault(options, record, AckFault{kind}, error);
     };
@@ -151,35 +146,36 @@ const std::vector<OptionSpec>& Options()
         {"--firmware", "A.B.C.D",
          "Firmware version that the keyboard reports in normal mode (default 1.0.0.5). Parts of 10 or "
          "more (up to 127) test how the host writes them.",
-         [](SimOptions& o, std::string_view a, std::string& e)
-         { return ParseVersion(a, o.settings.version, e); }},
+         [](SimOptions& o, std::string_view a, std::string& e) {
+             return ParseVersion(a, o.settings.version, e);
+         }},
         {"--new-firmware", "A.B.C.D", "Version reported after a good image was installed (default 1.0.0.6).",
-         [](SimOptions& o, std::string_view a, std::string& e)
-         { return ParseVersion(a, o.settings.installedVersion, e); }},
+         [](SimOptions& o, std::string_view a, std::string& e) {
+             return ParseVersion(a, o.settings.installedVersion, e);
+         }},
         {"--expect", "FILE",
          "Expected image (hexadecimal text, as the host reads it). Each record and the whole image are "
          "compared with it; only a matching image is installed, and the exit status is 0 only when the "
          "last transfer matched it.",
-         [](SimOptions& o, std::string_view a, std::string&)
-         {
+         [](SimOptions& o, std::string_view a, std::string&) {
              o.expectedImagePath = a;
              return true;
          }},
         {"--output", "FILE", "Write each received image there (hexadecimal text) when its transfer ends.",
-         [](SimOptions& o, std::string_view a, std::string&)
-         {
+         [](SimOptions& o, std::string_view a, std::string&) {
              o.outputPath = a;
              return true;
          }},
         {"--ack-delay", "MS", "Delay before each acknowledgement and cancel request (default 5).",
          MillisInto([](SimOptions& o) -> Millis& { return o.settings.ackDelay; })},
         {"--ack-status", "HEX", "Status code of the acknowledgements: 40 (default) or 1A.",
-         [](SimOptions& o, std::string_view a, std::string& e)
-         { return ParseStatus(a, o.settings.ackStatus, e); }},
+         [](SimOptions& o, std::string_view a, std::string& e) {
+             return ParseStatus(a, o.settings.ackStatus, e);
+         }},
         {"--auto-power-cycle", "MS",
          "Power-cycle by itself this long after accepting the enter-update-mode message.",
-         OptionalMillisInto([](SimOptions& o) -> std::optional<Millis>&
-                            { return o.settings.autoPowerCycle; })},
+         OptionalMillisInto(
+             [](SimOptions& o) -> std::optional<Millis>& { return o.settings.autoPowerCycle; })},
         {"--off-time", "MS", "How long a power cycle keeps the keyboard off (default 1000).",
          MillisInto([](SimOptions& o) -> Millis& { return o.settings.offTime; })},
         {"--install-time", "MS",
@@ -195,13 +191,12 @@ const std::vector<OptionSpec>& Options()
         {"--no-identity-reply", "", "Do not answer identity requests.",
          Flag([](SimOptions& o) { o.settings.faults.noIdentityReply = true; }), true},
         {"--late-identity-reply", "MS", "Answer identity requests after this delay.",
-         OptionalMillisInto([](SimOptions& o) -> std::optional<Millis>&
-                            { return o.settings.faults.identityReplyDelay; }),
+         OptionalMillisInto(
+             [](SimOptions& o) -> std::optional<Millis>& { return o.settings.faults.identityReplyDelay; }),
          true},
         {"--identity-reply-size", "N",
          "Make the identity reply N bytes long instead of 37 (for example 36 or 38; 16 to 255).",
-         [](SimOptions& o, std::string_view a, std::string& e)
-         {
+         [](SimOptions& o, std::string_view a, std::string& e) {
              unsigned long size = 0;
              if (!ParseUnsigned(a, 255, size) || size < 16)
              {
@@ -215,14 +210,15 @@ const std::vector<OptionSpec>& Options()
         {"--no-enter-reply", "", "Accept the enter-update-mode message silently.",
          Flag([](SimOptions& o) { o.settings.faults.noEnterReply = true; }), true},
         {"--late-enter-reply", "MS", "Answer the enter-update-mode message after this delay.",
-         OptionalMillisInto([](SimOptions& o) -> std::optional<Millis>&
-                            { return o.settings.faults.enterReplyDelay; }),
+         OptionalMillisInto(
+             [](SimOptions& o) -> std::optional<Millis>& { return o.settings.faults.enterReplyDelay; }),
          true},
         {"--enter-status", "HEX",
          "Answer the enter-update-mode message with this status code instead of 15 (the keyboard still "
          "switches).",
-         [](SimOptions& o, std::string_view a, std::string& e)
-         { return ParseStatus(a, o.settings.faults.enterReplyStatus, e); },
+         [](SimOptions& o, std::string_view a, std::string& e) {
+             return ParseStatus(a, o.settings.faults.enterReplyStatus, e);
+         },
          true},
         {"--no-session-ack", "", "Do not acknowledge the start of a transfer session.",
          Flag([](SimOptions& o) { o.settings.faults.noSessionAck = true; }), true},
@@ -230,8 +226,7 @@ const std::vector<OptionSpec>& Options()
          AckFaultAt(AckFault::Kind::Missing), true},
         {"--late-ack-at", "K[:MS]",
          "Acknowledge record K after MS milliseconds (default 12000, beyond the host's wait).",
-         [](SimOptions& o, std::string_view a, std::string& e)
-         {
+         [](SimOptions& o, std::string_view a, std::string& e) {
              const auto [recordText, delayText] = SplitSuffix(a);
              std::uint32_t record = 0;
              AckFault fault{AckFault::Kind::Late};
@@ -242,8 +237,7 @@ const std::vector<OptionSpec>& Options()
          true},
         {"--malformed-ack-at", "K[:long|short]",
          "Acknowledge record K with F0 40 00 F7 (long, the default) or with F0 40 (short).",
-         [](SimOptions& o, std::string_view a, std::string& e)
-         {
+         [](SimOptions& o, std::string_view a, std::string& e) {
              const auto [recordText, form] = SplitSuffix(a);
              std::uint32_t record = 0;
              if (!ParseRecord(recordText, record, e))
@@ -264,14 +258,14 @@ const std::vector<OptionSpec>& Options()
         {"--duplicate-acks", "", "Send every acknowledgement twice.",
          Flag([](SimOptions& o) { o.settings.faults.duplicateAcks = true; }), true},
         {"--cancel-at", "K", "Send a cancel request (F0 20 F7) after the first chunk of record K.",
-         RecordInto([](SimOptions& o) -> std::optional<std::uint32_t>&
-                    { return o.settings.faults.cancelAtRecord; }),
+         RecordInto(
+             [](SimOptions& o) -> std::optional<std::uint32_t>& { return o.settings.faults.cancelAtRecord; }),
          true},
         {"--vanish-at", "K",
          "Close the ports after the first chunk of record K, as if the cable were pulled; they come back "
          "in update mode after the off time.",
-         RecordInto([](SimOptions& o) -> std::optional<std::uint32_t>&
-                    { return o.settings.faults.vanishAtRecord; }),
+         RecordInto(
+             [](SimOptions& o) -> std::optional<std::uint32_t>& { return o.settings.faults.vanishAtRecord; }),
          true},
         {"--never-return", "", "Stay off after a power cycle.",
          Flag([](SimOptions& o) { o.settings.faults.neverReturn = true; }), true},
@@ -373,8 +367,7 @@ std::string SimHelpText()
         "  quit     exit\n"
         "Signals: SIGUSR1 power-cycles; SIGINT, SIGTERM and SIGHUP exit.\n"
         "\n";
-    const auto appendOptions = [&text](bool faults)
-    {
+    const auto appendOptions = [&text](bool faults) {
         for (const OptionSpec& option : Options())
         {
             if (option.fault != faults)

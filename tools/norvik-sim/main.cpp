@@ -16,8 +16,7 @@
 
 using namespace NorvikSim;
 
-namespace
-{
+namespace {
 
 constexpr int ExitMatched = 0;
 constexpr int ExitNotMatched = 1;
@@ -98,7 +97,7 @@ std::string Trim(const std::string& text)
 
 class Simulator
 {
-  public:
+public:
     Simulator(const SimOptions& options, RtMidi::Api api) : mStart(std::chrono::steady_clock::now())
     {
         const std::size_t count = options.twoKeyboards ? 2 : 1;
@@ -109,9 +108,9 @@ class Simulator
             if (!options.outputPath.empty())
                 keyboard->outputPath = options.outputPath + (i == 0 ? "" : "." + std::to_string(i + 1));
             Keyboard* raw = keyboard.get();
-            keyboard->link = std::make_unique<RtMidiKeyboardLink>(api, i, suffix, mQueue,
-                                                                  [this, raw, i](const KeyboardEvent& event)
-                                                                  { Print(*raw, i, event); });
+            keyboard->link = std::make_unique<RtMidiKeyboardLink>(
+                api, i, suffix, mQueue,
+                [this, raw, i](const KeyboardEvent& event) { Print(*raw, i, event); });
             keyboard->protocol = std::make_unique<KeyboardProtocol>(options.settings, *keyboard->link);
             mKeyboards.push_back(std::move(keyboard));
         }
@@ -157,7 +156,7 @@ class Simulator
             keyboard->link->ClosePorts();
     }
 
-  private:
+private:
     void Handle(Incoming& item)
     {
         switch (item.kind)

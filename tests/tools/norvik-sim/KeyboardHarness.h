@@ -13,8 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace NorvikSimTest
-{
+namespace NorvikSimTest {
 
 using NorvikSim::Bytes;
 using NorvikSim::Millis;
@@ -76,7 +75,7 @@ inline const Bytes CancelRequest = {0xF0, 0x20, 0xF7};
 
 class RecordingLink : public NorvikSim::IKeyboardLink
 {
-  public:
+public:
     void OpenPorts(NorvikSim::PortSet ports) override
     {
         EXPECT_FALSE(open) << "a second set of ports opened while one is open";
@@ -103,9 +102,9 @@ class RecordingLink : public NorvikSim::IKeyboardLink
     }
     bool HasLine(std::string_view piece) const
     {
-        return std::any_of(events.begin(), events.end(),
-                           [piece](const auto& event)
-                           { return event.text.find(piece) != std::string::npos; });
+        return std::any_of(events.begin(), events.end(), [piece](const auto& event) {
+            return event.text.find(piece) != std::string::npos;
+        });
     }
     std::string Lines() const
     {
@@ -123,7 +122,7 @@ class RecordingLink : public NorvikSim::IKeyboardLink
 
 class KeyboardDriver
 {
-  public:
+public:
     explicit KeyboardDriver(NorvikSim::KeyboardSettings settings)
         : mSettings(settings), keyboard(std::move(settings), link, [this] { return now; })
     {

@@ -19,14 +19,13 @@
 
 extern char** environ;
 
-namespace NorvikSimTest
-{
+namespace NorvikSimTest {
 
 using namespace std::chrono_literals;
 
 class SimProcess
 {
-  public:
+public:
     explicit SimProcess(const std::vector<std::string>& arguments)
     {
         int input[2];
@@ -93,13 +92,11 @@ class SimProcess
     {
         std::unique_lock lock(mMutex);
         bool found = false;
-        mChanged.wait_for(lock, timeout,
-                          [&]
-                          {
-                              while (!found && mSeen < mLines.size())
-                                  found = mLines[mSeen++].find(piece) != std::string::npos;
-                              return found || mEnded;
-                          });
+        mChanged.wait_for(lock, timeout, [&] {
+            while (!found && mSeen < mLines.size())
+                found = mLines[mSeen++].find(piece) != std::string::npos;
+            return found || mEnded;
+        });
         return found;
     }
 
@@ -127,7 +124,7 @@ class SimProcess
         return mStatus;
     }
 
-  private:
+private:
     void ReadLines(int fd)
     {
         std::string pending;

@@ -18,12 +18,11 @@
 #include <string>
 #include <thread>
 
-namespace NorvikSimTest
-{
+namespace NorvikSimTest {
 
 class TestMidiHost
 {
-  public:
+public:
     TestMidiHost()
     {
         const char* api = std::getenv("KV_MIDI_API");
@@ -71,9 +70,19 @@ class TestMidiHost
             const auto outputs = FindPorts(*mOutput, piece, excluded);
             if (!inputs.empty() && !outputs.empty())
             {
-                mInput->openPort(inputs.front(), "from keyboard");
-                mOutput->openPort(outputs.front(), "to keyboard");
-                return true;
+                try
+                {
+                    mInput->openPort(inputs.front(), "from keyboard");
+                    mOutput->openPort(outputs.front(), "to keyboard");
+                    return true;
+                }
+                catch (const RtMidiError&)
+                {
+                    // A busy server may refuse a client for a moment, or the
+                    // ports went away between the listing and the opening.
+                    mInput->closePort();
+                    mOutput->closePort();
+                }
             }
             if (std::chrono::steady_clock::now() > deadline)
                 return false;
@@ -116,13 +125,12 @@ class TestMidiHost
         return message;
     }
 
-  private:
+private:
     template <typename Midi>
     static std::vector<unsigned> FindPorts(Midi& midi, const std::string& piece,
                                            const std::string& excluded = {})
     {
-        const auto lower = [](std::string text)
-        {
+        const auto lower = [](std::string text) {
             std::transform(text.begin(), text.end(), text.begin(),
                            [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; });
             return text;
