@@ -1,0 +1,43 @@
+// The updater's process entry: the application object, the update processor with the
+// command line, and the exit status of a run that ends without a window.
+
+#include "CommandLine.h"
+#include "RunReport.h"
+#include "UpdateProcessor.h"
+
+#include "Application/FrameworkApp.h"
+
+#include <cstdio>
+#include <exception>
+
+int main(int argc, char* argv[])
+{
+    const KV::String commandLine = CommandLine::Join(argc, argv);
+    KV::RCPtr<KV::LFrameworkApp> app(new KV::LFrameworkApp());
+    if (KV_FAILED(app->RunApplicationStartup()))
+    {
+        std::fprintf(stderr, "The updater could not start.\n");
+        return 1;
+    }
+
+    int status = 1;
+    {
+        KV::RCPtr<LUpdateProcessor> processor = LUpdateProcessor::Create();
+        KV::String folder;
+        app->GetFolder(folder, KV::LFrameworkApp::FOLDER_EXECUTABLE);
+        processor->SetExecutableFolder(folder);
+        try
+        {
+            const KVRESULT result = processor->Initialize(commandLine);
+            status = IsQuietExitResult(result) ? RunReport::ReportSilentEnd(*processor, stdout)
+                                               : RunReport::ReportWindowNeeded(*processor, stdout);
+        }
+        catch (const std::exception& e)
+        {
+            std::fprintf(stderr, "The updater could not start: %s\n", e.what());
+            status = 1;
+        }
+    }
+    app->ReleaseServices();
+    return status;
+}

@@ -1,0 +1,23 @@
+#pragma once
+// What a run of the updater without its window tells the user, and the process's exit
+// status for each outcome:
+//   0 the whole image was sent, or no update was needed
+//   2 the keyboard was switched into its update mode: switch it off and on, run again
+//   3 the update failed          4 the update was cancelled
+//   5 the update did not end within the wait
+//   6 the run needs the window (no keyboard, no image, several keyboards), which this
+//     build does not have
+
+#include "UpdateProcessor.h"
+
+#include <cstdio>
+
+namespace RunReport {
+
+// Prints what happened in a run that ended without a window and returns its status.
+int ReportSilentEnd(LUpdateProcessor& processor, std::FILE* out);
+
+// Prints the keyboard's and the image's state for a run that needs the window.
+int ReportWindowNeeded(LUpdateProcessor& processor, std::FILE* out);
+
+} // namespace RunReport

@@ -1,0 +1,193 @@
+// The update processor: the command line's options and the runs they make, on the
+// in-process virtual MIDI bus with the simulated keyboard.
+#include "EngineTestSupport.h"
+#include "UpdateEngine.h"
+#include "UpdateProcessor.h"
+#include "VirtualKeyboard.h"
+
+#include "Midi/MidiComm.h"
+
+#include <gtest/gtest.h>
+
+using namespace enginetest;
+using namespace std::chrono_literals;
+using Engine = LUpdateEngineInterface;
+using Outcome = LUpdateProcessor::SilentOutcome;
+
+namespace {
+
+struct ProcessorScene
+{
+    PostedLogScope posted;
+    TempFolder folder;
+    std::shared_ptr<KV::Platform::VirtualMidiBus> bus = std::make_shared<KV::Platform::VirtualMidiBus>();
+    KV::RCPtr<LUpdateProcessor> processor = LUpdateProcessor::Create();
+    LUpdateEngine::Timings timings;
+
+    ProcessorScene()
+    {
+        KV::LMidiCommInterface::UseDriver(bus, 2000);
+        timings.identityWait = timings.enterUpdateModeWait = timings.acknowledgeWait = 1500;
+        timings.chunkPause = 0;
+        NewProcessor();
+        // The default image in the "executable's" folder: one record.
+        folder.Write("VORazuro61.led", "0003AABBCC");
+    }
+
+    // A processor as a new run of the updater makes it.
+    void NewProcessor()
+    {
+        processor = LUpdateProcessor::Create();
+        processor->SetEngineFactory([this] { return KV::RCPtr<Engine>(LUpdateEngine::Create(timings)); });
+        processor->SetExecutableFolder(KV::String(folder.path.c_str()));
+    }
+    ~ProcessorScene()
+    {
+        processor.Reset();
+        KV::LMidiCommInterface::UseDriver(nullptr);
+    }
+
+    KVRESULT Run(const std::string& commandLine) { return processor->Initialize(KV::String(commandLine.c_str())); }
+    std::string ImagePath()
+    {
+        KV::String path;
+        processor->GetUpdateEngine()->GetFirmwareFilePath(path);
+        return std::string(KV::NarrowString(path).GetText());
+    }
+};
+
+NorvikSim::KeyboardSettings Keyboard(std::array<uint8_t, 4> version = {1, 0, 0, 5})
+{
+    auto settings = VirtualKeyboard::QuickSettings();
+    settings.version = NorvikSim::FirmwareVersion{version};
+    return settings;
+}
+
+} // namespace
+
+TEST(UpdateProcessor, FirmwareImagePaths)
+{
+    struct Row
+    {
+        std::string options;
+        std::string expectedPath;
+        int32_t fileState;
+    };
+    ProcessorScene s;
+    const std::string folder = s.folder.path.string();
+    s.folder.Write("fw2.led", "0000");
+    s.folder.Write("with blank.led", "0000");
+    const Row rows[] = {
+        {"", folder + "/VORazuro61.led", Engine::FileStateVersionKnown},
+        {"-FIRMWARE_IMAGE_NAME=fw2.led", folder + "/fw2.led", Engine::FileStateVersionKnown},
+        {"-ABSOLUTE_FIRMWARE_FILE_PATH=" + folder + "/fw2.led", folder + "/fw2.led", Engine::FileStateVersionKnown},
+        {"-ABSOLUTE_FIRMWARE_FILE_PATH=\"" + folder + "/with blank.led\"", folder + "/with blank.led",
+         Engine::FileStateVersionKnown},
+        {"-ABSOLUTE_FIRMWARE_FILE_PATH= -SILENT", folder + "/VORazuro61.led", Engine::FileStateVersionKnown},
+        {"-ABSOLUTE_FIRMWARE_FILE_PATH=" + folder + "/missing.led", folder + "/missing.led", Engine::FileStateMissing},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.options);
+        s.NewProcessor();
+        EXPECT_EQ(s.Run(row.options), S_OK); // no keyboard: the window opens
+        EXPECT_EQ(s.ImagePath(), row.expectedPath);
+        EXPECT_EQ(s.processor->GetUpdateEngine()->GetFirmwareFileState(), row.fileState);
+        EXPECT_EQ(s.processor->GetSilentOutcome(), Outcome::None);
+    }
+}
+
+TEST(UpdateProcessor, SilentRuns)
+{
+    struct Row
+    {
+        const char* what;
+        std::string options;
+        std::array<uint8_t, 4> version;
+        bool updateMode; // the keyboard already waits in its update mode
+        KVRESULT result;
+        Outcome outcome;
+    };
+    const Row rows[] = {
+        {"older firmware: switched", "-SILENT", {1, 0, 0, 5}, false, E_QUIET_EXIT_A020, Outcome::SwitchedToUpdateMode},
+        {"same firmware, silent if not needed", "-SILENT_IF_UPDATE_NOT_NEEDED -SILENT", {1, 0, 0, 6}, false,
+         E_QUIET_EXIT_A020, Outcome::NoUpdateNeeded},
+        {"same firmware, silent: nothing to do", "-SILENT", {1, 0, 0, 6}, false, E_QUIET_EXIT_A020,
+         Outcome::NoUpdateNeeded},
+        {"same firmware, always update", "-ALWAYS_UPDATE -SILENT", {1, 0, 0, 6}, false, E_QUIET_EXIT_A020,
+         Outcome::SwitchedToUpdateMode},
+        {"update mode: the transfer runs", "-silent", {1, 0, 0, 5}, true, E_QUIET_EXIT_A020, Outcome::Succeeded},
+        {"start automatically opens the window", "-START_UPDATE_AUTOMATICALLY", {1, 0, 0, 5}, false, S_OK,
+         Outcome::None},
+        {"newer firmware, window", "", {1, 0, 1, 0}, false, S_OK, Outcome::None},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        ProcessorScene s;
+        VirtualKeyboard keyboard(s.bus, Keyboard(row.version));
+        keyboard.PowerOn();
+        if (row.updateMode)
+        {
+            s.Run("-SILENT"); // a first run switches the keyboard
+            keyboard.PowerCycle();
+            ASSERT_TRUE(keyboard.WaitForMode(NorvikSim::KeyboardMode::Update));
+            s.NewProcessor();
+        }
+        EXPECT_EQ(s.Run(row.options), row.result);
+        EXPECT_EQ(s.processor->GetSilentOutcome(), row.outcome);
+    }
+}
+
+TEST(UpdateProcessor, SilentWaitRunningOutCancelsAndWaitsForTheWorker)
+{
+    ProcessorScene s;
+    s.folder.Write("VORazuro61.led", "0001AA0001BB0001CC");
+    auto settings = Keyboard();
+    settings.faults.ackFaults[1] = {NorvikSim::AckFault::Kind::Late, 1000ms};
+    VirtualKeyboard keyboard(s.bus, settings);
+    keyboard.PowerOn();
+    s.Run("-SILENT");
+    keyboard.PowerCycle();
+    ASSERT_TRUE(keyboard.WaitForMode(NorvikSim::KeyboardMode::Update));
+
+    s.NewProcessor();
+    s.processor->SetSilentWait(100);
+    EXPECT_EQ(s.Run("-SILENT"), E_QUIET_EXIT_A020);
+    EXPECT_EQ(s.processor->GetSilentOutcome(), Outcome::TimedOut);
+    // Nothing runs any more when the process would end.
+    EXPECT_NE(s.processor->GetUpdateEngine()->GetUpdateResult(false), Engine::UpdateResultRunning);
+}
+
+TEST(UpdateProcessor, AllowDowngradeFlag)
+{
+    ProcessorScene s;
+    EXPECT_EQ(s.Run("-ALWAYS_UPDATE"), S_OK);
+    EXPECT_TRUE(s.processor->GetAllowDowngrade());
+    EXPECT_EQ(s.processor->SetAllowDowngrade(true), S_FALSE);
+    EXPECT_EQ(s.processor->SetAllowDowngrade(false), S_OK);
+    // The stored command line survives; the flag changed meanwhile stays in force.
+    EXPECT_EQ(s.processor->Reinitialize(), S_OK);
+    EXPECT_FALSE(s.processor->GetAllowDowngrade());
+}
+
+TEST(UpdateProcessor, EngineThatCannotStartIsThrown)
+{
+    struct Failing : LUpdateEngine
+    {
+        Failing() : LUpdateEngine(Timings()) {}
+        KVRESULT Initialize(const KV::String&) override { return E_FAIL; }
+    };
+    ProcessorScene s;
+    s.processor->SetEngineFactory([] { return KV::RCPtr<Engine>(new Failing()); });
+    try
+    {
+        s.Run("-SILENT");
+        FAIL();
+    }
+    catch (const KV::FailedResultException& e)
+    {
+        EXPECT_TRUE(std::string(e.what()).starts_with("Failed Result : KVRESULT = 80004005 : LUpdateProcessor::Initialize : "))
+            << e.what();
+    }
+}
