@@ -26,7 +26,7 @@ PY
 
 mkfifo "$work/sim-input"
 "$build/tools/norvik-sim/norvik-sim" --expect "$image" --off-time 500 --install-time 500 \
-  <"$work/sim-input" | sed -u 's/^/  keyboard | /' &
+  <"$work/sim-input" > >(sed -u 's/^/  keyboard | /') &
 sim_pid=$!
 exec 3>"$work/sim-input"
 sleep 1
