@@ -17,14 +17,9 @@ std::optional<uint8_t> HexValue(uint8_t c)
 
 } // namespace
 
-KVRESULT ReadHexFile(DeviceMessages::Bytes& image, KV::File& file)
+KVRESULT ParseHexText(std::span<const uint8_t> text, DeviceMessages::Bytes& image)
 {
-    const int64_t length = file.GetLength();
-    if (length < 0 || length > int64_t{UINT32_MAX} || length / 2 > static_cast<int64_t>(image.GetMaxCount()))
-        return E_FAIL;
-    std::vector<uint8_t> text(static_cast<size_t>(length));
-    const uint32_t read = text.empty() ? 0 : file.Read(text.data(), static_cast<uint32_t>(text.size()), 0);
-    if (read != text.size() || text.size() % 2 != 0)
+    if (text.size() % 2 != 0 || text.size() / 2 > image.GetMaxCount())
         return E_FAIL;
     image.SetCount(static_cast<uint32_t>(text.size() / 2));
     for (size_t i = 0; i < text.size(); i += 2)
@@ -35,6 +30,18 @@ KVRESULT ReadHexFile(DeviceMessages::Bytes& image, KV::File& file)
         *image.GetAt(static_cast<uint32_t>(i / 2)) = static_cast<int8_t>(*high << 4 | *low);
     }
     return S_OK;
+}
+
+KVRESULT ReadHexFile(DeviceMessages::Bytes& image, KV::File& file)
+{
+    const int64_t length = file.GetLength();
+    if (length < 0 || length > int64_t{UINT32_MAX})
+        return E_FAIL;
+    std::vector<uint8_t> text(static_cast<size_t>(length));
+    const uint32_t read = text.empty() ? 0 : file.Read(text.data(), static_cast<uint32_t>(text.size()), 0);
+    if (read != text.size())
+        return E_FAIL;
+    return ParseHexText(text, image);
 }
 
 bool HasWholeRecords(const DeviceMessages::Bytes& image)

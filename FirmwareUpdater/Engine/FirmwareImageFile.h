@@ -7,10 +7,16 @@
 
 #include "Storage/File.h"
 
+#include <span>
+
 namespace FirmwareImageFile {
 
 // The image named by default: this file in the executable's folder.
 inline constexpr char16_t DefaultImageName[] = u"VORazuro61.led";
+
+// Decodes image text into bytes. E_FAIL for an odd length or a character that is no
+// hexadecimal digit (either case is read).
+KVRESULT ParseHexText(std::span<const uint8_t> text, DeviceMessages::Bytes& image);
 
 // Reads an open image file into bytes. E_FAIL when it ends in the middle of a pair or
 // holds a character that is no hexadecimal digit (either case is read).
