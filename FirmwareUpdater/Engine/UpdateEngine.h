@@ -89,6 +89,9 @@ protected:
     explicit LUpdateEngine(const Timings& timings);
     ~LUpdateEngine() override;
 
+    // The MIDI service in use: the one the last probe made.
+    KV::RCPtr<KV::LMidiCommInterface> GetMidi() const;
+
 private:
     bool OpenDevicePorts(const KV::String& inputName, const KV::String& outputName);
     KVRESULT ProbeDevice(DeviceDefinitionEx& device);
@@ -101,8 +104,6 @@ private:
     // Waits on a TrafficLight: true when it was set in time.
     static bool WaitFor(KV::TrafficLight& light, KV::Milliseconds ms);
     int32_t Send(const KV::RCPtr<KV::LMidiRenderPort>& port, const DeviceMessages::Bytes& bytes);
-
-    KV::RCPtr<KV::LMidiCommInterface> GetMidi() const;
 
     const Timings mTimings;
     // The MIDI service, replaced by every probe on the window thread and used by the

@@ -384,3 +384,65 @@ TEST(EngineTransfer, PortsVanishingInTheMiddle)
     EXPECT_EQ(road.engine->GetDeviceState(), Engine::DeviceStateCannotUpdate);
     EXPECT_EQ(road.Reason(), Engine::ReasonDeviceUnreachable);
 }
+
+namespace {
+
+// The engine with its MIDI service in reach of the test.
+class OpenEngine : public LUpdateEngine
+{
+public:
+    OpenEngine() : LUpdateEngine(QuickTimings()) {}
+    using LUpdateEngine::GetMidi;
+};
+
+KV::RCPtr<KV::LNotification> Captured(std::vector<uint8_t> bytes)
+{
+    auto data = KV::LMidiCaptureNotificationData::Create(KV::String(u"Norvik ZR61 MIDI"));
+    data->AppendBytes(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    return KV::LNotification::Create(KV::NID_MIDI_DATA_CAPTURED, KV::RCPtr<KV::LRefCountedObject>(data));
+}
+
+} // namespace
+
+TEST(EngineMessages, RepliesCountOnlyFromTheCurrentServiceAndDuringAnUpdate)
+{
+    Road road;
+    KV::RCPtr<OpenEngine> engine(new OpenEngine());
+    engine->Initialize(KV::String());
+    auto replaced = engine->GetMidi();
+    engine->Initialize(KV::String()); // a new service, as every probe makes
+    auto current = engine->GetMidi();
+    ASSERT_NE(replaced, current);
+
+    const auto cancel = Captured({0xF0, 0x20, 0xF7});
+    engine->OnMidiDataCaptured(current, cancel);
+    EXPECT_FALSE(engine->IsCancelRequested()); // no update runs
+    engine->SetDeviceState(Engine::DeviceStateUpdating);
+    engine->OnMidiDataCaptured(replaced, cancel);
+    EXPECT_FALSE(engine->IsCancelRequested()); // from a replaced service
+    engine->OnMidiDataCaptured(current, cancel);
+    EXPECT_TRUE(engine->IsCancelRequested());
+    engine->SetDeviceState(Engine::DeviceStateNoDevice);
+}
+
+TEST(EngineMessages, SendSysExFramesThePayloadUnchanged)
+{
+    Road road;
+    std::vector<std::vector<uint8_t>> received;
+    road.bus->AddSink("Norvik ZR61 MIDI", [&](const std::vector<uint8_t>& message) { received.push_back(message); });
+    KV::RCPtr<OpenEngine> engine(new OpenEngine());
+    engine->Initialize(KV::String());
+    KV::RCPtr<KV::LMidiRenderPort> port;
+    ASSERT_EQ(engine->GetMidi()->OpenRenderPort(KV::String(u"norvik"), port), S_OK);
+
+    EXPECT_EQ(engine->SendSysEx(DeviceMessages::Bytes(), port), 2);
+    DeviceMessages::Bytes endsWithF7;
+    endsWithF7.AddItem(0x01);
+    endsWithF7.AddItem(static_cast<int8_t>(0xF7));
+    engine->SendSysEx(endsWithF7, port);
+    EXPECT_EQ(engine->SendSysEx(DeviceMessages::Bytes(), nullptr), E_FAIL);
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[0], (std::vector<uint8_t>{0xF0, 0xF7}));
+    EXPECT_EQ(received[1].front(), 0xF0);
+    EXPECT_EQ(received[1][1], 0x01);
+}
