@@ -8,6 +8,7 @@
 #
 # The command's exit status is the script's.
 set -uo pipefail
+. "$(dirname "$0")/lib/stop-by-pid.sh"
 
 if [ $# -eq 0 ]; then
   echo "usage: $0 COMMAND [ARGS...]" >&2
@@ -39,12 +40,7 @@ jackd -n "$name" -S -t 5000 --no-realtime -d dummy -r 48000 -p 128 >"$log" 2>&1 
 jack_pid=$!
 
 stop_jack() {
-  if kill -0 "$jack_pid" 2>/dev/null; then
-    kill -TERM "$jack_pid" 2>/dev/null
-    for _ in $(seq 50); do kill -0 "$jack_pid" 2>/dev/null || break; sleep 0.1; done
-    kill -KILL "$jack_pid" 2>/dev/null
-  fi
-  wait "$jack_pid" 2>/dev/null
+  stop_by_pid "$jack_pid"
   rm -f "$log"
 }
 trap stop_jack EXIT

@@ -7,6 +7,7 @@
 #
 # The command's exit status is the script's.
 set -uo pipefail
+. "$(dirname "$0")/lib/stop-by-pid.sh"
 
 if [ $# -eq 0 ]; then
   echo "usage: $0 COMMAND [ARGS...]" >&2
@@ -22,12 +23,7 @@ Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >"$log"
 xvfb_pid=$!
 
 stop_xvfb() {
-  if kill -0 "$xvfb_pid" 2>/dev/null; then
-    kill -TERM "$xvfb_pid" 2>/dev/null
-    for _ in $(seq 50); do kill -0 "$xvfb_pid" 2>/dev/null || break; sleep 0.1; done
-    kill -KILL "$xvfb_pid" 2>/dev/null
-  fi
-  wait "$xvfb_pid" 2>/dev/null
+  stop_by_pid "$xvfb_pid"
   rm -f "$log" "$display_file"
 }
 trap stop_xvfb EXIT
