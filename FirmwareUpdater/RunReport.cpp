@@ -16,11 +16,16 @@ const char* ReasonText(int32_t reason)
 {
     switch (reason)
     {
-    case Engine::ReasonDriverTooOld: return "the MIDI driver is too old";
-    case Engine::ReasonSystemFailure: return "a system failure";
-    case Engine::ReasonImageUnreadable: return "the firmware image could not be read";
-    case Engine::ReasonDeviceUnreachable: return "the keyboard could not be reached or did not answer";
-    default: return "no particular reason";
+    case Engine::ReasonDriverTooOld:
+        return "the MIDI driver is too old";
+    case Engine::ReasonSystemFailure:
+        return "a system failure";
+    case Engine::ReasonImageUnreadable:
+        return "the firmware image could not be read";
+    case Engine::ReasonDeviceUnreachable:
+        return "the keyboard could not be reached or did not answer";
+    default:
+        return "no particular reason";
     }
 }
 
@@ -73,8 +78,12 @@ int ReportWindowNeeded(LUpdateProcessor& processor, std::FILE* out)
     Engine& engine = *processor.GetUpdateEngine();
     switch (engine.GetDeviceState())
     {
-    case Engine::DeviceStateNoDevice: std::fprintf(out, "No keyboard was found.\n"); break;
-    case Engine::DeviceStateNoneSelected: std::fprintf(out, "Several keyboards were found.\n"); break;
+    case Engine::DeviceStateNoDevice:
+        std::fprintf(out, "No keyboard was found.\n");
+        break;
+    case Engine::DeviceStateNoneSelected:
+        std::fprintf(out, "Several keyboards were found.\n");
+        break;
     case Engine::DeviceStateCannotUpdate:
     {
         int32_t reason = Engine::ReasonNone;
@@ -82,9 +91,15 @@ int ReportWindowNeeded(LUpdateProcessor& processor, std::FILE* out)
         std::fprintf(out, "The keyboard cannot be updated: %s.\n", ReasonText(reason));
         break;
     }
-    case Engine::DeviceStateNormalFirmware: std::fprintf(out, "The keyboard runs its normal firmware.\n"); break;
-    case Engine::DeviceStateReadyForUpdate: std::fprintf(out, "The keyboard is in its update mode.\n"); break;
-    default: std::fprintf(out, "Keyboard state: %d.\n", static_cast<int>(engine.GetDeviceState())); break;
+    case Engine::DeviceStateNormalFirmware:
+        std::fprintf(out, "The keyboard runs its normal firmware.\n");
+        break;
+    case Engine::DeviceStateReadyForUpdate:
+        std::fprintf(out, "The keyboard is in its update mode.\n");
+        break;
+    default:
+        std::fprintf(out, "Keyboard state: %d.\n", static_cast<int>(engine.GetDeviceState()));
+        break;
     }
     if (engine.GetFirmwareFileState() < Engine::FileStateVersionUnknown)
     {

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   # toolchain
-  build-essential cmake ninja-build ccache clang libclang-rt-dev pkg-config
+  build-essential cmake ninja-build ccache clang libclang-rt-dev pkg-config clang-format git
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # locale sources, so tests can prove that numbers ignore a decimal-comma locale

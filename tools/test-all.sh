@@ -15,6 +15,9 @@ fuzz_seconds=${KV_FUZZ_SECONDS:-20}
 
 bash "$root/tools/install-deps.sh"
 
+echo "== Format"
+bash "$root/tools/check-format.sh"
+
 configure_and_build() { # dir, extra cmake args...
   local dir=$1; shift
   cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null

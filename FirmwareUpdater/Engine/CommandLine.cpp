@@ -31,7 +31,8 @@ KV::String Join(int argc, const char* const argv[])
         if (argument.find(' ') != std::string::npos)
         {
             const size_t equals = argument.find('=');
-            const size_t quoteFrom = argument.starts_with('-') && equals != std::string::npos ? equals + 1 : 0;
+            const size_t quoteFrom =
+                argument.starts_with('-') && equals != std::string::npos ? equals + 1 : 0;
             argument.insert(quoteFrom, 1, '"');
             argument += '"';
         }

@@ -63,7 +63,8 @@ bool ParseIdentityVersion(std::span<const uint8_t> message, LUpdateEngineInterfa
         return false;
     for (size_t i = 0; i < DeviceProtocol::VersionPartCount; ++i)
         // MIDI data bytes are 0 to 127; a byte read as signed and widened keeps that.
-        version.mNumbers[i] = static_cast<uint32_t>(static_cast<int8_t>(message[DeviceProtocol::IdentityReplyVersionIndex + i]));
+        version.mNumbers[i] = static_cast<uint32_t>(
+            static_cast<int8_t>(message[DeviceProtocol::IdentityReplyVersionIndex + i]));
     version.mText = FormatVersionText(version.mNumbers);
     return true;
 }

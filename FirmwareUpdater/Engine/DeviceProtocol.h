@@ -25,8 +25,7 @@
 #include <span>
 #include <string_view>
 
-namespace DeviceProtocol
-{
+namespace DeviceProtocol {
 
 constexpr std::uint8_t SysExStart = 0xF0;
 constexpr std::uint8_t SysExEnd = 0xF7;

@@ -80,10 +80,12 @@ bool LUpdateEngine::ConnectMidiService(const RCPtr<LMidiCommInterface>& service)
     }
     // Registered before any port of the service opens, so no reply is missed.
     std::lock_guard lock(mHandlersLock);
-    return service && mHandlers->AddHandlerFor(&LUpdateEngine::OnMidiDataCaptured, service, NID_MIDI_DATA_CAPTURED) == S_OK;
+    return service && mHandlers->AddHandlerFor(&LUpdateEngine::OnMidiDataCaptured, service,
+                                               NID_MIDI_DATA_CAPTURED) == S_OK;
 }
 
-KVRESULT LUpdateEngine::Receive(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& notification)
+KVRESULT LUpdateEngine::Receive(const RCPtr<LNotificationDistributor>& sender,
+                                const RCPtr<LNotification>& notification)
 {
     std::lock_guard lock(mHandlersLock);
     return mHandlers ? mHandlers->Dispatch(sender, notification) : S_OK;
@@ -157,11 +159,18 @@ KVRESULT LUpdateEngine::OnMidiDataCaptured(const RCPtr<LNotificationDistributor>
     }
     switch (DeviceMessages::ClassifyDeviceReply(bytes))
     {
-    case DeviceProtocol::StatusCancelRequest: RequestCancel(); break;
+    case DeviceProtocol::StatusCancelRequest:
+        RequestCancel();
+        break;
     case DeviceProtocol::StatusAcknowledge:
-    case DeviceProtocol::StatusAcknowledgeAlternate: mAcknowledgeLight.Set(); break;
-    case DeviceProtocol::StatusUpdateModeAccepted: mUpdateModeLight.Set(); break;
-    default: break;
+    case DeviceProtocol::StatusAcknowledgeAlternate:
+        mAcknowledgeLight.Set();
+        break;
+    case DeviceProtocol::StatusUpdateModeAccepted:
+        mUpdateModeLight.Set();
+        break;
+    default:
+        break;
     }
     return S_OK;
 }
@@ -181,7 +190,8 @@ bool LUpdateEngine::OpenDevicePorts(const String& inputName, const String& outpu
     RCPtr<LMidiCapturePort> capture;
     RCPtr<LMidiRenderPort> render;
     // The ports close again when these references go at the end of the call.
-    return midi->OpenCapturePort(inputName, capture) == S_OK && midi->OpenRenderPort(outputName, render) == S_OK;
+    return midi->OpenCapturePort(inputName, capture) == S_OK &&
+           midi->OpenRenderPort(outputName, render) == S_OK;
 }
 
 KVRESULT LUpdateEngine::QueryDeviceVersion(DeviceDefinitionEx& device, const RCPtr<LMidiCapturePort>&,
@@ -437,7 +447,8 @@ KVRESULT LUpdateEngine::SendFirmwareRecords(const Bytes& image, const RCPtr<LMid
             return E_ABORT;
         if (total - position < DeviceProtocol::RecordLengthBytes)
             return E_FAIL;
-        uint64_t remaining = DeviceProtocol::RecordLengthBytes + (uint32_t{bytes[position]} << 8 | bytes[position + 1]);
+        uint64_t remaining =
+            DeviceProtocol::RecordLengthBytes + (uint32_t{bytes[position]} << 8 | bytes[position + 1]);
         // Never past the end of the image, whatever a record declares.
         if (remaining > total - position)
             return E_FAIL;
@@ -445,7 +456,8 @@ KVRESULT LUpdateEngine::SendFirmwareRecords(const Bytes& image, const RCPtr<LMid
         {
             Sleep(mTimings.chunkPause);
             mAcknowledgeLight.Reset();
-            const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(DeviceProtocol::MaxChunkImageBytes, remaining));
+            const uint32_t count =
+                static_cast<uint32_t>(std::min<uint64_t>(DeviceProtocol::MaxChunkImageBytes, remaining));
             Bytes chunk = ToBytes({bytes + position, count});
             DeviceMessages::EncodeChunkAsHex(chunk);
             if (KV_FAILED(SendSysEx(chunk, render)))

@@ -48,7 +48,8 @@ public:
     // The engine's client part: every delivery goes through its handler table.
     KVRESULT Receive(const KV::RCPtr<KV::LNotificationDistributor>& sender,
                      const KV::RCPtr<KV::LNotification>& notification) override;
-    KVRESULT Detach(const KV::RCPtr<KV::LNotificationDistributor>& distributor, KV::NotificationId id) override;
+    KVRESULT Detach(const KV::RCPtr<KV::LNotificationDistributor>& distributor,
+                    KV::NotificationId id) override;
 
     KVRESULT GetFoundDevices(KV::IArray<DeviceDefinition>& devices) override;
     KVRESULT RescanSelectedDevice() override;
@@ -62,7 +63,8 @@ public:
     KVRESULT PerformUpdate() override;
 
     // Frames the payload with F0 and F7 and sends it; the send's result.
-    virtual KVRESULT SendSysEx(const DeviceMessages::Bytes& payload, const KV::RCPtr<KV::LMidiRenderPort>& port);
+    virtual KVRESULT SendSysEx(const DeviceMessages::Bytes& payload,
+                               const KV::RCPtr<KV::LMidiRenderPort>& port);
     // The record loop of a transfer; 0, E_FAIL or E_ABORT.
     virtual KVRESULT SendFirmwareRecords(const DeviceMessages::Bytes& image,
                                          const KV::RCPtr<KV::LMidiCapturePort>& capture,
@@ -76,7 +78,8 @@ public:
         return S_OK;
     }
     virtual KVRESULT SendIdentityRequest(const KV::RCPtr<KV::LMidiRenderPort>& port);
-    virtual KVRESULT QueryDeviceVersion(DeviceDefinitionEx& device, const KV::RCPtr<KV::LMidiCapturePort>& capture,
+    virtual KVRESULT QueryDeviceVersion(DeviceDefinitionEx& device,
+                                        const KV::RCPtr<KV::LMidiCapturePort>& capture,
                                         const KV::RCPtr<KV::LMidiRenderPort>& render);
 
     // The handler of "NID_MIDI_DATA_CAPTURED", on the MIDI delivery thread.

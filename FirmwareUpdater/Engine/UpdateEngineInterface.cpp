@@ -21,7 +21,8 @@ void PostToDefaultCenter(const char16_t* id, const RCPtr<LRefCountedObject>& dat
         center->PostNotification(LNotification::Create(id, data));
 }
 
-bool IsVersionLower(const LUpdateEngineInterface::VersionInfo& a, const LUpdateEngineInterface::VersionInfo& b)
+bool IsVersionLower(const LUpdateEngineInterface::VersionInfo& a,
+                    const LUpdateEngineInterface::VersionInfo& b)
 {
     for (size_t i = 0; i < a.mNumbers.size(); ++i)
         if (a.mNumbers[i] != b.mNumbers[i])
@@ -90,7 +91,8 @@ bool LUpdateEngineInterface::GetSelectedIndex(uint32_t& index) const
 KVRESULT LUpdateEngineInterface::SetDeviceDefinitions(const IArray<DeviceDefinition>& definitions)
 {
     const int32_t state = GetDeviceState();
-    if (state == DeviceStateScanning || state == DeviceStateEnteringUpdateMode || state == DeviceStateUpdating)
+    if (state == DeviceStateScanning || state == DeviceStateEnteringUpdateMode ||
+        state == DeviceStateUpdating)
         return E_FAIL;
     mDeviceDefinitions.AssignAll(definitions);
     mSelectedDevice.store(-1);
@@ -101,7 +103,8 @@ KVRESULT LUpdateEngineInterface::SetDeviceDefinitions(const IArray<DeviceDefinit
 KVRESULT LUpdateEngineInterface::ScanForDevices()
 {
     const int32_t state = GetDeviceState();
-    if (state == DeviceStateScanning || state == DeviceStateEnteringUpdateMode || state == DeviceStateUpdating)
+    if (state == DeviceStateScanning || state == DeviceStateEnteringUpdateMode ||
+        state == DeviceStateUpdating)
         return E_FAIL;
     mSelectedDevice.store(-1);
     const KVRESULT result = ScanPorts();
@@ -122,7 +125,8 @@ KVRESULT LUpdateEngineInterface::ScanForDevices()
 KVRESULT LUpdateEngineInterface::SelectDevice(uint32_t index)
 {
     const int32_t state = GetDeviceState();
-    if (state < DeviceStateNoneSelected || state == DeviceStateEnteringUpdateMode || state == DeviceStateUpdating)
+    if (state < DeviceStateNoneSelected || state == DeviceStateEnteringUpdateMode ||
+        state == DeviceStateUpdating)
         return E_FAIL;
     mSelectedDevice.store(-1);
     if (index >= GetFoundDeviceCount())
@@ -289,8 +293,9 @@ void LUpdateEngineInterface::PostDeviceStateChange(int32_t newState, int32_t old
 
 void LUpdateEngineInterface::PostFirmwareFileStateChange(int32_t newState, int32_t oldState)
 {
-    PostToDefaultCenter(NID_FIRMWARE_FILE_STATE_CHANGE,
-                        RCPtr<LRefCountedObject>(new LFirmwareFileStateChangeNotificationData(newState, oldState)));
+    PostToDefaultCenter(
+        NID_FIRMWARE_FILE_STATE_CHANGE,
+        RCPtr<LRefCountedObject>(new LFirmwareFileStateChangeNotificationData(newState, oldState)));
 }
 
 void LUpdateEngineInterface::PostFoundDeviceListChange()

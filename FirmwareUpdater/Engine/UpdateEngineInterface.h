@@ -138,7 +138,10 @@ protected:
     ~LUpdateEngineInterface() override;
 
     void SetUpdateResult(int32_t result) noexcept { mUpdateResult.store(result, std::memory_order_release); }
-    void SetCancelRequested(bool requested) noexcept { mCancelRequested.store(requested, std::memory_order_release); }
+    void SetCancelRequested(bool requested) noexcept
+    {
+        mCancelRequested.store(requested, std::memory_order_release);
+    }
     // The selected index when it names a found device.
     bool GetSelectedIndex(uint32_t& index) const;
 

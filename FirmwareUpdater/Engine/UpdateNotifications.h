@@ -17,7 +17,10 @@ inline constexpr char16_t NID_FIRMWARE_UPDATE_COMPLETED[] = u"NID_FIRMWARE_UPDAT
 class LDeviceStateChangeNotificationData : public virtual LRefCountedObject
 {
 public:
-    LDeviceStateChangeNotificationData(int32_t newState, int32_t oldState) : mNewState(newState), mOldState(oldState) {}
+    LDeviceStateChangeNotificationData(int32_t newState, int32_t oldState)
+        : mNewState(newState), mOldState(oldState)
+    {
+    }
     const int32_t mNewState;
     const int32_t mOldState;
 };

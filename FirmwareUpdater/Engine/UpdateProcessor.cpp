@@ -88,7 +88,8 @@ KVRESULT LUpdateProcessor::Initialize(const String& commandLine)
     mEngine = mEngineFactory ? mEngineFactory() : Engine::Create();
     const KVRESULT initialized = mEngine->Initialize(commandLine);
     if (KV_FAILED(initialized))
-        ThrowException<FailedResultException>(FormatResult(initialized), KV_HERE, false, "LUpdateProcessor::Initialize");
+        ThrowException<FailedResultException>(FormatResult(initialized), KV_HERE, false,
+                                              "LUpdateProcessor::Initialize");
 
     SetUpFirmwareFile();
     if (mEngine->GetDeviceState() == Engine::DeviceStateNoDefinitions)
@@ -138,15 +139,22 @@ LUpdateProcessor::SilentOutcome LUpdateProcessor::WaitSilently()
     }
     switch (mEngine->GetUpdateResult(false))
     {
-    case Engine::UpdateResultSucceeded: return SilentOutcome::Succeeded;
-    case Engine::UpdateResultFailed: return SilentOutcome::Failed;
-    case Engine::UpdateResultCancelled: return SilentOutcome::Cancelled;
-    default: break;
+    case Engine::UpdateResultSucceeded:
+        return SilentOutcome::Succeeded;
+    case Engine::UpdateResultFailed:
+        return SilentOutcome::Failed;
+    case Engine::UpdateResultCancelled:
+        return SilentOutcome::Cancelled;
+    default:
+        break;
     }
     switch (mEngine->GetDeviceState())
     {
-    case Engine::DeviceStateEnteringUpdateMode: return SilentOutcome::SwitchedToUpdateMode;
-    case Engine::DeviceStateCannotUpdate: return SilentOutcome::Failed;
-    default: return SilentOutcome::Failed; // allowed, yet nothing could be started
+    case Engine::DeviceStateEnteringUpdateMode:
+        return SilentOutcome::SwitchedToUpdateMode;
+    case Engine::DeviceStateCannotUpdate:
+        return SilentOutcome::Failed;
+    default:
+        return SilentOutcome::Failed; // allowed, yet nothing could be started
     }
 }

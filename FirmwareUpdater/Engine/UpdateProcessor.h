@@ -38,13 +38,17 @@ public:
     KVRESULT SetAllowDowngrade(bool allow);
     SilentOutcome GetSilentOutcome() const noexcept { return mSilentOutcome; }
 
-    static bool FindCommandLineOption(const KV::String& commandLine, const KV::String& option, KV::String& value);
+    static bool FindCommandLineOption(const KV::String& commandLine, const KV::String& option,
+                                      KV::String& value);
 
     // Where the default image and "-FIRMWARE_IMAGE_NAME=" are looked for: the folder of
     // the executable.
     void SetExecutableFolder(const KV::String& folder) { mExecutableFolder = folder; }
     // How engines are made (tests give theirs) and how long a silent run waits.
-    void SetEngineFactory(std::function<KV::RCPtr<LUpdateEngineInterface>()> factory) { mEngineFactory = std::move(factory); }
+    void SetEngineFactory(std::function<KV::RCPtr<LUpdateEngineInterface>()> factory)
+    {
+        mEngineFactory = std::move(factory);
+    }
     void SetSilentWait(KV::Milliseconds wait) noexcept { mSilentWait = wait; }
 
     static constexpr KV::Milliseconds DefaultSilentWait = 600000;

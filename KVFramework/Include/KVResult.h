@@ -30,5 +30,11 @@ inline constexpr bool IsQuietExitResult(KVRESULT r)
            r == E_QUIET_EXIT_A003 || r == E_QUIET_EXIT_A010 || r == E_QUIET_EXIT_A020;
 }
 
-inline constexpr bool KV_SUCCEEDED(KVRESULT r) { return r >= 0; }
-inline constexpr bool KV_FAILED(KVRESULT r) { return r < 0; }
+inline constexpr bool KV_SUCCEEDED(KVRESULT r)
+{
+    return r >= 0;
+}
+inline constexpr bool KV_FAILED(KVRESULT r)
+{
+    return r < 0;
+}

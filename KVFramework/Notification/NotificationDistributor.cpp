@@ -67,8 +67,9 @@ int32_t LNotificationDistributor::LNotificationClientPool::GetCount() const
     return static_cast<int32_t>(mRegistrations.size());
 }
 
-KVRESULT LNotificationDistributor::LNotificationClientPool::AddClient(const RCPtr<LNotificationReceiver>& client,
-                                                                      uint32_t flags)
+KVRESULT
+LNotificationDistributor::LNotificationClientPool::AddClient(const RCPtr<LNotificationReceiver>& client,
+                                                             uint32_t flags)
 {
     if (!client)
         return E_INVALIDARG;
@@ -118,7 +119,8 @@ KVRESULT LNotificationDistributor::LNotificationClientPool::RemoveClient(const L
     return S_OK;
 }
 
-int32_t LNotificationDistributor::LNotificationClientPool::IndexOfClient(const LNotificationReceiver* client) const
+int32_t
+LNotificationDistributor::LNotificationClientPool::IndexOfClient(const LNotificationReceiver* client) const
 {
     std::lock_guard lock(mLock);
     for (int32_t i = static_cast<int32_t>(mRegistrations.size()) - 1; i >= 0; --i)
@@ -175,8 +177,9 @@ bool LNotificationDistributor::LNotificationClientPool::ServeAt(ActiveCursor& cu
     return true;
 }
 
-KVRESULT LNotificationDistributor::LNotificationClientPool::Deliver(const RCPtr<LNotificationDistributor>& sender,
-                                                                    const RCPtr<LNotification>& notification)
+KVRESULT
+LNotificationDistributor::LNotificationClientPool::Deliver(const RCPtr<LNotificationDistributor>& sender,
+                                                           const RCPtr<LNotification>& notification)
 {
     ActiveCursor cursor(*this, 0, true);
     {
@@ -226,13 +229,15 @@ void LNotificationDistributor::LNotificationClientPool::RecordLatest(const RCPtr
 // ---------------------------------------------------------------------------------------
 // Distributor
 
-std::vector<RCPtr<LNotificationDistributor::LNotificationClientPool>> LNotificationDistributor::SnapshotPools() const
+std::vector<RCPtr<LNotificationDistributor::LNotificationClientPool>>
+LNotificationDistributor::SnapshotPools() const
 {
     std::lock_guard lock(mLock);
     return mPools;
 }
 
-RCPtr<LNotificationDistributor::LNotificationClientPool> LNotificationDistributor::FindClientPool(NotificationId id) const
+RCPtr<LNotificationDistributor::LNotificationClientPool>
+LNotificationDistributor::FindClientPool(NotificationId id) const
 {
     std::lock_guard lock(mLock);
     for (auto it = mPools.rbegin(); it != mPools.rend(); ++it)
@@ -247,8 +252,8 @@ int32_t LNotificationDistributor::GetRegistrationCount() const
     return mRegistrationCount;
 }
 
-KVRESULT LNotificationDistributor::RegisterClient(const RCPtr<LNotificationReceiver>& client, const char16_t* text,
-                                                  uint32_t flags)
+KVRESULT LNotificationDistributor::RegisterClient(const RCPtr<LNotificationReceiver>& client,
+                                                  const char16_t* text, uint32_t flags)
 {
     if (!client)
         return E_INVALIDARG;
@@ -309,7 +314,8 @@ void LNotificationDistributor::DropRegistrationReferences()
     Release(); // may destroy this distributor: nothing may touch it afterwards
 }
 
-KVRESULT LNotificationDistributor::UnregisterClient(const RCPtr<LNotificationReceiver>& client, const char16_t* text)
+KVRESULT LNotificationDistributor::UnregisterClient(const RCPtr<LNotificationReceiver>& client,
+                                                    const char16_t* text)
 {
     if (!client || !text || text[0] == 0)
         return E_INVALIDARG;
@@ -342,7 +348,8 @@ int32_t LNotificationDistributor::UnregisterClientFromAll(const RCPtr<LNotificat
 bool LNotificationDistributor::IsClientRegistered(const LNotificationReceiver* client) const
 {
     const auto pools = SnapshotPools();
-    return std::any_of(pools.begin(), pools.end(), [&](const auto& pool) { return pool->IndexOfClient(client) >= 0; });
+    return std::any_of(pools.begin(), pools.end(),
+                       [&](const auto& pool) { return pool->IndexOfClient(client) >= 0; });
 }
 
 KVRESULT LNotificationDistributor::GetClientFlags(const LNotificationReceiver* client, const char16_t* text,
@@ -419,7 +426,8 @@ void LNotificationClient::ForgetDistributorIfUnused(LNotificationDistributor* di
     if (distributor->IsClientRegistered(this))
         return;
     std::lock_guard lock(mDistributorsLock);
-    mDistributors.erase(std::remove(mDistributors.begin(), mDistributors.end(), distributor), mDistributors.end());
+    mDistributors.erase(std::remove(mDistributors.begin(), mDistributors.end(), distributor),
+                        mDistributors.end());
 }
 
 KVRESULT LNotificationClient::UnregisterNotification(const RCPtr<LNotificationDistributor>& distributor,

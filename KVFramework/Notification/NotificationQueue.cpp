@@ -152,7 +152,7 @@ KVRESULT LNotificationQueue::ReleaseInternalReferences()
 }
 
 KVRESULT LNotificationQueue::LPostingReceiver::Receive(const RCPtr<LNotificationDistributor>&,
-                                                        const RCPtr<LNotification>& notification)
+                                                       const RCPtr<LNotification>& notification)
 {
     RCPtr<LNotificationQueue> queue;
     {

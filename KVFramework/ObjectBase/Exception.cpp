@@ -94,7 +94,8 @@ std::string SourceNameOf(std::string_view file)
             break;
         }
     }
-    if (auto dot = file.rfind('.'); dot != std::string_view::npos && file.find('/', dot) == std::string_view::npos)
+    if (auto dot = file.rfind('.');
+        dot != std::string_view::npos && file.find('/', dot) == std::string_view::npos)
         file = file.substr(0, dot);
     return std::string(file);
 }

@@ -59,7 +59,8 @@ Image MakeImage()
         for (size_t i = 0; i < length; ++i)
             image.bytes.push_back(static_cast<uint8_t>(random()));
         ++image.records;
-        image.chunks += (length + 2 + DeviceProtocol::MaxChunkImageBytes - 1) / DeviceProtocol::MaxChunkImageBytes;
+        image.chunks +=
+            (length + 2 + DeviceProtocol::MaxChunkImageBytes - 1) / DeviceProtocol::MaxChunkImageBytes;
     }
     return image;
 }
@@ -68,14 +69,16 @@ double CpuSeconds()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // Receives what the keyboard sends on its update ports.
 class AckCounter : public KV::LNotificationClient
 {
 public:
-    KVRESULT Receive(const KV::RCPtr<KV::LNotificationDistributor>&, const KV::RCPtr<KV::LNotification>& n) override
+    KVRESULT Receive(const KV::RCPtr<KV::LNotificationDistributor>&,
+                     const KV::RCPtr<KV::LNotification>& n) override
     {
         if (auto* data = dynamic_cast<const KV::LMidiCaptureNotificationData*>(n->GetData().Get()))
             if (data->GetCount() == 3 && data->GetByte(1) == DeviceProtocol::StatusAcknowledge)
@@ -126,7 +129,8 @@ bool WaitForState(Engine& engine, int32_t state, seconds within)
 }
 
 // Runs the transfer; powerCycle switches the keyboard off and on.
-bool Measure(const char* bus, const Image& image, const std::string& imagePath, const std::function<void()>& powerCycle)
+bool Measure(const char* bus, const Image& image, const std::string& imagePath,
+             const std::function<void()>& powerCycle)
 {
     auto engine = LUpdateEngine::Create();
     engine->Initialize(KV::String());
@@ -160,8 +164,8 @@ bool Measure(const char* bus, const Image& image, const std::string& imagePath, 
     const bool ok = engine->GetUpdateResult(false) == Engine::UpdateResultSucceeded;
 
     const double floor = image.chunks * 0.002 + image.records * roundTripMs / 1000.0;
-    std::printf("%-8s %s  %zu bytes, %zu records, %zu chunks\n", bus, ok ? "sent" : "FAILED", image.bytes.size(),
-                image.records, image.chunks);
+    std::printf("%-8s %s  %zu bytes, %zu records, %zu chunks\n", bus, ok ? "sent" : "FAILED",
+                image.bytes.size(), image.records, image.chunks);
     std::printf("         wall %.3f s   floor %.3f s (chunks x 2 ms %.3f s + records x round trip %.3f ms)   "
                 "wall/floor %.3f\n",
                 wall, floor, image.chunks * 0.002, roundTripMs, wall / floor);
@@ -208,8 +212,8 @@ int main()
             close(input[1]);
             const int quiet = open("/dev/null", O_WRONLY);
             dup2(quiet, STDOUT_FILENO);
-            execl(NORVIK_SIM_PATH, NORVIK_SIM_PATH, "--expect", imagePath.c_str(), "--ack-delay", "0", "--off-time",
-                  "300", static_cast<char*>(nullptr));
+            execl(NORVIK_SIM_PATH, NORVIK_SIM_PATH, "--expect", imagePath.c_str(), "--ack-delay", "0",
+                  "--off-time", "300", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(input[0]);

@@ -10,8 +10,7 @@
 #include <locale>
 #include <string>
 
-namespace
-{
+namespace {
 
 const std::u16string kPiece = u"sixteen units..."; // 16 code units
 

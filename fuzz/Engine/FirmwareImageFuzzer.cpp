@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     {
         static const char digits[] = "0123456789ABCDEF";
         const auto byte = static_cast<uint8_t>(*image.GetAtConst(i));
-        if (std::toupper(data[2 * i]) != digits[byte >> 4] || std::toupper(data[2 * i + 1]) != digits[byte & 15])
+        if (std::toupper(data[2 * i]) != digits[byte >> 4] ||
+            std::toupper(data[2 * i + 1]) != digits[byte & 15])
             std::abort();
     }
     (void)FirmwareImageFile::HasWholeRecords(image);

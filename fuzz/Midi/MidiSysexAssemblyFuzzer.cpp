@@ -10,8 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace
-{
+namespace {
 
 constexpr uint32_t kBufferSize = 256;
 constexpr uint32_t kLimit = 1024; // small, so that the limit is reached often

@@ -15,8 +15,7 @@
 
 using namespace KV;
 
-namespace
-{
+namespace {
 
 void Require(bool condition)
 {

@@ -7,14 +7,13 @@
 
 #include <cstdlib>
 
-namespace
-{
+namespace {
 
 using namespace NorvikSim;
 
 class CheckingLink : public IKeyboardLink
 {
-  public:
+public:
     void OpenPorts(PortSet) override
     {
         if (mOpen)
@@ -29,7 +28,7 @@ class CheckingLink : public IKeyboardLink
     }
     void Report(const KeyboardEvent&) override {}
 
-  private:
+private:
     bool mOpen = false;
 };
 

@@ -7,8 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace
-{
+namespace {
 
 void PrintPorts(const char* heading, const std::vector<std::string>& names)
 {

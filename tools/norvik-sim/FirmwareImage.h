@@ -12,8 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace NorvikSim
-{
+namespace NorvikSim {
 
 using Bytes = std::vector<std::uint8_t>;
 

@@ -12,8 +12,7 @@
 #include <mutex>
 #include <string>
 
-namespace NorvikSim
-{
+namespace NorvikSim {
 
 struct Incoming
 {
@@ -33,13 +32,13 @@ struct Incoming
 
 class IncomingQueue
 {
-  public:
+public:
     void Push(Incoming item);
     // Waits until something is queued or the deadline has passed; returns all that
     // is queued, oldest first.
     std::deque<Incoming> WaitAndTakeAll(std::chrono::steady_clock::time_point deadline);
 
-  private:
+private:
     std::mutex mMutex;
     std::condition_variable mReady;
     std::deque<Incoming> mItems;

@@ -33,8 +33,7 @@
 #include <string>
 #include <vector>
 
-namespace NorvikSim
-{
+namespace NorvikSim {
 
 using Millis = std::chrono::milliseconds;
 // A monotonic clock: the time since any fixed start.
@@ -137,7 +136,7 @@ enum class TransferOutcome
 
 class IKeyboardLink
 {
-  public:
+public:
     virtual ~IKeyboardLink() = default;
     // Offer one set of ports; the other set is never open at the same time.
     virtual void OpenPorts(PortSet ports) = 0;
@@ -149,7 +148,7 @@ class IKeyboardLink
 
 class KeyboardProtocol
 {
-  public:
+public:
     // The settings' expected image must split into records (see SplitRecords);
     // throws std::invalid_argument otherwise.
     KeyboardProtocol(KeyboardSettings settings, IKeyboardLink& link, Clock clock = SteadyClockNow);
@@ -172,7 +171,7 @@ class KeyboardProtocol
     // The bytes of the last finished transfer (or of the running one).
     const Bytes& ReceivedImage() const { return mImage; }
 
-  private:
+private:
     struct Timer
     {
         Millis due;

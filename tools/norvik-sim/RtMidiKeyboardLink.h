@@ -13,12 +13,11 @@
 #include <memory>
 #include <string>
 
-namespace NorvikSim
-{
+namespace NorvikSim {
 
 class RtMidiKeyboardLink : public IKeyboardLink
 {
-  public:
+public:
     using Reporter = std::function<void(const KeyboardEvent&)>;
 
     // nameSuffix distinguishes a second keyboard (" 2"); it goes after the port names.
@@ -33,7 +32,7 @@ class RtMidiKeyboardLink : public IKeyboardLink
 
     std::uint64_t Generation() const { return mGeneration; }
 
-  private:
+private:
     struct CallbackContext
     {
         IncomingQueue* queue;

@@ -9,8 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace NorvikSim
-{
+namespace NorvikSim {
 
 struct SimOptions
 {

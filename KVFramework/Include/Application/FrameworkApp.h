@@ -42,11 +42,11 @@ public:
     // Folder kinds of GetFolder.
     enum FolderKind : int32_t
     {
-        FOLDER_EXECUTABLE = 0,   // the folder that holds the executable
-        FOLDER_RESOURCES = 1,    // "::": resources come from the executable itself
-        FOLDER_COMMON_DATA = 2,  // the data folder of the company and product
-        FOLDER_LOCAL_DATA = 3,   // the configuration folder of the company and product
-        FOLDER_DOCUMENTS = 4,    // the user's documents
+        FOLDER_EXECUTABLE = 0,  // the folder that holds the executable
+        FOLDER_RESOURCES = 1,   // "::": resources come from the executable itself
+        FOLDER_COMMON_DATA = 2, // the data folder of the company and product
+        FOLDER_LOCAL_DATA = 3,  // the configuration folder of the company and product
+        FOLDER_DOCUMENTS = 4,   // the user's documents
     };
     // The folder of the kind, without a trailing separator. Kinds 2 and 3 append the
     // company and the product name, each made safe for a file name, and create every

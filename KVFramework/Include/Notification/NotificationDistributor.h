@@ -47,8 +47,8 @@ public:
     KVRESULT Detach(const RCPtr<LNotificationDistributor>& distributor, NotificationId id) override;
 
     // The identifier, or null when the distributor is empty or the text null or empty.
-    NotificationId RegisterNotification(const RCPtr<LNotificationDistributor>& distributor, const char16_t* id,
-                                        uint32_t flags = 0);
+    NotificationId RegisterNotification(const RCPtr<LNotificationDistributor>& distributor,
+                                        const char16_t* id, uint32_t flags = 0);
     // 0 removed, 1 not registered, E_INVALIDARG for an empty distributor or text.
     KVRESULT UnregisterNotification(const RCPtr<LNotificationDistributor>& distributor, const char16_t* id);
     // The number of registrations removed.
@@ -56,7 +56,10 @@ public:
 
     KVRESULT ReleaseInternalReferences() override;
 
-    int32_t GetRegistrationCount() const noexcept { return mRegistrationCount.load(std::memory_order_acquire); }
+    int32_t GetRegistrationCount() const noexcept
+    {
+        return mRegistrationCount.load(std::memory_order_acquire);
+    }
 
 private:
     void ForgetDistributorIfUnused(LNotificationDistributor* distributor);
@@ -105,7 +108,8 @@ public:
         // Serves every registration, the last registered first; 1 when there is none.
         // A client registered during the delivery is not served by it; one removed
         // during it is not served once removed, and nobody is served twice.
-        KVRESULT Deliver(const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& notification);
+        KVRESULT Deliver(const RCPtr<LNotificationDistributor>& sender,
+                         const RCPtr<LNotification>& notification);
         // Serves the one registration at the index and returns the index to continue
         // from (lowered when registrations below it were removed meanwhile); -1 when
         // the index is not valid.

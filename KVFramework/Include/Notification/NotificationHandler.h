@@ -22,7 +22,10 @@ public:
     using Handler = KVRESULT (T::*)(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&);
 
     // owner: the listener that holds this table for its whole life (not counted).
-    static RCPtr<LNotificationHandler> Create(T* owner) { return RCPtr<LNotificationHandler>(new LNotificationHandler(owner)); }
+    static RCPtr<LNotificationHandler> Create(T* owner)
+    {
+        return RCPtr<LNotificationHandler>(new LNotificationHandler(owner));
+    }
 
     T* GetOwner() const noexcept { return mOwner; }
 
@@ -116,8 +119,8 @@ private:
 template <class T> class CAutoNotificationDisabler
 {
 public:
-    CAutoNotificationDisabler(const RCPtr<LNotificationHandler<T>>& table, const RCPtr<LNotificationDistributor>& sender,
-                              const char16_t* id)
+    CAutoNotificationDisabler(const RCPtr<LNotificationHandler<T>>& table,
+                              const RCPtr<LNotificationDistributor>& sender, const char16_t* id)
         : mTable(table), mSender(sender), mId(InternNotificationId(id))
     {
         const KVRESULT found = mTable->GetHandlerRegistration(mSender, mId, mHandler, mFlags);
@@ -162,7 +165,8 @@ private:
     [[noreturn]] void Fail(KVRESULT result, const char* method) const
     {
         ThrowException<FailedResultException>(FormatResult(result), KV_HERE, false,
-                                              "KV::CAutoNotificationDisabler<" + TypeName<T>() + ">::" + method);
+                                              "KV::CAutoNotificationDisabler<" + TypeName<T>() +
+                                                  ">::" + method);
     }
 
     RCPtr<LNotificationHandler<T>> mTable;

@@ -60,9 +60,9 @@ private:
 
     std::atomic<bool> mProcessing{false};
     RCPtrQueue<LNotification, 256> mQueued;
-    RCPtr<LNotificationDistributor> mDispatcher;     // guarded by the queue mutex
-    RCPtr<LPostingReceiver> mPostingReceiver;        // guarded by the queue mutex
-    bool mShutDown = false;                          // guarded by the queue mutex
+    RCPtr<LNotificationDistributor> mDispatcher; // guarded by the queue mutex
+    RCPtr<LPostingReceiver> mPostingReceiver;    // guarded by the queue mutex
+    bool mShutDown = false;                      // guarded by the queue mutex
     const RCPtr<LNotification> mIdleNotification;
 };
 

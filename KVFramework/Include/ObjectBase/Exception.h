@@ -4,10 +4,10 @@
 // Every exception of our own code is an Exception<E>, E being a standard exception
 // class or FailedResultException. Its text joins pieces with " : ":
 //   kind [: Null Pointer] [: detail] : qualified function : source : Line n
-// for example "Runtime Error : KV::LRefCountedObject::SetUnshareable : ObjectBase/RefCountedObject : Line 29".
-// ExceptionBase lets a handler catch every framework exception whatever E is.
-// FailedResultException is deliberately not a std::runtime_error: a handler that must
-// stop every exception catches std::exception or ExceptionBase.
+// for example "Runtime Error : KV::LRefCountedObject::SetUnshareable : ObjectBase/RefCountedObject : Line
+// 29". ExceptionBase lets a handler catch every framework exception whatever E is. FailedResultException is
+// deliberately not a std::runtime_error: a handler that must stop every exception catches std::exception or
+// ExceptionBase.
 //
 // Throw with the KV_THROW... macros below; they record the function, source and line.
 
@@ -145,13 +145,15 @@ template <class T> std::string TypeName()
 } // namespace KV
 
 #define KV_HERE                                                                                              \
-    ::KV::SourceLocation { __PRETTY_FUNCTION__, __FILE__, static_cast<unsigned>(__LINE__) }
+    ::KV::SourceLocation                                                                                     \
+    {                                                                                                        \
+        __PRETTY_FUNCTION__, __FILE__, static_cast<unsigned>(__LINE__)                                       \
+    }
 
 // Throws Exception<E> with an optional detail (a text, or "" for none).
 #define KV_THROW(E, detail) ::KV::ThrowException<E>((detail), KV_HERE)
 // The "Null Pointer" form: always a runtime error with a detail naming what is missing.
-#define KV_THROW_NULL_POINTER(detail)                                                                        \
-    ::KV::ThrowException<std::runtime_error>((detail), KV_HERE, true)
+#define KV_THROW_NULL_POINTER(detail) ::KV::ThrowException<std::runtime_error>((detail), KV_HERE, true)
 // Throws Exception<FailedResultException> with "KVRESULT = ..." as its detail.
 #define KV_THROW_FAILED_RESULT(result) ::KV::ThrowFailedResult((result), KV_HERE)
 // Throws when a step of an initialisation sequence returns a failure code.

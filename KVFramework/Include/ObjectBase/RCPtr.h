@@ -34,17 +34,14 @@ public:
     ConstRCPtr(ConstRCPtr&& other) noexcept : mObject(std::exchange(other.mObject, nullptr)) {}
 
     template <class D>
-        requires std::is_convertible_v<D*, T*>
-    ConstRCPtr(const ConstRCPtr<D>& other) : mObject(other.mObject)
+    requires std::is_convertible_v<D*, T*> ConstRCPtr(const ConstRCPtr<D>& other) : mObject(other.mObject)
     {
         AcquireNew();
     }
 
     template <class D>
-        requires std::is_convertible_v<D*, T*>
-    ConstRCPtr(ConstRCPtr<D>&& other) noexcept : mObject(std::exchange(other.mObject, nullptr))
-    {
-    }
+    requires std::is_convertible_v<D*, T*> ConstRCPtr(ConstRCPtr<D>&& other)
+    noexcept : mObject(std::exchange(other.mObject, nullptr)) {}
 
     ~ConstRCPtr()
     {
@@ -169,15 +166,13 @@ public:
     RCPtr(RCPtr&&) noexcept = default;
 
     template <class D>
-        requires std::is_convertible_v<D*, T*>
-    RCPtr(const RCPtr<D>& other) : Base(static_cast<const ConstRCPtr<D>&>(other))
+    requires std::is_convertible_v<D*, T*> RCPtr(const RCPtr<D>& other)
+        : Base(static_cast<const ConstRCPtr<D>&>(other))
     {
     }
     template <class D>
-        requires std::is_convertible_v<D*, T*>
-    RCPtr(RCPtr<D>&& other) noexcept : Base(static_cast<ConstRCPtr<D>&&>(other))
-    {
-    }
+    requires std::is_convertible_v<D*, T*> RCPtr(RCPtr<D>&& other)
+    noexcept : Base(static_cast<ConstRCPtr<D>&&>(other)) {}
 
     RCPtr& operator=(const RCPtr& other)
     {
@@ -238,7 +233,6 @@ template <class T> void ConstRCPtr<T>::Unshare()
         ThrowException<std::logic_error>(TypeName<T>(), KV_HERE, false,
                                          "KV::ConstRCPtr<" + TypeName<T>() + ">::Unshare");
 }
-
 
 // The run-time checked conversion from the base class: empty when the object is no T.
 template <class T> RCPtr<T> DynamicRCPtrCast(const ConstRCPtr<LRefCountedObject>& object)

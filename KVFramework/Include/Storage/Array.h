@@ -11,14 +11,13 @@
 #include <type_traits>
 #include <vector>
 
-namespace KV
-{
+namespace KV {
 
 template <class T> class Array : public IArray<T>
 {
     static_assert(!std::is_same_v<T, bool>, "a vector of bool has no contiguous elements");
 
-  public:
+public:
     Array() = default;
     Array(const Array&) = default;
     Array(Array&&) noexcept = default;
@@ -85,7 +84,7 @@ template <class T> class Array : public IArray<T>
     T* GetData() override { return mItems.empty() ? nullptr : mItems.data(); }
     const T* GetDataConst() const override { return mItems.empty() ? nullptr : mItems.data(); }
 
-  private:
+private:
     void CheckIndex(uint32_t index) const
     {
         if (index >= mItems.size())

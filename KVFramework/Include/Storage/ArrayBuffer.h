@@ -15,8 +15,7 @@
 #include <cstring>
 #include <type_traits>
 
-namespace KV
-{
+namespace KV {
 
 template <class T, uint32_t G = 1, uint32_t S = 0, uint32_t M = 1, uint32_t A = 8,
           AllocatorSource Alloc = GetSystemAllocator>
@@ -24,10 +23,10 @@ class ArrayBuffer : public IArray<T>, public BufferT<G * sizeof(T), S * sizeof(T
 {
     static_assert(std::is_trivially_copyable_v<T>, "elements are moved and cleared as bytes");
 
-  protected:
+protected:
     using Buffer = BufferT<G * sizeof(T), S * sizeof(T), A, T*, Alloc>;
 
-  public:
+public:
     // The byte size of the elements must fit the signed ranges of the buffer's fills.
     static constexpr uint32_t kMaxElements = IArray<T>::kMaxCount / sizeof(T);
 
@@ -90,7 +89,7 @@ class ArrayBuffer : public IArray<T>, public BufferT<G * sizeof(T), S * sizeof(T
         return static_cast<int32_t>(count - n);
     }
 
-  private:
+private:
     // Through the buffer's virtual fill, so that a derived class's own storage is reached.
     void ClearElements(uint32_t first, uint32_t n)
     {
@@ -106,7 +105,7 @@ class ArrayBufferM : public ArrayBuffer<T, G, S, M, A, Alloc>
     using Base = ArrayBuffer<T, G, S, M, A, Alloc>;
     using typename Base::Buffer;
 
-  public:
+public:
     using Base::GetData;
 
     ArrayBufferM() = default;
@@ -173,7 +172,7 @@ class ArrayBufferM : public ArrayBuffer<T, G, S, M, A, Alloc>
         return S_OK;
     }
 
-  private:
+private:
     bool IsInline() const { return GetCount() <= N; }
     unsigned char* InlineBytes() { return reinterpret_cast<unsigned char*>(mInline); }
 

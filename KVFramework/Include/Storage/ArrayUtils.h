@@ -7,8 +7,7 @@
 
 #include <algorithm>
 
-namespace KV::ArrayUtils
-{
+namespace KV::ArrayUtils {
 
 // Sorts the elements [start, start + count) in place by `less`. Throws
 // Exception<std::out_of_range> when the range passes the end, before touching the array.

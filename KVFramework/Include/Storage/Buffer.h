@@ -40,7 +40,8 @@ protected:
 
 using AllocatorSource = IAllocator* (*)() noexcept;
 
-template <uint32_t Granule, uint32_t Slack, uint32_t A, class TPtr, AllocatorSource Alloc = GetSystemAllocator>
+template <uint32_t Granule, uint32_t Slack, uint32_t A, class TPtr,
+          AllocatorSource Alloc = GetSystemAllocator>
 class BufferT : public virtual IBuffer
 {
     static_assert(Granule > 0);
@@ -204,7 +205,8 @@ public:
     virtual RCPtr<LIBuffer> CreateResizedCopy(uint32_t newSize, uint32_t offset) const = 0;
 };
 
-template <uint32_t Granule, uint32_t Slack, uint32_t A, class TPtr, AllocatorSource Alloc = GetSystemAllocator>
+template <uint32_t Granule, uint32_t Slack, uint32_t A, class TPtr,
+          AllocatorSource Alloc = GetSystemAllocator>
 class LBufferT final : public BufferT<Granule, Slack, A, TPtr, Alloc>, public LIBuffer
 {
     using Base = BufferT<Granule, Slack, A, TPtr, Alloc>;

@@ -23,8 +23,7 @@
 #include <string>
 #include <utility>
 
-namespace KV
-{
+namespace KV {
 
 // RCPtrArray hides the overloads of this view with its own (see IArray).
 #pragma GCC diagnostic push
@@ -36,7 +35,7 @@ template <class T, uint32_t G = 1, uint32_t S = 0> class ConstRCPtrArray : publi
     static_assert(sizeof(RCPtr<T>) == sizeof(T*) && sizeof(ConstRCPtr<T>) == sizeof(T*),
                   "slots are stored and relocated as single pointers");
 
-  public:
+public:
     // Slot bytes must fit the buffer's 32-bit size.
     static constexpr uint32_t kMaxSlots = IArray<ConstRCPtr<T>>::kMaxCount / sizeof(T*);
 
@@ -159,7 +158,7 @@ template <class T, uint32_t G = 1, uint32_t S = 0> class ConstRCPtrArray : publi
     const ConstRCPtr<T>* GetDataConst() const override { return Slots(); }
     ConstRCPtr<T>* GetData() override { return Slots(); }
 
-  protected:
+protected:
     // The slots as what they are. Null while there is no block.
     RCPtr<T>* Slots() const { return mSlots.Data(); }
     const RCPtr<T>* FirstSlot() const { return GetCount() == 0 ? nullptr : Slots(); }
@@ -235,7 +234,7 @@ template <class T, uint32_t G = 1, uint32_t S = 0> class ConstRCPtrArray : publi
                std::to_string(S) + ">::" + operation;
     }
 
-  private:
+private:
     static uint32_t SlotBytes(uint32_t count)
     {
         if (count > kMaxSlots)

@@ -18,12 +18,11 @@
 
 #include <cstdint>
 
-namespace KV
-{
+namespace KV {
 
 class File
 {
-  public:
+public:
     // Opening modes, bits of the flags word.
     enum OpenFlags : uint32_t
     {
@@ -92,7 +91,7 @@ class File
     // The name with each of \ / : * ? " < > | & ; , ^ ( ) turned into '_'.
     static String SanitizeFileName(const String& name);
 
-  private:
+private:
     RCPtr<LHolder<int>> mDescriptor; // null while closed
     String mName;
     String mPath;

@@ -15,12 +15,11 @@
 
 #include <cstdint>
 
-namespace KV
-{
+namespace KV {
 
 template <class T, class K> class IHashedList
 {
-  public:
+public:
     virtual int32_t GetCount() const = 0;
     virtual int32_t RemoveAll() = 0;
     // true when a new pair was stored, false when the pair of the same key got the value.
@@ -34,7 +33,7 @@ template <class T, class K> class IHashedList
 // A reference-counted (key, value) pair; its text is F(key). Released value first, then key.
 template <class K, class V, String (*F)(const K&)> class LPair : public virtual LRefCountedObject
 {
-  public:
+public:
     static RCPtr<LPair> Create(const K& key, const V& value) { return RCPtr<LPair>(new LPair(key, value)); }
 
     String ToString() const override { return F(mKey); }
@@ -42,7 +41,7 @@ template <class K, class V, String (*F)(const K&)> class LPair : public virtual 
     const K mKey;
     V mValue;
 
-  protected:
+protected:
     LPair(const K& key, const V& value) : mKey(key), mValue(value) {}
     ~LPair() override = default;
 };
@@ -62,7 +61,7 @@ class HashedList : public IHashedList<T, K>
 
     static String KeyToString(const K&) { return String(TypeName<K>().c_str()); }
 
-  public:
+public:
     using PairType = LPair<K, T, &HashedList::KeyToString>;
     using Bucket = RCPtrArray<PairType, 1, 0>;
     static constexpr uint32_t kBucketCount = 1u << Bits;
@@ -123,7 +122,7 @@ class HashedList : public IHashedList<T, K>
     // The pairs of one bucket, in the order they were added.
     const Bucket& GetBucket(uint32_t index) const { return mBuckets[index]; }
 
-  private:
+private:
     // HashFn answers below the bucket count; the mask keeps a faulty one inside the table.
     Bucket& BucketOf(const K& key) { return mBuckets[HashFn(key) & (kBucketCount - 1)]; }
 

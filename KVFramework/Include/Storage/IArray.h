@@ -14,12 +14,11 @@
 #include <cstdint>
 #include <utility>
 
-namespace KV
-{
+namespace KV {
 
 template <class T> class IIterable
 {
-  public:
+public:
     // A place in a container. The position of an element is its address; the end position
     // is the address one past the last element; both are null when the container is empty.
     struct Iterator
@@ -50,7 +49,7 @@ template <class T> class IIterable
     virtual const T* GetFirstPosition() const = 0;
     virtual const T* GetEndPosition() const = 0;
 
-  protected:
+protected:
     IIterable() = default;
     IIterable(const IIterable&) = default;
     IIterable& operator=(const IIterable&) = default;
@@ -64,7 +63,7 @@ template <class T> class IIterable
 
 template <class T> class IArray : public IIterable<T>
 {
-  public:
+public:
     using typename IIterable<T>::Iterator;
     using typename IIterable<T>::ConstIterator;
 
@@ -205,7 +204,7 @@ template <class T> class IArray : public IIterable<T>
         return -1;
     }
 
-  protected:
+protected:
     IArray() = default;
     IArray(const IArray&) = default;
     IArray& operator=(const IArray&) = default;

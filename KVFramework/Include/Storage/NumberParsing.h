@@ -4,8 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace KV
-{
+namespace KV {
 
 // Optional blanks (space, tab, line breaks), an optional sign and decimal digits up
 // to the first other character; 0 when there are none. A value beyond 32 bits is

@@ -1,8 +1,7 @@
 #pragma once
 // Pair<A,B>: two plain members, used for key and text lists.
 
-namespace KV
-{
+namespace KV {
 
 template <class A, class B> struct Pair
 {

@@ -9,8 +9,7 @@
 #include "ObjectBase/TaggableObject.h"
 #include "Storage/ConstRCPtrArray.h"
 
-namespace KV
-{
+namespace KV {
 
 // The writable operations take RCPtr<T> where the read-only ones take ConstRCPtr<T>; the
 // read-only overloads stay reachable through the ConstRCPtrArray view, not beside these.
@@ -23,7 +22,7 @@ class RCPtrArray : public IArray<RCPtr<T>>, public ConstRCPtrArray<T, G, S>
     using Const = ConstRCPtrArray<T, G, S>;
     using Writable = IArray<RCPtr<T>>;
 
-  public:
+public:
     explicit RCPtrArray(uint32_t count = 0, uint32_t reserve = 0) : Const(count, reserve) {}
 
     // Names that both views have: called on an RCPtrArray, they act on RCPtr<T> elements.
@@ -84,10 +83,10 @@ class RCPtrArray : public IArray<RCPtr<T>>, public ConstRCPtrArray<T, G, S>
 template <class T, uint32_t G = 1, uint32_t S = 0>
 class LRCPtrArray : public RCPtrArray<T, G, S>, public virtual LTaggableObject
 {
-  public:
+public:
     explicit LRCPtrArray(uint32_t count = 0, uint32_t reserve = 0) : RCPtrArray<T, G, S>(count, reserve) {}
 
-  protected:
+protected:
     // Only the last Release destroys it.
     ~LRCPtrArray() override = default;
 };

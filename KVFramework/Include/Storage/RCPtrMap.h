@@ -8,8 +8,7 @@
 
 #include "Storage/HashedList.h"
 
-namespace KV
-{
+namespace KV {
 
 struct RCPtrHalfMapHelper
 {
@@ -47,7 +46,7 @@ template <class P, ConstRCPtr<LRefCountedObject> (*GetFirst)(const RCPtr<P>&), u
 class RCPtrHalfMap : public HashedList<RCPtr<P>, intptr_t, &GetPairKey<P, GetFirst>, N,
                                        &RCPtrHalfMapHelper::GetHandleBits<N>>
 {
-  public:
+public:
     // The stored pair of the key object, or an empty pair pointer shared by all absent keys.
     virtual const RCPtr<P>* FindPair(const ConstRCPtr<LRefCountedObject>& keyObject)
     {
@@ -66,7 +65,7 @@ class RCPtrMap
     : public RCPtrHalfMap<LPair<ConstRCPtr<K>, RCPtr<V>, &KeyPointerToString<K>>,
                           &GetFirstRCPtr<LPair<ConstRCPtr<K>, RCPtr<V>, &KeyPointerToString<K>>>, N>
 {
-  public:
+public:
     using Entry = LPair<ConstRCPtr<K>, RCPtr<V>, &KeyPointerToString<K>>;
 
     // The value stored for the key object, or an empty reference shared by all absent

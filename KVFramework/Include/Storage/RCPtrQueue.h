@@ -22,14 +22,13 @@
 #include <utility>
 #include <vector>
 
-namespace KV
-{
+namespace KV {
 
 template <class T, uint32_t N> class RCPtrQueue
 {
     static_assert(N > 0, "the growth granule must not be 0");
 
-  public:
+public:
     explicit RCPtrQueue(Mutex* lock = nullptr, uint32_t size = N) : mLock(lock)
     {
         Reserve(size);
@@ -91,7 +90,7 @@ template <class T, uint32_t N> class RCPtrQueue
         return SlotCount();
     }
 
-  private:
+private:
     uint32_t SlotCount() const noexcept { return static_cast<uint32_t>(mSlots.size()); }
 
     // One empty slot inserted at head: the slots from head onward move up by one, so the

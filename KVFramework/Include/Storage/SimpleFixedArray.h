@@ -8,14 +8,13 @@
 
 #include <algorithm>
 
-namespace KV
-{
+namespace KV {
 
 template <class T, uint32_t N> class SimpleFixedArray : public IArray<T>
 {
     static_assert(N > 0 && N <= IArray<T>::kMaxCount);
 
-  public:
+public:
     SimpleFixedArray() = default;
     SimpleFixedArray(const SimpleFixedArray&) = default;
     SimpleFixedArray& operator=(const SimpleFixedArray&) = default;
@@ -56,7 +55,7 @@ template <class T, uint32_t N> class SimpleFixedArray : public IArray<T>
     T* GetData() override { return mItems; }
     const T* GetDataConst() const override { return mItems; }
 
-  private:
+private:
     uint32_t mCount = 0;
     T mItems[N]{};
 };

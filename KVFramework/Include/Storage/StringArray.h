@@ -7,12 +7,11 @@
 
 #include <cstdint>
 
-namespace KV
-{
+namespace KV {
 
 template <class C, class O> class StringArrayT : public Array<StringT<C, O>>
 {
-  public:
+public:
     using StringType = StringT<C, O>;
 
     // The index of the first element equal to the string, -1 when none. Exact: the same
@@ -41,7 +40,7 @@ template <class C, class O> class StringArrayT : public Array<StringT<C, O>>
         return -1;
     }
 
-  private:
+private:
     static bool EqualsIgnoringCase(const StringType& a, const StringType& b)
     {
         const auto x = a.View();

@@ -24,14 +24,13 @@
 #include <string_view>
 #include <type_traits>
 
-namespace KV
-{
+namespace KV {
 
 inline constexpr int kMaxFormatField = 16383;
 
 class FormatArgument
 {
-  public:
+public:
     enum class Kind
     {
         Signed,
@@ -126,7 +125,7 @@ class FormatArgument
         return {static_cast<const char*>(mPointer), mPointer ? mLength : 0};
     }
 
-  private:
+private:
     Kind mKind;
     size_t mSize = 0;
     union

@@ -10,8 +10,7 @@
 
 #include <cstddef>
 
-namespace KV
-{
+namespace KV {
 
 enum TranscodeResult
 {

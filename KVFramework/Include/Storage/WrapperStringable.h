@@ -6,14 +6,13 @@
 #include "ObjectBase/TaggableObject.h"
 #include "Storage/StringT.h"
 
-namespace KV
-{
+namespace KV {
 
 // S is the string (the object's first part); ToStringOf gives the object's text from it.
 template <class S = String, String (*ToStringOf)(const S&) = StringToString, class Base = LTaggableObject>
 class LWrapperStringable : public S, public virtual Base
 {
-  public:
+public:
     // A new object holding a copy of the string.
     static RCPtr<LWrapperStringable> Create(const S& text)
     {
@@ -22,7 +21,7 @@ class LWrapperStringable : public S, public virtual Base
 
     String ToString() const override { return ToStringOf(*this); }
 
-  protected:
+protected:
     explicit LWrapperStringable(const S& text) : S(text) {}
     ~LWrapperStringable() override = default;
 };

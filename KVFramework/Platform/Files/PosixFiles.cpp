@@ -9,11 +9,9 @@
 #include <sys/types.h>
 #include <unistd.h>
 
-namespace KV::Platform
-{
+namespace KV::Platform {
 
-namespace
-{
+namespace {
 
 // Repeats a system call while a signal interrupts it.
 template <class Call> auto RetryOnInterrupt(Call call)

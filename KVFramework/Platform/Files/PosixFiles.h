@@ -12,8 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace KV::Platform
-{
+namespace KV::Platform {
 
 struct FileOpenMode
 {

@@ -7,11 +7,9 @@
 #include <cstdio>
 #include <thread>
 
-namespace KV::Platform
-{
+namespace KV::Platform {
 
-namespace
-{
+namespace {
 
 void Silent(const char*) {}
 

@@ -14,12 +14,11 @@
 
 struct _jack_client;
 
-namespace KV::Platform
-{
+namespace KV::Platform {
 
 class JackCycleClock
 {
-  public:
+public:
     // Null with the reason in `error` when no JACK server answers.
     static std::unique_ptr<JackCycleClock> Open(std::string& error);
     ~JackCycleClock();
@@ -30,7 +29,7 @@ class JackCycleClock
     // has stalled.
     void WaitCycles(uint32_t cycles, std::chrono::milliseconds timeout) const;
 
-  private:
+private:
     JackCycleClock() = default;
     static int OnCycle(uint32_t frames, void* self);
 

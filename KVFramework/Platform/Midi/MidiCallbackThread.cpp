@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-namespace KV::Platform
-{
+namespace KV::Platform {
 
 MidiCallbackThread::MidiCallbackThread() : mState(std::make_shared<State>())
 {

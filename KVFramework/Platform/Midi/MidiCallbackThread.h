@@ -12,23 +12,22 @@
 #include <thread>
 #include <vector>
 
-namespace KV::Platform
-{
+namespace KV::Platform {
 
 class MidiCallbackTarget
 {
-  public:
+public:
     // Runs at most one callback; answers whether anything was done. Called only on
     // the callback thread, and never again once the target has been removed.
     virtual bool Pump() = 0;
 
-  protected:
+protected:
     ~MidiCallbackTarget() = default;
 };
 
 class MidiCallbackThread
 {
-  public:
+public:
     MidiCallbackThread();
     ~MidiCallbackThread();
     MidiCallbackThread(const MidiCallbackThread&) = delete;
@@ -43,7 +42,7 @@ class MidiCallbackThread
 
     bool IsCurrentThread() const;
 
-  private:
+private:
     // Shared with the thread, which may outlive this object when the last owner
     // goes away inside a callback.
     struct State

@@ -4,11 +4,9 @@
 #include <chrono>
 #include <cstring>
 
-namespace KV::Platform
-{
+namespace KV::Platform {
 
-namespace
-{
+namespace {
 
 int64_t SteadyNanoseconds() noexcept
 {
@@ -349,12 +347,10 @@ MidiResult MidiOutputCore::SendLong(MidiBuffer& buffer)
             return r;
     }
     MidiResult result = MidiResult::Ok;
-    mStream.Feed(buffer.data, buffer.length,
-                 [&](const std::vector<uint8_t>& message)
-                 {
-                     if (result == MidiResult::Ok)
-                         result = Transmit(message);
-                 });
+    mStream.Feed(buffer.data, buffer.length, [&](const std::vector<uint8_t>& message) {
+        if (result == MidiResult::Ok)
+            result = Transmit(message);
+    });
     if (result != MidiResult::Ok)
         mStream.Reset();
     const bool withhold = result == MidiResult::Ok && WithholdsCompletion();

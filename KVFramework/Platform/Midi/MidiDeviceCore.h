@@ -12,13 +12,12 @@
 #include <mutex>
 #include <optional>
 
-namespace KV::Platform
-{
+namespace KV::Platform {
 
 // The buffers prepared on one device. Not locked: the device's mutex guards it.
 class MidiBufferBook
 {
-  public:
+public:
     MidiResult Prepare(MidiBuffer& buffer);
     // Also forgets the buffer in `handedBack`, so no callback for it follows.
     MidiResult Unprepare(MidiBuffer& buffer, std::deque<MidiBuffer*>& handedBack);
@@ -27,7 +26,7 @@ class MidiBufferBook
     MidiResult Take(MidiBuffer& buffer) const;
     static void HandBack(MidiBuffer& buffer);
 
-  private:
+private:
     std::vector<MidiBuffer*> mPrepared;
 };
 
@@ -43,12 +42,12 @@ struct MidiIncoming
 // in the callback thread's round and whether it is closed.
 template <class Interface> class MidiDeviceBase : public Interface, protected MidiCallbackTarget
 {
-  public:
+public:
     const std::string& Name() const final { return mName; }
     MidiResult PrepareBuffer(MidiBuffer& buffer) final;
     MidiResult UnprepareBuffer(MidiBuffer& buffer) final;
 
-  protected:
+protected:
     MidiDeviceBase(std::string name, std::shared_ptr<MidiCallbackThread> thread);
 
     // Joins the callback thread's round; the backend calls it once it is ready.
@@ -63,7 +62,7 @@ template <class Interface> class MidiDeviceBase : public Interface, protected Mi
     MidiBufferBook mBook;
     std::deque<MidiBuffer*> mHandedBack; // buffers to be called back, oldest first
 
-  private:
+private:
     const std::string mName;
     const std::shared_ptr<MidiCallbackThread> mThread;
     bool mRegistered = false;
@@ -71,7 +70,7 @@ template <class Interface> class MidiDeviceBase : public Interface, protected Mi
 
 class MidiInputCore : public MidiDeviceBase<IMidiInDevice>
 {
-  public:
+public:
     ~MidiInputCore() override;
 
     MidiResult AddBuffer(MidiBuffer& buffer) final;
@@ -80,7 +79,7 @@ class MidiInputCore : public MidiDeviceBase<IMidiInDevice>
     MidiResult Reset() final;
     MidiResult Close() final;
 
-  protected:
+protected:
     MidiInputCore(std::string name, MidiInCallback callback, std::shared_ptr<MidiCallbackThread> thread);
 
     // Queues a received message; dropped unless the device is started. The time
@@ -99,7 +98,7 @@ class MidiInputCore : public MidiDeviceBase<IMidiInDevice>
     // Stops the backend's input for good; called once, after the last callback.
     virtual void OnClose() {}
 
-  private:
+private:
     bool Pump() final;
 
     const std::shared_ptr<const MidiInCallback> mCallback;
@@ -114,7 +113,7 @@ class MidiInputCore : public MidiDeviceBase<IMidiInDevice>
 
 class MidiOutputCore : public MidiDeviceBase<IMidiOutDevice>
 {
-  public:
+public:
     ~MidiOutputCore() override;
 
     MidiResult SendShort(uint32_t message) final;
@@ -122,7 +121,7 @@ class MidiOutputCore : public MidiDeviceBase<IMidiOutDevice>
     MidiResult Reset() final;
     MidiResult Close() final;
 
-  protected:
+protected:
     MidiOutputCore(std::string name, MidiOutCallback callback, std::shared_ptr<MidiCallbackThread> thread);
 
     // Backend hooks. Transmit sends one whole message; it runs on the sending
@@ -132,7 +131,7 @@ class MidiOutputCore : public MidiDeviceBase<IMidiOutDevice>
     virtual bool WithholdsCompletion() { return false; }
     virtual void OnClose() {}
 
-  private:
+private:
     bool Pump() final;
 
     const std::shared_ptr<const MidiOutCallback> mCallback;

@@ -24,8 +24,7 @@
 #include <string>
 #include <vector>
 
-namespace KV::Platform
-{
+namespace KV::Platform {
 
 // The values are those of the multimedia system's MIDI result codes, so that the
 // transport can pass them on unchanged.
@@ -85,7 +84,7 @@ using MidiOutCallback = std::function<void(IMidiOutDevice& device, MidiBuffer& d
 
 class IMidiInDevice
 {
-  public:
+public:
     virtual ~IMidiInDevice() = default;
 
     // The device's name as the driver lists it.
@@ -108,7 +107,7 @@ class IMidiInDevice
 
 class IMidiOutDevice
 {
-  public:
+public:
     virtual ~IMidiOutDevice() = default;
 
     virtual const std::string& Name() const = 0;
@@ -131,7 +130,7 @@ class IMidiOutDevice
 
 class IMidiDriver
 {
-  public:
+public:
     virtual ~IMidiDriver() = default;
 
     // The backend's name for users ("ALSA", "JACK", "virtual").

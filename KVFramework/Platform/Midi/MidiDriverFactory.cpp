@@ -5,11 +5,9 @@
 #include <cstdlib>
 #include <unistd.h>
 
-namespace KV::Platform
-{
+namespace KV::Platform {
 
-namespace
-{
+namespace {
 
 constexpr const char* ALSA_SEQUENCER = "/dev/snd/seq";
 

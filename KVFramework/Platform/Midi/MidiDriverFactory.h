@@ -9,8 +9,7 @@
 #include <optional>
 #include <string_view>
 
-namespace KV::Platform
-{
+namespace KV::Platform {
 
 struct MidiBackendChoice
 {

@@ -3,8 +3,7 @@
 #include <bit>
 #include <cstring>
 
-namespace KV::Platform
-{
+namespace KV::Platform {
 
 MidiInputRing::MidiInputRing(size_t capacity)
     : mMask(std::bit_ceil(capacity < 64 ? size_t{64} : capacity) - 1), mData(new uint8_t[mMask + 1])

@@ -10,12 +10,11 @@
 #include <memory>
 #include <vector>
 
-namespace KV::Platform
-{
+namespace KV::Platform {
 
 class MidiInputRing
 {
-  public:
+public:
     // capacity: bytes of storage, rounded up to a power of two; each message takes
     // its length plus 8.
     explicit MidiInputRing(size_t capacity);
@@ -24,7 +23,7 @@ class MidiInputRing
     bool Pop(std::vector<uint8_t>& bytes, uint32_t& timestampMs);
     uint64_t Dropped() const noexcept { return mDropped.load(std::memory_order_relaxed); }
 
-  private:
+private:
     static constexpr size_t HEADER = 8;
 
     void Write(size_t at, const uint8_t* from, size_t count) noexcept;

@@ -1,7 +1,6 @@
 #include "Platform/Midi/MidiOutStream.h"
 
-namespace KV::Platform
-{
+namespace KV::Platform {
 
 uint32_t MidiShortMessageLength(uint8_t status)
 {

@@ -9,8 +9,7 @@
 #include <functional>
 #include <vector>
 
-namespace KV::Platform
-{
+namespace KV::Platform {
 
 // The number of bytes of the message that a status byte begins: 1 to 3 for
 // channel, system-common and real-time status bytes; 0 for F0, F7 and data bytes.
@@ -18,7 +17,7 @@ uint32_t MidiShortMessageLength(uint8_t status);
 
 class MidiOutStream
 {
-  public:
+public:
     using Sink = std::function<void(const std::vector<uint8_t>& message)>;
 
     // A system-exclusive message longer than this is dropped: nothing bounds an
@@ -34,7 +33,7 @@ class MidiOutStream
     // Forgets an unfinished message.
     void Reset();
 
-  private:
+private:
     std::vector<uint8_t> mPending; // the message being gathered
     bool mInSysex = false;
     uint32_t mExpected = 0; // length of the short message being gathered, 0 when none

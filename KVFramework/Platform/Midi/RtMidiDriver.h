@@ -3,8 +3,7 @@
 
 #include "Platform/Midi/MidiDriver.h"
 
-namespace KV::Platform
-{
+namespace KV::Platform {
 
 enum class RtMidiBackend
 {

@@ -5,11 +5,9 @@
 #include <algorithm>
 #include <map>
 
-namespace KV::Platform
-{
+namespace KV::Platform {
 
-namespace
-{
+namespace {
 
 class VirtualInDevice;
 
@@ -100,12 +98,11 @@ struct VirtualMidiBus::Impl
     }
 };
 
-namespace
-{
+namespace {
 
 class VirtualInDevice final : public MidiInputCore
 {
-  public:
+public:
     VirtualInDevice(std::shared_ptr<VirtualMidiBus::Impl> bus, std::shared_ptr<Endpoint> endpoint,
                     MidiInCallback callback)
         : MidiInputCore(endpoint->name, std::move(callback), bus->thread), mBus(std::move(bus)),
@@ -124,7 +121,7 @@ class VirtualInDevice final : public MidiInputCore
 
     bool Started() const { return IsStarted(); }
 
-  private:
+private:
     MidiResult OnStart() override
     {
         return mEndpoint->refuseStart.load() ? MidiResult::Error : MidiResult::Ok;
@@ -146,7 +143,7 @@ class VirtualInDevice final : public MidiInputCore
 
 class VirtualOutDevice final : public MidiOutputCore
 {
-  public:
+public:
     VirtualOutDevice(std::shared_ptr<VirtualMidiBus::Impl> bus, std::shared_ptr<Endpoint> endpoint,
                      MidiOutCallback callback)
         : MidiOutputCore(endpoint->name, std::move(callback), bus->thread), mBus(std::move(bus)),
@@ -157,7 +154,7 @@ class VirtualOutDevice final : public MidiOutputCore
 
     ~VirtualOutDevice() override { Close(); }
 
-  private:
+private:
     MidiResult Transmit(const std::vector<uint8_t>& message) override
     {
         std::shared_ptr<const VirtualMidiBus::SinkHandler> handler;
@@ -225,8 +222,7 @@ VirtualDeviceStats VirtualMidiBus::Stats(VirtualDeviceId device) const
     return endpoint ? endpoint->stats : VirtualDeviceStats{};
 }
 
-namespace
-{
+namespace {
 
 size_t DeliverToInputs(VirtualMidiBus::Impl& bus, VirtualDeviceId source, std::vector<uint8_t> bytes,
                        std::optional<uint32_t> timestampMs, bool longError)

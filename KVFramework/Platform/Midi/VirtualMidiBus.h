@@ -13,8 +13,7 @@
 
 #include <optional>
 
-namespace KV::Platform
-{
+namespace KV::Platform {
 
 using VirtualDeviceId = uint64_t;
 
@@ -35,7 +34,7 @@ struct VirtualDeviceStats
 
 class VirtualMidiBus final : public IMidiDriver
 {
-  public:
+public:
     // Called on the host's sending thread with one complete message; it may inject
     // replies, add or unplug devices.
     using SinkHandler = std::function<void(const std::vector<uint8_t>& message)>;
@@ -68,7 +67,7 @@ class VirtualMidiBus final : public IMidiDriver
 
     struct Impl;
 
-  private:
+private:
     std::shared_ptr<Impl> mImpl;
 };
 

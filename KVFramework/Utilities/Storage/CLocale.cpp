@@ -2,13 +2,11 @@
 
 #include "ObjectBase/Exception.h"
 
-namespace KV::Detail
-{
+namespace KV::Detail {
 
 locale_t CLocale()
 {
-    static const locale_t locale = []
-    {
+    static const locale_t locale = [] {
         const locale_t created = newlocale(LC_ALL_MASK, "C", locale_t{});
         if (!created)
             ThrowBadAlloc();

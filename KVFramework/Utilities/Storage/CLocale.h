@@ -5,8 +5,7 @@
 #include <clocale>
 #include <locale.h>
 
-namespace KV::Detail
-{
+namespace KV::Detail {
 
 // Created once and never freed: other threads may still format at exit.
 locale_t CLocale();
@@ -14,13 +13,13 @@ locale_t CLocale();
 // Makes the calling thread use the "C" locale for its lifetime.
 class CCLocaleScope
 {
-  public:
+public:
     CCLocaleScope() : mPrevious(uselocale(CLocale())) {}
     ~CCLocaleScope() { uselocale(mPrevious); }
     CCLocaleScope(const CCLocaleScope&) = delete;
     CCLocaleScope& operator=(const CCLocaleScope&) = delete;
 
-  private:
+private:
     locale_t mPrevious;
 };
 

@@ -8,23 +8,21 @@
 #include <string>
 #include <utility>
 
-namespace KV
-{
+namespace KV {
 
-namespace
-{
+namespace {
 
 // The descriptor shared by copies of a File. It is closed by the release that drops the
 // last reference, so copies on different threads close it exactly once.
 class LFileDescriptor final : public LHolder<int>
 {
-  public:
+public:
     LFileDescriptor(int descriptor, std::string deleteOnClosePath)
         : LHolder<int>(descriptor), mDeleteOnClosePath(std::move(deleteOnClosePath))
     {
     }
 
-  protected:
+protected:
     ~LFileDescriptor() override
     {
         Platform::CloseFileDescriptor(Value());
@@ -32,7 +30,7 @@ class LFileDescriptor final : public LHolder<int>
             Platform::RemoveFile(mDeleteOnClosePath);
     }
 
-  private:
+private:
     std::string mDeleteOnClosePath;
 };
 

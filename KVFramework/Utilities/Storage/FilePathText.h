@@ -6,8 +6,7 @@
 
 #include <string>
 
-namespace KV::FilePathText
-{
+namespace KV::FilePathText {
 
 inline constexpr bool IsSeparator(char16_t c)
 {

@@ -9,11 +9,9 @@
 #include <string_view>
 #include <vector>
 
-namespace KV
-{
+namespace KV {
 
-namespace FilePathText
-{
+namespace FilePathText {
 
 String Join(const String& folder, const String& name)
 {
@@ -32,8 +30,7 @@ std::string ToUtf8(const String& path)
 
 } // namespace FilePathText
 
-namespace
-{
+namespace {
 
 using FilePathText::IsSeparator;
 

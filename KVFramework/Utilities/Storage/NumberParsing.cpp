@@ -6,11 +6,9 @@
 #include <cstdlib>
 #include <string>
 
-namespace KV
-{
+namespace KV {
 
-namespace
-{
+namespace {
 
 bool IsBlank(char16_t c)
 {

@@ -2,11 +2,9 @@
 
 #include <cstdint>
 
-namespace KV
-{
+namespace KV {
 
-namespace
-{
+namespace {
 
 // Number of bytes that follow each lead byte. Bytes 80..BF are not leads; they get 0
 // here and are refused by CheckUtf8Sequence.

@@ -104,8 +104,8 @@ struct ImageFolder
 
 std::vector<std::string> SimArguments(const ImageFolder& folder, std::vector<std::string> extra = {})
 {
-    std::vector<std::string> arguments{"--expect", folder.image, "--off-time", "300", "--install-time", "300",
-                                       "--quiet-end", "1500"};
+    std::vector<std::string> arguments{"--expect",       folder.image, "--off-time",  "300",
+                                       "--install-time", "300",        "--quiet-end", "1500"};
     arguments.insert(arguments.end(), extra.begin(), extra.end());
     return arguments;
 }

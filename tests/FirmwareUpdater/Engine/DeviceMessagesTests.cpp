@@ -40,18 +40,12 @@ TEST(DeviceMessages, ClassifiesReplies)
         int32_t status;
     };
     const Row rows[] = {
-        {IdentityReply(37), true, -9},
-        {IdentityReply(36), false, -9},
-        {IdentityReply(38), false, -9},
-        {{0xF0, 0x15, 0xF7}, false, 0x15},
-        {{0xF0, 0x1A, 0xF7}, false, 0x1A},
-        {{0xF0, 0x20, 0xF7}, false, 0x20},
-        {{0xF0, 0x40, 0xF7}, false, 0x40},
-        {{0xF0, 0x41, 0xF7}, false, -9},
-        {{0xF0, 0x40, 0x00, 0xF7}, false, -9},
-        {{0xF0, 0x40}, false, -9},
-        {{0x90, 0x40, 0xF7}, false, -9},
-        {{}, false, -9},
+        {IdentityReply(37), true, -9},         {IdentityReply(36), false, -9},
+        {IdentityReply(38), false, -9},        {{0xF0, 0x15, 0xF7}, false, 0x15},
+        {{0xF0, 0x1A, 0xF7}, false, 0x1A},     {{0xF0, 0x20, 0xF7}, false, 0x20},
+        {{0xF0, 0x40, 0xF7}, false, 0x40},     {{0xF0, 0x41, 0xF7}, false, -9},
+        {{0xF0, 0x40, 0x00, 0xF7}, false, -9}, {{0xF0, 0x40}, false, -9},
+        {{0x90, 0x40, 0xF7}, false, -9},       {{}, false, -9},
     };
     for (const Row& row : rows)
     {
@@ -68,7 +62,8 @@ TEST(DeviceMessages, VersionPartsAreWrittenInDecimal)
         std::array<uint8_t, 4> bytes;
         const char* text;
     };
-    for (const Row& row : {Row{{1, 2, 3, 4}, "1.2.3.4"}, Row{{1, 0, 10, 0}, "1.0.10.0"}, Row{{127, 0, 0, 99}, "127.0.0.99"}})
+    for (const Row& row :
+         {Row{{1, 2, 3, 4}, "1.2.3.4"}, Row{{1, 0, 10, 0}, "1.0.10.0"}, Row{{127, 0, 0, 99}, "127.0.0.99"}})
     {
         LUpdateEngineInterface::VersionInfo version;
         ASSERT_TRUE(ParseIdentityVersion(IdentityReply(37, row.bytes), version));

@@ -45,7 +45,10 @@ public:
         return mScanResult;
     }
     uint32_t GetFoundDeviceCount() const override { return static_cast<uint32_t>(mFound.size()); }
-    bool IsDeviceInUpdateMode(uint32_t index) const override { return index < mFound.size() && mFound[index].inUpdateMode; }
+    bool IsDeviceInUpdateMode(uint32_t index) const override
+    {
+        return index < mFound.size() && mFound[index].inUpdateMode;
+    }
     KVRESULT GetDeviceCannotUpdateReason(uint32_t index, int32_t& reason) const override
     {
         if (index >= mFound.size())
@@ -177,7 +180,8 @@ TEST(EngineInterface, RefusalsInBusyStates)
 {
     EngineScene s;
     s.Define();
-    for (int32_t state : {Engine::DeviceStateScanning, Engine::DeviceStateEnteringUpdateMode, Engine::DeviceStateUpdating})
+    for (int32_t state :
+         {Engine::DeviceStateScanning, Engine::DeviceStateEnteringUpdateMode, Engine::DeviceStateUpdating})
     {
         s.engine->ForceState(state);
         KV::Array<Engine::DeviceDefinition> definitions;

@@ -138,13 +138,54 @@ TEST(EngineScan, KeyboardsAsATable)
     };
     const Row rows[] = {
         {"no keyboard", 0, "", {}, false, Engine::DeviceStateNoDevice, "N/A", false},
-        {"older firmware", 1, "Norvik ZR61 MIDI", {1, 0, 0, 5}, false, Engine::DeviceStateNormalFirmware, "1.0.0.5", true},
-        {"same firmware", 1, "Norvik ZR61 MIDI", {1, 0, 0, 6}, false, Engine::DeviceStateNormalFirmware, "1.0.0.6", false},
-        {"newer firmware", 1, "Norvik ZR61 MIDI", {1, 0, 1, 0}, false, Engine::DeviceStateNormalFirmware, "1.0.1.0", false},
-        {"silent keyboard", 1, "Norvik ZR61 MIDI", {1, 0, 0, 5}, true, Engine::DeviceStateNoDevice, "N/A", false},
-        {"name in capitals", 1, "NORVIK zr49", {1, 0, 0, 5}, false, Engine::DeviceStateNormalFirmware, "1.0.0.5", true},
-        {"two keyboards: the first is taken", 2, "Norvik ZR61 MIDI", {1, 0, 0, 5}, false,
-         Engine::DeviceStateNormalFirmware, "1.0.0.5", true},
+        {"older firmware",
+         1,
+         "Norvik ZR61 MIDI",
+         {1, 0, 0, 5},
+         false,
+         Engine::DeviceStateNormalFirmware,
+         "1.0.0.5",
+         true},
+        {"same firmware",
+         1,
+         "Norvik ZR61 MIDI",
+         {1, 0, 0, 6},
+         false,
+         Engine::DeviceStateNormalFirmware,
+         "1.0.0.6",
+         false},
+        {"newer firmware",
+         1,
+         "Norvik ZR61 MIDI",
+         {1, 0, 1, 0},
+         false,
+         Engine::DeviceStateNormalFirmware,
+         "1.0.1.0",
+         false},
+        {"silent keyboard",
+         1,
+         "Norvik ZR61 MIDI",
+         {1, 0, 0, 5},
+         true,
+         Engine::DeviceStateNoDevice,
+         "N/A",
+         false},
+        {"name in capitals",
+         1,
+         "NORVIK zr49",
+         {1, 0, 0, 5},
+         false,
+         Engine::DeviceStateNormalFirmware,
+         "1.0.0.5",
+         true},
+        {"two keyboards: the first is taken",
+         2,
+         "Norvik ZR61 MIDI",
+         {1, 0, 0, 5},
+         false,
+         Engine::DeviceStateNormalFirmware,
+         "1.0.0.5",
+         true},
     };
     for (const Row& row : rows)
     {
@@ -158,7 +199,8 @@ TEST(EngineScan, KeyboardsAsATable)
             auto settings = VirtualKeyboard::QuickSettings();
             settings.version = NorvikSim::FirmwareVersion{row.version};
             settings.faults.noIdentityReply = row.silent;
-            keyboards.push_back(std::make_unique<VirtualKeyboard>(road.bus, settings, row.name + (i ? " #2" : "")));
+            keyboards.push_back(
+                std::make_unique<VirtualKeyboard>(road.bus, settings, row.name + (i ? " #2" : "")));
             keyboards.back()->PowerOn();
         }
         EXPECT_EQ(road.engine->ScanForDevices(), S_OK);
@@ -255,15 +297,13 @@ TEST(EngineTransfer, FaultsAndTheirOutcomes)
     };
     using Kind = NorvikSim::AckFault::Kind;
     const Row rows[] = {
-        {"no acknowledgement at record 2",
-         [](auto& s) { s.faults.ackFaults[2] = {Kind::Missing}; }, Engine::UpdateResultFailed,
-         Engine::DeviceStateCannotUpdate, Engine::ReasonDeviceUnreachable, 0},
+        {"no acknowledgement at record 2", [](auto& s) { s.faults.ackFaults[2] = {Kind::Missing}; },
+         Engine::UpdateResultFailed, Engine::DeviceStateCannotUpdate, Engine::ReasonDeviceUnreachable, 0},
         {"acknowledgement after the first chunk only",
          [](auto& s) { s.faults.ackFaults[2] = {Kind::AfterFirstChunk}; }, Engine::UpdateResultFailed,
          Engine::DeviceStateCannotUpdate, Engine::ReasonDeviceUnreachable, 0},
-        {"malformed acknowledgement",
-         [](auto& s) { s.faults.ackFaults[1] = {Kind::MalformedLong}; }, Engine::UpdateResultFailed,
-         Engine::DeviceStateCannotUpdate, Engine::ReasonDeviceUnreachable, -1},
+        {"malformed acknowledgement", [](auto& s) { s.faults.ackFaults[1] = {Kind::MalformedLong}; },
+         Engine::UpdateResultFailed, Engine::DeviceStateCannotUpdate, Engine::ReasonDeviceUnreachable, -1},
         {"cancel request during record 1 of 3", [](auto& s) { s.faults.cancelAtRecord = 1; },
          Engine::UpdateResultFailed, Engine::DeviceStateCannotUpdate, Engine::ReasonDeviceUnreachable, 0},
         {"cancel request during the last record", [](auto& s) { s.faults.cancelAtRecord = 3; },
@@ -429,7 +469,8 @@ TEST(EngineMessages, SendSysExFramesThePayloadUnchanged)
 {
     Road road;
     std::vector<std::vector<uint8_t>> received;
-    road.bus->AddSink("Norvik ZR61 MIDI", [&](const std::vector<uint8_t>& message) { received.push_back(message); });
+    road.bus->AddSink("Norvik ZR61 MIDI",
+                      [&](const std::vector<uint8_t>& message) { received.push_back(message); });
     KV::RCPtr<OpenEngine> engine(new OpenEngine());
     engine->Initialize(KV::String());
     KV::RCPtr<KV::LMidiRenderPort> port;

@@ -39,7 +39,8 @@ public:
         return std::exchange(mEntries, {});
     }
 
-    KVRESULT Receive(const KV::RCPtr<KV::LNotificationDistributor>&, const KV::RCPtr<KV::LNotification>& n) override
+    KVRESULT Receive(const KV::RCPtr<KV::LNotificationDistributor>&,
+                     const KV::RCPtr<KV::LNotification>& n) override
     {
         const auto& data = n->GetData();
         if (auto* s = dynamic_cast<const KV::LDeviceStateChangeNotificationData*>(data.Get()))

@@ -47,7 +47,10 @@ struct ProcessorScene
         KV::LMidiCommInterface::UseDriver(nullptr);
     }
 
-    KVRESULT Run(const std::string& commandLine) { return processor->Initialize(KV::String(commandLine.c_str())); }
+    KVRESULT Run(const std::string& commandLine)
+    {
+        return processor->Initialize(KV::String(commandLine.c_str()));
+    }
     std::string ImagePath()
     {
         KV::String path;
@@ -80,11 +83,13 @@ TEST(UpdateProcessor, FirmwareImagePaths)
     const Row rows[] = {
         {"", folder + "/VORazuro61.led", Engine::FileStateVersionKnown},
         {"-FIRMWARE_IMAGE_NAME=fw2.led", folder + "/fw2.led", Engine::FileStateVersionKnown},
-        {"-ABSOLUTE_FIRMWARE_FILE_PATH=" + folder + "/fw2.led", folder + "/fw2.led", Engine::FileStateVersionKnown},
+        {"-ABSOLUTE_FIRMWARE_FILE_PATH=" + folder + "/fw2.led", folder + "/fw2.led",
+         Engine::FileStateVersionKnown},
         {"-ABSOLUTE_FIRMWARE_FILE_PATH=\"" + folder + "/with blank.led\"", folder + "/with blank.led",
          Engine::FileStateVersionKnown},
         {"-ABSOLUTE_FIRMWARE_FILE_PATH= -SILENT", folder + "/VORazuro61.led", Engine::FileStateVersionKnown},
-        {"-ABSOLUTE_FIRMWARE_FILE_PATH=" + folder + "/missing.led", folder + "/missing.led", Engine::FileStateMissing},
+        {"-ABSOLUTE_FIRMWARE_FILE_PATH=" + folder + "/missing.led", folder + "/missing.led",
+         Engine::FileStateMissing},
     };
     for (const Row& row : rows)
     {
@@ -109,15 +114,41 @@ TEST(UpdateProcessor, SilentRuns)
         Outcome outcome;
     };
     const Row rows[] = {
-        {"older firmware: switched", "-SILENT", {1, 0, 0, 5}, false, E_QUIET_EXIT_A020, Outcome::SwitchedToUpdateMode},
-        {"same firmware, silent if not needed", "-SILENT_IF_UPDATE_NOT_NEEDED -SILENT", {1, 0, 0, 6}, false,
-         E_QUIET_EXIT_A020, Outcome::NoUpdateNeeded},
-        {"same firmware, silent: nothing to do", "-SILENT", {1, 0, 0, 6}, false, E_QUIET_EXIT_A020,
-         Outcome::NoUpdateNeeded},
-        {"same firmware, always update", "-ALWAYS_UPDATE -SILENT", {1, 0, 0, 6}, false, E_QUIET_EXIT_A020,
+        {"older firmware: switched",
+         "-SILENT",
+         {1, 0, 0, 5},
+         false,
+         E_QUIET_EXIT_A020,
          Outcome::SwitchedToUpdateMode},
-        {"update mode: the transfer runs", "-silent", {1, 0, 0, 5}, true, E_QUIET_EXIT_A020, Outcome::Succeeded},
-        {"start automatically opens the window", "-START_UPDATE_AUTOMATICALLY", {1, 0, 0, 5}, false, S_OK,
+        {"same firmware, silent if not needed",
+         "-SILENT_IF_UPDATE_NOT_NEEDED -SILENT",
+         {1, 0, 0, 6},
+         false,
+         E_QUIET_EXIT_A020,
+         Outcome::NoUpdateNeeded},
+        {"same firmware, silent: nothing to do",
+         "-SILENT",
+         {1, 0, 0, 6},
+         false,
+         E_QUIET_EXIT_A020,
+         Outcome::NoUpdateNeeded},
+        {"same firmware, always update",
+         "-ALWAYS_UPDATE -SILENT",
+         {1, 0, 0, 6},
+         false,
+         E_QUIET_EXIT_A020,
+         Outcome::SwitchedToUpdateMode},
+        {"update mode: the transfer runs",
+         "-silent",
+         {1, 0, 0, 5},
+         true,
+         E_QUIET_EXIT_A020,
+         Outcome::Succeeded},
+        {"start automatically opens the window",
+         "-START_UPDATE_AUTOMATICALLY",
+         {1, 0, 0, 5},
+         false,
+         S_OK,
          Outcome::None},
         {"newer firmware, window", "", {1, 0, 1, 0}, false, S_OK, Outcome::None},
     };
@@ -187,7 +218,8 @@ TEST(UpdateProcessor, EngineThatCannotStartIsThrown)
     }
     catch (const KV::FailedResultException& e)
     {
-        EXPECT_TRUE(std::string(e.what()).starts_with("Failed Result : KVRESULT = 80004005 : LUpdateProcessor::Initialize : "))
+        EXPECT_TRUE(std::string(e.what()).starts_with(
+            "Failed Result : KVRESULT = 80004005 : LUpdateProcessor::Initialize : "))
             << e.what();
     }
 }

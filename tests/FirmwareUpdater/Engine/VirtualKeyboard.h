@@ -31,10 +31,12 @@ public:
     void PowerOn();
     void PowerCycle();
     // Runs the keyboard until it is in the mode (true) or the time is up (false).
-    bool WaitForMode(NorvikSim::KeyboardMode mode, std::chrono::milliseconds within = std::chrono::seconds(10));
+    bool WaitForMode(NorvikSim::KeyboardMode mode,
+                     std::chrono::milliseconds within = std::chrono::seconds(10));
 
     // Waits until the last transfer has that outcome (true) or the time is up (false).
-    bool WaitForOutcome(NorvikSim::TransferOutcome outcome, std::chrono::milliseconds within = std::chrono::seconds(10));
+    bool WaitForOutcome(NorvikSim::TransferOutcome outcome,
+                        std::chrono::milliseconds within = std::chrono::seconds(10));
 
     NorvikSim::KeyboardMode Mode();
     NorvikSim::Bytes ReceivedImage();

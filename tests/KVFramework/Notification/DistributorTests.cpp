@@ -17,7 +17,10 @@ struct Scene
         for (auto* client : {&a, &b, &c})
             ASSERT_NE((*client)->RegisterNotification(sender, u"NID_TEST"), nullptr);
     }
-    KVRESULT Send(const char16_t* id = u"NID_TEST") { return sender->SendNotification(LNotification::Create(id)); }
+    KVRESULT Send(const char16_t* id = u"NID_TEST")
+    {
+        return sender->SendNotification(LNotification::Create(id));
+    }
 };
 
 struct Fixture : testing::Test, Scene
@@ -46,20 +49,25 @@ TEST_F(Fixture, ReentrancyDuringDelivery)
     };
     RCPtr<Recorder> d(new Recorder(&log, "D"));
     const Row rows[] = {
-        {"B unregisters itself", [](Scene& f) { f.b->mAction = [&f] { f.b->UnregisterNotification(f.sender, u"NID_TEST"); }; },
+        {"B unregisters itself",
+         [](Scene& f) { f.b->mAction = [&f] { f.b->UnregisterNotification(f.sender, u"NID_TEST"); }; },
          {"C", "B", "A"}},
-        {"C unregisters A", [](Scene& f) { f.c->mAction = [&f] { f.a->UnregisterNotification(f.sender, u"NID_TEST"); }; },
+        {"C unregisters A",
+         [](Scene& f) { f.c->mAction = [&f] { f.a->UnregisterNotification(f.sender, u"NID_TEST"); }; },
          {"C", "B"}},
-        {"C unregisters B and A", [](Scene& f) {
+        {"C unregisters B and A",
+         [](Scene& f) {
              f.c->mAction = [&f] {
                  f.b->UnregisterNotification(f.sender, u"NID_TEST");
                  f.a->UnregisterNotification(f.sender, u"NID_TEST");
              };
          },
          {"C"}},
-        {"B registers D", [&d](Scene& f) { f.b->mAction = [&f, &d] { d->RegisterNotification(f.sender, u"NID_TEST"); }; },
+        {"B registers D",
+         [&d](Scene& f) { f.b->mAction = [&f, &d] { d->RegisterNotification(f.sender, u"NID_TEST"); }; },
          {"C", "B", "A"}},
-        {"C sends the same identifier once more", [](Scene& f) {
+        {"C sends the same identifier once more",
+         [](Scene& f) {
              f.c->mAction = [&f] {
                  f.c->mAction = nullptr;
                  f.Send();

@@ -27,9 +27,9 @@ TEST(NotificationId, ManyIdentifiersKeepTheirAddresses)
 {
     std::vector<NotificationId> ids;
     for (int i = 0; i < 2000; ++i)
-        ids.push_back(InternNotificationId(std::u16string(u"NID_TEST_" + std::u16string(1, u'A' + i % 26) +
-                                                          std::u16string(i / 26 + 1, u'x'))
-                                               .c_str()));
+        ids.push_back(InternNotificationId(
+            std::u16string(u"NID_TEST_" + std::u16string(1, u'A' + i % 26) + std::u16string(i / 26 + 1, u'x'))
+                .c_str()));
     for (int i = 0; i < 2000; ++i)
         EXPECT_EQ(std::u16string(ids[i]), std::u16string(u"NID_TEST_" + std::u16string(1, u'A' + i % 26) +
                                                          std::u16string(i / 26 + 1, u'x')));

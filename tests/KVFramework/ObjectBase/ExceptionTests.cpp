@@ -113,13 +113,20 @@ TEST(ExceptionCatchMatrix, HandlersAndTexts)
     auto thrower = [](int kind) {
         switch (kind)
         {
-        case 0: KV_THROW(std::logic_error, "a");
-        case 1: KV_THROW(std::runtime_error, "b");
-        case 2: KV_THROW(std::out_of_range, "c");
-        case 3: KV_THROW(std::domain_error, "d");
-        case 4: KV_THROW(std::invalid_argument, "e");
-        case 5: KV_THROW_FAILED_RESULT(E_FAIL);
-        default: KV::ThrowBadAlloc();
+        case 0:
+            KV_THROW(std::logic_error, "a");
+        case 1:
+            KV_THROW(std::runtime_error, "b");
+        case 2:
+            KV_THROW(std::out_of_range, "c");
+        case 3:
+            KV_THROW(std::domain_error, "d");
+        case 4:
+            KV_THROW(std::invalid_argument, "e");
+        case 5:
+            KV_THROW_FAILED_RESULT(E_FAIL);
+        default:
+            KV::ThrowBadAlloc();
         }
     };
     struct Row
@@ -127,25 +134,72 @@ TEST(ExceptionCatchMatrix, HandlersAndTexts)
         const char* kindWord;
         bool isRuntime, isLogic, isBadAlloc;
     };
-    const Row rows[] = {{"Logic Error", false, true, false},   {"Runtime Error", true, false, false},
-                        {"Out of Range", false, true, false},  {"Domain Error", false, true, false},
-                        {"Invalid Argument", false, true, false}, {"Failed Result", false, false, false},
+    const Row rows[] = {{"Logic Error", false, true, false},
+                        {"Runtime Error", true, false, false},
+                        {"Out of Range", false, true, false},
+                        {"Domain Error", false, true, false},
+                        {"Invalid Argument", false, true, false},
+                        {"Failed Result", false, false, false},
                         {nullptr, false, false, true}};
     for (int kind = 0; kind < 7; ++kind)
     {
         const Row& row = rows[kind];
         SCOPED_TRACE(kind);
         bool runtime = false, logic = false, badAlloc = false;
-        try { thrower(kind); } catch (const std::runtime_error&) { runtime = true; } catch (...) {}
-        try { thrower(kind); } catch (const std::logic_error&) { logic = true; } catch (...) {}
-        try { thrower(kind); } catch (const std::bad_alloc&) { badAlloc = true; } catch (...) {}
+        try
+        {
+            thrower(kind);
+        }
+        catch (const std::runtime_error&)
+        {
+            runtime = true;
+        }
+        catch (...)
+        {
+        }
+        try
+        {
+            thrower(kind);
+        }
+        catch (const std::logic_error&)
+        {
+            logic = true;
+        }
+        catch (...)
+        {
+        }
+        try
+        {
+            thrower(kind);
+        }
+        catch (const std::bad_alloc&)
+        {
+            badAlloc = true;
+        }
+        catch (...)
+        {
+        }
         EXPECT_EQ(runtime, row.isRuntime);
         EXPECT_EQ(logic, row.isLogic);
         EXPECT_EQ(badAlloc, row.isBadAlloc);
 
         std::string viaStd, viaBase;
-        try { thrower(kind); } catch (const std::exception& e) { viaStd = e.what(); }
-        try { thrower(kind); } catch (const KV::ExceptionBase& e) { viaBase = e.What(); }
+        try
+        {
+            thrower(kind);
+        }
+        catch (const std::exception& e)
+        {
+            viaStd = e.what();
+        }
+        try
+        {
+            thrower(kind);
+        }
+        catch (const KV::ExceptionBase& e)
+        {
+            viaBase = e.What();
+        }
         EXPECT_EQ(viaStd, viaBase);
         if (row.kindWord)
             EXPECT_EQ(Pieces(viaStd)[0], row.kindWord);

@@ -63,7 +63,10 @@ struct Other : public virtual LRefCountedObject
 struct Copyable : public virtual LRefCountedObject
 {
     explicit Copyable(int value) : mValue(value) {}
-    RCPtr<LRefCountedObject> CreateCopy() const override { return RCPtr<LRefCountedObject>(new Copyable(mValue)); }
+    RCPtr<LRefCountedObject> CreateCopy() const override
+    {
+        return RCPtr<LRefCountedObject>(new Copyable(mValue));
+    }
     int mValue;
 };
 
@@ -157,8 +160,8 @@ TEST(RefCountedObject, BaseOperationsThrowAsDocumented)
     }
     catch (const std::logic_error& e)
     {
-        EXPECT_TRUE(std::string(e.what()).starts_with(
-            "Logic Error : CreateCopy() not implemented for RefCountedObject : KV::LRefCountedObject::CreateCopy"))
+        EXPECT_TRUE(std::string(e.what()).starts_with("Logic Error : CreateCopy() not implemented for "
+                                                      "RefCountedObject : KV::LRefCountedObject::CreateCopy"))
             << e.what();
     }
 }
@@ -178,7 +181,8 @@ TEST(RefCountedObject, SetUnshareableOnlyWhileHeldOnce)
     }
     catch (const std::runtime_error& e)
     {
-        EXPECT_TRUE(std::string(e.what()).starts_with("Runtime Error : KV::LRefCountedObject::SetUnshareable : "))
+        EXPECT_TRUE(
+            std::string(e.what()).starts_with("Runtime Error : KV::LRefCountedObject::SetUnshareable : "))
             << e.what();
     }
     EXPECT_TRUE(p->IsShareable());

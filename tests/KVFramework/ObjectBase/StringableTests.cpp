@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-
 using namespace KV;
 
 namespace stringabletest {

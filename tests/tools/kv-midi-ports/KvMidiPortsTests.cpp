@@ -10,8 +10,7 @@
 #include <string>
 #include <sys/wait.h>
 
-namespace
-{
+namespace {
 
 struct ToolRun
 {

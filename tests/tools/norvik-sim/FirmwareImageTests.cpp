@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-namespace NorvikSim
-{
-namespace
-{
+namespace NorvikSim {
+namespace {
 
 TEST(FirmwareImageText, ParsesEitherCaseAndFormatsUpperCase)
 {

@@ -5,10 +5,8 @@
 #include <thread>
 #include <vector>
 
-namespace NorvikSim
-{
-namespace
-{
+namespace NorvikSim {
+namespace {
 
 // Several producers (MIDI callbacks, the input and signal threads) against the
 // main loop: nothing is lost, each producer's items keep their order, and a
@@ -20,12 +18,10 @@ TEST(IncomingQueue, DeliversEveryItemOfEveryProducerInOrder)
     IncomingQueue queue;
     std::vector<std::thread> producers;
     for (std::size_t p = 0; p < Producers; ++p)
-        producers.emplace_back(
-            [&queue, p]
-            {
-                for (std::uint64_t i = 0; i < ItemsEach; ++i)
-                    queue.Push(Incoming{Incoming::Kind::Midi, p, i, {}, {}});
-            });
+        producers.emplace_back([&queue, p] {
+            for (std::uint64_t i = 0; i < ItemsEach; ++i)
+                queue.Push(Incoming{Incoming::Kind::Midi, p, i, {}, {}});
+        });
 
     std::vector<std::uint64_t> next(Producers, 0);
     std::size_t received = 0;

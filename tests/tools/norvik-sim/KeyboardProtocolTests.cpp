@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-namespace NorvikSimTest
-{
-namespace
-{
+namespace NorvikSimTest {
+namespace {
 
 using NorvikSim::AckFault;
 using NorvikSim::KeyboardEvent;
@@ -70,12 +68,12 @@ INSTANTIATE_TEST_SUITE_P(
     Faults, IdentityTest,
     ::testing::Values(
         IdentityCase{"Default", [](KeyboardSettings&) {}, 37, Millis{0}, {1, 0, 0, 5}},
-        IdentityCase{"VersionPartsOfTenOrMore",
-                     [](KeyboardSettings& s)
-                     { s.version = *NorvikSim::FirmwareVersion::Parse("1.0.10.127"); },
-                     37,
-                     Millis{0},
-                     {1, 0, 10, 127}},
+        IdentityCase{
+            "VersionPartsOfTenOrMore",
+            [](KeyboardSettings& s) { s.version = *NorvikSim::FirmwareVersion::Parse("1.0.10.127"); },
+            37,
+            Millis{0},
+            {1, 0, 10, 127}},
         IdentityCase{
             "NoReply", [](KeyboardSettings& s) { s.faults.noIdentityReply = true; }, 0, Millis{0}, {}},
         IdentityCase{"Late",
@@ -325,8 +323,7 @@ TEST(KeyboardTransfer, ChunkErrorsBreakTheTransferUntilTheNextSession)
         Bytes chunk;
         const char* line;
     };
-    const auto text = [](std::string_view payload)
-    {
+    const auto text = [](std::string_view payload) {
         Bytes message{0xF0};
         for (char c : payload)
             message.push_back(static_cast<std::uint8_t>(c));
@@ -415,8 +412,7 @@ std::vector<std::string> TransferTranscript(const std::function<void(KeyboardSet
     driver->SwitchToUpdateMode();
 
     std::vector<std::string> transcript;
-    const auto collect = [&](const std::string& label)
-    {
+    const auto collect = [&](const std::string& label) {
         for (const Bytes& message : driver->link.TakeSent())
             transcript.push_back(label + ": " + NorvikSim::HexDump(message));
     };
@@ -485,21 +481,21 @@ INSTANTIATE_TEST_SUITE_P(
                           },
                           {"session: F0 40 F7", "r1.1: F0 40 F7", "r3.1: F0 40 F7", "later: F0 40 F7"},
                           "fault: acknowledgement of record 2 late by 12000 ms"},
-        TransferFaultCase{"MalformedLongAck",
-                          [](KeyboardSettings& s)
-                          { s.faults.ackFaults[2] = {AckFault::Kind::MalformedLong}; },
-                          {"session: F0 40 F7", "r1.1: F0 40 F7", "r2.2: F0 40 00 F7", "r3.1: F0 40 F7"},
-                          "fault: malformed acknowledgement of record 2: F0 40 00 F7"},
-        TransferFaultCase{"MalformedShortAck",
-                          [](KeyboardSettings& s)
-                          { s.faults.ackFaults[2] = {AckFault::Kind::MalformedShort}; },
-                          {"session: F0 40 F7", "r1.1: F0 40 F7", "r2.2: F0 40", "r3.1: F0 40 F7"},
-                          "fault: malformed acknowledgement of record 2: F0 40"},
-        TransferFaultCase{"AckAfterFirstChunk",
-                          [](KeyboardSettings& s)
-                          { s.faults.ackFaults[2] = {AckFault::Kind::AfterFirstChunk}; },
-                          {"session: F0 40 F7", "r1.1: F0 40 F7", "r2.1: F0 40 F7", "r3.1: F0 40 F7"},
-                          "fault: acknowledgement of record 2 after its first chunk only"},
+        TransferFaultCase{
+            "MalformedLongAck",
+            [](KeyboardSettings& s) { s.faults.ackFaults[2] = {AckFault::Kind::MalformedLong}; },
+            {"session: F0 40 F7", "r1.1: F0 40 F7", "r2.2: F0 40 00 F7", "r3.1: F0 40 F7"},
+            "fault: malformed acknowledgement of record 2: F0 40 00 F7"},
+        TransferFaultCase{
+            "MalformedShortAck",
+            [](KeyboardSettings& s) { s.faults.ackFaults[2] = {AckFault::Kind::MalformedShort}; },
+            {"session: F0 40 F7", "r1.1: F0 40 F7", "r2.2: F0 40", "r3.1: F0 40 F7"},
+            "fault: malformed acknowledgement of record 2: F0 40"},
+        TransferFaultCase{
+            "AckAfterFirstChunk",
+            [](KeyboardSettings& s) { s.faults.ackFaults[2] = {AckFault::Kind::AfterFirstChunk}; },
+            {"session: F0 40 F7", "r1.1: F0 40 F7", "r2.1: F0 40 F7", "r3.1: F0 40 F7"},
+            "fault: acknowledgement of record 2 after its first chunk only"},
         TransferFaultCase{"DuplicateAcks",
                           [](KeyboardSettings& s) { s.faults.duplicateAcks = true; },
                           {"session: F0 40 F7", "session: F0 40 F7", "r1.1: F0 40 F7", "r1.1: F0 40 F7",

@@ -12,17 +12,15 @@
 #include <fstream>
 #include <sstream>
 
-namespace NorvikSimTest
-{
-namespace
-{
+namespace NorvikSimTest {
+namespace {
 
 namespace DP = DeviceProtocol;
 namespace fs = std::filesystem;
 
 class TempFolder
 {
-  public:
+public:
     TempFolder()
     {
         std::string pattern = (fs::temp_directory_path() / "norvik-sim-test.XXXXXX").string();
@@ -33,7 +31,7 @@ class TempFolder
     ~TempFolder() { fs::remove_all(mPath); }
     fs::path operator/(const std::string& name) const { return mPath / name; }
 
-  private:
+private:
     fs::path mPath;
 };
 

@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-namespace NorvikSim
-{
-namespace
-{
+namespace NorvikSim {
+namespace {
 
 std::optional<SimOptions> Parse(std::vector<std::string_view> arguments, std::string* errorOut = nullptr)
 {

@@ -6,14 +6,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace KV::IniFile
-{
-namespace
-{
+namespace KV::IniFile {
+namespace {
 
 class CFileDescriptor
 {
-  public:
+public:
     explicit CFileDescriptor(int fd) : mFd(fd) {}
     ~CFileDescriptor() { Close(); }
     CFileDescriptor(const CFileDescriptor&) = delete;
@@ -27,7 +25,7 @@ class CFileDescriptor
         return fd < 0 || ::close(fd) == 0;
     }
 
-  private:
+private:
     int mFd;
 };
 

@@ -5,8 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace KV::IniFile
-{
+namespace KV::IniFile {
 
 enum class ReadStatus
 {

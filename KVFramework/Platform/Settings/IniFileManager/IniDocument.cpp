@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-namespace KV::IniFile
-{
-namespace
-{
+namespace KV::IniFile {
+namespace {
 
 bool IsBlank(char c)
 {
@@ -97,13 +95,10 @@ Document::Document() : mNodes(1) {}
 
 bool Document::HasNode(std::string_view nodePath) const
 {
-    return std::any_of(mNodes.begin(), mNodes.end(),
-                       [nodePath](const Node& node)
-                       {
-                           return node.path.starts_with(nodePath) &&
-                                  (node.path.size() == nodePath.size() || nodePath.empty() ||
-                                   node.path[nodePath.size()] == '/');
-                       });
+    return std::any_of(mNodes.begin(), mNodes.end(), [nodePath](const Node& node) {
+        return node.path.starts_with(nodePath) &&
+               (node.path.size() == nodePath.size() || nodePath.empty() || node.path[nodePath.size()] == '/');
+    });
 }
 
 const Node* Document::FindNode(std::string_view nodePath) const
@@ -125,9 +120,9 @@ const Entry* Document::FindEntry(const KeyPath& path, bool isArray) const
     const Node* node = FindNode(path.node);
     if (!node)
         return nullptr;
-    auto found =
-        std::find_if(node->entries.begin(), node->entries.end(),
-                     [&](const Entry& entry) { return entry.isArray == isArray && entry.name == path.name; });
+    auto found = std::find_if(node->entries.begin(), node->entries.end(), [&](const Entry& entry) {
+        return entry.isArray == isArray && entry.name == path.name;
+    });
     return found == node->entries.end() ? nullptr : &*found;
 }
 

@@ -7,8 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace KV::IniFile
-{
+namespace KV::IniFile {
 
 struct Entry
 {
@@ -45,7 +44,7 @@ bool IsValidKeyName(std::string_view name);
 
 class Document
 {
-  public:
+public:
     Document();
 
     const std::vector<Node>& GetNodes() const { return mNodes; }
@@ -62,7 +61,7 @@ class Document
 
     bool operator==(const Document&) const = default;
 
-  private:
+private:
     std::vector<Node> mNodes; // the top of the file first
 };
 

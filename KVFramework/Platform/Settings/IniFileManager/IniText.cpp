@@ -1,9 +1,7 @@
 #include "IniText.h"
 
-namespace KV::IniFile
-{
-namespace
-{
+namespace KV::IniFile {
+namespace {
 
 bool IsBlank(char c)
 {

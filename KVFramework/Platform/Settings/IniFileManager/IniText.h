@@ -19,8 +19,7 @@
 #include <string>
 #include <string_view>
 
-namespace KV::IniFile
-{
+namespace KV::IniFile {
 
 // Nothing when the text is not a settings file: a line that is neither blank, a comment,
 // a node nor "name=value", an invalid name, or a zero byte.

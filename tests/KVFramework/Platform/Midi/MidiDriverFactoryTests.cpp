@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-namespace KV::Platform
-{
-namespace
-{
+namespace KV::Platform {
+namespace {
 
 TEST(MidiDriverFactory, ChoosesBackend)
 {
@@ -30,12 +28,10 @@ TEST(MidiDriverFactory, ChoosesBackend)
     for (const Case& c : cases)
     {
         bool asked = false;
-        const MidiBackendChoice choice = ChooseMidiBackend(c.requested, c.alsa,
-                                                           [&]
-                                                           {
-                                                               asked = true;
-                                                               return c.jack;
-                                                           });
+        const MidiBackendChoice choice = ChooseMidiBackend(c.requested, c.alsa, [&] {
+            asked = true;
+            return c.jack;
+        });
         SCOPED_TRACE(std::string("KV_MIDI_API=\"") + c.requested + "\" alsa=" + std::to_string(c.alsa) +
                      " jack=" + std::to_string(c.jack));
         EXPECT_EQ(choice.backend, c.chosen);

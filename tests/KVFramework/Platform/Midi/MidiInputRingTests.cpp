@@ -4,10 +4,8 @@
 
 #include <thread>
 
-namespace KV::Platform
-{
-namespace
-{
+namespace KV::Platform {
+namespace {
 
 // A message whose bytes tell its sequence number and check themselves.
 std::vector<uint8_t> Message(uint32_t sequence)
@@ -25,16 +23,14 @@ TEST(MidiInputRing, KeepsOrderAndWholeMessagesAcrossThreadsAndDropsWhatDoesNotFi
     constexpr uint32_t COUNT = 100000;
     MidiInputRing ring(4096); // small, so that it wraps and overflows often
     std::atomic<bool> done{false};
-    std::thread producer(
-        [&]
+    std::thread producer([&] {
+        for (uint32_t s = 0; s < COUNT; ++s)
         {
-            for (uint32_t s = 0; s < COUNT; ++s)
-            {
-                const auto bytes = Message(s);
-                ring.Push(bytes.data(), static_cast<uint32_t>(bytes.size()), s);
-            }
-            done = true;
-        });
+            const auto bytes = Message(s);
+            ring.Push(bytes.data(), static_cast<uint32_t>(bytes.size()), s);
+        }
+        done = true;
+    });
 
     uint64_t received = 0;
     int64_t last = -1;

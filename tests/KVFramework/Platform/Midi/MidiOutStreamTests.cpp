@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-namespace KV::Platform
-{
-namespace
-{
+namespace KV::Platform {
+namespace {
 
 using Bytes = std::vector<uint8_t>;
 

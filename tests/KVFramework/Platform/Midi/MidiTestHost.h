@@ -13,8 +13,7 @@
 #include <mutex>
 #include <ostream>
 
-namespace KV::Platform::MidiTest
-{
+namespace KV::Platform::MidiTest {
 
 inline constexpr auto WAIT = std::chrono::seconds(20);
 
@@ -48,7 +47,7 @@ inline std::vector<uint8_t> Unpack(uint32_t word)
 
 class InputHost
 {
-  public:
+public:
     static constexpr size_t BUFFERS = 3;
     static constexpr uint32_t BUFFER_LENGTH = 256;
 
@@ -114,7 +113,7 @@ class InputHost
     std::atomic<bool> requeue{true};
     std::function<void(IMidiInDevice&, const MidiInMessage&)> extra; // runs first in each callback
 
-  private:
+private:
     void OnInput(IMidiInDevice& device, const MidiInMessage& message)
     {
         if (extra)

@@ -8,10 +8,8 @@
 
 #include <RtMidi.h>
 
-namespace KV::Platform
-{
-namespace
-{
+namespace KV::Platform {
+namespace {
 
 using Bytes = std::vector<uint8_t>;
 using MidiTest::InEvent;
@@ -21,7 +19,7 @@ using MidiTest::Sysex;
 // The device's side: its own JACK client and ports.
 class Peer
 {
-  public:
+public:
     Peer() : mOut(RtMidi::UNIX_JACK, "Test Keys"), mIn(RtMidi::UNIX_JACK, "Test Keys Input")
     {
         mOut.openVirtualPort("out");
@@ -40,7 +38,7 @@ class Peer
         return mReceived;
     }
 
-  private:
+private:
     static void OnInput(double, std::vector<unsigned char>* message, void* user)
     {
         auto* self = static_cast<Peer*>(user);
@@ -140,8 +138,7 @@ TEST(RtMidiJack, ExchangesShortAndSystemExclusiveMessagesBothWays)
     std::unique_ptr<IMidiOutDevice> out;
     ASSERT_EQ(driver->OpenOutput(
                   id,
-                  [&](IMidiOutDevice&, MidiBuffer&)
-                  {
+                  [&](IMidiOutDevice&, MidiBuffer&) {
                       std::lock_guard lock(mutex);
                       ++done;
                       changed.notify_all();

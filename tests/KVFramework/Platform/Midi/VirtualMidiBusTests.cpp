@@ -4,10 +4,8 @@
 
 #include <thread>
 
-namespace KV::Platform
-{
-namespace
-{
+namespace KV::Platform {
+namespace {
 
 using MidiTest::InEvent;
 using MidiTest::InputHost;
@@ -100,8 +98,7 @@ TEST(VirtualMidiBus, InputWaitsForBuffersInOrder)
     std::unique_ptr<IMidiInDevice> device;
     ASSERT_EQ(bus.OpenInput(
                   0,
-                  [&](IMidiInDevice&, const MidiInMessage& m)
-                  {
+                  [&](IMidiInDevice&, const MidiInMessage& m) {
                       std::lock_guard lock(mutex);
                       if (m.kind == MidiInKind::Data)
                           events.push_back({m.kind, MidiTest::Unpack(m.shortMessage), m.timestampMs});
@@ -120,8 +117,7 @@ TEST(VirtualMidiBus, InputWaitsForBuffersInOrder)
     bus.Inject(keys, s40);
     bus.Inject(keys, {0x90, 0x3C, 0x7F}, 9u);
 
-    auto waitFor = [&](size_t n)
-    {
+    auto waitFor = [&](size_t n) {
         std::unique_lock lock(mutex);
         EXPECT_TRUE(changed.wait_for(lock, MidiTest::WAIT, [&] { return events.size() >= n; }));
         return events;
@@ -246,8 +242,7 @@ struct Sent
     std::vector<Bytes> messages;
     VirtualMidiBus::SinkHandler Handler()
     {
-        return [this](const Bytes& m)
-        {
+        return [this](const Bytes& m) {
             std::lock_guard lock(mutex);
             messages.push_back(m);
         };
@@ -267,8 +262,7 @@ struct Completions
     std::vector<MidiBuffer*> done;
     MidiOutCallback Callback()
     {
-        return [this](IMidiOutDevice&, MidiBuffer& buffer)
-        {
+        return [this](IMidiOutDevice&, MidiBuffer& buffer) {
             std::lock_guard lock(mutex);
             done.push_back(&buffer);
             changed.notify_all();
@@ -418,20 +412,17 @@ TEST(VirtualMidiBus, NoCallbackAfterClose)
         std::atomic<int> late{0};
         std::atomic<int> delivered{0};
         InputHost host;
-        host.extra = [&](IMidiInDevice&, const MidiInMessage&)
-        {
+        host.extra = [&](IMidiInDevice&, const MidiInMessage&) {
             if (closed)
                 ++late;
             ++delivered;
         };
         ASSERT_EQ(host.Open(bus, "keys"), MidiResult::Ok);
         std::atomic<bool> stop{false};
-        std::thread feeder(
-            [&]
-            {
-                while (!stop)
-                    bus.Inject(keys, {0x90, 0x3C, 0x7F});
-            });
+        std::thread feeder([&] {
+            while (!stop)
+                bus.Inject(keys, {0x90, 0x3C, 0x7F});
+        });
         while (delivered < 50)
             std::this_thread::yield();
         host.Device().Close();
@@ -449,8 +440,7 @@ TEST(VirtualMidiBus, DeviceMayCloseItselfFromItsCallbackAndOutliveTheBus)
     const VirtualDeviceId keys = bus->AddSource("keys");
     InputHost host;
     std::atomic<int> calls{0};
-    host.extra = [&](IMidiInDevice& device, const MidiInMessage&)
-    {
+    host.extra = [&](IMidiInDevice& device, const MidiInMessage&) {
         ++calls;
         device.Close();
     };
@@ -474,8 +464,7 @@ TEST(VirtualMidiBus, CallbacksAreSerialisedAndOrdered)
     std::atomic<int> overlaps{0};
     InputHost hosts[2];
     for (InputHost& host : hosts)
-        host.extra = [&](IMidiInDevice&, const MidiInMessage&)
-        {
+        host.extra = [&](IMidiInDevice&, const MidiInMessage&) {
             if (inside.fetch_add(1) != 0)
                 ++overlaps;
             std::this_thread::yield();
@@ -484,8 +473,7 @@ TEST(VirtualMidiBus, CallbacksAreSerialisedAndOrdered)
     ASSERT_EQ(hosts[0].Open(bus, "a"), MidiResult::Ok);
     ASSERT_EQ(hosts[1].Open(bus, "b"), MidiResult::Ok);
 
-    auto feed = [&](VirtualDeviceId source)
-    {
+    auto feed = [&](VirtualDeviceId source) {
         for (uint32_t i = 0; i < COUNT; ++i)
         {
             if (i % 10 == 9)

@@ -12,12 +12,11 @@
 #include <unistd.h>
 #include <vector>
 
-namespace
-{
+namespace {
 
 class IniFileManagerTest : public ::testing::Test
 {
-  protected:
+protected:
     void TearDown() override
     {
         for (int32_t handle : mHandles)

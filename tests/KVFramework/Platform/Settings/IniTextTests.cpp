@@ -7,8 +7,7 @@
 
 using namespace KV::IniFile;
 
-namespace
-{
+namespace {
 
 std::string ValueAt(const Document& document, const std::string& path)
 {

@@ -11,7 +11,7 @@
 
 class TemporaryFolder
 {
-  public:
+public:
     TemporaryFolder()
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "kv-settings-XXXXXX").string();
@@ -39,6 +39,6 @@ class TemporaryFolder
         std::ofstream(path, std::ios::binary) << contents;
     }
 
-  private:
+private:
     std::filesystem::path mPath;
 };

@@ -12,8 +12,7 @@
 
 using KV::IArray;
 
-namespace
-{
+namespace {
 
 std::vector<int32_t> Contents(const IArray<int32_t>& array)
 {
@@ -71,8 +70,7 @@ struct Row
 // Each operation runs on an array holding kStart.
 const std::vector<Row>& ResultTable()
 {
-    static const KV::Array<int32_t> other = []
-    {
+    static const KV::Array<int32_t> other = [] {
         KV::Array<int32_t> a;
         a.AddItem(7);
         a.AddItem(8);
@@ -117,8 +115,7 @@ const std::vector<Row>& ResultTable()
          {E_INVALIDARG, E_INVALIDARG},
          kStart},
         {"RemoveItem",
-         [](auto& a)
-         {
+         [](auto& a) {
              int32_t out = -1;
              const int32_t result = a.RemoveItem(1, out);
              EXPECT_EQ(out, 20);
@@ -127,8 +124,7 @@ const std::vector<Row>& ResultTable()
          {2, 2},
          {10, 30}},
         {"RemoveItem past the end",
-         [](auto& a)
-         {
+         [](auto& a) {
              int32_t out = -1;
              struct Check
              {
@@ -140,8 +136,7 @@ const std::vector<Row>& ResultTable()
          {kThrows, E_INVALIDARG},
          kStart},
         {"RemoveLastItem",
-         [](auto& a)
-         {
+         [](auto& a) {
              int32_t out = -1;
              const int32_t result = a.RemoveLastItem(out);
              EXPECT_EQ(out, 30);
@@ -163,16 +158,14 @@ const std::vector<Row>& ResultTable()
         {"AssignAll", [](auto& a) { return a.AssignAll(other); }, {2, 2}, {7, 8}},
         {"AssignAll of itself", [](auto& a) { return a.AssignAll(a); }, {3, 3}, kStart},
         {"SetRange whose count wraps",
-         [](auto& a)
-         {
+         [](auto& a) {
              const int32_t source[] = {7, 8, 9};
              return a.SetRange(source, 1, kHuge);
          },
          {2, 2},
          {10, 7, 8}},
         {"SetRange past the end",
-         [](auto& a)
-         {
+         [](auto& a) {
              const int32_t source[] = {7};
              return a.SetRange(source, 3, 1);
          },

@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 
 using Entry = KV::Pair<int, int>; // key, then the place it was added at
 
@@ -86,8 +85,9 @@ TEST(ArrayUtilsSort, RangePastTheEndThrowsBeforeTouchingTheArray)
 TEST(ArrayUtilsSortIndecies, FillsAndSortsIndexesOfTheRange)
 {
     const KV::Array<Entry> keys = Entries({9, 1, 5, 3, 5});
-    auto byKey = [&keys](uint32_t l, uint32_t r)
-    { return keys.GetAtConst(l)->first < keys.GetAtConst(r)->first; };
+    auto byKey = [&keys](uint32_t l, uint32_t r) {
+        return keys.GetAtConst(l)->first < keys.GetAtConst(r)->first;
+    };
     KV::Array<uint32_t> indexes;
 
     KV::ArrayUtils::SortIndecies(indexes, keys, 2, 3, byKey);

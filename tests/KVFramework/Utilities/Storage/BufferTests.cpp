@@ -109,9 +109,15 @@ TEST(Buffer, FillRanges)
         int32_t filledFrom, filledCount;
     };
     const Row bytes[] = {
-        {0, -1, S_OK, 0, 10},          {4, 3, S_OK, 4, 3},         {10, -1, S_OK, 10, 0},
-        {10, 0, S_OK, 10, 0},          {11, -1, E_INVALIDARG, 0, 0}, {8, 3, E_INVALIDARG, 0, 0},
-        {-1, 2, E_INVALIDARG, 0, 0},   {-4, -1, E_INVALIDARG, 0, 0}, {1, 0x7FFFFFFF, E_INVALIDARG, 0, 0},
+        {0, -1, S_OK, 0, 10},
+        {4, 3, S_OK, 4, 3},
+        {10, -1, S_OK, 10, 0},
+        {10, 0, S_OK, 10, 0},
+        {11, -1, E_INVALIDARG, 0, 0},
+        {8, 3, E_INVALIDARG, 0, 0},
+        {-1, 2, E_INVALIDARG, 0, 0},
+        {-4, -1, E_INVALIDARG, 0, 0},
+        {1, 0x7FFFFFFF, E_INVALIDARG, 0, 0},
         {0x7FFFFFFF, 2, E_INVALIDARG, 0, 0},
     };
     for (const Row& row : bytes)
@@ -170,17 +176,16 @@ TEST(LBuffer, ResizedCopies)
         uint32_t expectedLength;
     };
     const Row rows[] = {
-        {4, 0, "abcd", 4},
-        {20, 0, "abcdefghij\0\0\0\0\0\0\0\0\0\0", 20},
-        {3, 8, "ij\0", 3},
-        {5, 10, "\0\0\0\0\0", 5},
+        {4, 0, "abcd", 4},        {20, 0, "abcdefghij\0\0\0\0\0\0\0\0\0\0", 20},
+        {3, 8, "ij\0", 3},        {5, 10, "\0\0\0\0\0", 5},
         {5, 50, "\0\0\0\0\0", 5},
     };
     for (const Row& row : rows)
     {
         RCPtr<LIBuffer> copy = source->CreateResizedCopy(row.newSize, row.offset);
         ASSERT_EQ(copy->GetSize(), row.expectedLength);
-        EXPECT_EQ(std::memcmp(copy->GetData(), row.expected, row.expectedLength), 0) << row.newSize << "," << row.offset;
+        EXPECT_EQ(std::memcmp(copy->GetData(), row.expected, row.expectedLength), 0)
+            << row.newSize << "," << row.offset;
     }
     EXPECT_EQ(source->GetSize(), 10u);
 }

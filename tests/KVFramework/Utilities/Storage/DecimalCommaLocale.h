@@ -12,7 +12,7 @@
 
 class CDecimalCommaLocale
 {
-  public:
+public:
     CDecimalCommaLocale()
     {
         const char* previous = std::setlocale(LC_ALL, nullptr);
@@ -46,7 +46,7 @@ class CDecimalCommaLocale
     // True when the C library now really writes "1,5".
     bool IsActive() const { return mActive; }
 
-  private:
+private:
     std::string mPrevious;
     std::filesystem::path mFolder;
     bool mActive = false;

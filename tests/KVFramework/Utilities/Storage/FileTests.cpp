@@ -22,13 +22,12 @@
 using namespace KV;
 namespace fs = std::filesystem;
 
-namespace
-{
+namespace {
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempFolder
 {
-  public:
+public:
     TempFolder()
     {
         std::string pattern = (fs::temp_directory_path() / "kvfiletest.XXXXXX").string();
@@ -51,7 +50,7 @@ class TempFolder
     }
     static String Utf8(const std::string& text) { return String(text.c_str()); }
 
-  private:
+private:
     fs::path mPath;
 };
 
@@ -247,18 +246,16 @@ TEST(File, ReadGoesOnAfterASignal)
 
     File pipe(folder.Wide(), u"pipe", File::OPEN_READ_WRITE); // read-write: no wait for a writer
     const pthread_t reader = ::pthread_self();
-    std::thread writer(
-        [&]
+    std::thread writer([&] {
+        for (int i = 0; i < 20; ++i)
         {
-            for (int i = 0; i < 20; ++i)
-            {
-                ::pthread_kill(reader, SIGUSR1);
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            }
-            const int descriptor = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-            EXPECT_EQ(::write(descriptor, "ping", 4), 4);
-            ::close(descriptor);
-        });
+            ::pthread_kill(reader, SIGUSR1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        const int descriptor = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        EXPECT_EQ(::write(descriptor, "ping", 4), 4);
+        ::close(descriptor);
+    });
     char buffer[4] = {};
     uint32_t got = 0;
     EXPECT_NO_THROW(got = pipe.Read(buffer, 4));

@@ -9,8 +9,7 @@
 
 using namespace KV;
 
-namespace
-{
+namespace {
 
 // A value that carries its own key, as a glyph record does.
 template <class K> struct Record
@@ -30,18 +29,18 @@ using AddressList = HashedList<Record<intptr_t>, intptr_t, &RecordId<intptr_t>, 
 // A counted object that notes its destruction.
 class LItem : public LRefCountedObject
 {
-  public:
+public:
     explicit LItem(int id, std::vector<int>* destroyed = nullptr) : mId(id), mDestroyed(destroyed) {}
     const int mId;
 
-  protected:
+protected:
     ~LItem() override
     {
         if (mDestroyed)
             mDestroyed->push_back(mId);
     }
 
-  private:
+private:
     std::vector<int>* mDestroyed;
 };
 

@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 
 using KV::ConstRCPtr;
 using KV::RCPtr;
@@ -16,7 +15,7 @@ using KV::RCPtr;
 // held it at that moment.
 class Probe : public KV::LRefCountedObject
 {
-  public:
+public:
     struct Log
     {
         std::vector<int> destroyed;
@@ -27,7 +26,7 @@ class Probe : public KV::LRefCountedObject
     Probe(int id, Log& log) : mId(id), mLog(log) {}
     int Id() const { return mId; }
 
-  protected:
+protected:
     ~Probe() override
     {
         mLog.destroyed.push_back(mId);
@@ -38,7 +37,7 @@ class Probe : public KV::LRefCountedObject
         }
     }
 
-  private:
+private:
     int mId;
     Log& mLog;
 };
@@ -267,8 +266,7 @@ TEST(RCPtrArray, CapacityFollowsGranuleAndSlack)
         uint32_t count;
         uint32_t capacity;
     };
-    auto walk = [](auto& array, const std::vector<Step>& steps)
-    {
+    auto walk = [](auto& array, const std::vector<Step>& steps) {
         for (const Step& step : steps)
         {
             ASSERT_EQ(array.SetCount(step.count), static_cast<int32_t>(step.count));

@@ -10,8 +10,7 @@
 
 using namespace KV;
 
-namespace
-{
+namespace {
 
 using Item = LHolder<int>;
 
@@ -76,16 +75,14 @@ TEST(RCPtrQueue, GrowthKeepsOrderWrappedAndUnwrapped)
         RCPtrQueue<Item, 4> queue(nullptr, 4);
         std::deque<int> model;
         int next = 0;
-        auto add = [&](int count)
-        {
+        auto add = [&](int count) {
             for (int i = 0; i < count; ++i, ++next)
             {
                 queue.Enqueue(Item::Create(next));
                 model.push_back(next);
             }
         };
-        auto take = [&](int count)
-        {
+        auto take = [&](int count) {
             RCPtr<Item> out;
             for (int i = 0; i < count; ++i)
             {

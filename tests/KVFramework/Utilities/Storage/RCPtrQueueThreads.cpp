@@ -21,12 +21,10 @@ TEST(RCPtrQueueThreads, EveryItemArrivesOnceInEachProducersOrder)
 
     std::vector<std::thread> producers;
     for (int p = 0; p < kProducers; ++p)
-        producers.emplace_back(
-            [&queue, p]
-            {
-                for (int i = 0; i < kPerProducer; ++i)
-                    queue.Enqueue(Item::Create(p * kPerProducer + i));
-            });
+        producers.emplace_back([&queue, p] {
+            for (int i = 0; i < kPerProducer; ++i)
+                queue.Enqueue(Item::Create(p * kPerProducer + i));
+        });
 
     std::vector<int> nextOf(kProducers, 0);
     RCPtr<Item> out;

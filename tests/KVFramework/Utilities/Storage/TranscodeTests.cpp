@@ -9,8 +9,7 @@
 
 using namespace KV;
 
-namespace
-{
+namespace {
 
 std::string Bytes(std::initializer_list<int> values)
 {

@@ -20,5 +20,6 @@ TEST(WrapperStringable, HoldsACopyAndTravelsAsAnObject)
 
     // Taggable like every such object; a plain object is no wrapped string.
     EXPECT_FALSE(back->GetTag());
-    EXPECT_FALSE(RCPtr<LWrapperStringable<>>::DynamicCastFrom(RCPtr<LRefCountedObject>(new LRefCountedObject())));
+    EXPECT_FALSE(
+        RCPtr<LWrapperStringable<>>::DynamicCastFrom(RCPtr<LRefCountedObject>(new LRefCountedObject())));
 }
