@@ -13,7 +13,7 @@
 // last held the notification (the MIDI delivery thread, a worker).
 
 #include "ObjectBase/RCPtr.h"
-#include "Renderer/Geometry.h"
+#include "Graphics/Geometry.h"
 #include "Storage/RCPtrArray.h"
 #include "Storage/ReuseAllocator.h"
 #include "Storage/StringT.h"
