@@ -1,6 +1,7 @@
 #include "Application/FrameworkApp.h"
 
 #include "Application/WindowOSServices.h"
+#include "Platform/Locale/UserLocale.h"
 
 #include <atomic>
 #include <exception>
@@ -10,6 +11,7 @@ namespace KV {
 namespace {
 
 std::atomic<LFrameworkApp*> gInstance{nullptr};
+constinit std::atomic<uint32_t> gLocale{0};
 
 } // namespace
 
@@ -18,8 +20,10 @@ LFrameworkApp* LFrameworkApp::GetInstance() noexcept
     return gInstance.load(std::memory_order_acquire);
 }
 
-LFrameworkApp::LFrameworkApp(const RCPtr<LStringTable>& appStringTable)
-    : mDefaultCenter(LNotificationCenterManager::GetDefaultCenter()), mAppStringTable(appStringTable)
+LFrameworkApp::LFrameworkApp(const RCPtr<LStringTable>& appStringTable,
+                             const RCPtr<LStringTable>& frameworkStringTable)
+    : mDefaultCenter(LNotificationCenterManager::GetDefaultCenter()), mAppStringTable(appStringTable),
+      mFrameworkStringTable(frameworkStringTable)
 {
     RCPtr<LNotificationReceiver> postIntoDefaultCenter;
     if (mDefaultCenter)
@@ -76,6 +80,31 @@ bool LFrameworkApp::ProcessNotificationQueues(bool idle)
     for (auto it = windows.rbegin(); it != windows.rend(); ++it)
         itemsRemain |= (*it)->ProcessIdle(idle);
     return itemsRemain;
+}
+
+uint32_t LFrameworkApp::GetLocale()
+{
+    return gLocale.load(std::memory_order_relaxed);
+}
+
+void LFrameworkApp::SetLocale(uint32_t locale) noexcept
+{
+    gLocale.store(locale, std::memory_order_relaxed);
+}
+
+uint32_t LFrameworkApp::GetUserDefaultLocale()
+{
+    return Platform::GetUserDefaultLocaleId();
+}
+
+double LFrameworkApp::GetTimeInSeconds()
+{
+    return mClock.GetTimeInSeconds();
+}
+
+Milliseconds LFrameworkApp::GetTimeMs()
+{
+    return mClock.GetTimeMs();
 }
 
 int32_t LFrameworkApp::AddRootWindow(const RCPtr<LRootWindow>& window)

@@ -1,6 +1,7 @@
 // The application object's folders and the names of its version information.
 #include "Application/FrameworkApp.h"
 
+#include "Application/Version.h"
 #include "Application/VersionResource.h"
 #include "ObjectBase/Exception.h"
 #include "Platform/Folders/UserFolders.h"
@@ -64,17 +65,17 @@ void LFrameworkApp::GetFolder(String& folder, int32_t kind)
 
 String LFrameworkApp::GetCompanyName()
 {
-    return String(VersionResource::kCompanyName);
+    return Version().GetCompanyName();
 }
 
 String LFrameworkApp::GetProductName()
 {
-    return String(VersionResource::kProductName);
+    return Version().GetProductName();
 }
 
 String LFrameworkApp::GetProductVersion()
 {
-    return String(VersionResource::kProductVersion);
+    return Version().GetProductVersion();
 }
 
 String LFrameworkApp::GetApplicationName()

@@ -8,6 +8,7 @@
 // the application's string table at start-up, the clipboard service, and the list of
 // root windows, one per operating-system window.
 
+#include "Application/ApplicationClock.h"
 #include "ControlBase/RootWindow.h"
 #include "ControlBase/StringTable.h"
 #include "Notification/NotificationCenter.h"
@@ -23,8 +24,10 @@ public:
     // The application object, or null before it is made and after it is gone.
     static LFrameworkApp* GetInstance() noexcept;
 
-    // appStringTable: the application's string table (may be empty).
-    explicit LFrameworkApp(const RCPtr<LStringTable>& appStringTable = nullptr);
+    // appStringTable: the application's string table; frameworkStringTable: the
+    // framework's ("Framework"); either may be empty.
+    explicit LFrameworkApp(const RCPtr<LStringTable>& appStringTable = nullptr,
+                           const RCPtr<LStringTable>& frameworkStringTable = nullptr);
     ~LFrameworkApp() override;
 
     // The start-up sequence of the framework. Its first step switches recycling on; it
@@ -54,7 +57,7 @@ public:
     // give the empty string when the system has no such folder for the user. Any other
     // kind throws an out-of-range error.
     virtual void GetFolder(String& folder, int32_t kind);
-    // The names of the application's version information.
+    // The names of the application's version information (Version).
     virtual String GetCompanyName();
     virtual String GetProductName();
     virtual String GetProductVersion();
@@ -62,6 +65,19 @@ public:
     virtual String GetApplicationName();
     // The version text passed with every settings file, "1_0_0".
     virtual String GetVersionFolderName();
+
+    // The process's locale identifier, set by the entry (SetLocale); 0 before.
+    virtual uint32_t GetLocale();
+    static void SetLocale(uint32_t locale) noexcept;
+    // The user's locale identifier, from the locale variables of the environment.
+    static uint32_t GetUserDefaultLocale();
+
+    // The application clock: the monotonic millisecond tick, and the seconds that the
+    // application has run (see ApplicationClock).
+    virtual double GetTimeInSeconds();
+    virtual Milliseconds GetTimeMs();
+    // Tests give the clock a tick source of their own.
+    ApplicationClock& GetClock() noexcept { return mClock; }
 
     // Appends the window when absent; its index (the existing one when present).
     int32_t AddRootWindow(const RCPtr<LRootWindow>& window);
@@ -76,6 +92,7 @@ public:
 
     const RCPtr<LNotificationCenter>& GetDefaultCenter() const noexcept { return mDefaultCenter; }
     const RCPtr<LStringTable>& GetAppStringTable() const noexcept { return mAppStringTable; }
+    const RCPtr<LStringTable>& GetFrameworkStringTable() const noexcept { return mFrameworkStringTable; }
     // The application's hot keys: a matched key is posted into the default center.
     const RCPtr<LGlobalHotKeyManager>& GetHotKeyManager() const noexcept { return mHotKeyManager; }
     const RCPtr<LClipboard>& GetClipboard() const noexcept { return mClipboard; }
@@ -83,9 +100,11 @@ public:
 private:
     RCPtr<LNotificationCenter> mDefaultCenter;
     RCPtr<LStringTable> mAppStringTable;
+    RCPtr<LStringTable> mFrameworkStringTable;
     RCPtrArray<LRootWindow> mRootWindows;
     RCPtr<LGlobalHotKeyManager> mHotKeyManager;
     RCPtr<LClipboard> mClipboard;
+    ApplicationClock mClock;
 };
 
 } // namespace KV

@@ -1,6 +1,8 @@
 #include "Application/FrameworkApp.h"
 #include "Storage/File.h"
 
+#include "ScopedVariable.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -21,31 +23,6 @@ std::string Utf8(const String& text)
 {
     return std::string(text.ToNarrow().View());
 }
-
-// Sets an environment variable for the life of the object, then restores it.
-class ScopedVariable
-{
-public:
-    ScopedVariable(const char* name, const std::optional<std::string>& value) : mName(name)
-    {
-        if (const char* old = std::getenv(name))
-            mOld = old;
-        Set(value);
-    }
-    ~ScopedVariable() { Set(mOld); }
-
-private:
-    void Set(const std::optional<std::string>& value)
-    {
-        if (value)
-            ::setenv(mName, value->c_str(), 1);
-        else
-            ::unsetenv(mName);
-    }
-
-    const char* mName;
-    std::optional<std::string> mOld;
-};
 
 class FolderApp : public LFrameworkApp
 {
