@@ -11,6 +11,14 @@ namespace KV {
 
 using WideChar = char16_t;
 
+namespace Platform {
+class NativeWindow;
+}
+
+// An operating-system window as the framework passes it around: opaque outside the
+// platform layer, whose window backend defines it. Null stands for no window.
+using NativeWindowHandle = Platform::NativeWindow*;
+
 // Time-outs and tick counts are milliseconds in 32 bits, wrapping like a tick counter.
 using Milliseconds = uint32_t;
 inline constexpr Milliseconds INFINITE_WAIT = 0xFFFFFFFFu;

@@ -1,0 +1,20 @@
+#pragma once
+// The operating-system window behind a NativeWindowHandle (KVTypes.h). The framework
+// above this layer only passes the handle on, from the window that owns it to the
+// renderer that draws into it; the window backend derives its window from this class and
+// the drawing backends find their surface through it.
+
+namespace KV::Platform {
+
+class NativeWindow
+{
+public:
+    NativeWindow(const NativeWindow&) = delete;
+    NativeWindow& operator=(const NativeWindow&) = delete;
+    virtual ~NativeWindow() = default;
+
+protected:
+    NativeWindow() = default;
+};
+
+} // namespace KV::Platform

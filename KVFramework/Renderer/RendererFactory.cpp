@@ -1,0 +1,22 @@
+// LRenderer::Create: the one place that knows every renderer type.
+
+#include "Renderer/Renderer.h"
+
+#include "ObjectBase/Exception.h"
+#include "Renderer/D3D9/D3D9Renderer.h"
+
+namespace KV {
+
+RCPtr<LRenderer> LRenderer::Create(int type, const RectT<int32_t>& clientRect, NativeWindowHandle window)
+{
+    switch (type)
+    {
+    case kRendererTypeD3D9:
+        return LD3D9Renderer::Create();
+    default:
+        break;
+    }
+    KV_THROW(std::domain_error, "");
+}
+
+} // namespace KV
