@@ -143,6 +143,8 @@ TEST(Rounding, ClampsToTheExactFloatRange)
 {
     EXPECT_EQ((PointT<float>{8388608.0f, -8388608.0f}), (PointT<double>{1e9, -1e9}.ToFloat()));
     EXPECT_EQ((PointT<float>{1.5f, -2.25f}), (PointT<double>{1.5, -2.25}.ToFloat()));
+    EXPECT_EQ((PointT<float>{8388608.0f, -8388608.0f}), (PointT<double>{kInf, -kInf}.ToFloat()));
+    EXPECT_TRUE(std::isnan(PointT<double>{kNaN, 0}.ToFloat().x));
     EXPECT_EQ((RectT<float>{8388608.0f, -8388608.0f, 8388607.0f, 3.0f}),
               (RectT<int32_t>{kMax, kMin, 8388607, 3}.ToFloat()));
     EXPECT_EQ((RectT<double>{2147483647.0, -2147483648.0, 0.0, -1.0}),
