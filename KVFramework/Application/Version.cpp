@@ -2,7 +2,6 @@
 
 #include "Application/FrameworkApp.h"
 #include "Application/VersionResource.h"
-#include "Storage/Array.h"
 
 #include <string_view>
 
@@ -13,22 +12,6 @@ namespace {
 // Read before the string tables exist, so it cannot come from them.
 constexpr char16_t kBuiltInStartupErrorFormat[] =
     u"The application encountered problems during startup and will now close.  (Error code = %d)";
-
-bool FindText(const LStringTable& table, std::u16string_view key, String& text)
-{
-    Array<LStringTable::Entry> entries;
-    table.GetEntries(entries);
-    for (uint32_t i = 0; i < entries.GetCount(); ++i)
-    {
-        const LStringTable::Entry& entry = *entries.GetAtConst(i);
-        if (std::u16string_view(entry.first.GetText()) == key)
-        {
-            text = entry.second;
-            return true;
-        }
-    }
-    return false;
-}
 
 } // namespace
 
@@ -58,7 +41,7 @@ String GetStartupErrorText(int32_t code)
     const LFrameworkApp* app = LFrameworkApp::GetInstance();
     // A table without the text keeps the built-in one: an empty error box helps nobody.
     if (app && app->GetFrameworkStringTable())
-        FindText(*app->GetFrameworkStringTable(), u"EXCEPTION_ID", format);
+        app->GetFrameworkStringTable()->GetString(u"EXCEPTION_ID", format);
     String text;
     text.Format(format.GetText(), code);
     return text;
