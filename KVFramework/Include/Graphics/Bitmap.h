@@ -26,6 +26,7 @@
 namespace KV {
 
 class LBitmapData;
+class LColorizer;
 
 class LBitmap : public virtual LRefCountedObject
 {
@@ -65,6 +66,27 @@ public:
     // A bitmap of that size whose every pixel has the colour. Throws a runtime error
     // when a side is 0 or less; a size too large to hold gives a bitmap without image.
     static RCPtr<LBitmap> CreateFilledBitmap(const SizeT<int32_t>& size, const ColorT& color);
+
+    // Gradients are not drawn into bitmaps: this always throws a domain error.
+    static RCPtr<LBitmap> CreateGradientFilledBitmap(const SizeT<int32_t>& size,
+                                                     const ConstRCPtr<LColorizer>& colorizer, bool radial);
+    // A bitmap of that size filled with the colorizer's colour, its alpha scaled by the
+    // modifier. Throws a runtime error for a side of 0 or less or a null colorizer, and
+    // the gradient error for a gradient colorizer.
+    static RCPtr<LBitmap> CreateColorizedBitmap(const ConstRCPtr<LColorizer>& colorizer, float alphaModifier,
+                                                const SizeT<int32_t>& size);
+    // Recolours the bitmap's area in place: the colorizer's colour, its alpha scaled by
+    // the modifier, laid over each pixel's colour; alpha is kept. Throws a runtime error
+    // for a null bitmap or colorizer, and the gradient error for a gradient colorizer
+    // (leaving the pixels as they were).
+    static void ApplyColorizer(const RCPtr<LBitmap>& bitmap, const ConstRCPtr<LColorizer>& colorizer,
+                               float alphaModifier);
+    // The bitmap of a skin part: a recoloured copy of the part bitmap, or else of the
+    // mask bitmap, or else a colorized bitmap of that size. Giving both a part and a mask
+    // throws a domain error.
+    static RCPtr<LBitmap> CreateColorizedPartBitmap(const ConstRCPtr<LColorizer>& colorizer,
+                                                    float alphaModifier, const SizeT<int32_t>& size,
+                                                    const RCPtr<LBitmap>& part, const RCPtr<LBitmap>& mask);
 
     // The part of the underlying image that this bitmap shows.
     const RectT<int32_t>& GetArea() const noexcept { return mArea; }

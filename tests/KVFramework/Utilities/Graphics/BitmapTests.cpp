@@ -4,6 +4,8 @@
 #include "PngTestFile.h"
 #include "TemporaryFolder.h"
 
+#include "ThrownText.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -46,19 +48,6 @@ Rgba Coordinates(uint32_t x, uint32_t y)
 String Wide(const std::string& text)
 {
     return String(text.c_str());
-}
-
-template <class Body> std::string ThrownText(Body body)
-{
-    try
-    {
-        body();
-    }
-    catch (const std::exception& e)
-    {
-        return e.what();
-    }
-    return "nothing thrown";
 }
 
 class BitmapFiles : public ::testing::Test
