@@ -29,8 +29,11 @@ int main(int argc, char* argv[])
         try
         {
             const KVRESULT result = processor->Initialize(commandLine);
-            status = IsQuietExitResult(result) ? RunReport::ReportSilentEnd(*processor, stdout)
-                                               : RunReport::ReportWindowNeeded(*processor, stdout);
+            // A transfer that was started for the window runs to its end all the same.
+            if (IsQuietExitResult(result) || processor->FinishStartedUpdate())
+                status = RunReport::ReportSilentEnd(*processor, stdout, stderr);
+            else
+                status = RunReport::ReportWindowNeeded(*processor, stdout, stderr);
         }
         catch (const std::exception& e)
         {

@@ -29,6 +29,29 @@ const char* ReasonText(int32_t reason)
     }
 }
 
+// What stopped a transfer, when the engine knows more than the reason code says.
+const char* FailureText(Engine::TransferFailure failure)
+{
+    switch (failure)
+    {
+    case Engine::TransferFailure::PortsUnavailable:
+        return "the keyboard's update-mode ports could not be opened";
+    case Engine::TransferFailure::ImageUnreadable:
+        return "the firmware image could not be read";
+    case Engine::TransferFailure::SessionNotAcknowledged:
+        return "the keyboard did not answer the start of the transfer";
+    case Engine::TransferFailure::SendFailed:
+        return "a message could not be sent to the keyboard: the MIDI connection failed";
+    case Engine::TransferFailure::RecordNotAcknowledged:
+        return "the keyboard did not answer: a record was not acknowledged in time";
+    case Engine::TransferFailure::CancelledByKeyboard:
+        return "the keyboard asked to stop the update";
+    case Engine::TransferFailure::None:
+        break;
+    }
+    return nullptr;
+}
+
 void PrintVersions(Engine& engine, std::FILE* out)
 {
     KV::String device, image, path;
@@ -41,15 +64,15 @@ void PrintVersions(Engine& engine, std::FILE* out)
 
 } // namespace
 
-int ReportSilentEnd(LUpdateProcessor& processor, std::FILE* out)
+int ReportSilentEnd(LUpdateProcessor& processor, std::FILE* out, std::FILE* err)
 {
     Engine& engine = *processor.GetUpdateEngine();
     PrintVersions(engine, out);
-    int32_t reason = Engine::ReasonNone;
+    const char* failure = FailureText(engine.GetTransferFailure());
     switch (processor.GetSilentOutcome())
     {
     case LUpdateProcessor::SilentOutcome::Succeeded:
-        std::fprintf(out, "The firmware update is complete: the whole image was sent to the keyboard.\n");
+        std::fprintf(out, "The firmware update is complete: the keyboard confirmed the whole image.\n");
         return 0;
     case LUpdateProcessor::SilentOutcome::NoUpdateNeeded:
         std::fprintf(out, "No update is needed.\n");
@@ -58,41 +81,58 @@ int ReportSilentEnd(LUpdateProcessor& processor, std::FILE* out)
         std::fprintf(out, "The keyboard was switched into its update mode. Switch it off and on, "
                           "then run the updater again.\n");
         return 2;
+    case LUpdateProcessor::SilentOutcome::ImageUnreadable:
+        std::fprintf(err, "The firmware update did not start: the firmware image could not be read "
+                          "(it must hold whole records in hexadecimal text). Nothing was sent to the "
+                          "keyboard.\n");
+        return 3;
     case LUpdateProcessor::SilentOutcome::Cancelled:
-        std::fprintf(out, "The firmware update was cancelled.\n");
+        if (failure)
+            std::fprintf(err, "The firmware update was cancelled: %s.\n", failure);
+        else
+            std::fprintf(err, "The firmware update was cancelled.\n");
         return 4;
     case LUpdateProcessor::SilentOutcome::TimedOut:
-        std::fprintf(out, "The firmware update did not end in time and was stopped.\n");
+        std::fprintf(err, "The firmware update did not end in time and was stopped.\n");
         return 5;
+    case LUpdateProcessor::SilentOutcome::Unconfirmed:
+        std::fprintf(err, "The whole image was sent, but the keyboard confirmed neither its last record "
+                          "nor its return with the new firmware. Check the keyboard's firmware version.\n");
+        return 7;
     case LUpdateProcessor::SilentOutcome::Failed:
     case LUpdateProcessor::SilentOutcome::None:
         break;
     }
+    int32_t reason = Engine::ReasonNone;
     engine.GetCannotUpdateReason(reason);
-    std::fprintf(out, "The firmware update failed: %s.\n", ReasonText(reason));
+    std::fprintf(err, "The firmware update failed: %s.\n", failure ? failure : ReasonText(reason));
     return 3;
 }
 
-int ReportWindowNeeded(LUpdateProcessor& processor, std::FILE* out)
+int ReportWindowNeeded(LUpdateProcessor& processor, std::FILE* out, std::FILE* err)
 {
     Engine& engine = *processor.GetUpdateEngine();
     switch (engine.GetDeviceState())
     {
     case Engine::DeviceStateNoDevice:
-        std::fprintf(out, "No keyboard was found.\n");
+        std::fprintf(err, "No keyboard was found.\n");
         break;
     case Engine::DeviceStateNoneSelected:
-        std::fprintf(out, "Several keyboards were found.\n");
+        std::fprintf(err, "Several keyboards were found.\n");
         break;
     case Engine::DeviceStateCannotUpdate:
     {
         int32_t reason = Engine::ReasonNone;
         engine.GetCannotUpdateReason(reason);
-        std::fprintf(out, "The keyboard cannot be updated: %s.\n", ReasonText(reason));
+        std::fprintf(err, "The keyboard cannot be updated: %s.\n", ReasonText(reason));
         break;
     }
     case Engine::DeviceStateNormalFirmware:
         std::fprintf(out, "The keyboard runs its normal firmware.\n");
+        break;
+    case Engine::DeviceStateEnteringUpdateMode:
+        std::fprintf(out, "The keyboard was switched into its update mode. Switch it off and on, "
+                          "then run the updater again.\n");
         break;
     case Engine::DeviceStateReadyForUpdate:
         std::fprintf(out, "The keyboard is in its update mode.\n");
@@ -101,14 +141,14 @@ int ReportWindowNeeded(LUpdateProcessor& processor, std::FILE* out)
         std::fprintf(out, "Keyboard state: %d.\n", static_cast<int>(engine.GetDeviceState()));
         break;
     }
+    KV::String path;
+    engine.GetFirmwareFilePath(path);
     if (engine.GetFirmwareFileState() < Engine::FileStateVersionUnknown)
-    {
-        KV::String path;
-        engine.GetFirmwareFilePath(path);
-        std::fprintf(out, "The firmware image was not found: %s\n", Narrow(path).c_str());
-    }
+        std::fprintf(err, "The firmware image was not found: %s\n", Narrow(path).c_str());
+    else if (processor.IsImageUnreadable())
+        std::fprintf(err, "The firmware image could not be read: %s\n", Narrow(path).c_str());
     PrintVersions(engine, out);
-    std::fprintf(out, "This run needs the updater's window, which is not available.\n");
+    std::fprintf(err, "This run needs the updater's window, which is not available.\n");
     return 6;
 }
 

@@ -77,6 +77,7 @@ bool LUpdateEngine::ConnectMidiService(const RCPtr<LMidiCommInterface>& service)
         std::lock_guard lock(mMidiLock);
         mMidi = service;
         mMidiIdentity.store(service.Get(), std::memory_order_release);
+        mFinishedTransferCapture.Reset();
     }
     // Registered before any port of the service opens, so no reply is missed.
     std::lock_guard lock(mHandlersLock);
@@ -160,7 +161,8 @@ KVRESULT LUpdateEngine::OnMidiDataCaptured(const RCPtr<LNotificationDistributor>
     switch (DeviceMessages::ClassifyDeviceReply(bytes))
     {
     case DeviceProtocol::StatusCancelRequest:
-        RequestCancel();
+        if (RequestCancel() == S_OK)
+            SetTransferFailure(TransferFailure::CancelledByKeyboard);
         break;
     case DeviceProtocol::StatusAcknowledge:
     case DeviceProtocol::StatusAcknowledgeAlternate:
@@ -408,17 +410,29 @@ KVRESULT LUpdateEngine::PerformUpdate()
     if (!midi || !GetSelectedDefinition(definition) ||
         midi->OpenCapturePort(definition.mUpdateInputPortName, capture) != S_OK ||
         midi->OpenRenderPort(definition.mUpdateOutputPortName, render) != S_OK)
+    {
+        SetTransferFailure(TransferFailure::PortsUnavailable);
         return fail(ReasonDeviceUnreachable, E_FAIL);
+    }
 
     String path;
     Bytes image;
     if (KV_FAILED(GetFirmwareFilePath(path)) || KV_FAILED(FirmwareImageFile::LoadImage(path, image)))
+    {
+        SetTransferFailure(TransferFailure::ImageUnreadable);
         return fail(ReasonImageUnreadable, E_FAIL);
+    }
 
     mAcknowledgeLight.Reset();
-    Send(render, DeviceMessages::MakeEnterUpdateModeMessage());
+    // The send's result does not decide the step (the acknowledgement does); it only
+    // tells a connection that failed from a keyboard that kept silent.
+    const KVRESULT opened = Send(render, DeviceMessages::MakeEnterUpdateModeMessage());
     if (!WaitFor(mAcknowledgeLight, mTimings.acknowledgeWait))
+    {
+        SetTransferFailure(KV_FAILED(opened) ? TransferFailure::SendFailed
+                                             : TransferFailure::SessionNotAcknowledged);
         return fail(ReasonNone, E_FAIL);
+    }
 
     const KVRESULT sent = SendFirmwareRecords(image, capture, render);
     if (KV_FAILED(sent))
@@ -429,8 +443,23 @@ KVRESULT LUpdateEngine::PerformUpdate()
         SetDeviceState(DeviceStateReadyForUpdate);
         return E_ABORT;
     }
+    {
+        std::lock_guard lock(mMidiLock);
+        mFinishedTransferCapture = capture;
+    }
     SetUpdateResult(UpdateResultSucceeded);
     return S_OK;
+}
+
+bool LUpdateEngine::WaitForFinalAcknowledgement()
+{
+    // The light was reset before the last chunk went out, so only the last record's
+    // acknowledgement sets it.
+    const bool acknowledged = GetUpdateResult(false) == UpdateResultSucceeded &&
+                              WaitFor(mAcknowledgeLight, mTimings.acknowledgeWait);
+    std::lock_guard lock(mMidiLock);
+    mFinishedTransferCapture.Reset();
+    return acknowledged;
 }
 
 KVRESULT LUpdateEngine::SendFirmwareRecords(const Bytes& image, const RCPtr<LMidiCapturePort>&,
@@ -446,12 +475,18 @@ KVRESULT LUpdateEngine::SendFirmwareRecords(const Bytes& image, const RCPtr<LMid
         if (IsCancelRequested())
             return E_ABORT;
         if (total - position < DeviceProtocol::RecordLengthBytes)
+        {
+            SetTransferFailure(TransferFailure::ImageUnreadable);
             return E_FAIL;
+        }
         uint64_t remaining =
             DeviceProtocol::RecordLengthBytes + (uint32_t{bytes[position]} << 8 | bytes[position + 1]);
         // Never past the end of the image, whatever a record declares.
         if (remaining > total - position)
+        {
+            SetTransferFailure(TransferFailure::ImageUnreadable);
             return E_FAIL;
+        }
         while (remaining != 0)
         {
             Sleep(mTimings.chunkPause);
@@ -461,14 +496,21 @@ KVRESULT LUpdateEngine::SendFirmwareRecords(const Bytes& image, const RCPtr<LMid
             Bytes chunk = ToBytes({bytes + position, count});
             DeviceMessages::EncodeChunkAsHex(chunk);
             if (KV_FAILED(SendSysEx(chunk, render)))
-                return E_FAIL; // the keyboard cannot have the record: do not report it sent
+            {
+                // The keyboard cannot have the record: do not report it sent.
+                SetTransferFailure(TransferFailure::SendFailed);
+                return E_FAIL;
+            }
             position += count;
             remaining -= count;
         }
         // Only an acknowledgement after the record's last chunk counts: the light was
         // reset before every chunk.
         if (position < total && !WaitFor(mAcknowledgeLight, mTimings.acknowledgeWait))
+        {
+            SetTransferFailure(TransferFailure::RecordNotAcknowledged);
             return E_FAIL;
+        }
         PostUpdateProgress(0, static_cast<double>(position) / total, 1, -1, 0);
     }
     return S_OK;

@@ -61,6 +61,7 @@ public:
     KVRESULT GetDeviceCannotUpdateReason(uint32_t index, int32_t& reason) const override;
     KVRESULT GetDeviceVersion(uint32_t index, VersionInfo& version) const override;
     KVRESULT PerformUpdate() override;
+    bool WaitForFinalAcknowledgement() override;
 
     // Frames the payload with F0 and F7 and sends it; the send's result.
     virtual KVRESULT SendSysEx(const DeviceMessages::Bytes& payload,
@@ -114,6 +115,9 @@ private:
     mutable std::mutex mMidiLock;
     KV::RCPtr<KV::LMidiCommInterface> mMidi;
     std::atomic<const KV::LNotificationDistributor*> mMidiIdentity{nullptr};
+    // The capture port of a transfer that sent the whole image, kept open for the last
+    // record's acknowledgement until WaitForFinalAcknowledgement or the next probe.
+    KV::RCPtr<KV::LMidiCapturePort> mFinishedTransferCapture;
     // The handler table is changed on the window thread while an old service's delivery
     // thread may still dispatch through it.
     std::mutex mHandlersLock;

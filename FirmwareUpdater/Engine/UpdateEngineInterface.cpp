@@ -182,15 +182,18 @@ KVRESULT LUpdateEngineInterface::StartUpdate()
     if (GetFirmwareFileState() < FileStateVersionUnknown || GetDeviceState() != DeviceStateReadyForUpdate)
         return E_FAIL;
     SetCancelRequested(false);
+    mTransferFailure.store(TransferFailure::None, std::memory_order_release);
     SetDeviceState(DeviceStateUpdating);
     // "Running" before the worker starts, so that a wait that follows at once cannot
     // find the update over before it began.
     const int32_t previousResult = mUpdateResult.exchange(UpdateResultRunning, std::memory_order_acq_rel);
+    mWorkerBusy.store(true, std::memory_order_release);
     const KVRESULT started = mWorker.Trigger(RCPtr<LThreadWorker>(this),
                                              LHolder<ThreadWorkerTask>::Create(ThreadWorkerTaskPerformUpdate),
                                              mCompletionEvent, 0);
     if (KV_FAILED(started))
     {
+        mWorkerBusy.store(false, std::memory_order_release);
         SetUpdateResult(previousResult);
         SetDeviceState(DeviceStateReadyForUpdate);
     }
@@ -214,14 +217,17 @@ int LUpdateEngineInterface::DoWork(RCPtr<LRefCountedObject>& task)
         SetDeviceState(DeviceStateCannotUpdate);
     }
     PostUpdateCompleted(KV_SUCCEEDED(result));
+    mWorkerBusy.store(false, std::memory_order_release);
     return result;
 }
 
 KVRESULT LUpdateEngineInterface::WaitForUpdateCompletion(Milliseconds timeout)
 {
-    if (mUpdateResult.load(std::memory_order_acquire) != UpdateResultRunning)
+    if (mUpdateResult.load(std::memory_order_acquire) != UpdateResultRunning &&
+        !mWorkerBusy.load(std::memory_order_acquire))
         return S_OK;
-    // The worker sets the event after its run, also when the run ended before we wait.
+    // The worker sets the event after its run, also when the run ended before we wait;
+    // it is busy no more by then, so a wait that took the event is not repeated.
     return mCompletionEvent->Wait(timeout) == WAIT_OBJECT_0 ? S_OK : E_FAIL;
 }
 

@@ -83,6 +83,20 @@ public:
         ReasonDeviceUnreachable = 4,
     };
 
+    // What ended the last transfer short of success, in more detail than the reason
+    // code, so that a run without a window can say what happened. The first cause that
+    // a transfer meets is kept.
+    enum class TransferFailure : int32_t
+    {
+        None,
+        PortsUnavailable,       // the update-mode ports could not be opened
+        ImageUnreadable,        // the image could not be read, or its records are not whole
+        SessionNotAcknowledged, // the keyboard did not acknowledge the start of the transfer
+        SendFailed,             // a message could not be sent: the MIDI connection failed
+        RecordNotAcknowledged,  // the keyboard did not acknowledge a record in time
+        CancelledByKeyboard,    // the keyboard asked to stop
+    };
+
     // The engine of this system, already wrapped.
     static KV::RCPtr<LUpdateEngineInterface> Create();
 
@@ -132,6 +146,16 @@ public:
 
     // Whether the cancel flag is set (the device or the user asked to stop).
     bool IsCancelRequested() const noexcept { return mCancelRequested.load(std::memory_order_acquire); }
+    TransferFailure GetTransferFailure() const noexcept
+    {
+        return mTransferFailure.load(std::memory_order_acquire);
+    }
+    // After a transfer that sent the whole image: waits for the keyboard's
+    // acknowledgement of the last record, which the transfer itself does not await.
+    // True when it came within the wait that every other record gets.
+    virtual bool WaitForFinalAcknowledgement() { return false; }
+    // The version that goes with the image.
+    const VersionInfo& GetFirmwareFileVersion() const noexcept { return mFirmwareVersion; }
 
 protected:
     LUpdateEngineInterface();
@@ -141,6 +165,12 @@ protected:
     void SetCancelRequested(bool requested) noexcept
     {
         mCancelRequested.store(requested, std::memory_order_release);
+    }
+    // Keeps the first cause of a failure of the running transfer.
+    void SetTransferFailure(TransferFailure failure) noexcept
+    {
+        TransferFailure none = TransferFailure::None;
+        mTransferFailure.compare_exchange_strong(none, failure, std::memory_order_acq_rel);
     }
     // The selected index when it names a found device.
     bool GetSelectedIndex(uint32_t& index) const;
@@ -153,7 +183,11 @@ private:
     KV::RCPtr<KV::LEvent> mCompletionEvent;
     std::atomic<int32_t> mDeviceState{DeviceStateNoDefinitions};
     std::atomic<int32_t> mUpdateResult{UpdateResultNone};
+    // From the start of an update until its worker has posted the completion: the result
+    // is final a little earlier than that.
+    std::atomic<bool> mWorkerBusy{false};
     std::atomic<bool> mCancelRequested{false};
+    std::atomic<TransferFailure> mTransferFailure{TransferFailure::None};
     std::atomic<int32_t> mFirmwareFileState{FileStateNone};
     KV::String mFirmwareFilePath;
     VersionInfo mFirmwareVersion;

@@ -4,7 +4,11 @@
 #include "DeviceProtocol.h"
 #include "FirmwareImageFile.h"
 
+#include "Notification/NotificationCenter.h"
 #include "ObjectBase/Exception.h"
+#include "System/Sleep.h"
+
+#include <algorithm>
 
 using namespace KV;
 using Engine = LUpdateEngineInterface;
@@ -21,6 +25,29 @@ constexpr char16_t kStartUpdateAutomatically[] = u"-START_UPDATE_AUTOMATICALLY";
 String Wide(std::string_view text)
 {
     return String(std::string(text).c_str());
+}
+
+// The message loop's idle period: a first pass, then up to two more while work remains.
+void DrainNotificationQueues()
+{
+    RCPtr<LNotificationCenterManager> manager = LNotificationCenterManager::GetInstance();
+    for (int pass = 0; pass < 3 && manager->ProcessAllQueues(pass == 0); ++pass)
+    {
+    }
+}
+
+// The loop's tick: the queues are drained at least this often while a run waits.
+constexpr Milliseconds kDrainInterval = 33;
+
+// A pause that drains the queues as the loop would.
+void PauseDraining(Milliseconds pause)
+{
+    const Milliseconds start = GetTickCount();
+    for (Milliseconds waited = 0; waited < pause; waited = GetTickCount() - start)
+    {
+        Sleep(std::min(kDrainInterval, pause - waited));
+        DrainNotificationQueues();
+    }
 }
 
 } // namespace
@@ -79,6 +106,7 @@ void LUpdateProcessor::SetUpDeviceDefinitions()
 KVRESULT LUpdateProcessor::Initialize(const String& commandLine)
 {
     mSilentOutcome = SilentOutcome::None;
+    mImageUnreadable = false;
     if (mCommandLine.IsEmpty())
     {
         mCommandLine = commandLine;
@@ -109,14 +137,15 @@ KVRESULT LUpdateProcessor::Initialize(const String& commandLine)
         const bool silent = HasOption(kSilent);
         if (allowed && (silent || HasOption(kStartUpdateAutomatically)))
         {
-            if (mEngine->GetDeviceState() == Engine::DeviceStateNormalFirmware)
+            // Nothing goes to the keyboard for an image that could never be sent.
+            mImageUnreadable = !CanReadImage();
+            if (mImageUnreadable && silent)
             {
-                mEngine->EnterUpdateMode();
-                if (mEngine->GetDeviceState() == Engine::DeviceStateReadyForUpdate)
-                    mEngine->StartUpdate();
+                mSilentOutcome = SilentOutcome::ImageUnreadable;
+                return E_QUIET_EXIT_A020;
             }
-            else
-                mEngine->StartUpdate();
+            if (!mImageUnreadable)
+                StartAllowedUpdate();
         }
         if (silent)
         {
@@ -127,20 +156,84 @@ KVRESULT LUpdateProcessor::Initialize(const String& commandLine)
     return S_OK;
 }
 
+bool LUpdateProcessor::CanReadImage() const
+{
+    String path;
+    DeviceMessages::Bytes image;
+    return KV_SUCCEEDED(mEngine->GetFirmwareFilePath(path)) &&
+           KV_SUCCEEDED(FirmwareImageFile::LoadImage(path, image));
+}
+
+void LUpdateProcessor::StartAllowedUpdate()
+{
+    if (mEngine->GetDeviceState() == Engine::DeviceStateNormalFirmware)
+    {
+        mEngine->EnterUpdateMode();
+        if (mEngine->GetDeviceState() == Engine::DeviceStateReadyForUpdate)
+            mEngine->StartUpdate();
+    }
+    else
+        mEngine->StartUpdate();
+}
+
+bool LUpdateProcessor::FinishStartedUpdate()
+{
+    if (!mEngine || mEngine->GetUpdateResult(false) != Engine::UpdateResultRunning)
+        return false;
+    mSilentOutcome = WaitSilently();
+    return true;
+}
+
+bool LUpdateProcessor::WaitForUpdate(Milliseconds timeout)
+{
+    const Milliseconds start = GetTickCount();
+    for (;;)
+    {
+        const bool ended = KV_SUCCEEDED(mEngine->WaitForUpdateCompletion(kDrainInterval));
+        DrainNotificationQueues();
+        if (ended)
+            return true;
+        if (timeout != INFINITE_WAIT && GetTickCount() - start >= timeout)
+            return false;
+    }
+}
+
+bool LUpdateProcessor::IsTransferConfirmed()
+{
+    if (mEngine->WaitForFinalAcknowledgement())
+        return true;
+    // The last record's acknowledgement may be lost with the keyboard's ports, or the
+    // keyboard may restart at once: look for it back in its normal mode, as the window
+    // does after a transfer.
+    for (uint32_t rescan = 0; rescan < mRescanCount; ++rescan)
+    {
+        PauseDraining(mRescanPause);
+        mEngine->RescanSelectedDevice();
+        if (mEngine->GetDeviceState() != Engine::DeviceStateNormalFirmware)
+            continue;
+        const int32_t selected = mEngine->GetSelectedDeviceIndex();
+        Engine::VersionInfo version;
+        return selected >= 0 &&
+               KV_SUCCEEDED(mEngine->GetDeviceVersion(static_cast<uint32_t>(selected), version)) &&
+               version.mNumbers == mEngine->GetFirmwareFileVersion().mNumbers;
+    }
+    return false;
+}
+
 LUpdateProcessor::SilentOutcome LUpdateProcessor::WaitSilently()
 {
-    if (KV_FAILED(mEngine->WaitForUpdateCompletion(mSilentWait)))
+    if (!WaitForUpdate(mSilentWait))
     {
         // The process must not end in the middle of a transfer: stop it and wait for the
         // worker, which notices the request at the next record.
         mEngine->RequestCancel();
-        mEngine->WaitForUpdateCompletion(INFINITE_WAIT);
+        WaitForUpdate(INFINITE_WAIT);
         return SilentOutcome::TimedOut;
     }
     switch (mEngine->GetUpdateResult(false))
     {
     case Engine::UpdateResultSucceeded:
-        return SilentOutcome::Succeeded;
+        return IsTransferConfirmed() ? SilentOutcome::Succeeded : SilentOutcome::Unconfirmed;
     case Engine::UpdateResultFailed:
         return SilentOutcome::Failed;
     case Engine::UpdateResultCancelled:

@@ -5,6 +5,13 @@
 // options ask for it, starts the update at once; with "-SILENT" it waits for the update
 // and asks the process to end without a window. The main window reaches the engine
 // through the processor and calls Reinitialize for its "RESTART" button.
+//
+// The image is read and checked before anything is sent to the keyboard, so an
+// unreadable image never leaves the keyboard switched into its update mode. A silent
+// run reports a transfer as done only when the keyboard confirmed it: its
+// acknowledgement of the last record, or its return in normal mode with the image's
+// version. While a silent run waits, it drains the notification queues as the message
+// loop would, so that nothing piles up until the process ends.
 
 #include "UpdateEngineInterface.h"
 
@@ -19,8 +26,10 @@ public:
         None,                 // no silent end: the window is needed
         NoUpdateNeeded,       // nothing to do
         SwitchedToUpdateMode, // the keyboard waits for its power cycle
-        Succeeded,            // the whole image was sent
+        Succeeded,            // the whole image was sent, and the keyboard confirmed it
+        Unconfirmed,          // the whole image was sent; the keyboard confirmed nothing
         Failed,               // the update (or the switch) failed
+        ImageUnreadable,      // the image cannot be read: nothing was sent
         Cancelled,            // the update was cancelled
         TimedOut,             // the update did not end within the wait; it was cancelled
     };
@@ -37,6 +46,12 @@ public:
     // S_FALSE when the flag already had that value.
     KVRESULT SetAllowDowngrade(bool allow);
     SilentOutcome GetSilentOutcome() const noexcept { return mSilentOutcome; }
+    // For a run that would go on with the window: when Initialize started a transfer,
+    // waits for it as a silent run does, so that the process never ends in the middle
+    // of one. True, with the silent outcome set, when there was one.
+    bool FinishStartedUpdate();
+    // Whether the options asked for an update whose image could not be read.
+    bool IsImageUnreadable() const noexcept { return mImageUnreadable; }
 
     static bool FindCommandLineOption(const KV::String& commandLine, const KV::String& option,
                                       KV::String& value);
@@ -50,8 +65,17 @@ public:
         mEngineFactory = std::move(factory);
     }
     void SetSilentWait(KV::Milliseconds wait) noexcept { mSilentWait = wait; }
+    // The pause between two rescans that look for the keyboard's return after a
+    // transfer, and how many there are at most.
+    void SetReturnRescans(KV::Milliseconds pause, uint32_t count) noexcept
+    {
+        mRescanPause = pause;
+        mRescanCount = count;
+    }
 
     static constexpr KV::Milliseconds DefaultSilentWait = 600000;
+    static constexpr KV::Milliseconds DefaultRescanPause = 500;
+    static constexpr uint32_t DefaultRescanCount = 20;
 
 protected:
     LUpdateProcessor() = default;
@@ -60,7 +84,13 @@ private:
     void SetUpFirmwareFile();
     void SetUpDeviceDefinitions();
     bool HasOption(const char16_t* option) const;
+    bool CanReadImage() const;
+    void StartAllowedUpdate();
     SilentOutcome WaitSilently();
+    // Waits up to the time for the running update, draining the notification queues
+    // meanwhile; true when it ended.
+    bool WaitForUpdate(KV::Milliseconds timeout);
+    bool IsTransferConfirmed();
 
     KV::String mCommandLine;
     KV::RCPtr<LUpdateEngineInterface> mEngine;
@@ -69,4 +99,7 @@ private:
     KV::String mExecutableFolder;
     std::function<KV::RCPtr<LUpdateEngineInterface>()> mEngineFactory;
     KV::Milliseconds mSilentWait = DefaultSilentWait;
+    KV::Milliseconds mRescanPause = DefaultRescanPause;
+    uint32_t mRescanCount = DefaultRescanCount;
+    bool mImageUnreadable = false;
 };

@@ -19,14 +19,15 @@ namespace {
 struct RunResult
 {
     std::optional<int> status; // none when it did not end in time
-    std::string output;
+    std::string output;        // standard output: the run's report
+    std::string errors;        // standard error: what went wrong
 };
 
-// Runs the updater with the arguments and collects its standard output.
+// Runs the updater with the arguments and collects its standard output and error.
 RunResult RunUpdater(const std::vector<std::string>& arguments, std::chrono::seconds timeout = 120s)
 {
-    int output[2];
-    if (pipe2(output, O_CLOEXEC) != 0)
+    int output[2], errors[2];
+    if (pipe2(output, O_CLOEXEC) != 0 || pipe2(errors, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe");
     std::vector<std::string> all{UPDATER_PATH};
     all.insert(all.end(), arguments.begin(), arguments.end());
@@ -39,17 +40,21 @@ RunResult RunUpdater(const std::vector<std::string>& arguments, std::chrono::sec
     {
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         dup2(output[1], STDOUT_FILENO);
+        dup2(errors[1], STDERR_FILENO);
         execve(UPDATER_PATH, argv.data(), environ);
         _exit(127);
     }
     close(output[1]);
+    close(errors[1]);
     RunResult result;
-    std::thread reader([&] {
+    const auto collect = [](int from, std::string& into) {
         char buffer[4096];
-        for (ssize_t n; (n = read(output[0], buffer, sizeof buffer)) > 0;)
-            result.output.append(buffer, static_cast<size_t>(n));
-        close(output[0]);
-    });
+        for (ssize_t n; (n = read(from, buffer, sizeof buffer)) > 0;)
+            into.append(buffer, static_cast<size_t>(n));
+        close(from);
+    };
+    std::thread outputReader(collect, output[0], std::ref(result.output));
+    std::thread errorReader(collect, errors[0], std::ref(result.errors));
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     int status = 0;
     while (std::chrono::steady_clock::now() < deadline)
@@ -66,8 +71,14 @@ RunResult RunUpdater(const std::vector<std::string>& arguments, std::chrono::sec
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
     }
-    reader.join();
+    outputReader.join();
+    errorReader.join();
     return result;
+}
+
+std::string Both(const RunResult& run)
+{
+    return "stdout:\n" + run.output + "stderr:\n" + run.errors;
 }
 
 // A temporary folder with a firmware image: 12 records of random lengths, the last of
@@ -116,7 +127,7 @@ void SwitchAndPowerCycle(SimProcess& sim, const ImageFolder& folder)
 {
     ASSERT_TRUE(sim.WaitForLine("on: normal mode"));
     const RunResult first = RunUpdater({"-SILENT", folder.ImageOption()});
-    ASSERT_EQ(first.status, 2) << first.output << sim.Output();
+    ASSERT_EQ(first.status, 2) << Both(first) << sim.Output();
     EXPECT_NE(first.output.find("Switch it off and on"), std::string::npos) << first.output;
     sim.Command("power");
     ASSERT_TRUE(sim.WaitForLine("on: update mode")) << sim.Output();
@@ -131,7 +142,10 @@ TEST(SilentUpdate, SwitchPowerCycleUpdate)
     SwitchAndPowerCycle(sim, folder);
 
     const RunResult update = RunUpdater({"-SILENT", folder.ImageOption()});
-    EXPECT_EQ(update.status, 0) << update.output << sim.Output();
+    EXPECT_EQ(update.status, 0) << Both(update) << sim.Output();
+    EXPECT_NE(update.output.find("the keyboard confirmed the whole image"), std::string::npos)
+        << Both(update);
+    EXPECT_TRUE(update.errors.empty()) << Both(update);
     EXPECT_TRUE(sim.WaitForLine("done: image matches")) << sim.Output();
     ASSERT_TRUE(sim.WaitForLine("on: normal mode, firmware 1.0.0.6")) << sim.Output();
 
@@ -153,11 +167,17 @@ TEST(SilentUpdate, InjectedFaultsEndWithTheirStatus)
         int status;
         const char* said;
     };
+    // The image has 12 records; a fault at record 12 hits the last.
     const Row rows[] = {
         {"no acknowledgement at record 3", {"--no-ack-at", "3"}, 3, "did not answer"},
-        {"cancel request at record 2", {"--cancel-at", "2"}, 3, "did not answer"},
-        {"cancel request at the last record", {"--cancel-at", "12"}, 4, "cancelled"},
+        {"cancel request at record 2", {"--cancel-at", "2"}, 3, "the keyboard asked to stop the update"},
+        {"cancel request at the last record",
+         {"--cancel-at", "12"},
+         4,
+         "the keyboard asked to stop the update"},
         {"ports vanish at record 4", {"--vanish-at", "4"}, 3, "did not answer"},
+        {"ports vanish at the last record", {"--vanish-at", "12"}, 7, "confirmed neither its last record"},
+        {"no acknowledgement of the session start", {"--no-session-ack"}, 3, "did not answer the start"},
     };
     for (const Row& row : rows)
     {
@@ -166,8 +186,9 @@ TEST(SilentUpdate, InjectedFaultsEndWithTheirStatus)
         SimProcess sim(SimArguments(folder, row.fault));
         SwitchAndPowerCycle(sim, folder);
         const RunResult update = RunUpdater({"-SILENT", folder.ImageOption()});
-        EXPECT_EQ(update.status, row.status) << update.output << sim.Output();
-        EXPECT_NE(update.output.find(row.said), std::string::npos) << update.output;
+        EXPECT_EQ(update.status, row.status) << Both(update) << sim.Output();
+        EXPECT_NE(update.errors.find(row.said), std::string::npos) << Both(update);
+        EXPECT_NE(update.output.find("Keyboard firmware:"), std::string::npos) << Both(update);
         sim.Command("quit");
         sim.WaitForExit();
     }
@@ -177,6 +198,33 @@ TEST(SilentUpdate, WithoutKeyboardTheWindowIsNeeded)
 {
     ImageFolder folder;
     const RunResult run = RunUpdater({"-SILENT", folder.ImageOption()});
-    EXPECT_EQ(run.status, 6) << run.output;
-    EXPECT_NE(run.output.find("No keyboard was found"), std::string::npos) << run.output;
+    EXPECT_EQ(run.status, 6) << Both(run);
+    EXPECT_NE(run.errors.find("No keyboard was found"), std::string::npos) << Both(run);
+}
+
+TEST(SilentUpdate, TransferStartedForTheWindowEndsBeforeTheProcess)
+{
+    ImageFolder folder;
+    SimProcess sim(SimArguments(folder));
+    SwitchAndPowerCycle(sim, folder);
+    const RunResult update = RunUpdater({"-START_UPDATE_AUTOMATICALLY", folder.ImageOption()});
+    EXPECT_EQ(update.status, 0) << Both(update) << sim.Output();
+    EXPECT_TRUE(sim.WaitForLine("done: image matches")) << sim.Output();
+}
+
+TEST(SilentUpdate, UnreadableImageEndsBeforeAnythingIsSent)
+{
+    ImageFolder folder;
+    const std::string broken = (folder.folder / "broken.led").string();
+    std::ofstream(broken) << "0003AABBC"; // odd length
+    SimProcess sim(SimArguments(folder));
+    ASSERT_TRUE(sim.WaitForLine("on: normal mode"));
+    const RunResult run = RunUpdater({"-SILENT", "-ABSOLUTE_FIRMWARE_FILE_PATH=" + broken});
+    EXPECT_EQ(run.status, 3) << Both(run);
+    EXPECT_NE(run.errors.find("could not be read"), std::string::npos) << Both(run);
+    sim.Command("quit");
+    sim.WaitForExit();
+    // The keyboard was asked its identity, and was not switched.
+    EXPECT_NE(sim.Output().find("identity"), std::string::npos) << sim.Output();
+    EXPECT_EQ(sim.Output().find("enter"), std::string::npos) << sim.Output();
 }

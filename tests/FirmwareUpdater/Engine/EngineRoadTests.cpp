@@ -286,6 +286,7 @@ TEST(EngineTransfer, ImageArrivesWholeInChunksOfAtMostElevenBytes)
 
 TEST(EngineTransfer, FaultsAndTheirOutcomes)
 {
+    using Failure = Engine::TransferFailure;
     struct Row
     {
         const char* what;
@@ -294,24 +295,30 @@ TEST(EngineTransfer, FaultsAndTheirOutcomes)
         int32_t state;
         int32_t reason;
         int chunksOfRecord3Sent; // -1: do not check
+        Failure failure;
     };
     using Kind = NorvikSim::AckFault::Kind;
     const Row rows[] = {
         {"no acknowledgement at record 2", [](auto& s) { s.faults.ackFaults[2] = {Kind::Missing}; },
-         Engine::UpdateResultFailed, Engine::DeviceStateCannotUpdate, Engine::ReasonDeviceUnreachable, 0},
+         Engine::UpdateResultFailed, Engine::DeviceStateCannotUpdate, Engine::ReasonDeviceUnreachable, 0,
+         Failure::RecordNotAcknowledged},
         {"acknowledgement after the first chunk only",
          [](auto& s) { s.faults.ackFaults[2] = {Kind::AfterFirstChunk}; }, Engine::UpdateResultFailed,
-         Engine::DeviceStateCannotUpdate, Engine::ReasonDeviceUnreachable, 0},
+         Engine::DeviceStateCannotUpdate, Engine::ReasonDeviceUnreachable, 0, Failure::RecordNotAcknowledged},
         {"malformed acknowledgement", [](auto& s) { s.faults.ackFaults[1] = {Kind::MalformedLong}; },
-         Engine::UpdateResultFailed, Engine::DeviceStateCannotUpdate, Engine::ReasonDeviceUnreachable, -1},
+         Engine::UpdateResultFailed, Engine::DeviceStateCannotUpdate, Engine::ReasonDeviceUnreachable, -1,
+         Failure::RecordNotAcknowledged},
         {"cancel request during record 1 of 3", [](auto& s) { s.faults.cancelAtRecord = 1; },
-         Engine::UpdateResultFailed, Engine::DeviceStateCannotUpdate, Engine::ReasonDeviceUnreachable, 0},
+         Engine::UpdateResultFailed, Engine::DeviceStateCannotUpdate, Engine::ReasonDeviceUnreachable, 0,
+         Failure::CancelledByKeyboard},
         {"cancel request during the last record", [](auto& s) { s.faults.cancelAtRecord = 3; },
-         Engine::UpdateResultCancelled, Engine::DeviceStateReadyForUpdate, -1, -1},
+         Engine::UpdateResultCancelled, Engine::DeviceStateReadyForUpdate, -1, -1,
+         Failure::CancelledByKeyboard},
         {"no acknowledgement of the session start", [](auto& s) { s.faults.noSessionAck = true; },
-         Engine::UpdateResultFailed, Engine::DeviceStateCannotUpdate, Engine::ReasonNone, 0},
+         Engine::UpdateResultFailed, Engine::DeviceStateCannotUpdate, Engine::ReasonNone, 0,
+         Failure::SessionNotAcknowledged},
         {"acknowledgement F0 1A F7", [](auto& s) { s.ackStatus = 0x1A; }, Engine::UpdateResultSucceeded,
-         Engine::DeviceStateUpdating, -1, -1},
+         Engine::DeviceStateUpdating, -1, -1, Failure::None},
     };
     const NorvikSim::Bytes image = MakeImage({20, 20, 20}); // three records of 22 bytes: two chunks each
     // The keyboard's answers to a chunk (an acknowledgement too early, a cancel request)
@@ -333,6 +340,7 @@ TEST(EngineTransfer, FaultsAndTheirOutcomes)
         road.RunUpdate();
         EXPECT_EQ(road.engine->GetUpdateResult(false), row.result);
         EXPECT_EQ(road.engine->GetDeviceState(), row.state);
+        EXPECT_EQ(road.engine->GetTransferFailure(), row.failure);
         if (row.reason >= 0)
         {
             EXPECT_EQ(road.Reason(), row.reason);

@@ -1,5 +1,6 @@
 // The update processor: the command line's options and the runs they make, on the
 // in-process virtual MIDI bus with the simulated keyboard.
+#include "DeviceProtocol.h"
 #include "EngineTestSupport.h"
 #include "UpdateEngine.h"
 #include "UpdateProcessor.h"
@@ -8,6 +9,9 @@
 #include "Midi/MidiComm.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
 
 using namespace enginetest;
 using namespace std::chrono_literals;
@@ -38,6 +42,7 @@ struct ProcessorScene
     void NewProcessor()
     {
         processor = LUpdateProcessor::Create();
+        processor->SetReturnRescans(100, 20);
         processor->SetEngineFactory([this] { return KV::RCPtr<Engine>(LUpdateEngine::Create(timings)); });
         processor->SetExecutableFolder(KV::String(folder.path.c_str()));
     }
@@ -50,6 +55,16 @@ struct ProcessorScene
     KVRESULT Run(const std::string& commandLine)
     {
         return processor->Initialize(KV::String(commandLine.c_str()));
+    }
+    // A first silent run switches the keyboard; after its power cycle it waits in its
+    // update mode for the next run's processor.
+    void SwitchAndPowerCycle(VirtualKeyboard& keyboard)
+    {
+        keyboard.PowerOn();
+        Run("-SILENT");
+        keyboard.PowerCycle();
+        ASSERT_TRUE(keyboard.WaitForMode(NorvikSim::KeyboardMode::Update));
+        NewProcessor();
     }
     std::string ImagePath()
     {
@@ -221,5 +236,106 @@ TEST(UpdateProcessor, EngineThatCannotStartIsThrown)
         EXPECT_TRUE(std::string(e.what()).starts_with(
             "Failed Result : KVRESULT = 80004005 : LUpdateProcessor::Initialize : "))
             << e.what();
+    }
+}
+
+TEST(UpdateProcessor, SilentTransferCountsOnlyWhenTheKeyboardConfirmsIt)
+{
+    struct Row
+    {
+        const char* what;
+        std::function<void(NorvikSim::KeyboardSettings&)> fault;
+        Outcome outcome;
+    };
+    using NorvikSim::AckFault;
+    const Row rows[] = {
+        {"the last record acknowledged", [](auto&) {}, Outcome::Succeeded},
+        {"the last acknowledgement lost, the keyboard back with the image's version",
+         [](auto& k) { k.faults.ackFaults[3] = {AckFault::Kind::Missing}; }, Outcome::Succeeded},
+        {"the ports vanish during the last record", [](auto& k) { k.faults.vanishAtRecord = 3; },
+         Outcome::Unconfirmed},
+        {"the last acknowledgement lost, the keyboard back with another version",
+         [](auto& k) {
+             k.faults.ackFaults[3] = {AckFault::Kind::Missing};
+             k.installedVersion = NorvikSim::FirmwareVersion{{1, 0, 0, 7}};
+         },
+         Outcome::Unconfirmed},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        ProcessorScene s;
+        s.folder.Write("VORazuro61.led", "0001AA0001BB0001CC");
+        auto settings = Keyboard();
+        row.fault(settings);
+        VirtualKeyboard keyboard(s.bus, settings);
+        s.SwitchAndPowerCycle(keyboard);
+        EXPECT_EQ(s.Run("-SILENT"), E_QUIET_EXIT_A020);
+        EXPECT_EQ(s.processor->GetSilentOutcome(), row.outcome);
+    }
+}
+
+TEST(UpdateProcessor, SilentWaitDrainsTheNotificationQueues)
+{
+    ProcessorScene s;
+    VirtualKeyboard keyboard(s.bus, Keyboard());
+    s.SwitchAndPowerCycle(keyboard);
+    s.posted.log->Take();
+    EXPECT_EQ(s.Run("-SILENT"), E_QUIET_EXIT_A020);
+    // Everything the transfer posted was handled while the run waited.
+    EXPECT_EQ(KV::LNotificationCenterManager::GetDefaultCenter()->GetQueuedCount(), 0u);
+    const std::vector<std::string> handled = s.posted.log->Take();
+    EXPECT_NE(std::find(handled.begin(), handled.end(), "progress 1"), handled.end());
+    EXPECT_NE(std::find(handled.begin(), handled.end(), "completed 1"), handled.end());
+}
+
+TEST(UpdateProcessor, TransferStartedForTheWindowRunsToItsEnd)
+{
+    ProcessorScene s;
+    VirtualKeyboard keyboard(s.bus, Keyboard());
+    s.SwitchAndPowerCycle(keyboard);
+    EXPECT_EQ(s.Run("-START_UPDATE_AUTOMATICALLY"), S_OK);
+    ASSERT_TRUE(s.processor->FinishStartedUpdate());
+    EXPECT_EQ(s.processor->GetSilentOutcome(), Outcome::Succeeded);
+    EXPECT_EQ(s.processor->GetUpdateEngine()->GetUpdateResult(false), Engine::UpdateResultSucceeded);
+    EXPECT_TRUE(keyboard.WaitForOutcome(NorvikSim::TransferOutcome::Unchecked));
+
+    // Switching alone starts no transfer: the window is still needed.
+    ProcessorScene t;
+    VirtualKeyboard normal(t.bus, Keyboard());
+    normal.PowerOn();
+    EXPECT_EQ(t.Run("-START_UPDATE_AUTOMATICALLY"), S_OK);
+    EXPECT_FALSE(t.processor->FinishStartedUpdate());
+    EXPECT_EQ(t.processor->GetSilentOutcome(), Outcome::None);
+}
+
+TEST(UpdateProcessor, UnreadableImageSendsNothingToTheKeyboard)
+{
+    const std::pair<const char*, std::string> images[] = {
+        {"empty", ""},
+        {"odd length", "0003AABBC"},
+        {"not hexadecimal", "0003AABBXY"},
+        {"a record past the end", "0004AABBCC"},
+        {"a length cut off", "0001AA00"},
+        {"binary", std::string("\x00\x03\xAA\xBB\xCC\xFF", 6)},
+    };
+    for (const auto& [what, image] : images)
+    {
+        for (const char* options : {"-SILENT", "-START_UPDATE_AUTOMATICALLY"})
+        {
+            SCOPED_TRACE(std::string(what) + ", " + options);
+            ProcessorScene s;
+            s.folder.Write("VORazuro61.led", image);
+            VirtualKeyboard keyboard(s.bus, Keyboard());
+            keyboard.PowerOn();
+            const bool silent = std::string(options) == "-SILENT";
+            EXPECT_EQ(s.Run(options), silent ? E_QUIET_EXIT_A020 : S_OK);
+            EXPECT_EQ(s.processor->GetSilentOutcome(), silent ? Outcome::ImageUnreadable : Outcome::None);
+            EXPECT_TRUE(s.processor->IsImageUnreadable());
+            // The identity request went out, and nothing else.
+            const std::vector<NorvikSim::Bytes> sent = keyboard.FromHost();
+            ASSERT_EQ(sent.size(), 1u);
+            EXPECT_TRUE(std::ranges::equal(sent[0], DeviceProtocol::IdentityRequest));
+        }
     }
 }
