@@ -40,6 +40,17 @@ TEST(CommandLine, OptionTable)
         {"-SILENT -ABSOLUTE_FIRMWARE_FILE_PATH=", u"-ABSOLUTE_FIRMWARE_FILE_PATH=", true, ""},
         {"-ABSOLUTE_FIRMWARE_FILE_PATH=\"/unterminated path", u"-ABSOLUTE_FIRMWARE_FILE_PATH=", true,
          "/unterminated path"},
+        // A quote inside a word is a character of it, and opens nothing.
+        {"-ABSOLUTE_FIRMWARE_FILE_PATH=/a\"b/c.led -SILENT", u"-SILENT", true, ""},
+        {"-ABSOLUTE_FIRMWARE_FILE_PATH=/a\"b/c.led -SILENT", u"-ABSOLUTE_FIRMWARE_FILE_PATH=", true,
+         "/a\"b/c.led"},
+        {"-FIRMWARE_IMAGE_NAME=x\"y -ABSOLUTE_FIRMWARE_FILE_PATH=/b.led", u"-ABSOLUTE_FIRMWARE_FILE_PATH=",
+         true, "/b.led"},
+        {"-ABSOLUTE_FIRMWARE_FILE_PATH=\"/a \"\"q\"\" b.led\" -SILENT", u"-ABSOLUTE_FIRMWARE_FILE_PATH=",
+         true, "/a \"q\" b.led"},
+        {"-ABSOLUTE_FIRMWARE_FILE_PATH=\"/a \"\"q\"\" b.led\" -SILENT", u"-SILENT", true, ""},
+        // A quoted argument is one word.
+        {"\"plain -SILENT word\"", u"-SILENT", false, ""},
         {"", u"-SILENT", false, ""},
         {"-SILENT", u"S", false, ""},
         {"-SILENT", u"SILENT", false, ""},
@@ -53,12 +64,39 @@ TEST(CommandLine, OptionTable)
     }
 }
 
-TEST(CommandLine, JoinQuotesValuesThatHoldBlanks)
+TEST(CommandLine, JoinedArgumentsAreFoundAsGiven)
 {
-    const char* argv[] = {"/opt/updater", "-SILENT", "-ABSOLUTE_FIRMWARE_FILE_PATH=/a b/c.led", "plain word"};
-    const KV::String line = CommandLine::Join(4, argv);
-    EXPECT_EQ(Narrow(line), "-SILENT -ABSOLUTE_FIRMWARE_FILE_PATH=\"/a b/c.led\" \"plain word\"");
-    KV::String value;
-    EXPECT_TRUE(CommandLine::FindOption(line, KV::String(u"-ABSOLUTE_FIRMWARE_FILE_PATH="), value));
-    EXPECT_EQ(Narrow(value), "/a b/c.led");
+    struct Row
+    {
+        const char* argument;
+        const char* joined;
+        const char* value; // of -ABSOLUTE_FIRMWARE_FILE_PATH=, or nullptr for none
+    };
+    const Row rows[] = {
+        {"-ABSOLUTE_FIRMWARE_FILE_PATH=/a b/c.led", "-ABSOLUTE_FIRMWARE_FILE_PATH=\"/a b/c.led\"",
+         "/a b/c.led"},
+        {"-ABSOLUTE_FIRMWARE_FILE_PATH=\"/a b/c.led\"", "-ABSOLUTE_FIRMWARE_FILE_PATH=\"/a b/c.led\"",
+         "/a b/c.led"},
+        {"-ABSOLUTE_FIRMWARE_FILE_PATH=/a\"b/c.led", "-ABSOLUTE_FIRMWARE_FILE_PATH=/a\"b/c.led",
+         "/a\"b/c.led"},
+        {"-ABSOLUTE_FIRMWARE_FILE_PATH=/a \"b/c.led", "-ABSOLUTE_FIRMWARE_FILE_PATH=\"/a \"\"b/c.led\"",
+         "/a \"b/c.led"},
+        {"-ABSOLUTE_FIRMWARE_FILE_PATH=\"/x", "-ABSOLUTE_FIRMWARE_FILE_PATH=\"\"\"/x\"", "\"/x"},
+        {"-ABSOLUTE_FIRMWARE_FILE_PATH=/plain.led", "-ABSOLUTE_FIRMWARE_FILE_PATH=/plain.led", "/plain.led"},
+        {"plain word", "\"plain word\"", nullptr},
+        {"a\"b", "a\"b", nullptr},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.argument);
+        // Every argument is followed by "-SILENT", which must survive it.
+        const char* argv[] = {"/opt/updater", row.argument, "-SILENT"};
+        const KV::String line = CommandLine::Join(3, argv);
+        EXPECT_EQ(Narrow(line), std::string(row.joined) + " -SILENT");
+        KV::String value;
+        EXPECT_TRUE(CommandLine::FindOption(line, KV::String(u"-SILENT"), value));
+        EXPECT_EQ(CommandLine::FindOption(line, KV::String(u"-ABSOLUTE_FIRMWARE_FILE_PATH="), value),
+                  row.value != nullptr);
+        EXPECT_EQ(Narrow(value), row.value ? row.value : "");
+    }
 }
