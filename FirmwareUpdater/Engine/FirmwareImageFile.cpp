@@ -63,13 +63,13 @@ bool HasWholeRecords(const DeviceMessages::Bytes& image)
 
 KVRESULT LoadImage(const KV::String& path, DeviceMessages::Bytes& image)
 {
-    const KV::String folder = KV::File::GetParentFolder(path);
-    const KV::String name = KV::File::GetFileName(path);
-    if (folder.IsEmpty() || name.IsEmpty())
+    if (KV::File::GetParentFolder(path).IsEmpty() || KV::File::GetFileName(path).IsEmpty())
         return E_FAIL;
     try
     {
-        KV::File file(folder, name, KV::File::OPEN_READ);
+        // The whole path, as the existence test took it: joining the split parts again
+        // could name another file.
+        KV::File file(path, KV::String(), KV::File::OPEN_READ);
         if (ReadHexFile(image, file) != S_OK)
             return E_FAIL;
     }

@@ -7,8 +7,6 @@
 #include "ObjectBase/Holder.h"
 #include "Storage/File.h"
 
-#include <unistd.h>
-
 using namespace KV;
 
 namespace {
@@ -28,21 +26,6 @@ bool IsVersionLower(const LUpdateEngineInterface::VersionInfo& a,
         if (a.mNumbers[i] != b.mNumbers[i])
             return a.mNumbers[i] < b.mNumbers[i];
     return false;
-}
-
-// A relative path is taken from the current folder, so that a file accepted now can
-// still be opened when the update runs.
-String MakeAbsolute(const String& path)
-{
-    if (path.IsEmpty() || path.GetText()[0] == u'/')
-        return path;
-    char folder[4096];
-    if (!getcwd(folder, sizeof folder))
-        return path;
-    String absolute(folder);
-    absolute += u'/';
-    absolute += path;
-    return absolute;
 }
 
 } // namespace
@@ -242,7 +225,7 @@ int32_t LUpdateEngineInterface::GetUpdateResult(bool reset)
 
 KVRESULT LUpdateEngineInterface::SetFirmwareFileWithVersion(const String& path, const VersionInfo& version)
 {
-    mFirmwareFilePath = MakeAbsolute(path);
+    mFirmwareFilePath = File::GetAbsolutePath(path);
     mFirmwareVersion = version;
     if (!path.IsEmpty() && File::Exists(mFirmwareFilePath))
     {
@@ -255,7 +238,7 @@ KVRESULT LUpdateEngineInterface::SetFirmwareFileWithVersion(const String& path, 
 
 KVRESULT LUpdateEngineInterface::SetFirmwareFile(const String& path)
 {
-    mFirmwareFilePath = MakeAbsolute(path);
+    mFirmwareFilePath = File::GetAbsolutePath(path);
     if (!path.IsEmpty() && File::Exists(mFirmwareFilePath))
     {
         mFirmwareVersion = DefaultFirmwareVersion();

@@ -86,6 +86,9 @@ public:
     static String GetParentFolder(const String& path);
     // The text after the last separator; the whole path when it has none or ends with one.
     static String GetFileName(const String& path);
+    // The path taken from the current folder when it is relative; a path that begins
+    // with either separator is kept, as is an empty one.
+    static String GetAbsolutePath(const String& path);
     // The path with no short aliases in it. This platform has none, so it is the path.
     static String GetLongPathName(const String& path);
     // The name with each of \ / : * ? " < > | & ; , ^ ( ) turned into '_'.

@@ -106,11 +106,17 @@ std::string GetExecutableFolder()
     const size_t separator = path.rfind('/');
     if (separator != std::string::npos)
         return separator == 0 ? std::string("/") : path.substr(0, separator);
+    const std::string current = GetCurrentFolder();
+    return current.empty() ? std::string("/") : current;
+}
+
+std::string GetCurrentFolder()
+{
     std::vector<char> buffer(4096);
     while (!::getcwd(buffer.data(), buffer.size()))
     {
         if (errno != ERANGE)
-            return std::string("/");
+            return std::string();
         buffer.resize(buffer.size() * 2);
     }
     return WithoutTrailingSeparators(buffer.data());

@@ -10,6 +10,8 @@
 
 namespace KV::Platform {
 
+// The process's current folder; empty when the system cannot say.
+std::string GetCurrentFolder();
 // The full path of the running executable (/proc/self/exe); empty when unreadable.
 std::string GetExecutablePath();
 // The folder that holds the executable; the current folder when /proc cannot say,

@@ -3,6 +3,7 @@
 #include "Storage/File.h"
 
 #include "Platform/Files/PosixFiles.h"
+#include "Platform/Folders/UserFolders.h"
 #include "Utilities/Storage/FilePathText.h"
 
 #include <string>
@@ -109,6 +110,16 @@ String File::GetParentFolder(const String& path)
         --end;
     // A root keeps its separator.
     return path.Left(static_cast<int32_t>(end == 0 ? 1 : end));
+}
+
+String File::GetAbsolutePath(const String& path)
+{
+    if (path.IsEmpty() || IsSeparator(path.View().front()))
+        return path;
+    const std::string folder = Platform::GetCurrentFolder();
+    if (folder.empty())
+        return path;
+    return FilePathText::Join(String(folder.c_str()), path);
 }
 
 String File::GetFileName(const String& path)

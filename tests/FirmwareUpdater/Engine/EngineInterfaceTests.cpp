@@ -1,9 +1,11 @@
 #include "DeviceMessages.h"
 #include "EngineTestSupport.h"
+#include "FirmwareImageFile.h"
 #include "UpdateEngineInterface.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 
@@ -232,6 +234,34 @@ TEST(EngineInterface, RelativeImagePathIsMadeAbsolute)
     KV::String path;
     s.engine->GetFirmwareFilePath(path);
     EXPECT_EQ(Narrow(path), (s.folder.path / "relative.led").string());
+}
+
+TEST(EngineInterface, ImageAcceptedIsTheImageRead)
+{
+    EngineScene s;
+    std::filesystem::create_directory(s.folder.path / "sub");
+    s.folder.Write("sub/fw.led", "0003AABBCC");
+    s.folder.Write("a\\b.led", "0003AABBCC"); // a name that holds a backslash
+    std::string rooted = s.folder.path.string() + "/sub/fw.led";
+    std::replace(rooted.begin(), rooted.end(), '/', '\\');
+    const std::pair<std::string, bool> rows[] = {
+        {"sub\\fw.led", true}, {".\\sub\\fw.led", true}, {s.folder.path.string() + "\\sub\\fw.led", true},
+        {rooted, true},        {"a\\b.led", false}, // read as a/b.led, which is not there
+    };
+    const auto before = std::filesystem::current_path();
+    std::filesystem::current_path(s.folder.path);
+    for (const auto& [spelling, usable] : rows)
+    {
+        SCOPED_TRACE(spelling);
+        const bool accepted = s.engine->SetFirmwareFile(KV::String(spelling.c_str())) == S_OK;
+        KV::String path;
+        s.engine->GetFirmwareFilePath(path);
+        DeviceMessages::Bytes image;
+        const bool read = FirmwareImageFile::LoadImage(path, image) == S_OK;
+        EXPECT_EQ(accepted, usable);
+        EXPECT_EQ(read, usable);
+    }
+    std::filesystem::current_path(before);
 }
 
 TEST(EngineInterface, UpdateResultAndCompletionWait)
