@@ -24,25 +24,40 @@ void LRefCountedObject::Undo()
 
 int32_t LRefCountedObject::Release()
 {
-    const int32_t internal = mInternalRefCount.load(std::memory_order_acquire);
-    if (internal > 0 && mRefCount.load(std::memory_order_acquire) == internal + 1 &&
-        mReleaseDepth.load(std::memory_order_acquire) == 0)
+    // Whether the reference being dropped is the last one from outside is decided by the
+    // same atomic step that drops a reference that is not: of two threads that drop the
+    // last two outside references at once, exactly one finds itself the last.
+    int32_t count = mRefCount.load(std::memory_order_acquire);
+    for (;;)
     {
-        // The reference being dropped is the last one from outside: let the registries go.
-        // Releases that the hook causes on this object find the depth raised and skip this
-        // step; they cannot reach 0 because our caller's reference is still counted.
-        mReleaseDepth.fetch_add(1, std::memory_order_acq_rel);
-        struct DepthGuard
+        const int32_t internal = mInternalRefCount.load(std::memory_order_acquire);
+        if (internal > 0 && count == internal + 1 && mReleaseDepth.load(std::memory_order_acquire) == 0)
         {
-            std::atomic<int32_t>& depth;
-            ~DepthGuard() { depth.fetch_sub(1, std::memory_order_acq_rel); }
-        } guard{mReleaseDepth};
-        (void)ReleaseInternalReferences();
+            // The last outside reference: let the registries go while our reference still
+            // keeps the object alive. Releases that the hook causes on this object find
+            // the depth raised and skip this step; they cannot reach 0 because our
+            // reference is still counted.
+            mReleaseDepth.fetch_add(1, std::memory_order_acq_rel);
+            struct DepthGuard
+            {
+                std::atomic<int32_t>& depth;
+                ~DepthGuard() { depth.fetch_sub(1, std::memory_order_acq_rel); }
+            } guard{mReleaseDepth};
+            (void)ReleaseInternalReferences();
+            break;
+        }
+        if (mRefCount.compare_exchange_weak(count, count - 1, std::memory_order_acq_rel,
+                                            std::memory_order_acquire))
+        {
+            if (count == 1)
+                delete this;
+            return count - 1;
+        }
     }
-    const int32_t count = mRefCount.fetch_sub(1, std::memory_order_acq_rel) - 1;
-    if (count == 0)
+    const int32_t remaining = mRefCount.fetch_sub(1, std::memory_order_acq_rel) - 1;
+    if (remaining == 0)
         delete this;
-    return count;
+    return remaining;
 }
 
 KVRESULT LRefCountedObject::ReleaseInternalReferences()

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace KV;
@@ -330,4 +332,52 @@ TEST(TaggableObject, TagIsReleasedWithTheObject)
         tagged->SetTag(RCPtr<LRefCountedObject>(new Probe(&log, "tag")));
     }
     EXPECT_EQ(log, std::vector<std::string>{"tag died"});
+}
+
+TEST(RefCountedObject, LastTwoOutsideReferencesDroppedAtOnceRunTheHookOnce)
+{
+    // Holds one internal reference of its own, dropped by its hook.
+    struct Registered : public virtual LRefCountedObject
+    {
+        Registered(std::atomic<int>& hooks, std::atomic<int>& deaths) : mHooks(hooks), mDeaths(deaths)
+        {
+            AddRef();
+            AdjustInternalRefCount(1);
+        }
+        ~Registered() override { ++mDeaths; }
+        KVRESULT ReleaseInternalReferences() override
+        {
+            if (mHooks++ == 0)
+            {
+                AdjustInternalRefCount(-1);
+                Release();
+            }
+            return LRefCountedObject::ReleaseInternalReferences();
+        }
+        std::atomic<int>& mHooks;
+        std::atomic<int>& mDeaths;
+    };
+
+    // Each round, two threads drop the last two outside references at the same moment:
+    // whichever comes second must run the hook, which lets the object die.
+    for (int round = 0; round < 2000; ++round)
+    {
+        std::atomic<int> hooks{0}, deaths{0};
+        auto* object = new Registered(hooks, deaths);
+        object->AddRef();
+        object->AddRef();
+        std::atomic<int> ready{0};
+        auto drop = [&] {
+            ++ready;
+            while (ready.load() < 2)
+            {
+            }
+            object->Release();
+        };
+        std::thread first(drop), second(drop);
+        first.join();
+        second.join();
+        ASSERT_EQ(hooks.load(), 1) << "round " << round;
+        ASSERT_EQ(deaths.load(), 1) << "round " << round;
+    }
 }
