@@ -1,8 +1,13 @@
 #include "AtomicFile.h"
 
+#include "SettingsFilePath.h"
+
 #include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,19 +48,34 @@ bool WriteAll(int fd, std::string_view data)
     return true;
 }
 
-std::string FolderOf(const std::string& path)
+std::string NameOf(const std::string& path)
 {
     const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// What every temporary name of the file begins with; the writer's process number and a
+// counter follow.
+std::string TemporaryPrefixFor(const std::string& path)
+{
+    return path + ".tmp-";
 }
 
 // A name beside the target that no other writer of this or another process uses.
 std::string TemporaryNameFor(const std::string& path)
 {
     static std::atomic<unsigned> counter{0};
-    return path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
+    return TemporaryPrefixFor(path) + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
+}
+
+// The writer's process number in a temporary name after its prefix, or 0.
+pid_t WriterOf(std::string_view rest)
+{
+    pid_t pid = 0;
+    size_t i = 0;
+    for (; i < rest.size() && rest[i] >= '0' && rest[i] <= '9' && pid < 100000000; ++i)
+        pid = pid * 10 + (rest[i] - '0');
+    return i > 0 && i < rest.size() && rest[i] == '-' ? pid : 0;
 }
 
 } // namespace
@@ -114,6 +134,49 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents)
     if (folder.Get() >= 0)
         ::fsync(folder.Get());
     return true;
+}
+
+FolderLock::FolderLock(const std::string& filePath)
+{
+    mFolder = ::open(FolderOf(filePath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (mFolder < 0)
+        return;
+    int locked;
+    while ((locked = ::flock(mFolder, LOCK_EX)) != 0 && errno == EINTR)
+    {
+    }
+    if (locked != 0)
+    {
+        ::close(mFolder);
+        mFolder = -1;
+    }
+}
+
+FolderLock::~FolderLock()
+{
+    if (mFolder >= 0)
+        ::close(mFolder); // releases the lock
+}
+
+void RemoveStaleTemporaries(const std::string& path)
+{
+    const std::string folder = FolderOf(path);
+    const std::string prefix = NameOf(TemporaryPrefixFor(path));
+    DIR* entries = ::opendir(folder.c_str());
+    if (!entries)
+        return;
+    while (const dirent* entry = ::readdir(entries))
+    {
+        const std::string_view name(entry->d_name);
+        if (!name.starts_with(prefix))
+            continue;
+        const pid_t writer = WriterOf(name.substr(prefix.size()));
+        // A writer that still runs may be about to rename its file; ours never is here.
+        if (writer <= 0 || writer == ::getpid() || ::kill(writer, 0) == 0 || errno != ESRCH)
+            continue;
+        ::unlink((folder + "/" + std::string(name)).c_str());
+    }
+    ::closedir(entries);
 }
 
 } // namespace KV::IniFile

@@ -1,12 +1,16 @@
 // The exports of the settings library. Open files live in one table guarded by one
-// mutex; each change is made on a copy of the file's contents, written to the disk, and
-// only then kept, so memory and disk never disagree after a failed write.
+// mutex, keyed by the file's one canonical path. Other processes may write the same
+// file, so each change is made to the file as it is on disk at that moment: under a
+// lock on its folder that every writer takes, the file is read again, changed, written
+// to the disk, and only then kept in memory, so memory and disk never disagree after a
+// failed write and no writer undoes another's change.
 
 #include "IniFileExports.h"
 
 #include "AtomicFile.h"
 #include "IniDocument.h"
 #include "IniText.h"
+#include "SettingsFilePath.h"
 
 #include <algorithm>
 #include <charconv>
@@ -79,7 +83,32 @@ template <class Query> int32_t Read(int32_t handle, Query query)
     });
 }
 
-// Applies a change to a copy of the contents and keeps it once the file is written.
+// The contents of the file on disk: an empty document for a missing file.
+int32_t ReadDocument(const std::string& path, Document& document)
+{
+    std::string text;
+    switch (ReadWholeFile(path, kMaxFileSize, text))
+    {
+    case ReadStatus::Missing:
+        document = Document();
+        return INI_OK;
+    case ReadStatus::Read:
+        if (std::optional<Document> parsed = ParseIniText(text))
+        {
+            document = std::move(*parsed);
+            return INI_OK;
+        }
+        // Writing our contents over a file we cannot read would destroy it.
+        return INI_UNREADABLE_FILE;
+    case ReadStatus::TooLarge:
+        return INI_UNREADABLE_FILE;
+    case ReadStatus::Failed:
+        break;
+    }
+    return INI_IO_ERROR;
+}
+
+// Applies a change to the file as it is on disk and keeps the result once it is written.
 template <class Change> int32_t Modify(int32_t handle, Change change)
 {
     return Guarded([&]() -> int32_t {
@@ -88,7 +117,14 @@ template <class Change> int32_t Modify(int32_t handle, Change change)
         OpenFile* file = FindFile(registry, handle);
         if (!file)
             return INI_INVALID_HANDLE;
-        Document changed = file->document;
+        const FolderLock writers(file->path);
+        if (!writers.IsHeld())
+            return INI_IO_ERROR;
+        Document changed;
+        const int32_t read = ReadDocument(file->path, changed);
+        if (read != INI_OK)
+            return read;
+        file->document = changed;
         const int32_t result = change(changed);
         if (result != INI_OK)
             return result;
@@ -157,13 +193,6 @@ void ClearText(char* buffer, int32_t size)
         buffer[0] = '\0';
 }
 
-std::string FilePath(const char* path)
-{
-    std::string normalized(path);
-    std::replace(normalized.begin(), normalized.end(), '\\', '/');
-    return normalized;
-}
-
 bool IsIndexIn(int32_t index, const Entry* array)
 {
     return array && index >= 0 && static_cast<size_t>(index) < array->items.size();
@@ -181,7 +210,7 @@ int32_t OpenIniFile(const char* path, const char* version, const char* applicati
     if (!path || !*path)
         return INI_INVALID_ARGUMENT;
     return Guarded([&]() -> int32_t {
-        const std::string filePath = FilePath(path);
+        const std::string filePath = CanonicalFilePath(path);
         Registry& registry = GetRegistry();
         std::lock_guard lock(registry.mutex);
         for (auto& [openHandle, file] : registry.files)
@@ -196,25 +225,10 @@ int32_t OpenIniFile(const char* path, const char* version, const char* applicati
         if (registry.nextHandle == std::numeric_limits<int32_t>::max())
             return INI_IO_ERROR;
 
-        std::string text;
+        RemoveStaleTemporaries(filePath);
         Document document;
-        switch (ReadWholeFile(filePath, kMaxFileSize, text))
-        {
-        case ReadStatus::Missing:
-            break;
-        case ReadStatus::Read:
-            if (std::optional<Document> parsed = ParseIniText(text))
-            {
-                document = std::move(*parsed);
-                break;
-            }
-            // Writing our contents over a file we cannot read would destroy it.
-            return INI_UNREADABLE_FILE;
-        case ReadStatus::TooLarge:
-            return INI_UNREADABLE_FILE;
-        case ReadStatus::Failed:
-            return INI_IO_ERROR;
-        }
+        if (const int32_t read = ReadDocument(filePath, document); read != INI_OK)
+            return read;
         const int32_t newHandle = registry.nextHandle++;
         registry.files.emplace(newHandle, OpenFile{filePath, std::move(document)});
         *handle = newHandle;

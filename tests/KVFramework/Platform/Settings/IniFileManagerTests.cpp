@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
+#include <optional>
 #include <dlfcn.h>
 #include <string>
 #include <sys/stat.h>
@@ -307,6 +309,114 @@ TEST_F(IniFileManagerTest, WriterKilledMidWriteLeavesAWholeFile)
         ASSERT_TRUE(entry);
         EXPECT_TRUE(entry->value == valueA || entry->value == valueB) << "round " << round;
     }
+}
+
+// Two processes commit keys to one file at the same time: no key of either is lost.
+TEST_F(IniFileManagerTest, WritersOfTwoProcessesKeepEachOthersKeys)
+{
+    const std::string path = mFolder / "UserSettings.ini";
+    constexpr int kKeys = 300;
+    const auto commit = [&](const char* node) {
+        int32_t handle = 0;
+        int failures = OpenIniFile(path.c_str(), "1_0_0", "Updater", &handle) == INI_OK ? 0 : 1;
+        for (int i = 0; i < kKeys; ++i)
+            failures +=
+                SetIniValueInt(handle, (std::string(node) + "/Key" + std::to_string(i)).c_str(), i) != INI_OK;
+        CloseIniFile(handle, 0);
+        return failures;
+    };
+    int go[2];
+    ASSERT_EQ(::pipe(go), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+    {
+        char start = 0;
+        ::close(go[1]);
+        (void)!::read(go[0], &start, 1);
+        ::_exit(commit("Child") == 0 ? 0 : 1);
+    }
+    ::close(go[0]);
+    (void)!::write(go[1], "x", 1);
+    ::close(go[1]);
+    EXPECT_EQ(commit("Parent"), 0);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "a change of the child failed";
+
+    std::optional<KV::IniFile::Document> document =
+        KV::IniFile::ParseIniText(TemporaryFolder::ReadFile(path));
+    ASSERT_TRUE(document);
+    for (const char* node : {"Parent", "Child"})
+    {
+        const KV::IniFile::Node* keys = document->FindNode(node);
+        ASSERT_TRUE(keys) << node;
+        EXPECT_EQ(keys->entries.size(), static_cast<size_t>(kKeys)) << node;
+    }
+}
+
+TEST_F(IniFileManagerTest, OneFileUnderSeveralSpellingsIsOneDocument)
+{
+    std::filesystem::create_directory(mFolder / "sub");
+    const std::string plain = mFolder / "sub/UserSettings.ini";
+    const int32_t handle = Open(plain);
+    ASSERT_EQ(SetIniValueInt(handle, "Key", 7), INI_OK);
+    const auto before = std::filesystem::current_path();
+    std::filesystem::current_path(mFolder / "sub");
+    const std::string spellings[] = {
+        mFolder / "sub//UserSettings.ini",
+        mFolder / "sub/./UserSettings.ini",
+        mFolder / "sub/../sub/UserSettings.ini",
+        mFolder / "sub\\UserSettings.ini",
+        "UserSettings.ini",
+        "./UserSettings.ini",
+    };
+    for (const std::string& spelling : spellings)
+    {
+        SCOPED_TRACE(spelling);
+        EXPECT_EQ(Open(spelling), handle);
+    }
+    std::filesystem::current_path(before);
+    EXPECT_EQ(GetInt(handle, "Key", 0), 7);
+}
+
+TEST_F(IniFileManagerTest, LinkedFileIsWrittenThroughToItsTarget)
+{
+    std::filesystem::create_directory(mFolder / "real");
+    const std::string target = mFolder / "real/UserSettings.ini";
+    TemporaryFolder::WriteFile(target, "Kept=1\n");
+    const std::string link = mFolder / "UserSettings.ini";
+    std::filesystem::create_symlink("real/UserSettings.ini", link);
+
+    const int32_t handle = Open(link);
+    ASSERT_EQ(SetIniValueInt(handle, "Added", 2), INI_OK);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    std::optional<KV::IniFile::Document> document =
+        KV::IniFile::ParseIniText(TemporaryFolder::ReadFile(target));
+    ASSERT_TRUE(document);
+    EXPECT_TRUE(document->FindEntry(*KV::IniFile::SplitKeyPath("Kept"), false));
+    EXPECT_TRUE(document->FindEntry(*KV::IniFile::SplitKeyPath("Added"), false));
+}
+
+TEST_F(IniFileManagerTest, TemporariesOfKilledWritersAreRemovedAtOpening)
+{
+    const pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0)
+        ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string path = mFolder / "UserSettings.ini";
+    const std::string stale = path + ".tmp-" + std::to_string(gone) + "-0";
+    const std::string running = path + ".tmp-" + std::to_string(::getppid()) + "-0";
+    const std::string otherFile = mFolder / ("AppSettings.ini.tmp-" + std::to_string(gone) + "-0");
+    for (const std::string& file : {stale, running, otherFile})
+        TemporaryFolder::WriteFile(file, "Half=");
+
+    Open(path);
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    EXPECT_TRUE(std::filesystem::exists(running)) << "its writer still runs";
+    EXPECT_TRUE(std::filesystem::exists(otherFile)) << "it belongs to another file";
 }
 
 // The program binds the exports by name from the library file beside it.
