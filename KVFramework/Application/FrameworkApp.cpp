@@ -143,4 +143,11 @@ RCPtr<LRootWindow> LFrameworkApp::GetActiveRootWindow() const
     return nullptr;
 }
 
+RCPtr<LMeasurementRenderer> LFrameworkApp::GetMeasurementRenderer()
+{
+    // Root windows do not hold the renderer of their operating-system window: there is
+    // none to measure with.
+    return nullptr;
+}
+
 } // namespace KV

@@ -12,6 +12,7 @@
 #include "ControlBase/RootWindow.h"
 #include "ControlBase/StringTable.h"
 #include "Notification/NotificationCenter.h"
+#include "Renderer/MeasurementRenderer.h"
 #include "Storage/RCPtrArray.h"
 #include "System/Clipboard.h"
 #include "System/GlobalHotKeyManager.h"
@@ -89,6 +90,10 @@ public:
     const RCPtrArray<LRootWindow>& GetRootWindows() const noexcept { return mRootWindows; }
     // The last root window whose operating-system window is active; empty when none.
     RCPtr<LRootWindow> GetActiveRootWindow() const;
+
+    // The renderer that fonts and text layouts measure with: the first root window's.
+    // Null while no root window draws through a renderer; callers must cope.
+    virtual RCPtr<LMeasurementRenderer> GetMeasurementRenderer();
 
     const RCPtr<LNotificationCenter>& GetDefaultCenter() const noexcept { return mDefaultCenter; }
     const RCPtr<LStringTable>& GetAppStringTable() const noexcept { return mAppStringTable; }

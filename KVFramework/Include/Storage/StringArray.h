@@ -23,8 +23,7 @@ public:
         for (uint32_t i = 0; i < count; ++i)
         {
             const StringType& item = *this->GetAtConst(i);
-            if (exact ? item.Equals(text)
-                      : item.GetText() == text.GetText() || EqualsIgnoringCase(item, text))
+            if (exact ? item.Equals(text) : item.GetText() == text.GetText() || item.EqualsIgnoringCase(text))
                 return static_cast<int32_t>(i);
         }
         return -1;
@@ -39,20 +38,6 @@ public:
                 return static_cast<int32_t>(i);
         return -1;
     }
-
-private:
-    static bool EqualsIgnoringCase(const StringType& a, const StringType& b)
-    {
-        const auto x = a.View();
-        const auto y = b.View();
-        if (x.size() != y.size())
-            return false;
-        for (size_t i = 0; i < x.size(); ++i)
-            if (AsciiLower(x[i]) != AsciiLower(y[i]))
-                return false;
-        return true;
-    }
-    static C AsciiLower(C c) { return c >= C('A') && c <= C('Z') ? static_cast<C>(c + ('a' - 'A')) : c; }
 };
 
 using StringArray = StringArrayT<char16_t, char>;

@@ -93,6 +93,8 @@ public:
     bool EqualsText(const C* text) const;
     bool Equals(const StringT& other) const;
     bool NotEquals(const StringT& other) const { return !Equals(other); }
+    // Equal when ASCII letters are compared without case; other characters exactly.
+    bool EqualsIgnoringCase(const StringT& other) const;
     bool EqualsNarrowText(const O* text) const;
     bool NotEqualsNarrowText(const O* text) const { return !EqualsNarrowText(text); }
     // Ordinal order of the code units taken as unsigned numbers; a proper prefix is less.

@@ -277,6 +277,12 @@ template <class C, class O> bool StringT<C, O>::Equals(const StringT& other) con
     return SharesBufferWith(other) || View() == other.View();
 }
 
+template <class C, class O> bool StringT<C, O>::EqualsIgnoringCase(const StringT& other) const
+{
+    return SharesBufferWith(other) ||
+           std::ranges::equal(View(), other.View(), [](C a, C b) { return AsciiLower(a) == AsciiLower(b); });
+}
+
 template <class C, class O> bool StringT<C, O>::EqualsNarrowText(const O* text) const
 {
     const StringT converted(text);
