@@ -147,6 +147,8 @@ KVRESULT LUpdateEngine::OnMidiDataCaptured(const RCPtr<LNotificationDistributor>
         bool counted = false;
         {
             std::lock_guard lock(mCurrentLock);
+            if (IsLateReply())
+                return S_OK;
             if (mQueryWaiting)
             {
                 DeviceMessages::ParseIdentityVersion(bytes, mCurrent.mVersion);
@@ -177,6 +179,17 @@ KVRESULT LUpdateEngine::OnMidiDataCaptured(const RCPtr<LNotificationDistributor>
     return S_OK;
 }
 
+bool LUpdateEngine::IsLateReply()
+{
+    if (!mLateReplyExpected)
+        return false;
+    mLateReplyExpected = false;
+    if (GetTickCount() - mLateReplyRequestedAt >= 2 * mTimings.identityWait)
+        return false; // too late to be that answer
+    mLateReplyDropped = mQueryWaiting;
+    return true;
+}
+
 bool LUpdateEngine::WaitFor(TrafficLight& light, Milliseconds ms)
 {
     return light.Wait(ms) == WAIT_OBJECT_0;
@@ -204,12 +217,22 @@ KVRESULT LUpdateEngine::QueryDeviceVersion(DeviceDefinitionEx& device, const RCP
         std::lock_guard lock(mCurrentLock);
         mCurrent = device;
         mQueryWaiting = true;
+        mLateReplyDropped = false;
     }
+    const Milliseconds requestedAt = GetTickCount();
     SendIdentityRequest(render);
     const bool answered = WaitFor(mIdentityLight, mTimings.identityWait);
     std::lock_guard lock(mCurrentLock);
     mQueryWaiting = false;
     device = mCurrent;
+    // A keyboard that answered nothing at all may still answer this request. One that
+    // sent the late answer of an earlier request meanwhile answers in its own time: its
+    // next reply counts, so that a single lost request cannot keep it unfound.
+    if (!answered && !mLateReplyDropped)
+    {
+        mLateReplyExpected = true;
+        mLateReplyRequestedAt = requestedAt;
+    }
     return answered ? S_OK : E_FAIL;
 }
 

@@ -105,6 +105,9 @@ private:
     void SetSelectedDeviceReason(int32_t reason);
     // The selected device's definition, when one is selected.
     bool GetSelectedDefinition(DeviceDefinition& definition) const;
+    // Whether an identity reply is the late answer of a query that gave up (under
+    // mCurrentLock); such a reply is used up by the test.
+    bool IsLateReply();
     // Waits on a TrafficLight: true when it was set in time.
     static bool WaitFor(KV::TrafficLight& light, KV::Milliseconds ms);
     int32_t Send(const KV::RCPtr<KV::LMidiRenderPort>& port, const DeviceMessages::Bytes& bytes);
@@ -131,6 +134,12 @@ private:
     std::mutex mCurrentLock;
     DeviceDefinitionEx mCurrent;
     bool mQueryWaiting = false;
+    // The keyboard answers in order and carries no token of the request: when a query
+    // gave up without any reply, the next reply within twice the wait of its request is
+    // its late answer, not the answer to a query that follows, and is dropped.
+    bool mLateReplyExpected = false;
+    KV::Milliseconds mLateReplyRequestedAt = 0;
+    bool mLateReplyDropped = false; // by the query that waits now
 
     KV::TrafficLight mIdentityLight;
     KV::TrafficLight mUpdateModeLight;

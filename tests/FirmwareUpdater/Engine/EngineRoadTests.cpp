@@ -246,15 +246,20 @@ TEST(EngineScan, LateIdentityReplyDoesNotChangeTheNextProbe)
 {
     Road road;
     road.UseImage(MakeImage({3}));
+    // Each reply comes after its query gave up, but while the next query, started at
+    // once, still waits: only a reply taken for a query that did not ask for it could
+    // make the keyboard found.
     auto settings = VirtualKeyboard::QuickSettings();
-    settings.faults.identityReplyDelay = 2500ms; // after the query gave up
+    settings.faults.identityReplyDelay = std::chrono::milliseconds(QuickTimings().identityWait * 3 / 2);
     VirtualKeyboard keyboard(road.bus, settings);
     keyboard.PowerOn();
-    EXPECT_EQ(road.engine->ScanForDevices(), S_OK);
-    EXPECT_EQ(road.engine->GetDeviceState(), Engine::DeviceStateNoDevice);
-    std::this_thread::sleep_for(1500ms); // the late reply arrives now, with nobody asking
-    EXPECT_EQ(road.engine->ScanForDevices(), S_OK);
-    EXPECT_EQ(road.engine->GetDeviceState(), Engine::DeviceStateNoDevice);
+    for (int scan = 1; scan <= 2; ++scan)
+    {
+        SCOPED_TRACE(scan);
+        EXPECT_EQ(road.engine->ScanForDevices(), S_OK);
+        EXPECT_EQ(road.engine->GetDeviceState(), Engine::DeviceStateNoDevice)
+            << "the late reply to an earlier query was taken as the answer";
+    }
 }
 
 TEST(EngineTransfer, ImageArrivesWholeInChunksOfAtMostElevenBytes)
@@ -387,16 +392,15 @@ TEST(EngineTransfer, EnterUpdateModeFailures)
         EXPECT_EQ(road.Reason(), Engine::ReasonDeviceUnreachable);
     }
     {
-        SCOPED_TRACE("keyboard gone before the switch: fails at once");
+        SCOPED_TRACE("keyboard gone before the switch");
         Road road;
         road.UseImage(MakeImage({3}));
         auto keyboard = std::make_unique<VirtualKeyboard>(road.bus, VirtualKeyboard::QuickSettings());
         keyboard->PowerOn();
         road.engine->ScanForDevices();
         keyboard.reset();
-        const auto started = std::chrono::steady_clock::now();
         EXPECT_EQ(road.engine->EnterUpdateMode(), E_FAIL);
-        EXPECT_LT(std::chrono::steady_clock::now() - started, 1000ms);
+        EXPECT_EQ(road.engine->GetDeviceState(), Engine::DeviceStateCannotUpdate);
         EXPECT_EQ(road.Reason(), Engine::ReasonDeviceUnreachable);
     }
     {
