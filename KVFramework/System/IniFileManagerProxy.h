@@ -1,43 +1,17 @@
 #pragma once
 // The settings store's binding to the settings library: the loaded library and one
-// pointer per export, all null while it is not loaded.
+// pointer per export, all null while it is not loaded. The store's operations
+// (LIniFileManager) call the exports through it.
 
+#include "KVResult.h"
 #include "Platform/Settings/IniFileManager/IniFileExports.h"
-#include "System/IniFileManager.h"
+#include "Storage/StringT.h"
 
 namespace KV {
 
-class CIniFileManagerProxy final : public IIniFileManager
+class CIniFileManagerProxy final
 {
 public:
-    CIniFileManagerProxy() = default;
-    CIniFileManagerProxy(const CIniFileManagerProxy&) = delete;
-    CIniFileManagerProxy& operator=(const CIniFileManagerProxy&) = delete;
-    // Lets go of nothing: the owner unloads first.
-    ~CIniFileManagerProxy() = default;
-
-    KVRESULT Load(const String& folder) override;
-    KVRESULT Unload() override;
-    KVRESULT OpenIniFile(const String& path, const String& version, const String& application,
-                         int32_t& handle) override;
-    KVRESULT WriteIniFile(int32_t handle) override;
-    bool DoesNodeExist(int32_t handle, const String& path) override;
-    KVRESULT CloseIniFile(int32_t handle, int32_t flags) override;
-    KVRESULT GetIniValueInt(int32_t handle, const String& path, int32_t defaultValue,
-                            int32_t& value) override;
-    KVRESULT SetIniValueInt(int32_t handle, const String& path, int32_t value) override;
-    KVRESULT GetIniValueStr(int32_t handle, const String& path, const String& defaultValue,
-                            String& value) override;
-    KVRESULT SetIniValueStr(int32_t handle, const String& path, const String& value) override;
-    KVRESULT GetKeyCount(int32_t handle, const String& path, int32_t& count) override;
-    KVRESULT GetKeyNameAt(int32_t handle, const String& path, int32_t index, String& name) override;
-    KVRESULT GetArrayCount(int32_t handle, const String& path, int32_t& count) override;
-    KVRESULT SetArrayCount(int32_t handle, const String& path, int32_t count) override;
-    KVRESULT GetArrayItemAt(int32_t handle, const String& path, int32_t index, String& item) override;
-    KVRESULT SetArrayItemAt(int32_t handle, const String& path, int32_t index, const String& item) override;
-    KVRESULT RemoveArrayItemAt(int32_t handle, const String& path, int32_t index) override;
-
-private:
     struct Exports
     {
         OpenIniFileFn openIniFile = nullptr;
@@ -57,8 +31,21 @@ private:
         RemoveArrayItemAtFn removeArrayItemAt = nullptr;
     };
 
-    bool IsLoaded() const noexcept { return mModule != nullptr; }
+    CIniFileManagerProxy() = default;
+    CIniFileManagerProxy(const CIniFileManagerProxy&) = delete;
+    CIniFileManagerProxy& operator=(const CIniFileManagerProxy&) = delete;
+    // Lets go of nothing: the owner unloads first.
+    ~CIniFileManagerProxy() = default;
 
+    // As IIniFileManager::Load and Unload.
+    KVRESULT Load(const String& folder);
+    KVRESULT Unload();
+
+    bool IsLoaded() const noexcept { return mModule != nullptr; }
+    // Every pointer is set while the library is loaded.
+    const Exports& GetExports() const noexcept { return mExports; }
+
+private:
     void* mModule = nullptr;
     Exports mExports;
 };

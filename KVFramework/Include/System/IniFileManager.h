@@ -58,8 +58,10 @@ protected:
 
 class CIniFileManagerProxy;
 
-// The shared settings store that the application holds and hands out. Dropping the
-// last reference does not let go of the library: its owner calls Unload first.
+// The shared settings store that the application holds and hands out: the one
+// implementation of the operations, which call the library's exports through the
+// binding that loads it. Dropping the last reference does not let go of the library:
+// its owner calls Unload first.
 class LIniFileManager : public IIniFileManager, public virtual LRefCountedObject
 {
 public:
