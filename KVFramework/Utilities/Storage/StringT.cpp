@@ -199,8 +199,8 @@ template <class C, class O> StringT<C, O>& StringT<C, O>::AssignText(const C* te
 
 template <class C, class O> StringT<C, O>& StringT<C, O>::AssignNarrowText(const O* text, int32_t limit)
 {
-    const size_t n =
-        text && limit != 0 ? std::min(TextLength(text), limit < 0 ? SIZE_MAX : size_t(limit)) : 0;
+    // Bounded: a text cut to `limit` need not end with a 0 (pieces of a larger buffer).
+    const size_t n = text && limit != 0 ? BoundedLength(text, limit < 0 ? SIZE_MAX : size_t(limit)) : 0;
     if (n == 0)
         return Clear();
     const std::basic_string<O> cut(text, n);

@@ -379,6 +379,10 @@ TEST(String, ConversionsBetweenWidthsAreLenient)
     EXPECT_EQ(assigned, String(u"\xE9t"));
     assigned.AssignNarrowText("", 5);
     EXPECT_TRUE(assigned.SharesBufferWith(String()));
+    // A piece of a larger buffer, with no 0 after it: nothing past the limit is read.
+    const char piece[] = {'a', 'b', 'c'};
+    assigned.AssignNarrowText(piece, 3);
+    EXPECT_EQ(assigned, String(u"abc"));
 
     // The buffer conversions report what the converter stopped on and keep the part before.
     RCPtr<LIBuffer> narrow;
