@@ -1,8 +1,11 @@
 // Control classes, control creation from descriptors, and the skin's font.
 
 #include "ControlBase/Control.h"
+#include "ControlBase/FrameworkControlClasses.h"
 #include "ControlBase/RootWindow.h"
 #include "ControlFactoryTestSupport.h"
+
+#include <set>
 
 using namespace factorytest;
 
@@ -148,4 +151,18 @@ TEST(ControlFactory, ASkinIndexOutOfRangeFindsNothing)
         EXPECT_FALSE(factory->FindControlDescriptor(String(u"a")));
         EXPECT_FALSE(factory->GetCurrentSkin());
     }
+}
+
+TEST(ControlFactory, TheFrameworkRegistersThirtyFiveNamesForTwentyEightClasses)
+{
+    std::set<std::u16string> names;
+    std::set<std::string> classes;
+    for (const FrameworkControlClass& entry : kFrameworkControlClasses)
+    {
+        EXPECT_TRUE(std::u16string_view(entry.skinClassName).starts_with(u"Framework."));
+        names.insert(entry.skinClassName);
+        classes.insert(entry.controlClass);
+    }
+    EXPECT_EQ(names.size(), 35u);
+    EXPECT_EQ(classes.size(), 28u);
 }
