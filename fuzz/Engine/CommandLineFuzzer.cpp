@@ -1,5 +1,6 @@
 // Any text as the command line: every option is looked up without reading outside the
-// line, and a value found is a piece of the line.
+// line, and a value found is a piece of the line (as written: a quoted value writes
+// each of its quotes twice).
 #include "CommandLine.h"
 
 #include <cstdlib>
@@ -17,7 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const bool found = CommandLine::FindOption(line, KV::String(option), value);
         if (!found && !value.IsEmpty())
             std::abort();
-        if (found && line.View().find(value.View()) == std::u16string_view::npos)
+        std::u16string written;
+        for (char16_t c : value.View())
+            written.append(c == u'"' ? 2 : 1, c);
+        if (found && line.View().find(value.View()) == std::u16string_view::npos &&
+            line.View().find(written) == std::u16string_view::npos)
             std::abort();
     }
     return 0;
