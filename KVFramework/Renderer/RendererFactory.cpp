@@ -4,6 +4,7 @@
 
 #include "ObjectBase/Exception.h"
 #include "Renderer/D3D9/D3D9Renderer.h"
+#include "Renderer/Gdi/GDIRenderer.h"
 
 namespace KV {
 
@@ -11,6 +12,8 @@ RCPtr<LRenderer> LRenderer::Create(int type, const RectT<int32_t>& clientRect, N
 {
     switch (type)
     {
+    case kRendererTypeGDI:
+        return LGDIRenderer::Create();
     case kRendererTypeD3D9:
         return LD3D9Renderer::Create();
     default:

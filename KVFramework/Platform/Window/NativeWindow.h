@@ -6,12 +6,18 @@
 
 namespace KV::Platform {
 
+class SurfacePresenter;
+
 class NativeWindow
 {
 public:
     NativeWindow(const NativeWindow&) = delete;
     NativeWindow& operator=(const NativeWindow&) = delete;
     virtual ~NativeWindow() = default;
+
+    // What shows pictures drawn in memory on this window; null for a window that cannot.
+    // Owned by the window.
+    virtual SurfacePresenter* GetSurfacePresenter() { return nullptr; }
 
 protected:
     NativeWindow() = default;
