@@ -9,6 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <thread>
+#include <vector>
+
 using namespace enginetest;
 using namespace std::chrono_literals;
 using Engine = LUpdateEngineInterface;
@@ -260,6 +266,44 @@ TEST(EngineScan, LateIdentityReplyDoesNotChangeTheNextProbe)
         EXPECT_EQ(road.engine->GetDeviceState(), Engine::DeviceStateNoDevice)
             << "the late reply to an earlier query was taken as the answer";
     }
+}
+
+TEST(EngineScan, KeyboardThatLostOneRequestIsFoundAgain)
+{
+    // A keyboard that loses its first identity request and answers every later one at
+    // once: its next reply may be taken for the late answer of the lost one, but only
+    // that one; the scan after finds it.
+    LUpdateEngine::Timings timings = QuickTimings();
+    timings.identityWait = 500;
+    Road road(timings);
+    const auto source = road.bus->AddSource("Norvik Lossy");
+    std::atomic<int> requests{0};
+    std::mutex repliesLock;
+    std::vector<std::thread> replies;
+    road.bus->AddSink("Norvik Lossy", [&, bus = road.bus.get()](const std::vector<uint8_t>& message) {
+        if (!std::ranges::equal(message, DeviceProtocol::IdentityRequest) || requests++ == 0)
+            return;
+        std::vector<uint8_t> reply(DeviceProtocol::IdentityReplySize, 0x00);
+        reply[0] = DeviceProtocol::SysExStart;
+        reply[1] = 0x7E;
+        reply[3] = 0x06;
+        reply[4] = DeviceProtocol::IdentityReplySubId;
+        reply[DeviceProtocol::IdentityReplyVersionIndex] = 1;
+        reply.back() = DeviceProtocol::SysExEnd;
+        std::lock_guard lock(repliesLock);
+        replies.emplace_back([bus, source, reply] { bus->Inject(source, reply); });
+    });
+    int scans = 0;
+    while (scans < 3 && road.engine->GetDeviceState() != Engine::DeviceStateNormalFirmware)
+    {
+        ++scans;
+        road.engine->ScanForDevices();
+    }
+    EXPECT_EQ(road.engine->GetDeviceState(), Engine::DeviceStateNormalFirmware);
+    EXPECT_GE(scans, 2) << "the lost request was answered";
+    std::lock_guard lock(repliesLock);
+    for (std::thread& reply : replies)
+        reply.join();
 }
 
 TEST(EngineTransfer, ImageArrivesWholeInChunksOfAtMostElevenBytes)
