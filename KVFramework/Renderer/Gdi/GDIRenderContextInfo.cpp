@@ -74,11 +74,20 @@ void LGDIRenderContextInfo::EndFrame()
         return;
     ArrayBuffer<RectT<int32_t>> rects;
     GetDirtyRegion().ForEachRect(rects);
+    // The region may reach past a surface made smaller since it was filled: only what the
+    // picture holds is handed on.
+    const SizeT<int32_t> size = image->GetSize();
+    const RectT<int32_t> bounds{0, 0, size.width, size.height};
     std::vector<RectT<int32_t>> lastToFirst;
     lastToFirst.reserve(rects.GetCount());
     for (uint32_t i = rects.GetCount(); i-- > 0;)
-        lastToFirst.push_back(rects.GetData()[i]);
-    presenter->Present(image->GetPixels(), lastToFirst);
+    {
+        RectT<int32_t> area;
+        if (RectT<int32_t>::Intersect(area, rects.GetData()[i], bounds))
+            lastToFirst.push_back(area);
+    }
+    if (!lastToFirst.empty())
+        presenter->Present(image->GetPixels(), lastToFirst);
 }
 
 } // namespace KV

@@ -75,6 +75,8 @@ TEST_F(GDIRenderContext, PartialFramesKeepTheSurfacesAndPresentOnlyTheDirtyRecta
     mRenderer->RenderStart(context);
     EXPECT_EQ((SizeT<int32_t>{40, 30}), context->GetCurrentSurface()->GetSize());
     mRenderer->RenderFinish(context);
+    // The dirty rectangles are cut to the smaller picture; one lies wholly outside it.
+    EXPECT_EQ((std::vector<RectT<int32_t>>{{10, 5, 20, 10}}), mWindow.mPresenter.mCalls.back().areas);
 }
 
 TEST_F(GDIRenderContext, AnEmptyViewportGivesOnePixelSurfaces)
