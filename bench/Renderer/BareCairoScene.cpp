@@ -40,6 +40,15 @@ void Label(cairo_t* cr, cairo_scaled_font_t* font, double x, double y)
     cairo_glyph_free(glyphs);
 }
 
+// Sampled as the renderer samples images: the nearest pixel.
+void PaintBackground(cairo_t* cr, cairo_surface_t* background)
+{
+    cairo_set_source_surface(cr, background, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    cairo_rectangle(cr, 0, 0, kWidth, kHeight);
+    cairo_fill(cr);
+}
+
 void Bar(cairo_t* cr, cairo_scaled_font_t* font)
 {
     SetColor(cr, kBarBack);
@@ -102,9 +111,7 @@ BareCairoScene::~BareCairoScene()
 void BareCairoScene::DrawFull()
 {
     cairo_t* cr = mState->cr;
-    cairo_set_source_surface(cr, mState->background, 0, 0);
-    cairo_rectangle(cr, 0, 0, kWidth, kHeight);
-    cairo_fill(cr);
+    PaintBackground(cr, mState->background);
     for (int32_t i = 0; i < kControls; ++i)
     {
         const ControlBox box = ControlAt(i);
@@ -131,9 +138,7 @@ void BareCairoScene::DrawStrip()
     cairo_save(cr);
     cairo_rectangle(cr, kStripX, kStripY, kStripWidth, kStripHeight);
     cairo_clip(cr);
-    cairo_set_source_surface(cr, mState->background, 0, 0);
-    cairo_rectangle(cr, 0, 0, kWidth, kHeight);
-    cairo_fill(cr);
+    PaintBackground(cr, mState->background);
     Bar(cr, mState->font);
     cairo_restore(cr);
     cairo_surface_flush(mState->target);

@@ -1,7 +1,8 @@
 // Repaint of a window-sized scene through the GDI+ renderer, and the same primitives drawn
 // by a bare Cairo program: a full repaint (the renderer makes fresh surfaces for it, as it
 // does for every frame that repaints the whole window) and a repaint of the progress
-// bar's 200 x 20 strip. Printed at the end: each pair's ratio, renderer over bare Cairo.
+// bar's 200 x 20 strip. Printed at the end: each pair's ratio, renderer over bare Cairo
+// (of the means, with --benchmark_repetitions).
 // Presenting to a window is left out on both sides.
 
 #include "RepaintScene.h"
@@ -140,9 +141,11 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
+        // One run per benchmark, or the mean of its repetitions.
         for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                mMicroseconds[run.benchmark_name()] = run.GetAdjustedRealTime();
+            if ((run.run_type == Run::RT_Iteration && run.repetitions <= 1 && run.iterations > 0) ||
+                (run.run_type == Run::RT_Aggregate && run.aggregate_name == "mean"))
+                mMicroseconds[run.run_name.function_name] = run.GetAdjustedRealTime();
     }
     void PrintRatios() const
     {
