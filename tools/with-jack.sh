@@ -1,12 +1,20 @@
 #!/usr/bin/env bash
 # Runs a command against a private JACK server with the dummy backend, then stops
-# the server by its process id. The server gets a name of its own, so several runs
-# (parallel tests, a user's own JACK) do not meet; the command finds it through
+# the server by its process id. The command finds the server through
 # JACK_DEFAULT_SERVER, and KV_MIDI_API=jack makes our programs use it.
 #
 #   tools/with-jack.sh COMMAND [ARGS...]
 #
 # The command's exit status is the script's.
+#
+# JACK registers at most 8 servers per machine, and a server that died without
+# cleaning up keeps its place until a server of the same name starts again. So our
+# servers take their names from a small fixed set ("kv-test-<uid>-<n>"): a place
+# that one of ours left behind is taken back by the next run, and places left by
+# servers of ours that had other names (kv-test-*, kv-jack-*) are taken back by
+# starting such a server once and stopping it cleanly. Servers of other names,
+# the user's own among them, are never touched; when they fill every place, the
+# script waits for one to end, then says plainly why it gives up.
 set -uo pipefail
 . "$(dirname "$0")/lib/stop-by-pid.sh"
 
@@ -15,41 +23,111 @@ if [ $# -eq 0 ]; then
   exit 2
 fi
 
+uid=$(id -u)
+name_count=4
+place_wait_seconds=${KV_JACK_PLACE_WAIT:-120}
+
 # JACK servers of one user share their registry and sockets under /dev/shm, and
 # two that start at the same time break each other ("Cannot create new client"),
 # so one server at a time on this machine: parallel tests and other worktrees
 # wait here. The lock is held on descriptor 9, which the server and the command
 # do not inherit.
-lock="${TMPDIR:-/tmp}/kv-with-jack-$(id -u).lock"
+lock="${TMPDIR:-/tmp}/kv-with-jack-$uid.lock"
 exec 9>>"$lock"
 if ! flock -w 600 9; then
   echo "with-jack: another JACK server has been running for 10 minutes; starting anyway" >&2
 fi
 
-name="kv-test-$$-$RANDOM"
-log=$(mktemp -t kv-jackd.XXXXXX)
-export JACK_DEFAULT_SERVER="$name"
 export JACK_NO_AUDIO_RESERVATION=1
 export JACK_NO_START_SERVER=1
-export KV_MIDI_API=jack
 
-# Synchronous mode (-S): each cycle waits for every client (up to -t ms) instead of
-# dropping the data of a client that is late, as sanitizer builds on a loaded
-# machine often are; MIDI then arrives late but never goes missing.
-jackd -n "$name" -S -t 5000 --no-realtime -d dummy -r 48000 -p 128 >"$log" 2>&1 9>&- &
-jack_pid=$!
+server_running() { # name
+  pgrep -u "$uid" -f -- "jackd -n $1( |$)" >/dev/null 2>&1
+}
 
+# Names of servers of ours that left their socket behind without a process.
+stale_names() {
+  local socket name
+  for socket in /dev/shm/jack_kv-test-*_"$uid"_0 /dev/shm/jack_kv-jack-*_"$uid"_0; do
+    [ -S "$socket" ] || continue
+    name=${socket#/dev/shm/jack_}
+    name=${name%_"$uid"_0}
+    server_running "$name" || echo "$name"
+  done
+}
+
+# Starts a server of the given name once and stops it cleanly, which gives its
+# place in the registry back.
+reclaim() { # name
+  local log pid
+  log=$(mktemp -t kv-jackd-reclaim.XXXXXX)
+  jackd -n "$1" --no-realtime -d dummy -r 48000 -p 128 >"$log" 2>&1 9>&- &
+  pid=$!
+  jack_wait -s "$1" -w -t 5 >/dev/null 2>&1 9>&-
+  stop_by_pid "$pid"
+  rm -f "$log"
+}
+
+reclaim_stale_places() {
+  local stale
+  for stale in $(stale_names); do reclaim "$stale"; done
+}
+
+pick_name() {
+  local n
+  for n in $(seq 0 $((name_count - 1))); do
+    if ! server_running "kv-test-$uid-$n"; then
+      echo "kv-test-$uid-$n"
+      return
+    fi
+  done
+  echo "kv-test-$uid-$$"
+}
+
+log=$(mktemp -t kv-jackd.XXXXXX)
+jack_pid=
 stop_jack() {
-  stop_by_pid "$jack_pid"
+  [ -n "$jack_pid" ] && stop_by_pid "$jack_pid"
   rm -f "$log"
 }
 trap stop_jack EXIT
 trap 'exit 130' INT TERM
 
-if ! jack_wait -s "$name" -w -t 10 >/dev/null 2>&1 9>&-; then
-  echo "with-jack: the JACK server did not start:" >&2
-  cat "$log" >&2
-  exit 1
-fi
+# Synchronous mode (-S): each cycle waits for every client (up to -t ms) instead of
+# dropping the data of a client that is late, as sanitizer builds on a loaded
+# machine often are; MIDI then arrives late but never goes missing.
+start_server() { # name
+  jackd -n "$1" -S -t 5000 --no-realtime -d dummy -r 48000 -p 128 >"$log" 2>&1 9>&- &
+  jack_pid=$!
+  if jack_wait -s "$1" -w -t 10 >/dev/null 2>&1 9>&-; then
+    return 0
+  fi
+  stop_by_pid "$jack_pid"
+  jack_pid=
+  return 1
+}
 
+reclaim_stale_places
+deadline=$((SECONDS + place_wait_seconds))
+while :; do
+  name=$(pick_name)
+  start_server "$name" && break
+  if ! grep -q "Too many servers" "$log"; then
+    echo "with-jack: the JACK server did not start:" >&2
+    cat "$log" >&2
+    exit 1
+  fi
+  if [ "$SECONDS" -ge "$deadline" ]; then
+    echo "with-jack: gave up after ${place_wait_seconds} s: JACK allows 8 servers per machine, and all" >&2
+    echo "  8 places are held by servers of other names, running or left by servers that did not end" >&2
+    echo "  cleanly (running: $(pgrep -a -u "$uid" jackd | tr '\n' ';'))." >&2
+    echo "  Stop one of them; places left behind are freed by starting a server of that name once." >&2
+    exit 1
+  fi
+  sleep 2
+  reclaim_stale_places
+done
+
+export JACK_DEFAULT_SERVER="$name"
+export KV_MIDI_API=jack
 "$@" 9>&-
