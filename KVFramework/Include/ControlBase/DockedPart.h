@@ -34,6 +34,9 @@ public:
 
     static RCPtr<LDockedPart> Create(const RCPtr<LVisualPartDescriptor>& part, const Placement& placement);
 
+    // The visual part of the part descriptor; null without one.
+    RCPtr<LVisualPart> GetVisualPart() const { return mPart ? mPart->GetVisualPart() : nullptr; }
+
     RCPtr<LVisualPartDescriptor> mPart;
     Placement mPlacement;
 

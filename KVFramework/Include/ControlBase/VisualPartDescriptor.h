@@ -4,19 +4,13 @@
 // or a colorizer, or both.
 
 #include "ControlBase/Colorizer.h"
+#include "ControlBase/VisualPart.h"
+#include "Graphics/ResizeType.h"
 #include "Storage/StringT.h"
 
 #include <cstdint>
 
 namespace KV {
-
-// How a part fills a rectangle of another size than its own.
-enum class ResizeType : int32_t
-{
-    Stretch = 0,
-    Tile = 1,
-    Center = 2,
-};
 
 class LVisualPartDescriptor : public virtual LRefCountedObject
 {
@@ -51,9 +45,29 @@ public:
     float mAlphaModifier = 1.0f; // factor on the fill's alpha
     ImageArea mMask;
 
+    // The drawable part, made on the first call and kept: from the image area (with the
+    // mask area, when given), else a fill of the nominal size; null when there is neither.
+    // An image that cannot be loaded falls back to the fill (or to null) and is reported
+    // once to the debug output.
+    RCPtr<LVisualPart> GetVisualPart();
+
+    // Drops the cached part.
+    KVRESULT ReleaseInternalReferences() override;
+
 protected:
     LVisualPartDescriptor() = default;
-    ~LVisualPartDescriptor() override = default;
+    ~LVisualPartDescriptor() override;
+
+private:
+    friend class LVisualPart;
+
+    // Lets go of the cached part, whose reference was counted as internal on it.
+    void DropVisualPart();
+    // The sub-bitmap at the area; null when its image cannot be loaded.
+    RCPtr<LBitmap> LoadArea(const ImageArea& area);
+
+    RCPtr<LVisualPart> mVisualPart;
+    bool mLoadFailureReported = false;
 };
 
 } // namespace KV

@@ -18,6 +18,7 @@
 #include "Graphics/Color.h"
 #include "Graphics/Geometry.h"
 #include "Graphics/Polyline.h"
+#include "Graphics/ResizeType.h"
 #include "KVTypes.h"
 #include "ObjectBase/RCPtr.h"
 #include "Renderer/MeasurementRenderer.h"
@@ -34,14 +35,6 @@ class LBitmap;
 inline constexpr int kRendererTypeOpenGL = 0;
 inline constexpr int kRendererTypeGDI = 1;
 inline constexpr int kRendererTypeD3D9 = 2;
-
-// How DrawBitmap fits a bitmap into a target of another size.
-enum class ResizeType : int32_t
-{
-    Stretch = 0,
-    Tile = 1,
-    Center = 2,
-};
 
 class LRenderer : public LMeasurementRenderer
 {

@@ -35,6 +35,8 @@ public:
     static RCPtr<RecordingRenderer> Create() { return RCPtr<RecordingRenderer>(new RecordingRenderer()); }
 
     std::vector<std::string> mCalls;
+    // Also log PushClip and PopState, for tests of what is clipped where.
+    bool mLogStack = false;
 
     // The calls logged since the last Take.
     std::vector<std::string> Take() { return std::exchange(mCalls, {}); }
@@ -149,6 +151,19 @@ public:
     {
         Log("SetClipRect " + Text(clip));
         return LRenderer::SetClipRect(clip);
+    }
+    KVRESULT PushClip(const RectT<double>& area, const RectT<double>& clip,
+                      const ConstRCPtr<LStencil>& stencil, bool relative) override
+    {
+        if (mLogStack)
+            Log("PushClip " + Text(area) + " " + Text(clip));
+        return LRenderer::PushClip(area, clip, stencil, relative);
+    }
+    KVRESULT PopState() override
+    {
+        if (mLogStack)
+            Log("PopState");
+        return LRenderer::PopState();
     }
     KVRESULT Translate(const PointT<double>& offset) override
     {

@@ -1,0 +1,80 @@
+#pragma once
+// LVisualPart: a skin part made drawable: a bitmap fitted by its resize type, or a
+// colour fill. The colorizer is applied once, when the part is made, so drawing only
+// copies pixels or fills.
+//
+// Parts made from a skin's part descriptor are cached by it (GetVisualPart): the cache's
+// reference and the part's reference back to the descriptor are internal ones, so the
+// pair is freed when the last outside holder of either lets go.
+
+#include "ControlBase/Colorizer.h"
+#include "Graphics/Bitmap.h"
+#include "Graphics/Geometry.h"
+#include "Graphics/ResizeType.h"
+#include "ObjectBase/RCPtr.h"
+#include "Storage/StringT.h"
+
+#include <cstdint>
+
+namespace KV {
+
+class LRenderer;
+class LVisualPartDescriptor;
+
+class LVisualPart : public virtual LRefCountedObject
+{
+public:
+    // With a bitmap the part's size is the bitmap's, else the size given. A solid
+    // colorizer is applied to the bitmap (or to the mask); without either it is drawn as
+    // a plain fill. A gradient leaves the bitmap as it is, or fills with its start colour.
+    static RCPtr<LVisualPart> Create(const String& name, const RCPtr<LBitmap>& bitmap, ResizeType resizeType,
+                                     const RCPtr<LColorizer>& colorizer, const SizeT<int32_t>& size,
+                                     float alphaModifier, const RCPtr<LBitmap>& mask);
+
+    // Draws the part into {0, 0, size} of the renderer's current coordinates. A fill
+    // without colorizer, or whose alpha comes to 0, draws nothing. Answers 0.
+    virtual int32_t Draw(LRenderer& renderer, const SizeT<int32_t>& size);
+
+    // The part's own pixel; transparent white (0x00FFFFFF) outside the part. Throws a
+    // runtime error for a part with neither bitmap nor colorizer.
+    uint32_t GetPixel(int32_t x, int32_t y) const;
+    // The colour at a point of the part drawn at the given size, by its resize type;
+    // transparent white outside.
+    uint32_t GetColorAtPoint(const PointT<double>& point, const SizeT<double>& drawnSize) const;
+    // The colour a label takes from this part: its first pixel, or the colorizer's
+    // (start) colour with the alpha modifier.
+    ColorT GetTextColor() const;
+
+    const String& GetName() const noexcept { return mName; }
+    const RCPtr<LBitmap>& GetBitmap() const noexcept { return mBitmap; }
+    const SizeT<int32_t>& GetPartSize() const noexcept { return mPartSize; }
+    ResizeType GetResizeType() const noexcept { return mResizeType; }
+    const RCPtr<LColorizer>& GetColorizer() const noexcept { return mColorizer; }
+    float GetAlphaModifier() const noexcept { return mAlphaMod; }
+
+    // Leaves the descriptor's cache and drops the reference back to it.
+    KVRESULT ReleaseInternalReferences() override;
+
+protected:
+    ~LVisualPart() override;
+
+private:
+    friend class LVisualPartDescriptor;
+
+    LVisualPart() = default;
+    // The colorizer's colour with its alpha scaled by the modifier.
+    ColorT GetFillColor() const;
+    // Lets go of the descriptor this part was made for.
+    void DetachFromDescriptor();
+
+    String mName;
+    RCPtr<LBitmap> mBitmap;
+    SizeT<int32_t> mPartSize;
+    ResizeType mResizeType = ResizeType::Stretch;
+    RCPtr<LColorizer> mColorizer;
+    float mAlphaMod = 1.0f;
+    RCPtr<LBitmap> mMask;
+    RCPtr<LVisualPartDescriptor> mDescriptor; // counted as internal on the descriptor
+};
+
+} // namespace KV
