@@ -37,6 +37,8 @@ public:
     std::vector<std::string> mCalls;
     // Also log PushClip and PopState, for tests of what is clipped where.
     bool mLogStack = false;
+    // Also give the state's alpha with every call made under an alpha below 1.
+    bool mLogAlpha = false;
 
     // The calls logged since the last Take.
     std::vector<std::string> Take() { return std::exchange(mCalls, {}); }
@@ -176,6 +178,9 @@ private:
 
     KVRESULT Log(std::string call)
     {
+        if (const LRenderContextInfo* context = GetCurrentContext();
+            mLogAlpha && context && context->GetCurrentState().mAlpha < 1.0f)
+            call += " alpha " + Number(context->GetCurrentState().mAlpha);
         mCalls.push_back(std::move(call));
         return S_OK;
     }
