@@ -32,6 +32,18 @@ int32_t ApplyOwnMinimum(double& position, double& size, double minimum, float an
 // the cut. 1 when it changed, else 0.
 int32_t ApplyOwnMaximum(double& position, double& size, double maximum, float anchor);
 
+// A far edge of at least the limit L that a named child (or the children) gives: a control
+// whose far edge falls short grows forward, moved back by the anchor's share; one that
+// starts past the limit grows backward to it. 1 when it changed, 0 when it did not need
+// to, E_FAIL (and no change) when the anchor cannot move that way.
+int32_t ApplyLimitMinimum(double& position, double& size, double limit, float anchor);
+// A far edge of at most the limit L: the size is cut to end at round(L), the position
+// moved by the anchor's share of the cut. 1 when it changed, else 0.
+int32_t ApplyLimitMaximum(double& position, double& size, double limit, float anchor);
+
+// The bounding box of whole-pixel rectangles, in 32-bit integers; all zero for none.
+RectT<double> BoundingBoxOf(const RectT<double>* rects, size_t count);
+
 // The minimum that lets a label's text fit: when the text needs more than its area, the
 // control grows by the shortfall divided by the share of the control's size the area
 // grows with. A share of 0 or less cannot be grown into and leaves the minimum as it is.

@@ -151,6 +151,49 @@ TEST(LayoutArithmetic, OwnLimitsMoveThePositionByTheAnchorShare)
     EXPECT_EQ(ApplyOwnMinimum(p, s, 35, 0.5f), 0);
 }
 
+TEST(LayoutArithmetic, LimitsFromChildrenMoveTheFarEdge)
+{
+    struct Case
+    {
+        const char* name;
+        bool maximum;
+        double position, size, limit;
+        float anchor;
+        int32_t result;
+        double expectedPosition, expectedSize;
+    } const cases[] = {
+        {"minimum: grow forward to the limit", false, 10, 20, 50, 0, 1, 10, 40},
+        {"minimum: anchor 0.5 grows both ways", false, 10, 20, 50, 0.5f, 1, -10, 60},
+        {"minimum: anchor 1 cannot grow forward", false, 10, 20, 50, 1, E_FAIL, 10, 20},
+        {"minimum: starting past the limit grows back", false, 60, 10, 50, 1, 1, 50, 20},
+        {"minimum: anchor 0 cannot grow back", false, 60, 10, 50, 0, E_FAIL, 60, 10},
+        {"minimum: already reaching it", false, 10, 50, 50, 0, 0, 10, 50},
+        {"maximum: cut at the limit", true, 10, 100, 60.4, 0, 1, 10, 50},
+        {"maximum: anchor 1 keeps the far edge's share", true, 10, 100, 60, 1, 1, 60, 0},
+        {"maximum: inside the limit", true, 10, 40, 60, 0, 0, 10, 40},
+        {"maximum: limit before the control", true, 10, 40, 5, 0, 0, 10, 40},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        double p = c.position, s = c.size;
+        EXPECT_EQ(c.maximum ? ApplyLimitMaximum(p, s, c.limit, c.anchor)
+                            : ApplyLimitMinimum(p, s, c.limit, c.anchor),
+                  c.result);
+        EXPECT_DOUBLE_EQ(p, c.expectedPosition);
+        EXPECT_DOUBLE_EQ(s, c.expectedSize);
+    }
+}
+
+TEST(LayoutArithmetic, BoundingBoxInWholePixels)
+{
+    const RectT<double> rects[] = {{10.4, 5, 20, 10}, {-3, 7.6, 5, 30.2}};
+    EXPECT_EQ(BoundingBoxOf(rects, 2), (RectT<double>{-3, 5, 33, 33}));
+    EXPECT_EQ(BoundingBoxOf(rects, 0), (RectT<double>{}));
+    const RectT<double> far[] = {{-2e9, 0, 1, 1}, {2e9, 0, 1, 1}};
+    EXPECT_EQ(BoundingBoxOf(far, 2).width, 2147483647.0); // saturated, not wrapped
+}
+
 TEST(LayoutArithmetic, TextMinimumGrowsByTheShortfallAndSkipsAnAreaThatCannotGrow)
 {
     // A 37-pixel line in a control 30 wide whose text area is the whole width.
