@@ -280,6 +280,17 @@ int32_t LLook::DrawLabelText(LRenderer& renderer, const RectRegion& dirty, const
     return 0;
 }
 
+bool LLook::IsLabelTextClipped(int32_t controlWidth) const
+{
+    if (!mLabel || !mDescriptor || mLabel->GetLineCount() < 1)
+        return false;
+    const LLookDescriptor::TextProperties& text = mDescriptor->mText;
+    const float w = static_cast<float>(controlWidth);
+    const float areaWidth = (static_cast<float>(text.mRightAbs) + text.mRightRel * w) -
+                            (static_cast<float>(text.mLeftAbs) + text.mLeftRel * w);
+    return mLabel->GetLine(0).width > areaWidth;
+}
+
 uint32_t LLook::GetColorAtPoint(const PointT<double>& point) const
 {
     uint32_t color = kTransparentWhite;

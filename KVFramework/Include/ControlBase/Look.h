@@ -44,6 +44,9 @@ public:
     virtual int32_t DrawLabelText(LRenderer& renderer, const RectRegion& dirty,
                                   const PointT<int32_t>& offset);
 
+    // True when the label's first line is wider than its text area at the control's width.
+    bool IsLabelTextClipped(int32_t controlWidth) const;
+
     // The colour at the point: of the first docked part that shows anything there, else of
     // the override part, else of the client part; transparent white when none does.
     uint32_t GetColorAtPoint(const PointT<double>& point) const;

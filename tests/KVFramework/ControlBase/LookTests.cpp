@@ -378,6 +378,20 @@ TEST_F(LookFrame, LabelTakesItsColourFromTheForegroundPart)
     }
 }
 
+TEST(LookLabel, ClippedWhenTheFirstLineIsWiderThanTheTextArea)
+{
+    const RCPtr<MeasuringApp> app(new MeasuringApp());
+    app->mMeasurer = FixedAdvanceMeasurer::Create(); // 6 pixels a character
+    const RCPtr<LLook> look = LLook::Create(LabelLook(nullptr), false);
+    look->SetFont(LFont::GetFont(u"Tahoma", 8, 0));
+    look->SetText(u"Hello"); // 30 pixels; the area is the width less 8
+    look->SetSize({38, 20});
+    EXPECT_FALSE(look->IsLabelTextClipped(38));
+    look->SetSize({37, 20});
+    EXPECT_TRUE(look->IsLabelTextClipped(37));
+    EXPECT_FALSE(LLook::Create(MakeLook(nullptr, {}), false)->IsLabelTextClipped(1));
+}
+
 TEST(LookLabel, LookWithoutTextPropertiesHasNoLabel)
 {
     const RCPtr<LLook> look = LLook::Create(LabelLook(nullptr), true);
