@@ -6,9 +6,11 @@
 #include "UpdateProcessor.h"
 
 #include "Application/FrameworkApp.h"
+#include "Midi/MidiComm.h"
 
 #include <cstdio>
 #include <exception>
+#include <string>
 
 int main(int argc, char* argv[])
 {
@@ -17,6 +19,15 @@ int main(int argc, char* argv[])
     if (KV_FAILED(app->RunApplicationStartup()))
     {
         std::fprintf(stderr, "The updater could not start.\n");
+        return 1;
+    }
+
+    // Without a MIDI system no keyboard can be found: say what is missing instead.
+    std::string problem;
+    if (!KV::LMidiCommInterface::CheckSystem(problem))
+    {
+        std::fprintf(stderr, "The updater could not start: %s.\n", problem.c_str());
+        app->ReleaseServices();
         return 1;
     }
 

@@ -25,6 +25,7 @@ struct ProcessDriver
     std::mutex lock;
     std::shared_ptr<Platform::IMidiDriver> driver; // null: the system's MIDI
     Milliseconds completionWait = LMidiCommInterface::kCompletionWait;
+    std::shared_ptr<Platform::IMidiDriver> checkedSystem; // started by CheckSystem, for the next Create
 };
 
 ProcessDriver& GetProcessDriver()
@@ -121,7 +122,7 @@ RCPtr<LMidiCommInterface> LMidiCommInterface::Create()
     Milliseconds completionWait;
     {
         std::lock_guard lock(process.lock);
-        driver = process.driver;
+        driver = process.driver ? process.driver : std::move(process.checkedSystem);
         completionWait = process.completionWait;
     }
     if (!driver)
@@ -146,6 +147,16 @@ void LMidiCommInterface::UseDriver(std::shared_ptr<Platform::IMidiDriver> driver
     std::lock_guard lock(process.lock);
     process.driver = std::move(driver);
     process.completionWait = process.driver ? completionWait : kCompletionWait;
+}
+
+bool LMidiCommInterface::CheckSystem(std::string& problem)
+{
+    ProcessDriver& process = GetProcessDriver();
+    std::lock_guard lock(process.lock);
+    if (process.driver || process.checkedSystem)
+        return true;
+    process.checkedSystem = Platform::CreateMidiDriver(problem);
+    return process.checkedSystem != nullptr;
 }
 
 // ---- LMidiComm ----

@@ -76,6 +76,11 @@ public:
     // system's MIDI. Services already made keep theirs.
     static void UseDriver(std::shared_ptr<Platform::IMidiDriver> driver,
                           Milliseconds completionWait = kCompletionWait);
+    // Whether Create() will have a MIDI system: true when UseDriver installed a driver
+    // or the system's MIDI starts (the next Create() then takes over what was started);
+    // otherwise false with what is missing in `problem`: the backend asked for or
+    // tried, and why it cannot start.
+    static bool CheckSystem(std::string& problem);
 
     // S_OK with the port; E_FAIL with a null port when no device name contains the text
     // or the first that does cannot be opened (or started); E_INVALIDARG for an empty text.

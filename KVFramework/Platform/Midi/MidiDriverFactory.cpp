@@ -1,6 +1,8 @@
 #include "Platform/Midi/MidiDriverFactory.h"
 
-#include "Platform/Midi/JackCycleClock.h"
+#include "Platform/Midi/JackMidiClient.h"
+#include "Platform/Midi/JackMidiDriver.h"
+#include "Platform/Midi/RtMidiDriver.h"
 
 #include <cstdlib>
 #include <unistd.h>
@@ -24,37 +26,62 @@ bool EqualsAsciiNoCase(std::string_view a, std::string_view b)
     return true;
 }
 
+bool AlsaSequencerPresent()
+{
+    return access(ALSA_SEQUENCER, R_OK | W_OK) == 0;
+}
+
 } // namespace
 
 MidiBackendChoice ChooseMidiBackend(std::string_view requested, bool alsaSequencerPresent,
                                     const std::function<bool()>& jackAnswers)
 {
     if (EqualsAsciiNoCase(requested, "alsa"))
-        return {RtMidiBackend::Alsa, {}};
+        return {MidiBackend::Alsa, {}};
     if (EqualsAsciiNoCase(requested, "jack"))
-        return {RtMidiBackend::Jack, {}};
+        return {MidiBackend::Jack, {}};
     if (!requested.empty())
-        return {std::nullopt,
-                "KV_MIDI_API must be \"alsa\" or \"jack\", not \"" + std::string(requested) + "\""};
+        return {std::nullopt, "KV_MIDI_API asks for the MIDI backend \"" + std::string(requested) +
+                                  "\", which does not exist: it must be \"alsa\" or \"jack\""};
     if (alsaSequencerPresent)
-        return {RtMidiBackend::Alsa, {}};
+        return {MidiBackend::Alsa, {}};
     if (jackAnswers())
-        return {RtMidiBackend::Jack, {}};
-    return {std::nullopt,
-            std::string("no MIDI system: ") + ALSA_SEQUENCER + " is missing and no JACK server answers"};
+        return {MidiBackend::Jack, {}};
+    return {std::nullopt, std::string("no MIDI system: the ALSA sequencer (") + ALSA_SEQUENCER +
+                              ") is missing and no JACK server is running"};
 }
 
 std::shared_ptr<IMidiDriver> CreateMidiDriver(std::string& error)
 {
     const char* requested = std::getenv("KV_MIDI_API");
-    const MidiBackendChoice choice = ChooseMidiBackend(
-        requested ? requested : "", access(ALSA_SEQUENCER, R_OK | W_OK) == 0, &JackServerAnswers);
+    const std::string_view asked = requested ? requested : "";
+    const MidiBackendChoice choice =
+        ChooseMidiBackend(asked, AlsaSequencerPresent(), &JackMidiClient::ServerAnswers);
     if (!choice.backend)
     {
         error = choice.reason;
         return nullptr;
     }
-    return CreateRtMidiDriver(*choice.backend, error);
+    const std::string why = asked.empty() ? "" : " (asked for by KV_MIDI_API)";
+    std::shared_ptr<IMidiDriver> driver;
+    if (*choice.backend == MidiBackend::Alsa)
+    {
+        // Checked here: the sequencer's library would complain on standard error.
+        if (!AlsaSequencerPresent())
+        {
+            error = std::string("the ALSA MIDI backend") + why + " cannot start: the ALSA sequencer (" +
+                    ALSA_SEQUENCER + ") is missing or not accessible";
+            return nullptr;
+        }
+        driver = CreateRtMidiAlsaDriver(error);
+        if (!driver)
+            error = "the ALSA MIDI backend" + why + " cannot start: " + error;
+        return driver;
+    }
+    driver = CreateJackMidiDriver(error);
+    if (!driver)
+        error = "the JACK MIDI backend" + why + " cannot start: " + error;
+    return driver;
 }
 
 } // namespace KV::Platform

@@ -1,8 +1,9 @@
 #include "Platform/Midi/RtMidiDriver.h"
 
-#include "Platform/Midi/JackCycleClock.h"
 #include "Platform/Midi/MidiDeviceCore.h"
-#include "Platform/Midi/MidiInputRing.h"
+#include "Platform/Midi/MidiDriverFactory.h"
+#include "Platform/Midi/MidiLibraryLog.h"
+#include "Platform/Midi/MidiMessageRing.h"
 
 #include <RtMidi.h>
 
@@ -16,11 +17,13 @@ namespace {
 constexpr size_t INPUT_RING_BYTES = 256 * 1024;
 
 // RtMidi reports errors to this callback on the thread that called the failing
-// function; warnings (such as a port that vanished) are not failures.
+// function; warnings (such as a port that vanished) are not failures. Without the
+// callback it would print them.
 thread_local bool tFailed = false;
 
 void OnRtMidiError(RtMidiError::Type type, const std::string& text, void*)
 {
+    LogMidiLibraryMessage("RtMidi", text.c_str());
     if (type == RtMidiError::WARNING || type == RtMidiError::DEBUG_WARNING)
         return;
     tFailed = true;
@@ -42,16 +45,8 @@ template <class Port> std::optional<unsigned> FindPort(Port& port, const std::st
 
 struct RtMidiCore
 {
-    RtMidi::Api api = RtMidi::UNSPECIFIED;
+    RtMidi::Api api = RtMidi::LINUX_ALSA;
     const std::shared_ptr<MidiCallbackThread> thread = std::make_shared<MidiCallbackThread>();
-    std::unique_ptr<JackCycleClock> jackClock; // JACK only
-
-    // A new connection is in effect once a cycle has begun after it (JACK only).
-    void WaitForConnection() const
-    {
-        if (jackClock)
-            jackClock->WaitCycles(3, std::chrono::seconds(1));
-    }
 
     std::mutex mutex; // guards the listing clients and the last listings
     std::unique_ptr<RtMidiIn> inputLister;
@@ -129,16 +124,13 @@ public:
             in.ignoreTypes(false, false, false);
             in.setCallback(&RtMidiInDevice::OnInput, this);
         });
-        if (r != MidiResult::Ok)
-            return r;
-        mCore->WaitForConnection();
-        Register();
+        if (r == MidiResult::Ok)
+            Register();
         return r;
     }
 
 private:
-    // On RtMidi's input thread (a JACK server's process thread under JACK): only a
-    // copy into the lock-free ring and a lock-free wake.
+    // On RtMidi's input thread: only a copy into the lock-free ring and a lock-free wake.
     static void OnInput(double, std::vector<unsigned char>* message, void* user)
     {
         auto* self = static_cast<RtMidiInDevice*>(user);
@@ -164,12 +156,12 @@ private:
         }
     }
 
-    // RtMidi's destructor closes the port and waits for its input thread or for the
-    // JACK cycle in progress, so no OnInput runs after this.
+    // RtMidi's destructor closes the port and joins its input thread, so no OnInput
+    // runs after this.
     void OnClose() override { mIn.reset(); }
 
     const std::shared_ptr<RtMidiCore> mCore;
-    MidiInputRing mRing;
+    MidiMessageRing mRing;
     std::unique_ptr<RtMidiIn> mIn;
 };
 
@@ -186,10 +178,8 @@ public:
     MidiResult Open()
     {
         const MidiResult r = OpenPort(mOut, mCore->api, Name(), "out", [](RtMidiOut&) {});
-        if (r != MidiResult::Ok)
-            return r;
-        mCore->WaitForConnection();
-        Register();
+        if (r == MidiResult::Ok)
+            Register();
         return r;
     }
 
@@ -219,7 +209,7 @@ class RtMidiDriver final : public IMidiDriver
 public:
     explicit RtMidiDriver(std::shared_ptr<RtMidiCore> core) : mCore(std::move(core)) {}
 
-    std::string ApiName() const override { return mCore->api == RtMidi::UNIX_JACK ? "JACK" : "ALSA"; }
+    std::string ApiName() const override { return "ALSA"; }
 
     std::vector<std::string> ListInputs() override
     {
@@ -265,18 +255,9 @@ private:
 
 } // namespace
 
-std::shared_ptr<IMidiDriver> CreateRtMidiDriver(RtMidiBackend backend, std::string& error)
+std::shared_ptr<IMidiDriver> CreateRtMidiAlsaDriver(std::string& error)
 {
     auto core = std::make_shared<RtMidiCore>();
-    core->api = backend == RtMidiBackend::Jack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
-    if (backend == RtMidiBackend::Jack)
-    {
-        // RtMidi meets the server only on first use; this client reports a missing
-        // server now rather than as an empty list of ports.
-        core->jackClock = JackCycleClock::Open(error);
-        if (!core->jackClock)
-            return nullptr;
-    }
     try
     {
         core->inputLister = std::make_unique<RtMidiIn>(core->api, MIDI_CLIENT_NAME);
@@ -284,14 +265,10 @@ std::shared_ptr<IMidiDriver> CreateRtMidiDriver(RtMidiBackend backend, std::stri
         core->inputLister->setErrorCallback(&OnRtMidiError, nullptr);
         core->outputLister->setErrorCallback(&OnRtMidiError, nullptr);
     }
-    catch (const RtMidiError& e)
-    {
-        error = e.getMessage();
-        return nullptr;
-    }
     catch (const std::exception& e)
     {
-        error = e.what();
+        LogMidiLibraryMessage("RtMidi", e.what());
+        error = "the ALSA sequencer refused a client";
         return nullptr;
     }
     error.clear();

@@ -1,20 +1,12 @@
 #pragma once
-// The product's MIDI driver: the ALSA sequencer or a JACK server, through RtMidi.
+// The product's MIDI driver on the ALSA sequencer, through RtMidi. Each device it
+// opens is a port of a client of its own.
 
 #include "Platform/Midi/MidiDriver.h"
 
 namespace KV::Platform {
 
-enum class RtMidiBackend
-{
-    Alsa,
-    Jack,
-};
-
-// Null, with the reason in `error`, when the backend cannot be reached.
-std::shared_ptr<IMidiDriver> CreateRtMidiDriver(RtMidiBackend backend, std::string& error);
-
-// The name our clients and ports carry on the MIDI system.
-inline constexpr const char* MIDI_CLIENT_NAME = "KV MIDI";
+// Null, with the reason in `error`, when the sequencer refuses a client.
+std::shared_ptr<IMidiDriver> CreateRtMidiAlsaDriver(std::string& error);
 
 } // namespace KV::Platform

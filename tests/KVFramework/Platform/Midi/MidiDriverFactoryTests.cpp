@@ -12,18 +12,14 @@ TEST(MidiDriverFactory, ChoosesBackend)
         const char* requested;
         bool alsa;
         bool jack;
-        std::optional<RtMidiBackend> chosen;
+        std::optional<MidiBackend> chosen;
         bool jackAsked;
     };
     const Case cases[] = {
-        {"", true, true, RtMidiBackend::Alsa, false},
-        {"", false, true, RtMidiBackend::Jack, true},
-        {"", false, false, std::nullopt, true},
-        {"jack", true, false, RtMidiBackend::Jack, false},
-        {"ALSA", false, true, RtMidiBackend::Alsa, false},
-        {"Jack", false, false, RtMidiBackend::Jack, false},
-        {"virtual", true, true, std::nullopt, false},
-        {"alsa ", true, true, std::nullopt, false},
+        {"", true, true, MidiBackend::Alsa, false},      {"", false, true, MidiBackend::Jack, true},
+        {"", false, false, std::nullopt, true},          {"jack", true, false, MidiBackend::Jack, false},
+        {"ALSA", false, true, MidiBackend::Alsa, false}, {"Jack", false, false, MidiBackend::Jack, false},
+        {"virtual", true, true, std::nullopt, false},    {"alsa ", true, true, std::nullopt, false},
     };
     for (const Case& c : cases)
     {

@@ -1,16 +1,16 @@
-#include "Platform/Midi/MidiInputRing.h"
+#include "Platform/Midi/MidiMessageRing.h"
 
 #include <bit>
 #include <cstring>
 
 namespace KV::Platform {
 
-MidiInputRing::MidiInputRing(size_t capacity)
+MidiMessageRing::MidiMessageRing(size_t capacity)
     : mMask(std::bit_ceil(capacity < 64 ? size_t{64} : capacity) - 1), mData(new uint8_t[mMask + 1])
 {
 }
 
-void MidiInputRing::Write(size_t at, const uint8_t* from, size_t count) noexcept
+void MidiMessageRing::Write(size_t at, const uint8_t* from, size_t count) noexcept
 {
     if (count == 0)
         return;
@@ -20,7 +20,7 @@ void MidiInputRing::Write(size_t at, const uint8_t* from, size_t count) noexcept
     std::memcpy(mData.get(), from + first, count - first);
 }
 
-void MidiInputRing::Read(size_t at, uint8_t* to, size_t count) const noexcept
+void MidiMessageRing::Read(size_t at, uint8_t* to, size_t count) const noexcept
 {
     if (count == 0)
         return;
@@ -30,7 +30,7 @@ void MidiInputRing::Read(size_t at, uint8_t* to, size_t count) const noexcept
     std::memcpy(to + first, mData.get(), count - first);
 }
 
-bool MidiInputRing::Push(const uint8_t* bytes, uint32_t size, uint32_t timestampMs) noexcept
+bool MidiMessageRing::Push(const uint8_t* bytes, uint32_t size, uint32_t timestampMs) noexcept
 {
     const size_t head = mHead.load(std::memory_order_relaxed);
     const size_t tail = mTail.load(std::memory_order_acquire);
@@ -49,7 +49,7 @@ bool MidiInputRing::Push(const uint8_t* bytes, uint32_t size, uint32_t timestamp
     return true;
 }
 
-bool MidiInputRing::Pop(std::vector<uint8_t>& bytes, uint32_t& timestampMs)
+bool MidiMessageRing::Pop(std::vector<uint8_t>& bytes, uint32_t& timestampMs)
 {
     const size_t tail = mTail.load(std::memory_order_relaxed);
     const size_t head = mHead.load(std::memory_order_acquire);
@@ -64,6 +64,39 @@ bool MidiInputRing::Pop(std::vector<uint8_t>& bytes, uint32_t& timestampMs)
     Read(tail + HEADER, bytes.data(), size);
     mTail.store(tail + HEADER + size, std::memory_order_release);
     return true;
+}
+
+bool MidiMessageRing::Front(uint32_t& size) const noexcept
+{
+    const size_t tail = mTail.load(std::memory_order_relaxed);
+    if (mHead.load(std::memory_order_acquire) == tail)
+        return false;
+    uint8_t header[HEADER];
+    Read(tail, header, HEADER);
+    std::memcpy(&size, header, 4);
+    return true;
+}
+
+void MidiMessageRing::PopInto(uint8_t* to) noexcept
+{
+    uint32_t size = 0;
+    if (!Front(size))
+        return;
+    const size_t tail = mTail.load(std::memory_order_relaxed);
+    Read(tail + HEADER, to, size);
+    mTail.store(tail + HEADER + size, std::memory_order_release);
+}
+
+void MidiMessageRing::Drop() noexcept
+{
+    uint32_t size = 0;
+    if (Front(size))
+        mTail.store(mTail.load(std::memory_order_relaxed) + HEADER + size, std::memory_order_release);
+}
+
+bool MidiMessageRing::Empty() const noexcept
+{
+    return mHead.load(std::memory_order_acquire) == mTail.load(std::memory_order_acquire);
 }
 
 } // namespace KV::Platform

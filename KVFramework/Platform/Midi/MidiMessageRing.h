@@ -1,8 +1,9 @@
 #pragma once
-// A lock-free queue of received messages between one producer (the MIDI library's
-// input thread, which may be an audio server's real-time thread) and one consumer
-// (the driver's callback thread). Messages that do not fit are dropped and counted:
-// the producer never waits and never allocates.
+// A lock-free queue of whole MIDI messages between one producer thread and one
+// consumer thread, either of which may be an audio server's real-time thread: input
+// goes from the server's thread to the driver's callback thread, output the other way.
+// Messages that do not fit are refused and counted; Push and the Front/PopInto pair
+// never wait and never allocate.
 
 #include <atomic>
 #include <cstddef>
@@ -12,15 +13,22 @@
 
 namespace KV::Platform {
 
-class MidiInputRing
+class MidiMessageRing
 {
 public:
     // capacity: bytes of storage, rounded up to a power of two; each message takes
     // its length plus 8.
-    explicit MidiInputRing(size_t capacity);
+    explicit MidiMessageRing(size_t capacity);
 
     bool Push(const uint8_t* bytes, uint32_t size, uint32_t timestampMs) noexcept;
     bool Pop(std::vector<uint8_t>& bytes, uint32_t& timestampMs);
+    // The size of the oldest message, without taking it; false when there is none.
+    bool Front(uint32_t& size) const noexcept;
+    // Copies the oldest message (Front's size) to `to` and takes it from the queue.
+    void PopInto(uint8_t* to) noexcept;
+    // Takes the oldest message from the queue unread.
+    void Drop() noexcept;
+    bool Empty() const noexcept;
     uint64_t Dropped() const noexcept { return mDropped.load(std::memory_order_relaxed); }
 
 private:

@@ -1,4 +1,4 @@
-#include "Platform/Midi/MidiInputRing.h"
+#include "Platform/Midi/MidiMessageRing.h"
 
 #include <gtest/gtest.h>
 
@@ -18,10 +18,10 @@ std::vector<uint8_t> Message(uint32_t sequence)
     return bytes;
 }
 
-TEST(MidiInputRing, KeepsOrderAndWholeMessagesAcrossThreadsAndDropsWhatDoesNotFit)
+TEST(MidiMessageRing, KeepsOrderAndWholeMessagesAcrossThreadsAndDropsWhatDoesNotFit)
 {
     constexpr uint32_t COUNT = 100000;
-    MidiInputRing ring(4096); // small, so that it wraps and overflows often
+    MidiMessageRing ring(4096); // small, so that it wraps and overflows often
     std::atomic<bool> done{false};
     std::thread producer([&] {
         for (uint32_t s = 0; s < COUNT; ++s)
@@ -60,9 +60,9 @@ TEST(MidiInputRing, KeepsOrderAndWholeMessagesAcrossThreadsAndDropsWhatDoesNotFi
     EXPECT_GT(received, 0u);
 }
 
-TEST(MidiInputRing, RefusesMessageLargerThanItself)
+TEST(MidiMessageRing, RefusesMessageLargerThanItself)
 {
-    MidiInputRing ring(64);
+    MidiMessageRing ring(64);
     const std::vector<uint8_t> big(57, 1);
     const std::vector<uint8_t> fits(56, 2);
     EXPECT_FALSE(ring.Push(big.data(), 57, 0));

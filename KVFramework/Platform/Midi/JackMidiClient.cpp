@@ -1,0 +1,405 @@
+#include "Platform/Midi/JackMidiClient.h"
+
+#include "Platform/Midi/MidiLibraryLog.h"
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace KV::Platform {
+
+namespace {
+
+// A new connection is in effect once the server has begun a cycle after it; one more
+// allows for the cycle that was already running.
+constexpr uint64_t CONNECTION_CYCLES = 3;
+constexpr auto POLL = std::chrono::milliseconds(1);
+
+void LogJackError(const char* text)
+{
+    LogMidiLibraryMessage("JACK", text);
+}
+
+// The library prints to standard error unless told otherwise, and its functions are
+// process-wide: set once, before the first client opens.
+void RouteLibraryMessages()
+{
+    static const bool routed = [] {
+        jack_set_error_function(&LogJackError);
+        jack_set_info_function(&LogJackError);
+        return true;
+    }();
+    (void)routed;
+}
+
+std::string DescribeOpenFailure(jack_status_t status)
+{
+    if (status & JackServerFailed)
+    {
+        const char* server = std::getenv("JACK_DEFAULT_SERVER");
+        return server != nullptr && *server != '\0'
+                   ? std::string("no JACK server named \"") + server + "\" is running"
+                   : std::string("no JACK server is running");
+    }
+    if (status & JackVersionError)
+        return "the JACK server speaks another protocol version than this program's JACK library";
+    if (status & JackShmFailure)
+        return "the JACK server's shared memory cannot be reached";
+    return "the JACK server refused a new client";
+}
+
+jack_client_t* OpenClient(const std::string& name, jack_status_t& status)
+{
+    RouteLibraryMessages();
+    return jack_client_open(name.c_str(), JackNoStartServer, &status);
+}
+
+} // namespace
+
+uint32_t SteadyMilliseconds() noexcept
+{
+    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
+}
+
+// ---- JackMidiClient ----
+
+struct JackMidiClient::PortTable
+{
+    std::vector<JackMidiPort*> ports;
+};
+
+std::shared_ptr<JackMidiClient> JackMidiClient::Create(const std::string& name,
+                                                       const std::vector<PortSpec>& ports, std::string& error)
+{
+    std::shared_ptr<JackMidiClient> client(new JackMidiClient);
+    jack_status_t status{};
+    client->mClient = OpenClient(name, status);
+    if (client->mClient == nullptr)
+    {
+        error = DescribeOpenFailure(status);
+        return nullptr;
+    }
+    client->mName = jack_get_client_name(client->mClient);
+    client->mTable.store(new PortTable);
+    // Every port is registered now, before activation: see the header.
+    for (const PortSpec& spec : ports)
+    {
+        jack_port_t* port = jack_port_register(
+            client->mClient, spec.name.c_str(), JACK_DEFAULT_MIDI_TYPE,
+            spec.direction == JackPortDirection::Input ? JackPortIsInput : JackPortIsOutput, 0);
+        if (port == nullptr)
+        {
+            error = "the JACK server refused the port \"" + spec.name + "\"";
+            return nullptr;
+        }
+        client->mSlots.push_back({port, spec.name, spec.direction});
+    }
+    jack_on_info_shutdown(
+        client->mClient, [](jack_status_t, const char* reason, void* self) { OnShutdown(reason, self); },
+        client.get());
+    if (jack_set_process_callback(client->mClient, &JackMidiClient::OnProcess, client.get()) != 0 ||
+        jack_activate(client->mClient) != 0)
+    {
+        error = "the JACK server did not start a new client";
+        return nullptr;
+    }
+    client->mAlive.store(true, std::memory_order_release);
+    error.clear();
+    return client;
+}
+
+std::shared_ptr<JackMidiClient> JackMidiClient::Shared(const char* name, std::string& error)
+{
+    // Never destroyed: users may still let go of the client while the process exits.
+    static auto* const mutex = new std::mutex;
+    static auto* const shared = new std::weak_ptr<JackMidiClient>;
+    std::lock_guard lock(*mutex);
+    if (std::shared_ptr<JackMidiClient> client = shared->lock())
+        return client;
+    std::vector<PortSpec> pool;
+    for (size_t i = 1; i <= SHARED_POOL_PORTS; ++i)
+    {
+        pool.push_back({"in " + std::to_string(i), JackPortDirection::Input});
+        pool.push_back({"out " + std::to_string(i), JackPortDirection::Output});
+    }
+    std::shared_ptr<JackMidiClient> client = Create(name, pool, error);
+    if (!client)
+        return nullptr;
+    *shared = client;
+    // A client still open at exit would run its callback while the libraries' own
+    // statics are destroyed: stop its callbacks before that.
+    static const bool atExit = [] {
+        std::atexit([] {
+            std::lock_guard exiting(*mutex);
+            if (std::shared_ptr<JackMidiClient> open = shared->lock())
+                jack_deactivate(open->mClient);
+        });
+        return true;
+    }();
+    (void)atExit;
+    return client;
+}
+
+std::shared_ptr<JackMidiClient> JackMidiClient::Open(const std::string& name,
+                                                     const std::vector<PortSpec>& ports, std::string& error)
+{
+    return Create(name, ports, error);
+}
+
+bool JackMidiClient::ServerAnswers()
+{
+    jack_status_t status{};
+    jack_client_t* client = OpenClient("KV MIDI probe", status);
+    if (client != nullptr)
+        jack_client_close(client);
+    return client != nullptr;
+}
+
+JackMidiClient::~JackMidiClient()
+{
+    if (mClient != nullptr)
+    {
+        // No callback runs once deactivation has returned.
+        jack_deactivate(mClient);
+        jack_client_close(mClient);
+    }
+    delete mTable.load();
+}
+
+int JackMidiClient::OnProcess(uint32_t frames, void* self) noexcept
+{
+    static_cast<JackMidiClient*>(self)->Process(frames);
+    return 0;
+}
+
+void JackMidiClient::OnShutdown(const char* reason, void* self) noexcept
+{
+    static_cast<JackMidiClient*>(self)->mAlive.store(false, std::memory_order_release);
+    LogMidiLibraryMessage("JACK", reason);
+}
+
+void JackMidiClient::Process(uint32_t frames) noexcept
+{
+    // Sequentially consistent with Show's exchange and wait: either Show sees this
+    // flag, or this cycle reads the new table.
+    mInCycle.store(true);
+    const PortTable* table = mTable.load();
+    for (JackMidiPort* port : table->ports)
+    {
+        void* buffer = jack_port_get_buffer(port->mPort, frames);
+        if (buffer == nullptr)
+            continue;
+        if (port->mDirection == JackPortDirection::Input)
+        {
+            const bool accepts = (port->mListener == nullptr || port->mListener->AcceptsInput()) &&
+                                 mCycles.load(std::memory_order_relaxed) >= port->mQuietUntilCycle;
+            const uint32_t count = jack_midi_get_event_count(buffer);
+            if (!accepts || count == 0)
+                continue;
+            const uint32_t now = SteadyMilliseconds();
+            bool arrived = false;
+            for (uint32_t i = 0; i < count; ++i)
+            {
+                jack_midi_event_t event;
+                if (jack_midi_event_get(&event, buffer, i) == 0 && event.size != 0)
+                    arrived =
+                        port->mRing.Push(event.buffer, static_cast<uint32_t>(event.size), now) || arrived;
+            }
+            if (arrived && port->mListener != nullptr)
+                port->mListener->InputArrived();
+            continue;
+        }
+        jack_midi_clear_buffer(buffer);
+        uint32_t size = 0;
+        while (port->mRing.Front(size))
+        {
+            jack_midi_data_t* room = jack_midi_event_reserve(buffer, 0, size);
+            if (room == nullptr)
+            {
+                // A message larger than an empty cycle's buffer can never go: drop it
+                // rather than block the port. Otherwise it waits for the next cycle.
+                if (jack_midi_get_event_count(buffer) == 0)
+                    port->mRing.Drop();
+                break;
+            }
+            port->mRing.PopInto(room);
+        }
+    }
+    mCycles.fetch_add(1, std::memory_order_release);
+    mInCycle.store(false, std::memory_order_release);
+}
+
+void JackMidiClient::WaitOutOfCycle() const noexcept
+{
+    while (mInCycle.load())
+        std::this_thread::yield();
+}
+
+void JackMidiClient::Show(JackMidiPort* port, bool visible)
+{
+    const PortTable* old = mTable.load();
+    auto* table = new PortTable(*old);
+    auto& ports = table->ports;
+    ports.erase(std::remove(ports.begin(), ports.end(), port), ports.end());
+    if (visible)
+        ports.push_back(port);
+    mTable.store(table);
+    WaitOutOfCycle();
+    delete old;
+}
+
+std::vector<std::string> JackMidiClient::ListPeers(JackPortDirection ours) const
+{
+    std::vector<std::string> names;
+    std::lock_guard lock(mMutex);
+    const char** ports =
+        jack_get_ports(mClient, nullptr, JACK_DEFAULT_MIDI_TYPE,
+                       ours == JackPortDirection::Input ? JackPortIsOutput : JackPortIsInput);
+    if (ports == nullptr)
+        return names;
+    for (const char** name = ports; *name != nullptr; ++name)
+    {
+        const jack_port_t* port = jack_port_by_name(mClient, *name);
+        if (port != nullptr && !jack_port_is_mine(mClient, port))
+            names.emplace_back(*name);
+    }
+    jack_free(ports);
+    return names;
+}
+
+std::shared_ptr<JackMidiPort> JackMidiClient::TakePort(JackPortDirection direction,
+                                                       JackInputListener* listener, std::string& error,
+                                                       const std::string& name)
+{
+    std::lock_guard lock(mMutex);
+    for (size_t i = 0; i < mSlots.size(); ++i)
+    {
+        Slot& slot = mSlots[i];
+        if (slot.taken || slot.direction != direction || (!name.empty() && slot.name != name))
+            continue;
+        const uint64_t quietUntil =
+            slot.used ? mCycles.load(std::memory_order_acquire) + CONNECTION_CYCLES : 0;
+        slot.taken = slot.used = true;
+        std::shared_ptr<JackMidiPort> taken(
+            new JackMidiPort(shared_from_this(), i, slot.port, jack_port_name(slot.port), direction,
+                             direction == JackPortDirection::Input ? listener : nullptr, quietUntil));
+        Show(taken.get(), true);
+        return taken;
+    }
+    error = name.empty() ? "all MIDI ports of the JACK client are in use" : "no free port \"" + name + "\"";
+    return nullptr;
+}
+
+void JackMidiClient::Release(size_t slot)
+{
+    // Under mMutex. Its connections go; a later user ignores what they still bring.
+    jack_port_disconnect(mClient, mSlots[slot].port);
+    mSlots[slot].taken = false;
+}
+
+bool JackMidiClient::Connect(const JackMidiPort& ours, const std::string& peer)
+{
+    std::lock_guard lock(mMutex);
+    const bool input = ours.Direction() == JackPortDirection::Input;
+    const std::string& source = input ? peer : ours.FullName();
+    const std::string& destination = input ? ours.FullName() : peer;
+    const int result = jack_connect(mClient, source.c_str(), destination.c_str());
+    if (result != 0 && result != EEXIST)
+        return false;
+    mConnectionsEffective.store(mCycles.load(std::memory_order_acquire) + CONNECTION_CYCLES,
+                                std::memory_order_release);
+    return true;
+}
+
+bool JackMidiClient::WaitForConnections(std::chrono::steady_clock::time_point deadline) const
+{
+    const uint64_t effective = mConnectionsEffective.load(std::memory_order_acquire);
+    while (mCycles.load(std::memory_order_acquire) < effective)
+    {
+        if (!Alive() || std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(POLL);
+    }
+    return true;
+}
+
+void JackMidiClient::WaitCycles(uint32_t cycles, std::chrono::milliseconds timeout) const
+{
+    const uint64_t until = mCycles.load(std::memory_order_acquire) + cycles;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (mCycles.load(std::memory_order_acquire) < until && Alive() &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(POLL);
+}
+
+// ---- JackMidiPort ----
+
+JackMidiPort::JackMidiPort(std::shared_ptr<JackMidiClient> client, size_t slot, _jack_port* port,
+                           std::string fullName, JackPortDirection direction, JackInputListener* listener,
+                           uint64_t quietUntilCycle)
+    : mClient(std::move(client)), mSlot(slot), mPort(port), mQuietUntilCycle(quietUntilCycle),
+      mFullName(std::move(fullName)), mDirection(direction), mListener(listener)
+{
+}
+
+JackMidiPort::~JackMidiPort()
+{
+    Close(std::chrono::milliseconds(0));
+}
+
+bool JackMidiPort::Send(const uint8_t* bytes, size_t size, std::chrono::milliseconds wait)
+{
+    if (mDirection != JackPortDirection::Output || size == 0 || mClosed.load(std::memory_order_acquire))
+        return false;
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    if (!mClient->WaitForConnections(deadline))
+        return false;
+    while (!mRing.Push(bytes, static_cast<uint32_t>(size), 0))
+    {
+        if (!mClient->Alive() || std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(POLL);
+    }
+    return mClient->Alive();
+}
+
+bool JackMidiPort::Receive(std::vector<uint8_t>& bytes, uint32_t& steadyMs)
+{
+    return mRing.Pop(bytes, steadyMs);
+}
+
+void JackMidiPort::DiscardInput()
+{
+    uint32_t size = 0;
+    while (mRing.Front(size))
+        mRing.Drop();
+}
+
+void JackMidiPort::Close(std::chrono::milliseconds drain)
+{
+    std::lock_guard lock(mCloseMutex);
+    if (mClosed.exchange(true))
+        return;
+    if (mDirection == JackPortDirection::Output && drain.count() > 0)
+    {
+        // The cycle that takes the last message must also end before the port goes,
+        // so that the connected clients read it.
+        const auto deadline = std::chrono::steady_clock::now() + drain;
+        while (!mRing.Empty() && mClient->Alive() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(POLL);
+        mClient->WaitCycles(1, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   deadline - std::chrono::steady_clock::now()));
+    }
+    std::lock_guard clientLock(mClient->mMutex);
+    mClient->Show(this, false);
+    mClient->Release(mSlot);
+}
+
+} // namespace KV::Platform

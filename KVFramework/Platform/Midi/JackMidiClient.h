@@ -1,0 +1,200 @@
+#pragma once
+// A JACK client with MIDI ports of our own, on libjack directly.
+//
+// The product opens one client per process (Shared) that holds every port it opens.
+// Messages pass between the server's process callback and our threads through
+// lock-free rings: the callback copies what arrived into an input port's ring and
+// wakes its listener, and writes what an output port's ring holds into the cycle's
+// buffer. The callback never allocates, locks or waits.
+//
+// Ports are registered only while the client is not active, when it opens: the JACK
+// library walks a client's list of ports on its notification thread (latency
+// updates, sent whenever any connection changes) without a lock, so registering or
+// unregistering a port of an active client can crash it. A client therefore opens
+// with a fixed set of ports; taking a port for a device and letting it go again only
+// connects and disconnects it. The shared client keeps a pool of unnamed ports for
+// that ("in 1", "out 1", ...).
+//
+// Closing never races the callback: a port is first taken out of the callback's view
+// and the callback in progress is waited for, and only then disconnected; the client
+// is deactivated (no callback runs afterwards) before it closes.
+//
+// Connections: JACK puts a new connection into effect from a later cycle than the one
+// running when it was made, and a message written before that goes nowhere. The
+// client therefore counts its cycles, and a send waits until every connection made so
+// far is in effect.
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "Platform/Midi/MidiMessageRing.h"
+
+struct _jack_client;
+struct _jack_port;
+
+namespace KV::Platform {
+
+enum class JackPortDirection
+{
+    Input,  // we receive: other clients' output ports connect to it
+    Output, // we send
+};
+
+// Told by an input port's process callback about new messages. Runs on the server's
+// real-time thread: it must neither lock, allocate nor wait.
+class JackInputListener
+{
+public:
+    // Whether messages arriving now are kept; they are dropped otherwise.
+    virtual bool AcceptsInput() const noexcept { return true; }
+    // Messages were added to the port's ring in this cycle.
+    virtual void InputArrived() noexcept = 0;
+
+protected:
+    ~JackInputListener() = default;
+};
+
+class JackMidiClient;
+
+class JackMidiPort
+{
+public:
+    ~JackMidiPort(); // unregisters, see Close
+    JackMidiPort(const JackMidiPort&) = delete;
+    JackMidiPort& operator=(const JackMidiPort&) = delete;
+
+    // "client:port", as other clients list it.
+    const std::string& FullName() const { return mFullName; }
+    JackPortDirection Direction() const { return mDirection; }
+
+    // Output: queues one whole message for the next cycles. Waits while the ring is
+    // full or a connection is not in effect yet; false when that lasts longer than
+    // `wait`, when the port is closed or the server has gone.
+    bool Send(const uint8_t* bytes, size_t size, std::chrono::milliseconds wait = std::chrono::seconds(2));
+
+    // Input: the oldest message received and the steady clock's milliseconds
+    // (SteadyMilliseconds) when its cycle ran; false when there is none.
+    bool Receive(std::vector<uint8_t>& bytes, uint32_t& steadyMs);
+    void DiscardInput();
+    // Input messages dropped because the ring was full.
+    uint64_t Dropped() const noexcept { return mRing.Dropped(); }
+
+    // Output: waits until what was queued has been written to the server, at most
+    // `drain`. Then takes the port out of the callback's view, breaks its connections
+    // and gives it back to the client. No listener call starts afterwards. Idempotent.
+    void Close(std::chrono::milliseconds drain = std::chrono::milliseconds(200));
+
+private:
+    friend class JackMidiClient;
+    JackMidiPort(std::shared_ptr<JackMidiClient> client, size_t slot, _jack_port* port, std::string fullName,
+                 JackPortDirection direction, JackInputListener* listener, uint64_t quietUntilCycle);
+
+    const std::shared_ptr<JackMidiClient> mClient;
+    const size_t mSlot;
+    _jack_port* const mPort;
+    // Input from before this cycle may still come from the slot's former connections.
+    const uint64_t mQuietUntilCycle;
+    const std::string mFullName;
+    const JackPortDirection mDirection;
+    JackInputListener* const mListener;
+    MidiMessageRing mRing{256 * 1024};
+    std::mutex mCloseMutex;
+    std::atomic<bool> mClosed{false};
+};
+
+class JackMidiClient : public std::enable_shared_from_this<JackMidiClient>
+{
+public:
+    struct PortSpec
+    {
+        std::string name;
+        JackPortDirection direction;
+    };
+
+    // How many inputs and outputs the shared client can have open at once.
+    static constexpr size_t SHARED_POOL_PORTS = 16;
+
+    // The process's client, named `name` on first use and shared by every user until
+    // the last lets go, with a pool of SHARED_POOL_PORTS unnamed ports each way. Null
+    // with the reason in `error` when no server answers.
+    static std::shared_ptr<JackMidiClient> Shared(const char* name, std::string& error);
+    // A client of its own with the given ports (a simulated device, a test's peer).
+    static std::shared_ptr<JackMidiClient> Open(const std::string& name, const std::vector<PortSpec>& ports,
+                                                std::string& error);
+    // Whether a JACK server answers; never starts one.
+    static bool ServerAnswers();
+
+    ~JackMidiClient(); // deactivates, then closes
+    JackMidiClient(const JackMidiClient&) = delete;
+    JackMidiClient& operator=(const JackMidiClient&) = delete;
+
+    // The client's name as the server gave it (it adds a number to a taken name).
+    const std::string& Name() const { return mName; }
+    // False once the server has shut the client down or gone away.
+    bool Alive() const noexcept { return mAlive.load(std::memory_order_acquire); }
+
+    // The full names of other clients' MIDI ports that a port of ours in `ours`
+    // direction would connect to: their outputs for Input, their inputs for Output.
+    std::vector<std::string> ListPeers(JackPortDirection ours) const;
+
+    // Takes a free port of ours (the one called `name`, or any in `direction` when the
+    // name is empty) and shows it to the process callback. `listener` (input only, may
+    // be null) must outlive the port's Close. Null with the reason in `error`.
+    std::shared_ptr<JackMidiPort> TakePort(JackPortDirection direction, JackInputListener* listener,
+                                           std::string& error, const std::string& name = {});
+    // Connects our port to the peer named `peer` (a full name); false when the peer
+    // has gone or the server refuses.
+    bool Connect(const JackMidiPort& ours, const std::string& peer);
+
+    // Returns once `cycles` more process cycles have run, or after `timeout`.
+    void WaitCycles(uint32_t cycles, std::chrono::milliseconds timeout) const;
+
+private:
+    friend class JackMidiPort;
+    struct PortTable; // what the process callback sees: an immutable list of ports
+
+    struct Slot
+    {
+        _jack_port* port = nullptr;
+        std::string name;
+        JackPortDirection direction = JackPortDirection::Input;
+        bool taken = false;
+        bool used = false; // taken before: its former connections may still be in effect
+    };
+
+    JackMidiClient() = default;
+    static std::shared_ptr<JackMidiClient> Create(const std::string& name, const std::vector<PortSpec>& ports,
+                                                  std::string& error);
+    void Release(size_t slot);
+    static int OnProcess(uint32_t frames, void* self) noexcept;
+    static void OnShutdown(const char* reason, void* self) noexcept;
+    void Process(uint32_t frames) noexcept;
+
+    // Publishes the table with `port` added or removed, then waits until no callback
+    // can still see the old table.
+    void Show(JackMidiPort* port, bool visible);
+    void WaitOutOfCycle() const noexcept;
+    // Waits until every connection made so far is in effect; false after `deadline`.
+    bool WaitForConnections(std::chrono::steady_clock::time_point deadline) const;
+
+    _jack_client* mClient = nullptr;
+    std::string mName;
+    std::atomic<bool> mAlive{false};
+
+    mutable std::mutex mMutex; // our calls to the server, the slots and the table's writers
+    std::vector<Slot> mSlots;  // registered before activation, never unregistered
+    std::atomic<PortTable*> mTable{nullptr};
+    std::atomic<bool> mInCycle{false};
+    std::atomic<uint64_t> mCycles{0};
+    std::atomic<uint64_t> mConnectionsEffective{0}; // the cycle from which all are in effect
+};
+
+// The steady clock in milliseconds, wrapping; what JackMidiPort::Receive stamps.
+uint32_t SteadyMilliseconds() noexcept;
+
+} // namespace KV::Platform

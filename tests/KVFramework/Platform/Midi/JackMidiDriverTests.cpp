@@ -1,0 +1,195 @@
+// The JACK backend against a real JACK server (tools/with-jack.sh starts a private
+// one, synchronous, with the dummy backend): on it every message must arrive, so a
+// missing one fails with its count. The other side is a client of the test's own.
+
+#include "Platform/Midi/MidiDriverFactory.h"
+
+#include "JackTestPeer.h"
+#include "MidiTestHost.h"
+
+#include <algorithm>
+#include <atomic>
+#include <set>
+
+namespace KV::Platform {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using MidiTest::InEvent;
+using MidiTest::InputHost;
+using MidiTest::JackTestPeer;
+using MidiTest::Sysex;
+
+std::shared_ptr<IMidiDriver> Driver()
+{
+    std::string error;
+    auto driver = CreateMidiDriver(error);
+    EXPECT_TRUE(driver) << error;
+    return driver;
+}
+
+uint32_t IdOf(const std::vector<std::string>& names, const std::string& name)
+{
+    const auto it = std::find(names.begin(), names.end(), name);
+    EXPECT_NE(it, names.end()) << name;
+    return static_cast<uint32_t>(it - names.begin());
+}
+
+// The client part of a full port name.
+std::string ClientOf(const std::string& port)
+{
+    return port.substr(0, port.find(':'));
+}
+
+TEST(JackMidiDriver, ExchangesEveryShortAndSystemExclusiveMessageBothWays)
+{
+    const auto driver = Driver();
+    ASSERT_TRUE(driver);
+    EXPECT_EQ(driver->ApiName(), "JACK");
+    JackTestPeer peer("Test Keys");
+    const auto inputs = driver->ListInputs();
+    ASSERT_NE(std::find(inputs.begin(), inputs.end(), peer.OutName()), inputs.end());
+    for (const std::string& name : inputs)
+        EXPECT_NE(ClientOf(name), "KV MIDI") << "our own ports are not listed: " << name;
+
+    // Device to host: short messages and system exclusive in the host's 256-byte buffers.
+    InputHost host;
+    ASSERT_EQ(host.Open(*driver, peer.OutName()), MidiResult::Ok);
+    EXPECT_EQ(host.Device().Name(), peer.OutName());
+    peer.Client().WaitCycles(4, std::chrono::seconds(5)); // the host's connection in effect
+    constexpr int ROUNDS = 40;
+    const Bytes noteOn = {0x90, 0x3C, 0x7F};
+    const Bytes s300 = Sysex(300);
+    for (int i = 0; i < ROUNDS; ++i)
+    {
+        peer.Send(noteOn);
+        peer.Send(s300);
+    }
+    auto events = host.Events(3 * ROUNDS, std::chrono::seconds(20));
+    ASSERT_EQ(events.size(), 3u * ROUNDS)
+        << 3 * ROUNDS - static_cast<int>(events.size()) << " callbacks missing";
+    const InEvent head{MidiInKind::LongData, Bytes(s300.begin(), s300.begin() + 256), 0};
+    const InEvent tail{MidiInKind::LongData, Bytes(s300.begin() + 256, s300.end()), 0};
+    for (size_t i = 0; i < events.size(); ++i)
+    {
+        events[i].timestampMs = 0;
+        const InEvent& expected = i % 3 == 0   ? InEvent{MidiInKind::Data, noteOn, 0}
+                                  : i % 3 == 1 ? head
+                                               : tail;
+        ASSERT_EQ(events[i], expected) << "event " << i;
+    }
+
+    // Host to device: a system-exclusive message given in two buffers leaves whole, and
+    // the first message after opening is not lost.
+    std::atomic<int> done{0};
+    std::unique_ptr<IMidiOutDevice> out;
+    ASSERT_EQ(
+        driver->OpenOutput(
+            IdOf(driver->ListOutputs(), peer.InName()), [&](IMidiOutDevice&, MidiBuffer&) { ++done; }, out),
+        MidiResult::Ok);
+    Bytes s600 = Sysex(600);
+    const Bytes noteOff = {0x80, 0x3C, 0x7F};
+    MidiBuffer first{s600.data(), 400}, second{s600.data() + 400, 200};
+    ASSERT_EQ(out->PrepareBuffer(first), MidiResult::Ok);
+    ASSERT_EQ(out->PrepareBuffer(second), MidiResult::Ok);
+    for (int i = 0; i < ROUNDS; ++i)
+    {
+        ASSERT_EQ(out->SendLong(first), MidiResult::Ok);
+        ASSERT_EQ(out->SendLong(second), MidiResult::Ok);
+        ASSERT_EQ(out->SendShort(0x7F3C80), MidiResult::Ok);
+    }
+    const auto received = peer.Received(2 * ROUNDS);
+    ASSERT_EQ(received.size(), 2u * ROUNDS)
+        << 2 * ROUNDS - static_cast<int>(received.size()) << " messages missing";
+    for (size_t i = 0; i < received.size(); ++i)
+        EXPECT_EQ(received[i], i % 2 == 0 ? s600 : noteOff) << "message " << i;
+    for (int i = 0; i < 100 && done < 2 * ROUNDS; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(done, 2 * ROUNDS) << "buffers handed back";
+    EXPECT_EQ(out->UnprepareBuffer(first), MidiResult::Ok);
+    EXPECT_EQ(out->UnprepareBuffer(second), MidiResult::Ok);
+    EXPECT_EQ(out->Close(), MidiResult::Ok);
+}
+
+TEST(JackMidiDriver, EveryPortOfTheProcessIsOnOneClient)
+{
+    JackTestPeer peer("Test Keys");
+    const auto driverA = Driver();
+    const auto driverB = Driver();
+    ASSERT_TRUE(driverA && driverB);
+    std::vector<std::unique_ptr<IMidiOutDevice>> outputs(4);
+    std::vector<std::unique_ptr<IMidiInDevice>> inputs(4);
+    for (size_t i = 0; i < 4; ++i)
+    {
+        IMidiDriver& driver = i % 2 ? *driverA : *driverB;
+        ASSERT_EQ(driver.OpenOutput(IdOf(driver.ListOutputs(), peer.InName()), nullptr, outputs[i]),
+                  MidiResult::Ok);
+        ASSERT_EQ(driver.OpenInput(IdOf(driver.ListInputs(), peer.OutName()), nullptr, inputs[i]),
+                  MidiResult::Ok);
+    }
+    // What other clients see of us: ports of one client only.
+    std::set<std::string> clients;
+    for (const auto direction : {JackPortDirection::Input, JackPortDirection::Output})
+        for (const std::string& name : peer.Client().ListPeers(direction))
+            if (name.find("KV MIDI") == 0)
+                clients.insert(ClientOf(name));
+    EXPECT_EQ(clients.size(), 1u);
+}
+
+// Ports open and close while the server's callback is busy with them both ways: no
+// callback may touch a port being closed, and no input arrives after Close.
+TEST(JackMidiDriver, ClosesWhileMessagesFlow)
+{
+    const auto driver = Driver();
+    ASSERT_TRUE(driver);
+    JackTestPeer peer("Busy Keys");
+    std::atomic<bool> stop{false};
+    std::thread player([&] {
+        const Bytes s100 = Sysex(100);
+        while (!stop)
+        {
+            peer.Send(s100);
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    });
+    const Bytes s50 = Sysex(50);
+    for (int i = 0; i < 60; ++i)
+    {
+        std::atomic<bool> closed{false};
+        std::atomic<int> late{0};
+        InputHost host;
+        host.extra = [&](IMidiInDevice&, const MidiInMessage&) { late += closed ? 1 : 0; };
+        ASSERT_EQ(host.Open(*driver, peer.OutName()), MidiResult::Ok);
+        std::unique_ptr<IMidiOutDevice> out;
+        ASSERT_EQ(driver->OpenOutput(IdOf(driver->ListOutputs(), peer.InName()), nullptr, out),
+                  MidiResult::Ok);
+        Bytes copy = s50;
+        MidiBuffer buffer{copy.data(), static_cast<uint32_t>(copy.size())};
+        ASSERT_EQ(out->PrepareBuffer(buffer), MidiResult::Ok);
+        ASSERT_EQ(out->SendLong(buffer), MidiResult::Ok);
+        std::this_thread::sleep_for(std::chrono::milliseconds(i % 7));
+        host.Close();
+        closed = true;
+        out.reset(); // closes with the message perhaps still queued
+        EXPECT_EQ(late, 0) << "round " << i;
+    }
+    stop = true;
+    player.join();
+}
+
+TEST(JackMidiDriver, DeviceGoneSinceTheListingIsRefused)
+{
+    const auto driver = Driver();
+    ASSERT_TRUE(driver);
+    uint32_t id = 0;
+    {
+        JackTestPeer peer("Test Keys");
+        id = IdOf(driver->ListInputs(), peer.OutName());
+    }
+    std::unique_ptr<IMidiInDevice> device;
+    EXPECT_EQ(driver->OpenInput(id, nullptr, device), MidiResult::BadDeviceId);
+    EXPECT_EQ(device, nullptr);
+}
+
+} // namespace
+} // namespace KV::Platform
