@@ -2,7 +2,7 @@
 
 #include "FirmwareImage.h"
 #include "KeyboardProtocol.h"
-#include "RtMidiKeyboardLink.h"
+#include "SystemKeyboardLink.h"
 #include "SimOptions.h"
 
 #include <csignal>
@@ -21,10 +21,11 @@ namespace {
 constexpr int ExitMatched = 0;
 constexpr int ExitNotMatched = 1;
 constexpr int ExitFailure = 2;
+constexpr std::chrono::seconds ShutdownLimit{5};
 
 struct Keyboard
 {
-    std::unique_ptr<RtMidiKeyboardLink> link;
+    std::unique_ptr<SystemKeyboardLink> link;
     std::unique_ptr<KeyboardProtocol> protocol;
     std::string outputPath;
 };
@@ -98,7 +99,8 @@ std::string Trim(const std::string& text)
 class Simulator
 {
 public:
-    Simulator(const SimOptions& options, RtMidi::Api api) : mStart(std::chrono::steady_clock::now())
+    // Throws std::runtime_error when the system's MIDI cannot be used.
+    explicit Simulator(const SimOptions& options) : mStart(std::chrono::steady_clock::now())
     {
         const std::size_t count = options.twoKeyboards ? 2 : 1;
         for (std::size_t i = 0; i < count; ++i)
@@ -108,9 +110,12 @@ public:
             if (!options.outputPath.empty())
                 keyboard->outputPath = options.outputPath + (i == 0 ? "" : "." + std::to_string(i + 1));
             Keyboard* raw = keyboard.get();
-            keyboard->link = std::make_unique<RtMidiKeyboardLink>(
-                api, i, suffix, mQueue,
-                [this, raw, i](const KeyboardEvent& event) { Print(*raw, i, event); });
+            std::string error;
+            keyboard->link = CreateKeyboardLink(
+                i, suffix, mQueue, [this, raw, i](const KeyboardEvent& event) { Print(*raw, i, event); },
+                error);
+            if (!keyboard->link)
+                throw std::runtime_error(error);
             keyboard->protocol = std::make_unique<KeyboardProtocol>(options.settings, *keyboard->link);
             mKeyboards.push_back(std::move(keyboard));
         }
@@ -152,6 +157,8 @@ public:
 
     void Shutdown()
     {
+        // Before the process ends: a synchronous JACK server would otherwise wait for
+        // clients that vanished.
         for (auto& keyboard : mKeyboards)
             keyboard->link->ClosePorts();
     }
@@ -245,16 +252,18 @@ int main(int argc, char** argv)
         }
         options->settings.expectedImage = std::move(image);
     }
-    RtMidi::Api api{};
-    if (!ChooseMidiApi(api, error))
-    {
-        std::fprintf(stderr, "norvik-sim: %s\n", error.c_str());
-        return ExitFailure;
-    }
-
     // The simulator and its queue outlive main: the two helper threads block in
     // sigwait and getline and are never joined, so the process ends with _exit.
-    auto* simulator = new Simulator(*options, api);
+    Simulator* simulator = nullptr;
+    try
+    {
+        simulator = new Simulator(*options);
+    }
+    catch (const std::exception& failure)
+    {
+        std::fprintf(stderr, "norvik-sim: %s\n", failure.what());
+        return ExitFailure;
+    }
     std::thread(WatchSignals, std::ref(simulator->Queue())).detach();
     std::thread(ReadCommands, std::ref(simulator->Queue())).detach();
 
@@ -262,14 +271,21 @@ int main(int argc, char** argv)
     try
     {
         simulator->Run();
-        simulator->Shutdown();
         status = simulator->ExitStatus();
     }
     catch (const std::exception& failure)
     {
         std::fprintf(stderr, "norvik-sim: MIDI failure: %s\n", failure.what());
-        simulator->Shutdown();
     }
+    // Switching off asks the MIDI server to remove the ports; a server that no longer
+    // answers must not keep the keyboard from ending.
+    std::thread([status] {
+        std::this_thread::sleep_for(ShutdownLimit);
+        std::fprintf(stderr, "norvik-sim: the MIDI server did not let the ports go; ending anyway\n");
+        std::fflush(stdout);
+        _exit(status);
+    }).detach();
+    simulator->Shutdown();
     std::fflush(stdout);
     std::fflush(stderr);
     _exit(status);
