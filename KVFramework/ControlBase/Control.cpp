@@ -1,17 +1,178 @@
 #include "ControlBase/Control.h"
 
+#include "ControlBase/ControlDescriptor.h"
 #include "ControlBase/RootWindow.h"
 #include "ControlBase/StringTable.h"
+#include "Notification/Notification.h"
+#include "Notification/NotificationId.h"
 #include "ObjectBase/Exception.h"
+
+#include <algorithm>
+#include <numeric>
+#include <stdexcept>
+#include <utility>
 
 namespace KV {
 
-LControl::LControl(const RCPtr<LControl>& parent, const String& name, const RCPtr<LStringTable>& stringTable)
-    : mName(name), mParent(parent), mStringTable(stringTable)
+namespace {
+
+const NotificationId kIdleId = InternNotificationId(u"NID_IDLE");
+
+// The count a control brings to every ancestor: its unclipped descendants, and itself
+// when it is not clipped to its parent.
+int32_t UnclippedWeight(LControl& control)
 {
+    return control.GetUnclippedCount() + (control.GetLayout()->mClipToParent ? 0 : 1);
+}
+
+int DockedAxes(const LLayoutDescriptor& layout)
+{
+    return (layout.mXIsDocked ? 1 : 0) + (layout.mYIsDocked ? 1 : 0);
+}
+
+} // namespace
+
+LControl::LControl(const RCPtr<LControl>& parent, const String& name, const RCPtr<LStringTable>& stringTable)
+    : mName(name), mStringTable(stringTable)
+{
+    if (parent)
+        SetParent(parent);
 }
 
 LControl::~LControl() = default;
+
+// ---- the child list ----
+
+KVRESULT LControl::ChildControlList::Add(const RCPtr<LControl>& child)
+{
+    if (!child)
+        return E_INVALIDARG;
+    if (IndexOfName(child->GetName()) >= 0)
+        return E_FAIL;
+    mOwner->AddUnclippedAlongAncestry(UnclippedWeight(*child));
+    child->mParent = RCPtr<LControl>(mOwner);
+    // The child's reference to its owner is internal: it must not keep the owner alive.
+    mOwner->AdjustInternalRefCount(1);
+    mControls.push_back(child);
+    ++mChangeCount;
+    return S_OK;
+}
+
+int32_t LControl::ChildControlList::Remove(const RCPtr<LControl>& child)
+{
+    const int32_t index = IndexOf(child.Get());
+    if (index < 0)
+        return -1;
+    RCPtr<LControl> held = child;
+    mOwner->AddUnclippedAlongAncestry(-UnclippedWeight(*held));
+    mOwner->AdjustInternalRefCount(-1);
+    // Keeps the owner alive through the notification below, whatever the child's
+    // reference was.
+    RCPtr<LControl> owner = std::exchange(held->mParent, nullptr);
+    mControls.erase(mControls.begin() + index);
+    ++mChangeCount;
+    mOwner->OnChildRemoved(held, index);
+    return index;
+}
+
+bool LControl::ChildControlList::RemoveAll()
+{
+    const bool wasEmpty = mControls.empty();
+    while (!mControls.empty())
+        Remove(RCPtr<LControl>(mControls.back()));
+    return wasEmpty;
+}
+
+int32_t LControl::ChildControlList::IndexOf(const LControl* child) const noexcept
+{
+    for (int32_t index = static_cast<int32_t>(mControls.size()) - 1; index >= 0; --index)
+        if (mControls[index].Get() == child)
+            return index;
+    return -1;
+}
+
+int32_t LControl::ChildControlList::IndexOfName(const String& name) const noexcept
+{
+    for (int32_t index = static_cast<int32_t>(mControls.size()) - 1; index >= 0; --index)
+        if (mControls[index]->GetName() == name)
+            return index;
+    return -1;
+}
+
+const RCPtr<LControl>& LControl::ChildControlList::GetAt(uint32_t index, int order)
+{
+    if (index >= mControls.size())
+        KV_THROW(std::runtime_error, "child index out of range");
+    switch (order)
+    {
+    case kInsertionOrder:
+        return mControls[index];
+    case kDrawOrder:
+        SortIfChanged();
+        return mControls[mDrawOrder[index]];
+    case kTabOrder:
+        SortIfChanged();
+        return mControls[mTabOrder[index]];
+    default:
+        KV_THROW(std::runtime_error, "unknown child order");
+    }
+}
+
+void LControl::ChildControlList::SortIfChanged()
+{
+    if (mSortedAt == mChangeCount && mDrawOrder.size() == mControls.size())
+        return;
+    std::vector<const LLayoutDescriptor*> layouts;
+    layouts.reserve(mControls.size());
+    for (const RCPtr<LControl>& child : mControls)
+        layouts.push_back(child->GetLayout().Get());
+
+    mDrawOrder.resize(mControls.size());
+    std::iota(mDrawOrder.begin(), mDrawOrder.end(), 0);
+    mTabOrder = mDrawOrder;
+    // Clipped children first, then the less docked, then by Z order; the stable sort
+    // keeps insertion order among equals.
+    std::stable_sort(mDrawOrder.begin(), mDrawOrder.end(), [&](int32_t a, int32_t b) {
+        const LLayoutDescriptor& la = *layouts[a];
+        const LLayoutDescriptor& lb = *layouts[b];
+        if (la.mClipToParent != lb.mClipToParent)
+            return la.mClipToParent;
+        if (DockedAxes(la) != DockedAxes(lb))
+            return DockedAxes(la) < DockedAxes(lb);
+        return la.mZOrder < lb.mZOrder;
+    });
+    std::stable_sort(mTabOrder.begin(), mTabOrder.end(),
+                     [&](int32_t a, int32_t b) { return layouts[a]->mTabStop < layouts[b]->mTabStop; });
+    mSortedAt = mChangeCount;
+}
+
+KVRESULT LControl::ChildControlList::Rename(const RCPtr<LControl>& child, const String& newName)
+{
+    if (!child)
+        return E_INVALIDARG;
+    if (child->mName == newName)
+        return S_FALSE;
+    if (IndexOfName(newName) >= 0)
+        return E_FAIL;
+    const int32_t index = IndexOf(child.Get());
+    if (index < 0)
+        return E_INVALIDARG;
+    const String oldName = std::exchange(child->mName, newName);
+    // Later siblings lay themselves out relative to earlier ones by name.
+    for (size_t later = static_cast<size_t>(index) + 1; later < mControls.size(); ++later)
+    {
+        LLayoutDescriptor& layout = *mControls[later]->GetLayout();
+        for (String* name :
+             {&layout.mXPosition.mControlName, &layout.mYPosition.mControlName, &layout.mXSize.mControlName,
+              &layout.mYSize.mControlName, &layout.mXMinSize.mControlName, &layout.mYMinSize.mControlName,
+              &layout.mXMaxSize.mControlName, &layout.mYMaxSize.mControlName})
+            if (*name == oldName)
+                *name = newName;
+    }
+    return S_OK;
+}
+
+// ---- the tree ----
 
 RCPtr<LControl> LControl::GetTopControl()
 {
@@ -31,8 +192,310 @@ KVRESULT LControl::SetRootWindow(const RCPtr<LRootWindow>& rootWindow)
     if (mParent)
         return E_FAIL;
     mRootWindow = rootWindow;
+    if (rootWindow)
+        ProcessRootWindowAquired();
     return S_OK;
 }
+
+RCPtr<LControl> LControl::FindChild(const String& name)
+{
+    const int32_t index = mChildren.IndexOfName(name);
+    return index < 0 ? nullptr : mChildren.GetAt(static_cast<uint32_t>(index), kInsertionOrder);
+}
+
+int32_t LControl::FindChildIndex(const RCPtr<LControl>& child, int order)
+{
+    for (int32_t index = static_cast<int32_t>(mChildren.GetCount()) - 1; index >= 0; --index)
+        if (mChildren.GetAt(static_cast<uint32_t>(index), order) == child)
+            return index;
+    return -1;
+}
+
+KVRESULT LControl::SetParent(const RCPtr<LControl>& newParent)
+{
+    if (newParent == mParent)
+        return S_FALSE;
+    // Refused before leaving the old parent, so that a clash never leaves an orphan.
+    if (newParent && newParent->mChildren.IndexOfName(mName) >= 0)
+        return E_FAIL;
+    if (mParent)
+    {
+        // The old parent's list may hold the last reference.
+        RCPtr<LControl> self(this);
+        InvalidateWhole();
+        mParent->mChildren.Remove(self);
+        if (newParent)
+        {
+            newParent->ProcessPendingRemovals();
+            return newParent->mChildren.Add(self);
+        }
+        return S_OK;
+    }
+    mRootWindow.Reset();
+    if (newParent)
+    {
+        newParent->ProcessPendingRemovals();
+        // Not through a counted pointer to ourselves: the constructor calls this before
+        // anyone holds the control.
+        AddRef();
+        RCPtr<LControl> self(this);
+        Release();
+        return newParent->mChildren.Add(self);
+    }
+    return S_OK;
+}
+
+KVRESULT LControl::Rename(const String& newName)
+{
+    if (!mParent)
+    {
+        if (mName == newName)
+            return S_FALSE;
+        mName = newName;
+        return S_OK;
+    }
+    return mParent->mChildren.Rename(RCPtr<LControl>(this), newName);
+}
+
+KVRESULT LControl::AdoptChild(const RCPtr<LControl>& child, const RCPtr<LControlDescriptor>& descriptor)
+{
+    if (!child || !descriptor)
+        return E_FAIL;
+    const KVRESULT result = child->SetParent(RCPtr<LControl>(this));
+    if (KV_SUCCEEDED(result))
+        child->ApplyDescriptor(descriptor);
+    return result;
+}
+
+KVRESULT LControl::RemoveChild(const RCPtr<LControl>& child)
+{
+    if (!child || child->mParent.Get() != this)
+        return E_INVALIDARG;
+    if (child->mHasCapture)
+        child->OnCaptureLost();
+    child->SetVisible(false);
+    mPendingRemovals.push_back(child);
+    if (mPendingRemovals.size() == 1)
+        BeginIdleProcessing();
+    return S_OK;
+}
+
+KVRESULT LControl::ProcessPendingRemovals()
+{
+    const size_t count = mPendingRemovals.size();
+    for (size_t done = 0; done < count && !mPendingRemovals.empty(); ++done)
+    {
+        RCPtr<LControl> pending = mPendingRemovals.front();
+        mPendingRemovals.erase(mPendingRemovals.begin());
+        if (pending->mParent.Get() == this)
+            pending->RemoveFromTree();
+    }
+    if (count > 0 && mPendingRemovals.empty())
+        EndIdleProcessing();
+    return S_OK;
+}
+
+KVRESULT LControl::RemoveFromTree()
+{
+    RCPtr<LControl> self(this);
+    SetVisible(false);
+    SetClipToParent(true);
+    if (mHasCapture)
+        OnCaptureLost();
+    while (mIdleCount > 0)
+        EndIdleProcessing();
+    ClearFocusWithin();
+    if (mParent)
+        return SetParent(nullptr);
+    return SetRootWindow(nullptr);
+}
+
+void LControl::ClearFocusWithin()
+{
+    RCPtr<LRootWindow> window = GetRootWindow();
+    if (!window)
+        return;
+    for (LControl* control = window->GetFocusControl().Get(); control; control = control->mParent.Get())
+        if (control == this)
+        {
+            // The focus must not stay on a control that is leaving the window.
+            window->SetFocusControl(mParent);
+            return;
+        }
+}
+
+void LControl::ProcessRootWindowAquired()
+{
+    if (mIdleCount > 0)
+    {
+        RCPtr<LRootWindow> window = GetRootWindow();
+        if (!window || !RegisterNotification(window, u"NID_IDLE"))
+            mIdleCount = 0;
+    }
+    for (int32_t index = static_cast<int32_t>(mChildren.GetCount()) - 1; index >= 0; --index)
+        RCPtr<LControl>(mChildren.GetAt(static_cast<uint32_t>(index), kInsertionOrder))
+            ->ProcessRootWindowAquired();
+}
+
+void LControl::OnChildRemoved(const RCPtr<LControl>&, int32_t) {}
+
+// ---- layout state: visibility, enabling, clipping ----
+
+const RCPtr<LLayoutDescriptor>& LControl::GetLayout()
+{
+    if (!mLayout)
+        mLayout = LLayoutDescriptor::Create();
+    return mLayout;
+}
+
+void LControl::AddUnclippedAlongAncestry(int32_t delta) noexcept
+{
+    if (delta == 0)
+        return;
+    for (LControl* control = this; control; control = control->mParent.Get())
+        control->mUnclippedCount += delta;
+}
+
+void LControl::SetClipToParent(bool clip)
+{
+    LLayoutDescriptor& layout = *GetLayout();
+    if (layout.mClipToParent == clip)
+        return;
+    layout.mClipToParent = clip;
+    if (mParent)
+    {
+        mParent->AddUnclippedAlongAncestry(clip ? -1 : 1);
+        mParent->mChildren.MarkChanged();
+    }
+}
+
+void LControl::InvalidateWhole()
+{
+    InvalidateRect(RectT<double>{0, 0, mRect.width, mRect.height}, GetLayout()->mClipToParent);
+}
+
+bool LControl::SetVisible(bool visible)
+{
+    LLayoutDescriptor& layout = *GetLayout();
+    if (layout.mIsVisible != visible)
+    {
+        if (!visible)
+            InvalidateWhole(); // while it still counts as visible
+        layout.mIsVisible = visible;
+        if (visible)
+        {
+            if ((IsFocusable() || HasFocusableChild()) && mParent && mParent->mHasFocus)
+                SetFocus(true);
+            InvalidateWhole();
+        }
+        else if ((mHasFocus || mContainsFocus) && mParent)
+            mParent->SetFocus(true);
+        UpdateConditions();
+    }
+    return IsShown(true);
+}
+
+void LControl::SetEnabled(bool enabled)
+{
+    LLayoutDescriptor& layout = *GetLayout();
+    if (layout.mEnabled == enabled)
+        return;
+    layout.mEnabled = enabled;
+    if (!enabled && (mHasFocus || mContainsFocus) && mParent)
+        mParent->SetFocus(true);
+    if (enabled && (IsFocusable() || HasFocusableChild()) && mParent && mParent->mHasFocus)
+        SetFocus(true);
+    UpdateConditions();
+    InvalidateWhole();
+}
+
+bool LControl::IsShown(bool withAncestors)
+{
+    for (LControl* control = this; control; control = withAncestors ? control->mParent.Get() : nullptr)
+        if (!control->GetLayout()->mIsVisible || control->mRect.width <= 0 || control->mRect.height <= 0)
+            return false;
+    return true;
+}
+
+bool LControl::IsEnabled(bool withAncestors)
+{
+    for (LControl* control = this; control; control = withAncestors ? control->mParent.Get() : nullptr)
+        if (!control->GetLayout()->mEnabled)
+            return false;
+    return true;
+}
+
+// ---- idle processing ----
+
+void LControl::BeginIdleProcessing()
+{
+    if (mIdleCount++ > 0)
+        return;
+    if (RCPtr<LRootWindow> window = GetRootWindow())
+        RegisterNotification(window, u"NID_IDLE");
+}
+
+void LControl::EndIdleProcessing()
+{
+    // An unmatched end must not drive the count below zero.
+    if (mIdleCount <= 0)
+        return;
+    if (--mIdleCount == 0)
+        if (RCPtr<LRootWindow> window = GetRootWindow())
+            UnregisterNotification(window, u"NID_IDLE");
+}
+
+KVRESULT LControl::Receive(const RCPtr<LNotificationDistributor>& sender,
+                           const RCPtr<LNotification>& notification)
+{
+    if (notification && notification->GetId() == kIdleId)
+    {
+        ProcessPendingRemovals();
+        OnIdle();
+        return S_OK;
+    }
+    return LNotificationClient::Receive(sender, notification);
+}
+
+// ---- descriptor ----
+
+KVRESULT LControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
+{
+    if (!descriptor)
+        return E_INVALIDARG;
+    mDescriptor = descriptor;
+    if (descriptor->mLayout)
+    {
+        // The control lays itself out from its own copy; the skin's record stays as read.
+        const int32_t before = mLayout && !mLayout->mClipToParent ? 1 : 0;
+        mLayout = descriptor->mLayout->Clone();
+        const int32_t after = mLayout->mClipToParent ? 0 : 1;
+        if (mParent)
+        {
+            mParent->AddUnclippedAlongAncestry(after - before);
+            mParent->mChildren.MarkChanged();
+        }
+    }
+    return S_OK;
+}
+
+// ---- slots filled in by drawing and focus handling ----
+
+void LControl::InvalidateRect(const RectT<double>&, bool) {}
+
+KVRESULT LControl::SetFocus(bool)
+{
+    return S_FALSE;
+}
+
+bool LControl::HasFocusableChild()
+{
+    return false;
+}
+
+void LControl::UpdateConditions() {}
+
+// ---- edit targets ----
 
 bool LControl::IsEditTarget() const
 {
@@ -54,13 +517,15 @@ bool LControl::CanPerformEdit(int)
 
 int LControl::PerformEdit(int)
 {
-    KV_THROW(std::logic_error, "PerformEdit() not implemented for a control that is no edit target");
+    KV_THROW(std::logic_error, "LControl::PerformEdit must be overridden");
 }
 
 KVRESULT LControl::ReleaseInternalReferences()
 {
-    UnregisterAllNotifications();
     DetachAllClients();
+    mPendingRemovals.clear();
+    mChildren.RemoveAll();
+    UnregisterAllNotifications();
     return LRefCountedObject::ReleaseInternalReferences();
 }
 

@@ -67,6 +67,6 @@ TEST(RootWindow, LastOutsideReferenceEndsWindowAndTree)
     // did not keep it: its clients were detached and the tree let go of it.
     EXPECT_EQ(client->GetRegistrationCount(), 0);
     EXPECT_FALSE(root->GetRootWindow());
-    EXPECT_EQ(root->GetRefCount(), 2); // ours and the child's
-    EXPECT_EQ(child->GetRefCount(), 1);
+    EXPECT_EQ(root->GetRefCount(), 2);  // ours and the child's
+    EXPECT_EQ(child->GetRefCount(), 2); // ours and the parent's list
 }
