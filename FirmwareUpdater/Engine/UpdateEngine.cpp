@@ -124,12 +124,18 @@ KVRESULT LUpdateEngine::SendIdentityRequest(const RCPtr<LMidiRenderPort>& port)
 
 KVRESULT LUpdateEngine::SendSysEx(const Bytes& payload, const RCPtr<LMidiRenderPort>& port)
 {
+    // A payload that already ends the message gets no second F7, which would go out as a
+    // stray byte.
+    const uint32_t count = payload.GetCount();
+    const bool ended =
+        count > 0 && static_cast<uint8_t>(*payload.GetAtConst(count - 1)) == DeviceProtocol::SysExEnd;
     Bytes framed;
-    framed.SetCount(payload.GetCount() + 2);
+    framed.SetCount(count + (ended ? 1 : 2));
     *framed.GetAt(0) = static_cast<int8_t>(DeviceProtocol::SysExStart);
-    for (uint32_t i = 0; i < payload.GetCount(); ++i)
+    for (uint32_t i = 0; i < count; ++i)
         *framed.GetAt(i + 1) = *payload.GetAtConst(i);
-    *framed.GetAt(payload.GetCount() + 1) = static_cast<int8_t>(DeviceProtocol::SysExEnd);
+    if (!ended)
+        *framed.GetAt(count + 1) = static_cast<int8_t>(DeviceProtocol::SysExEnd);
     return Send(port, framed);
 }
 

@@ -63,7 +63,8 @@ public:
     KVRESULT PerformUpdate() override;
     bool WaitForFinalAcknowledgement() override;
 
-    // Frames the payload with F0 and F7 and sends it; the send's result.
+    // Frames the payload with F0 and F7 (no second F7 after a payload that ends in one)
+    // and sends it; the send's result.
     virtual KVRESULT SendSysEx(const DeviceMessages::Bytes& payload,
                                const KV::RCPtr<KV::LMidiRenderPort>& port);
     // The record loop of a transfer; 0, E_FAIL or E_ABORT.

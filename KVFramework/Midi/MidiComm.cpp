@@ -5,8 +5,12 @@
 #include "Platform/Midi/MidiDriverFactory.h"
 #include "System/Thread.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <thread>
+#include <type_traits>
 
 namespace KV {
 
@@ -14,11 +18,8 @@ using Platform::MidiResult;
 
 namespace {
 
-// The delivery pool: one worker, so that messages are delivered one at a time and in
-// order; its queue thread runs at the highest priority.
-constexpr int kDeliveryWorkers = 1;
-constexpr int kDeliveryQueuePriority = THREAD_PRIORITY_HIGHEST;
-constexpr int kDeliveryJobPriority = THREAD_PRIORITY_NORMAL;
+// The replies that a client waits for travel on the delivery thread.
+constexpr int kDeliveryPriority = THREAD_PRIORITY_HIGHEST;
 
 struct ProcessDriver
 {
@@ -41,19 +42,45 @@ std::mutex& ListingMutex()
     return *mutex;
 }
 
-// The number and name of the first device whose name contains the text.
-std::optional<uint32_t> FindDevice(const std::vector<std::string>& names, const String& text, String& name)
+struct ListedDevice
 {
+    uint32_t id = 0;
+    String name;
+};
+
+// The devices whose names contain the text, in the listing's order.
+std::vector<ListedDevice> FindDevices(const std::vector<std::string>& names, const String& text)
+{
+    std::vector<ListedDevice> found;
     for (size_t id = 0; id < names.size(); ++id)
     {
         String candidate(names[id].c_str());
         if (MidiPortNameContains(candidate, text))
-        {
-            name = candidate;
-            return static_cast<uint32_t>(id);
-        }
+            found.push_back({static_cast<uint32_t>(id), candidate});
     }
+    return found;
+}
+
+// The input and output of one device among the candidates (see OpenDevicePorts).
+std::optional<std::pair<ListedDevice, ListedDevice>> PairDevicePorts(const std::vector<ListedDevice>& inputs,
+                                                                     const std::vector<ListedDevice>& outputs)
+{
+    for (const ListedDevice& input : inputs)
+    {
+        const String device = GetMidiPortDevice(input.name);
+        for (const ListedDevice& output : outputs)
+            if (GetMidiPortDevice(output.name) == device)
+                return std::make_pair(input, output);
+    }
+    if (inputs.size() == 1 && outputs.size() == 1)
+        return std::make_pair(inputs.front(), outputs.front());
     return std::nullopt;
+}
+
+bool IsDigits(std::u16string_view text)
+{
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
 }
 
 // The open port opened last whose name contains the text.
@@ -113,6 +140,25 @@ bool MidiPortNameContains(const String& name, const String& text)
     return !name.IsEmpty() && !text.IsEmpty() && name.ToLower().Find(text.ToLower()) >= 0;
 }
 
+String GetMidiPortDevice(const String& name)
+{
+    const std::u16string_view text = name.View();
+    // ALSA: the client number in the address at the end; client names repeat for two
+    // devices of one kind, numbers do not.
+    const size_t blank = text.rfind(u' ');
+    if (blank != std::u16string_view::npos)
+    {
+        const std::u16string_view address = text.substr(blank + 1);
+        const size_t colon = address.find(u':');
+        if (colon != std::u16string_view::npos && IsDigits(address.substr(0, colon)) &&
+            IsDigits(address.substr(colon + 1)))
+            return String(std::u16string(address.substr(0, colon)).c_str());
+    }
+    // JACK: the client, up to the first colon.
+    const size_t colon = text.find(u':');
+    return colon != std::u16string_view::npos && colon > 0 ? name.Left(static_cast<int32_t>(colon)) : name;
+}
+
 // ---- LMidiCommInterface ----
 
 RCPtr<LMidiCommInterface> LMidiCommInterface::Create()
@@ -166,16 +212,63 @@ RCPtr<LMidiComm> LMidiComm::Create(std::shared_ptr<Platform::IMidiDriver> driver
     return RCPtr<LMidiComm>(new LMidiComm(std::move(driver), completionWait));
 }
 
-LMidiComm::LMidiComm(std::shared_ptr<Platform::IMidiDriver> driver, Milliseconds completionWait)
-    : mDriver(std::move(driver)), mCompletionWait(completionWait),
-      mDeliveryPool(LThreadPool::Create(kDeliveryWorkers, kDeliveryQueuePriority))
+struct LMidiComm::Delivery
 {
+    explicit Delivery(LMidiComm* owner) : service(owner) {}
+
+    LMidiComm* const service; // valid until `stopping`
+    std::mutex lock;
+    std::condition_variable ready;
+    std::deque<RCPtr<LMidiCaptureNotificationData>> queue;
+    bool stopping = false;
+    std::atomic<std::thread::id> thread{};
+};
+
+LMidiComm::LMidiComm(std::shared_ptr<Platform::IMidiDriver> driver, Milliseconds completionWait)
+    : mDriver(std::move(driver)), mCompletionWait(completionWait), mDelivery(std::make_shared<Delivery>(this))
+{
+    // The thread keeps its own reference to the queue, which it releases when it ends.
+    auto* shared = new std::shared_ptr<Delivery>(mDelivery);
+    mDeliveryThread = std::make_unique<Thread>(&LMidiComm::DeliveryThread, shared);
+    mDeliveryThread->SetPriority(kDeliveryPriority);
+    if (mDeliveryThread->Resume() != 1)
+        delete shared; // no thread: captured messages stay undelivered
 }
 
 LMidiComm::~LMidiComm()
 {
-    // Every port holds a reference to the service, so both lists are empty by now.
-    mDeliveryPool->Shutdown();
+    // Every port holds a reference to the service, so both lists are empty by now and
+    // nothing is queued any more.
+    {
+        std::lock_guard lock(mDelivery->lock);
+        mDelivery->stopping = true;
+        mDelivery->queue.clear();
+    }
+    mDelivery->ready.notify_one();
+    // A client that drops the last reference while it is being delivered to destroys
+    // the service on the delivery thread itself, which then ends after the delivery.
+    if (mDelivery->thread.load() != std::this_thread::get_id())
+        mDeliveryThread->Wait(INFINITE_WAIT);
+}
+
+uint32_t LMidiComm::DeliveryThread(void* parameter)
+{
+    const std::shared_ptr<Delivery> delivery = std::move(*static_cast<std::shared_ptr<Delivery>*>(parameter));
+    delete static_cast<std::shared_ptr<Delivery>*>(parameter);
+    delivery->thread.store(std::this_thread::get_id());
+    std::unique_lock lock(delivery->lock);
+    for (;;)
+    {
+        delivery->ready.wait(lock, [&] { return delivery->stopping || !delivery->queue.empty(); });
+        if (delivery->stopping)
+            return 0;
+        RCPtr<LRefCountedObject> message(delivery->queue.front());
+        delivery->queue.pop_front();
+        lock.unlock();
+        delivery->service->DoWork(message);
+        message.Reset();
+        lock.lock();
+    }
 }
 
 KVRESULT LMidiComm::ReleaseInternalReferences()
@@ -184,11 +277,63 @@ KVRESULT LMidiComm::ReleaseInternalReferences()
     return LRefCountedObject::ReleaseInternalReferences();
 }
 
-template <class Device, class Port, class Open, class Ready>
-KVRESULT LMidiComm::OpenPort(RCPtrArray<Port, 1, 0>& ports, const String& text, RCPtr<Port>& port,
-                             RCPtr<Port>& failed, std::vector<std::string> (Platform::IMidiDriver::*list)(),
-                             Open open, Ready ready)
+template <class Port> void LMidiComm::ListPort(RCPtrArray<Port, 1, 0>& ports, const RCPtr<Port>& port)
 {
+    ports.AddItem(port);
+    port->AdjustInternalRefCount(1);
+}
+
+KVRESULT LMidiComm::OpenListedPort(uint32_t id, const String& name, RCPtr<LMidiCapturePort>& port,
+                                   RCPtr<LMidiCapturePort>& failed)
+{
+    for (uint32_t i = mCapturePorts.GetCount(); i-- > 0;)
+        if ((*mCapturePorts.GetAt(i))->GetName() == name)
+            return (port = *mCapturePorts.GetAt(i)), S_OK;
+    std::unique_ptr<Platform::IMidiInDevice> device;
+    if (mDriver->OpenInput(
+            id, [this](Platform::IMidiInDevice& d, const Platform::MidiInMessage& m) { OnMidiIn(d, m); },
+            device) != MidiResult::Ok)
+        return E_FAIL;
+    RCPtr<LMidiCapturePort> created =
+        LMidiCapturePort::Create(name, std::move(device), RCPtr<LMidiComm>(this));
+    if (!created)
+        return E_FAIL;
+    // Listed only once started, so that no other request is ever handed a port that
+    // failed. Its callbacks wait for the lock we hold.
+    if (created->mDevice->Start() != MidiResult::Ok)
+    {
+        failed = std::move(created);
+        return E_FAIL;
+    }
+    ListPort(mCapturePorts, created);
+    port = std::move(created);
+    return S_OK;
+}
+
+KVRESULT LMidiComm::OpenListedPort(uint32_t id, const String& name, RCPtr<LMidiRenderPort>& port,
+                                   RCPtr<LMidiRenderPort>&)
+{
+    for (uint32_t i = mRenderPorts.GetCount(); i-- > 0;)
+        if ((*mRenderPorts.GetAt(i))->GetName() == name)
+            return (port = *mRenderPorts.GetAt(i)), S_OK;
+    std::unique_ptr<Platform::IMidiOutDevice> device;
+    if (mDriver->OpenOutput(
+            id, [this](Platform::IMidiOutDevice& d, Platform::MidiBuffer& done) { OnMidiOut(d, done); },
+            device) != MidiResult::Ok)
+        return E_FAIL;
+    RCPtr<LMidiRenderPort> created = LMidiRenderPort::Create(name, std::move(device), RCPtr<LMidiComm>(this));
+    if (!created)
+        return E_FAIL;
+    ListPort(mRenderPorts, created);
+    port = std::move(created);
+    return S_OK;
+}
+
+template <class Port>
+KVRESULT LMidiComm::OpenPort(RCPtrArray<Port, 1, 0>& ports, const String& text, RCPtr<Port>& port,
+                             RCPtr<Port>& failed)
+{
+    constexpr bool capture = std::is_same_v<Port, LMidiCapturePort>;
     port = nullptr;
     if (text.IsEmpty())
         return E_INVALIDARG;
@@ -197,30 +342,14 @@ KVRESULT LMidiComm::OpenPort(RCPtrArray<Port, 1, 0>& ports, const String& text, 
         return S_OK;
     if (!mDriver)
         return E_FAIL;
-    String name;
-    std::unique_ptr<Device> device;
-    {
-        // A driver numbers its devices by its last listing: no other listing of it may
-        // come between ours and the opening.
-        std::lock_guard listing(ListingMutex());
-        const std::optional<uint32_t> id = FindDevice(((*mDriver).*list)(), text, name);
-        if (!id || open(*id, device) != MidiResult::Ok)
-            return E_FAIL;
-    }
-    RCPtr<Port> created = Port::Create(name, std::move(device), RCPtr<LMidiComm>(this));
-    if (!created)
+    // A driver numbers its devices by its last listing: no other listing of it may come
+    // between ours and the opening.
+    std::lock_guard listing(ListingMutex());
+    const std::vector<ListedDevice> found =
+        FindDevices(capture ? mDriver->ListInputs() : mDriver->ListOutputs(), text);
+    if (found.empty())
         return E_FAIL;
-    // Listed only once ready, so that no other request is ever handed a port that
-    // failed. Its callbacks wait for the lock we hold.
-    if (!ready(*created))
-    {
-        failed = std::move(created);
-        return E_FAIL;
-    }
-    ports.AddItem(created);
-    created->AdjustInternalRefCount(1);
-    port = std::move(created);
-    return S_OK;
+    return OpenListedPort(found.front().id, found.front().name, port, failed);
 }
 
 KVRESULT LMidiComm::OpenCapturePort(const String& text, RCPtr<LMidiCapturePort>& port)
@@ -228,27 +357,38 @@ KVRESULT LMidiComm::OpenCapturePort(const String& text, RCPtr<LMidiCapturePort>&
     // A port that fails to start is released only after the lock: closing its device
     // waits for a callback of the driver in progress, which may be waiting for the lock.
     RCPtr<LMidiCapturePort> failed;
-    return OpenPort<Platform::IMidiInDevice>(
-        mCapturePorts, text, port, failed, &Platform::IMidiDriver::ListInputs,
-        [this](uint32_t id, std::unique_ptr<Platform::IMidiInDevice>& device) {
-            return mDriver->OpenInput(
-                id, [this](Platform::IMidiInDevice& d, const Platform::MidiInMessage& m) { OnMidiIn(d, m); },
-                device);
-        },
-        [](LMidiCapturePort& created) { return created.mDevice->Start() == MidiResult::Ok; });
+    return OpenPort(mCapturePorts, text, port, failed);
 }
 
 KVRESULT LMidiComm::OpenRenderPort(const String& text, RCPtr<LMidiRenderPort>& port)
 {
     RCPtr<LMidiRenderPort> failed;
-    return OpenPort<Platform::IMidiOutDevice>(
-        mRenderPorts, text, port, failed, &Platform::IMidiDriver::ListOutputs,
-        [this](uint32_t id, std::unique_ptr<Platform::IMidiOutDevice>& device) {
-            return mDriver->OpenOutput(
-                id, [this](Platform::IMidiOutDevice& d, Platform::MidiBuffer& done) { OnMidiOut(d, done); },
-                device);
-        },
-        [](LMidiRenderPort&) { return true; });
+    return OpenPort(mRenderPorts, text, port, failed);
+}
+
+KVRESULT LMidiComm::OpenDevicePorts(const String& inputText, const String& outputText,
+                                    RCPtr<LMidiCapturePort>& capture, RCPtr<LMidiRenderPort>& render)
+{
+    capture = nullptr;
+    render = nullptr;
+    if (inputText.IsEmpty() || outputText.IsEmpty())
+        return E_INVALIDARG;
+    // Released after the lock, as in OpenCapturePort; so is a capture port whose output
+    // could not be opened.
+    RCPtr<LMidiCapturePort> failedCapture, openedCapture;
+    RCPtr<LMidiRenderPort> failedRender;
+    MutexLock lock(mMutex);
+    if (!mDriver)
+        return E_FAIL;
+    std::lock_guard listing(ListingMutex());
+    const auto pair = PairDevicePorts(FindDevices(mDriver->ListInputs(), inputText),
+                                      FindDevices(mDriver->ListOutputs(), outputText));
+    if (!pair || OpenListedPort(pair->first.id, pair->first.name, openedCapture, failedCapture) != S_OK)
+        return E_FAIL;
+    if (OpenListedPort(pair->second.id, pair->second.name, render, failedRender) != S_OK)
+        return E_FAIL;
+    capture = std::move(openedCapture);
+    return S_OK;
 }
 
 int32_t LMidiComm::Send(const RCPtr<LRefCountedObject>& port, const IArray<signed char>& bytes)
@@ -350,7 +490,11 @@ void LMidiComm::OnMidiOut(Platform::IMidiOutDevice& device, Platform::MidiBuffer
 
 void LMidiComm::QueueCaptured(const RCPtr<LMidiCaptureNotificationData>& message)
 {
-    mDeliveryPool->QueueWork(RCPtr<LThreadWorker>(this), message, kDeliveryJobPriority);
+    {
+        std::lock_guard lock(mDelivery->lock);
+        mDelivery->queue.push_back(message);
+    }
+    mDelivery->ready.notify_one();
 }
 
 int LMidiComm::DoWork(RCPtr<LRefCountedObject>& parameters)

@@ -3,6 +3,7 @@
 #include "Platform/Midi/MidiDriver.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace KV {
 
@@ -14,7 +15,30 @@ struct LMidiRenderPort::Outgoing
 {
     Platform::MidiBuffer header;
     std::vector<uint8_t> bytes;
+    bool prepared = false;         // on the device, for the bytes' present storage
+    std::atomic<bool> lent{false}; // held by the driver, from the send to the hand-back
 };
+
+namespace {
+
+// Whether the bytes are one whole system-exclusive message: F0, data bytes and real-time
+// bytes (which may go between), F7. Anything else the driver's stream would drop
+// silently or in part.
+bool IsWholeSysex(const signed char* data, uint32_t count)
+{
+    if (count < 2 || count > LMidiCommInterface::kMaxLongMessage || static_cast<uint8_t>(data[0]) != 0xF0 ||
+        static_cast<uint8_t>(data[count - 1]) != 0xF7)
+        return false;
+    for (uint32_t i = 1; i + 1 < count; ++i)
+    {
+        const auto b = static_cast<uint8_t>(data[i]);
+        if (b >= 0x80 && b < 0xF8)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
 
 RCPtr<LMidiRenderPort> LMidiRenderPort::Create(const String& name,
                                                std::unique_ptr<Platform::IMidiOutDevice> device,
@@ -29,7 +53,8 @@ LMidiRenderPort::LMidiRenderPort(const String& name, std::unique_ptr<Platform::I
                                  const RCPtr<LMidiComm>& owner)
     : mName(name), mDevice(std::move(device)), mOwner(owner)
 {
-    mCompletion.Set();
+    for (std::unique_ptr<Outgoing>& outgoing : mOutgoing)
+        outgoing = std::make_unique<Outgoing>();
 }
 
 LMidiRenderPort::~LMidiRenderPort()
@@ -39,7 +64,6 @@ LMidiRenderPort::~LMidiRenderPort()
         mDevice->Close(); // from here on the driver touches none of our buffers
         mDevice.reset();
     }
-    mAbandoned.clear();
 }
 
 bool LMidiRenderPort::MatchesName(const String& text) const
@@ -67,7 +91,9 @@ int32_t LMidiRenderPort::Send(const IArray<signed char>& bytes, Milliseconds com
             word |= static_cast<uint32_t>(static_cast<uint8_t>(data[i])) << (8 * i);
         return mDevice->SendShort(word) == MidiResult::Ok ? GetMidiMessageLength(data) : E_FAIL;
     }
-    // Anything else goes out as a long message, in as many buffers as the driver needs.
+    if (!IsWholeSysex(data, count))
+        return E_INVALIDARG;
+    // In as many buffers as the driver needs; it joins them into one message.
     for (uint32_t offset = 0; offset < count;)
     {
         const uint32_t piece = std::min(count - offset, Platform::MIDI_MAX_BUFFER_LENGTH);
@@ -78,46 +104,73 @@ int32_t LMidiRenderPort::Send(const IArray<signed char>& bytes, Milliseconds com
     return static_cast<int32_t>(count);
 }
 
+LMidiRenderPort::Outgoing* LMidiRenderPort::FindFreeBuffer()
+{
+    for (std::unique_ptr<Outgoing>& outgoing : mOutgoing)
+        if (!outgoing->lent.load(std::memory_order_acquire))
+            return outgoing.get();
+    return nullptr;
+}
+
+LMidiRenderPort::Outgoing* LMidiRenderPort::TakeFreeBuffer(Milliseconds completionWait)
+{
+    for (;;)
+    {
+        // Reset first, then look: a hand-back after the look sets the light again.
+        mHandedBack.Reset();
+        if (Outgoing* free = FindFreeBuffer())
+            return free;
+        if (mHandedBack.Wait(completionWait) != WAIT_OBJECT_0)
+        {
+            // The driver has kept every buffer too long: this message fails, and
+            // resetting the output hands them all back for the next one.
+            mDevice->Reset();
+            return nullptr;
+        }
+    }
+}
+
 bool LMidiRenderPort::SendLong(const signed char* bytes, uint32_t count, Milliseconds completionWait)
 {
-    auto outgoing = std::make_unique<Outgoing>();
+    Outgoing* outgoing = TakeFreeBuffer(completionWait);
+    if (!outgoing)
+        return false;
+    Platform::MidiBuffer& header = outgoing->header;
+    if (outgoing->bytes.capacity() < count && outgoing->prepared)
+    {
+        // The bytes move to new storage: the device forgets the old.
+        mDevice->UnprepareBuffer(header);
+        outgoing->prepared = false;
+    }
     const auto* first = reinterpret_cast<const uint8_t*>(bytes);
     outgoing->bytes.assign(first, first + count);
-    Platform::MidiBuffer& header = outgoing->header;
     header.data = outgoing->bytes.data();
     header.length = count;
     header.bytesRecorded = count;
-    if (mDevice->PrepareBuffer(header) != MidiResult::Ok)
-        return false;
-
-    mCompletion.Reset();
-    mInFlight.store(&header, std::memory_order_release);
-    bool sent = mDevice->SendLong(header) == MidiResult::Ok;
-    // The buffer's hand-back has been seen: the driver will not touch it again.
-    bool handedBack = !sent;
-    if (sent)
+    if (!outgoing->prepared)
     {
-        handedBack = mCompletion.Wait(completionWait) == WAIT_OBJECT_0;
-        if (!handedBack)
-        {
-            // Not finished in time: the output is reset, which hands the buffer back now,
-            // so that it is not freed while the driver still holds it.
-            sent = false;
-            mDevice->Reset();
-            handedBack = mCompletion.Wait(completionWait) == WAIT_OBJECT_0;
-        }
+        if (mDevice->PrepareBuffer(header) != MidiResult::Ok)
+            return false;
+        outgoing->prepared = true;
     }
-    mInFlight.store(nullptr, std::memory_order_release);
-    if (mDevice->UnprepareBuffer(header) != MidiResult::Ok || !handedBack)
-        mAbandoned.push_back(std::move(outgoing));
-    mCompletion.Set();
-    return sent;
+    outgoing->lent.store(true, std::memory_order_release);
+    if (mDevice->SendLong(header) == MidiResult::Ok)
+        return true;
+    outgoing->lent.store(false, std::memory_order_release); // refused: the buffer stays ours
+    return false;
 }
 
 void LMidiRenderPort::OnDone(const Platform::MidiBuffer& buffer)
 {
-    if (mInFlight.load(std::memory_order_acquire) == &buffer)
-        mCompletion.Set();
+    for (std::unique_ptr<Outgoing>& outgoing : mOutgoing)
+    {
+        if (&outgoing->header == &buffer)
+        {
+            outgoing->lent.store(false, std::memory_order_release);
+            mHandedBack.Set();
+            return;
+        }
+    }
 }
 
 } // namespace KV

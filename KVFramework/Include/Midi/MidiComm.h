@@ -4,8 +4,10 @@
 //
 // A port is asked for by text: the open port opened last whose name contains the text
 // (ignoring case) is handed out again, otherwise the first device whose name contains
-// it is opened. A port stays open while anybody outside the service holds it; dropping
-// the last such reference closes the device, and asking again opens it anew.
+// it is opened. The input and the output of one device are asked for together
+// (OpenDevicePorts), so that two devices whose names both contain the text are never
+// crossed. A port stays open while anybody outside the service holds it; dropping the
+// last such reference closes the device, and asking again opens it anew.
 //
 // Every message that a capture port receives reaches the clients of the service as
 // the notification NID_MIDI_DATA_CAPTURED, sent by the service itself (a distributor)
@@ -27,11 +29,14 @@
 #include "Storage/RCPtrArray.h"
 #include "System/Event.h"
 #include "System/Mutex.h"
-#include "System/ThreadPool.h"
+#include "System/Thread.h"
 #include "System/ThreadWorker.h"
 
+#include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -60,6 +65,12 @@ int32_t GetMidiMessageLength(const signed char* status);
 // of ASCII letters. An empty name or text never matches.
 bool MidiPortNameContains(const String& name, const String& text);
 
+// The device a port belongs to, as far as its name tells: the client number of an ALSA
+// port ("client:port client-number:port-number"), the client of a JACK port
+// ("client:port"), else the whole name. The input and the output of one device give
+// the same answer.
+String GetMidiPortDevice(const String& name);
+
 class LMidiCommInterface : public LNotificationDistributor
 {
 public:
@@ -86,13 +97,28 @@ public:
     // or the first that does cannot be opened (or started); E_INVALIDARG for an empty text.
     virtual KVRESULT OpenCapturePort(const String& text, RCPtr<LMidiCapturePort>& port) = 0;
     virtual KVRESULT OpenRenderPort(const String& text, RCPtr<LMidiRenderPort>& port) = 0;
+    // The input and the output of one device (GetMidiPortDevice): the first input whose
+    // name contains inputText that has an output on the same device whose name contains
+    // outputText, with the first such output. When no device has both, a lone input and
+    // a lone output that match are taken together (a backend may list the two directions
+    // of a device apart); several of them cannot be told apart and are refused. S_OK with
+    // both ports; E_FAIL with neither; E_INVALIDARG for an empty text.
+    virtual KVRESULT OpenDevicePorts(const String& inputText, const String& outputText,
+                                     RCPtr<LMidiCapturePort>& capture, RCPtr<LMidiRenderPort>& render) = 0;
 
     // Sends the bytes on a render port: a channel, system-common or real-time message
     // (first byte a status other than F0 and F7) as one short message of its first
-    // bytes; anything else as a long message, which returns only when the driver is done
-    // with it. The number of bytes sent; E_INVALIDARG when the port is no render port or
-    // the bytes are empty; E_FAIL when the driver refuses or does not finish in time.
+    // bytes; otherwise the bytes must be one whole system-exclusive message, F0 to F7
+    // with only data and real-time bytes between, of at most kMaxLongMessage bytes, sent
+    // as a long message. A long message is handed to the driver and the call returns;
+    // only when every buffer of the port is still held by the driver does it wait, up to
+    // the completion wait, for one to come back. The number of bytes sent; E_INVALIDARG
+    // when the port is no render port, the bytes are empty or are no whole
+    // system-exclusive message; E_FAIL when the driver refuses or keeps every buffer.
     virtual int32_t Send(const RCPtr<LRefCountedObject>& port, const IArray<signed char>& bytes) = 0;
+
+    // The longest system-exclusive message that Send takes, F0 and F7 included.
+    static constexpr uint32_t kMaxLongMessage = 1u << 20;
 
 protected:
     ~LMidiCommInterface() override = default;
@@ -106,6 +132,8 @@ public:
 
     KVRESULT OpenCapturePort(const String& text, RCPtr<LMidiCapturePort>& port) override;
     KVRESULT OpenRenderPort(const String& text, RCPtr<LMidiRenderPort>& port) override;
+    KVRESULT OpenDevicePorts(const String& inputText, const String& outputText,
+                             RCPtr<LMidiCapturePort>& capture, RCPtr<LMidiRenderPort>& render) override;
     int32_t Send(const RCPtr<LRefCountedObject>& port, const IArray<signed char>& bytes) override;
 
     // Take the port out of its list: S_OK when it was there, E_FAIL otherwise.
@@ -128,12 +156,22 @@ private:
 
     LMidiComm(std::shared_ptr<Platform::IMidiDriver> driver, Milliseconds completionWait);
 
-    // The port for the text: an open one, or the first matching device opened with
-    // `open`. A new port that `ready` refuses goes to `failed`, for release after the lock.
-    template <class Device, class Port, class Open, class Ready>
+    // Captured messages waiting for the delivery thread; shared with that thread, which
+    // may outlive the service by the moment it takes to leave.
+    struct Delivery;
+
+    // The port for the text: an open one, or the first matching device. A new port that
+    // cannot start goes to `failed`, for release after the lock.
+    template <class Port>
     KVRESULT OpenPort(RCPtrArray<Port, 1, 0>& ports, const String& text, RCPtr<Port>& port,
-                      RCPtr<Port>& failed, std::vector<std::string> (Platform::IMidiDriver::*list)(),
-                      Open open, Ready ready);
+                      RCPtr<Port>& failed);
+    // The port of the listed device `id` named `name`: the open one of that name, or the
+    // device opened now. Called under mMutex and the listing lock.
+    KVRESULT OpenListedPort(uint32_t id, const String& name, RCPtr<LMidiCapturePort>& port,
+                            RCPtr<LMidiCapturePort>& failed);
+    KVRESULT OpenListedPort(uint32_t id, const String& name, RCPtr<LMidiRenderPort>& port,
+                            RCPtr<LMidiRenderPort>& failed);
+    template <class Port> void ListPort(RCPtrArray<Port, 1, 0>& ports, const RCPtr<Port>& port);
 
     // Takes a port out of its list when its last reference from outside is being
     // released (its ReleaseInternalReferences).
@@ -151,12 +189,14 @@ private:
 
     // Hands a captured message to the delivery thread. Called under mMutex.
     void QueueCaptured(const RCPtr<LMidiCaptureNotificationData>& message);
+    static uint32_t DeliveryThread(void* delivery);
 
     const std::shared_ptr<Platform::IMidiDriver> mDriver;
     const Milliseconds mCompletionWait;
     RCPtrArray<LMidiCapturePort, 1, 0> mCapturePorts; // in the order they were opened
     RCPtrArray<LMidiRenderPort, 1, 0> mRenderPorts;
-    RCPtr<LThreadPool> mDeliveryPool;
+    const std::shared_ptr<Delivery> mDelivery;
+    std::unique_ptr<Thread> mDeliveryThread;
     Mutex mMutex; // both lists and every driver callback
 };
 
@@ -185,21 +225,28 @@ private:
     LMidiRenderPort(const String& name, std::unique_ptr<Platform::IMidiOutDevice> device,
                     const RCPtr<LMidiComm>& owner);
 
+    // Buffers of long messages that the driver may hold at once; a send waits only when
+    // all of them are held.
+    static constexpr size_t kOutgoingCount = 4;
+
     int32_t Send(const IArray<signed char>& bytes, Milliseconds completionWait);
-    // One buffer of a long message, sent and waited for.
+    // One buffer of a long message, handed to the driver.
     bool SendLong(const signed char* bytes, uint32_t count, Milliseconds completionWait);
+    // A buffer that the driver does not hold, waiting up to the completion wait when it
+    // holds all of them; null (and the output reset) when none comes back in time.
+    Outgoing* TakeFreeBuffer(Milliseconds completionWait);
+    Outgoing* FindFreeBuffer();
     // The driver is done with a buffer. Called under the owner's mutex.
     void OnDone(const Platform::MidiBuffer& buffer);
 
     const String mName;
     std::unique_ptr<Platform::IMidiOutDevice> mDevice;
     RCPtr<LMidiComm> mOwner;
-    TrafficLight mCompletion; // set whenever no long message of this port is in flight
-    std::atomic<const Platform::MidiBuffer*> mInFlight{nullptr};
-    std::mutex mSending; // one message at a time; guards mAbandoned
-    // Buffers whose hand-back was never seen: the driver may still read them, so they
-    // live until the device is closed.
-    std::vector<std::unique_ptr<Outgoing>> mAbandoned;
+    std::mutex mSending; // one message at a time; guards the buffers' contents
+    // Lent to the driver in turn; they live until the device is closed, after which the
+    // driver touches none of them.
+    std::array<std::unique_ptr<Outgoing>, kOutgoingCount> mOutgoing;
+    TrafficLight mHandedBack; // set when a buffer comes back
 };
 
 class LMidiCapturePort : public virtual LRefCountedObject

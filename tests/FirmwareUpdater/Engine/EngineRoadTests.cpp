@@ -521,7 +521,7 @@ TEST(EngineMessages, RepliesCountOnlyFromTheCurrentServiceAndDuringAnUpdate)
     engine->SetDeviceState(Engine::DeviceStateNoDevice);
 }
 
-TEST(EngineMessages, SendSysExFramesThePayloadUnchanged)
+TEST(EngineMessages, SendSysExFramesThePayloadAsOneWholeMessage)
 {
     Road road;
     std::vector<std::vector<uint8_t>> received;
@@ -531,15 +531,30 @@ TEST(EngineMessages, SendSysExFramesThePayloadUnchanged)
     engine->Initialize(KV::String());
     KV::RCPtr<KV::LMidiRenderPort> port;
     ASSERT_EQ(engine->GetMidi()->OpenRenderPort(KV::String(u"norvik"), port), S_OK);
-
-    EXPECT_EQ(engine->SendSysEx(DeviceMessages::Bytes(), port), 2);
-    DeviceMessages::Bytes endsWithF7;
-    endsWithF7.AddItem(0x01);
-    endsWithF7.AddItem(static_cast<int8_t>(0xF7));
-    engine->SendSysEx(endsWithF7, port);
+    struct Case
+    {
+        const char* what;
+        std::vector<uint8_t> payload;
+        int32_t result;
+        std::vector<uint8_t> sent; // empty: nothing leaves
+    };
+    const Case cases[] = {
+        {"empty", {}, 2, {0xF0, 0xF7}},
+        {"data", {0x01, 0x02}, 4, {0xF0, 0x01, 0x02, 0xF7}},
+        {"already ended: no second F7", {0x01, 0xF7}, 3, {0xF0, 0x01, 0xF7}},
+        {"a stray F7 inside", {0x01, 0xF7, 0x02}, E_INVALIDARG, {}},
+        {"a status byte inside", {0x90, 0x3C}, E_INVALIDARG, {}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        DeviceMessages::Bytes payload;
+        for (uint8_t b : c.payload)
+            payload.AddItem(static_cast<int8_t>(b));
+        received.clear();
+        EXPECT_EQ(engine->SendSysEx(payload, port), c.result);
+        EXPECT_EQ(received, c.sent.empty() ? std::vector<std::vector<uint8_t>>{}
+                                           : std::vector<std::vector<uint8_t>>{c.sent});
+    }
     EXPECT_EQ(engine->SendSysEx(DeviceMessages::Bytes(), nullptr), E_FAIL);
-    ASSERT_EQ(received.size(), 2u);
-    EXPECT_EQ(received[0], (std::vector<uint8_t>{0xF0, 0xF7}));
-    EXPECT_EQ(received[1].front(), 0xF0);
-    EXPECT_EQ(received[1][1], 0x01);
 }

@@ -143,6 +143,84 @@ INSTANTIATE_TEST_SUITE_P(BothKinds, MidiPorts, ::testing::Values(Kind::Capture, 
                              return param.param == Kind::Capture ? "Capture" : "Render";
                          });
 
+TEST(MidiPortDevice, IsTheClientThatANameShows)
+{
+    const std::pair<const char16_t*, const char16_t*> cases[] = {
+        {u"Norvik ZR:Norvik ZR MIDI 1 24:0", u"24"},       // ALSA: the client number
+        {u"Norvik ZR:Norvik ZR MIDI 1 28:0", u"28"},       // the same kind of device again
+        {u"norvik-sim:Norvik ZR in", u"norvik-sim"},       // JACK: the client
+        {u"a2j:Norvik ZR [24] (capture): MIDI 1", u"a2j"}, // a bridge: its client
+        {u"Norvik ZR61 MIDI", u"Norvik ZR61 MIDI"},        // no client in the name
+        {u"Norvik 2:0b", u"Norvik 2"},                     // no ALSA address after all
+        {u":port", u":port"},
+    };
+    for (const auto& [name, device] : cases)
+        EXPECT_EQ(std::u16string(GetMidiPortDevice(String(name)).View()), std::u16string(device))
+            << String(name).ToNarrow().GetText();
+}
+
+class MidiDevicePorts : public VirtualBusTest
+{
+protected:
+    // Opens the pair for "Norvik" and answers the names of its two ports.
+    std::pair<std::string, std::string> Open(KVRESULT expected = S_OK)
+    {
+        RCPtr<LMidiCapturePort> capture;
+        RCPtr<LMidiRenderPort> render;
+        EXPECT_EQ(service->OpenDevicePorts(u"Norvik", u"Norvik", capture, render), expected);
+        EXPECT_EQ(capture == nullptr, render == nullptr);
+        if (!capture || !render)
+            return {};
+        return {capture->GetName().ToNarrow().GetText(), render->GetName().ToNarrow().GetText()};
+    }
+};
+
+TEST_F(MidiDevicePorts, AreTheInputAndOutputOfOneDevice)
+{
+    // Listed crosswise: the first input and the first output belong to different devices.
+    bus->AddSource("Norvik ZR61:out");
+    bus->AddSink("Norvik Sound Module:in", nullptr);
+    bus->AddSource("Norvik Sound Module:out");
+    bus->AddSink("Norvik ZR61:in", nullptr);
+    EXPECT_EQ(Open(), std::make_pair(std::string("Norvik ZR61:out"), std::string("Norvik ZR61:in")));
+}
+
+TEST_F(MidiDevicePorts, ALoneInputAndOutputGoTogetherButSeveralUnpairedOnesDoNot)
+{
+    // Backends that list each direction of a device as a client of its own.
+    bus->AddSource("Norvik ZR out:MIDI");
+    bus->AddSink("Norvik ZR in:MIDI", nullptr);
+    EXPECT_EQ(Open(), std::make_pair(std::string("Norvik ZR out:MIDI"), std::string("Norvik ZR in:MIDI")));
+    bus->AddSource("Norvik ZR 2 out:MIDI");
+    bus->AddSink("Norvik ZR 2 in:MIDI", nullptr);
+    Open(E_FAIL);
+}
+
+TEST_F(MidiDevicePorts, FailWholeAndAreHandedOutAgainWhileHeld)
+{
+    const VirtualDeviceId keys = bus->AddSource("Norvik ZR61:out");
+    bus->AddSink("Norvik ZR61:in", nullptr);
+    bus->SetFaults(bus->AddSink("Norvik ZR49:in", nullptr), VirtualMidiFaults{.refuseOpen = true});
+    const VirtualDeviceId refused = bus->AddSource("Norvik ZR49:out");
+    RCPtr<LMidiCapturePort> capture;
+    RCPtr<LMidiRenderPort> render;
+    // The output cannot be opened: the input is closed again.
+    EXPECT_EQ(service->OpenDevicePorts(u"ZR49", u"ZR49", capture, render), E_FAIL);
+    EXPECT_EQ(capture, nullptr);
+    EXPECT_EQ(bus->Stats(refused).opens, 1u);
+    EXPECT_EQ(bus->Stats(refused).openNow, 0u);
+    EXPECT_EQ(service->OpenDevicePorts(u"", u"Norvik", capture, render), E_INVALIDARG);
+    EXPECT_EQ(service->OpenDevicePorts(u"Nothing", u"Nothing", capture, render), E_FAIL);
+
+    ASSERT_EQ(service->OpenDevicePorts(u"ZR61", u"ZR61", capture, render), S_OK);
+    RCPtr<LMidiCapturePort> again;
+    RCPtr<LMidiRenderPort> renderAgain;
+    ASSERT_EQ(service->OpenDevicePorts(u"norvik", u"norvik", again, renderAgain), S_OK);
+    EXPECT_EQ(again, capture);
+    EXPECT_EQ(renderAgain, render);
+    EXPECT_EQ(bus->Stats(keys).opens, 1u);
+}
+
 using MidiCapturePorts = VirtualBusTest;
 
 TEST_F(MidiCapturePorts, ThatCannotStartAreClosedOnceAndNotHandedOut)
@@ -209,25 +287,39 @@ protected:
     std::vector<Bytes> received;
 };
 
-TEST_F(MidiSend, ShortMessagesByStatusAndEverythingElseLong)
+TEST_F(MidiSend, ShortMessagesByStatusAndWholeSystemExclusiveMessagesLong)
 {
     struct Case
     {
         const char* what;
         Bytes bytes;
         int32_t result;
-        std::vector<Bytes> received;
+        std::vector<Bytes> received; // every message that left the device, in order
     };
     const Bytes big = Sysex(70000);
+    const Bytes atTheCap = Sysex(LMidiCommInterface::kMaxLongMessage);
     const std::vector<Case> cases = {
         {"identity request", {0xF0, 0x7E, 0x00, 0x06, 0x01, 0xF7}, 6, {{0xF0, 0x7E, 0x00, 0x06, 0x01, 0xF7}}},
+        {"empty system exclusive", {0xF0, 0xF7}, 2, {{0xF0, 0xF7}}},
         {"note-on", {0x90, 0x3C, 0x7F}, 3, {{0x90, 0x3C, 0x7F}}},
         {"program change", {0xC0, 0x05}, 2, {{0xC0, 0x05}}},
         {"timing clock", {0xF8}, 1, {{0xF8}}},
         {"only the first message of several", {0x90, 0x3C, 0x7F, 0x90, 0x3D, 0x7F}, 3, {{0x90, 0x3C, 0x7F}}},
-        {"data bytes first: long, sent as a stream", {0x01, 0x02, 0x03}, 3, {}},
-        {"F7 first: long", {0xF7, 0x01}, 2, {}},
+        {"real-time byte inside goes out on its own",
+         {0xF0, 0x01, 0xF8, 0x02, 0xF7},
+         5,
+         {{0xF8}, {0xF0, 0x01, 0x02, 0xF7}}},
         {"longer than one driver buffer, whole", big, 70000, {big}},
+        {"as long as a message may be", atTheCap, static_cast<int32_t>(atTheCap.size()), {atTheCap}},
+        // Refused whole: none of these leaves the device in part.
+        {"data bytes first", {0x01, 0x02, 0x03}, E_INVALIDARG, {}},
+        {"F7 first", {0xF7, 0x01}, E_INVALIDARG, {}},
+        {"no F7", {0xF0, 0x01, 0x02}, E_INVALIDARG, {}},
+        {"doubled F7", {0xF0, 0x01, 0xF7, 0xF7}, E_INVALIDARG, {}},
+        {"stray F7 inside", {0xF0, 0x01, 0xF7, 0x02, 0xF7}, E_INVALIDARG, {}},
+        {"two messages", {0xF0, 0x01, 0xF7, 0xF0, 0x02, 0xF7}, E_INVALIDARG, {}},
+        {"a status byte inside", {0xF0, 0x01, 0x90, 0x3C, 0x7F, 0xF7}, E_INVALIDARG, {}},
+        {"past the cap", Sysex(LMidiCommInterface::kMaxLongMessage + 1), E_INVALIDARG, {}},
     };
     for (const Case& c : cases)
     {
@@ -261,18 +353,37 @@ TEST_F(MidiSend, RefusesWhatIsNoRenderPortOrNoBytes)
     EXPECT_TRUE(Received().empty());
 }
 
-TEST_F(MidiSend, ACompletionThatNeverComesFailsTheSendAndBlocksNoLaterOne)
+TEST_F(MidiSend, BuffersHeldByTheDriverFailASendOnlyWhenAllAreHeldAndBlockNoLaterOne)
 {
     const Array<signed char> request = ToArray({0xF0, 0x7E, 0x00, 0x06, 0x01, 0xF7});
     bus->SetFaults(keys, VirtualMidiFaults{.withholdCompletion = true});
-    // Twice: the output is reset after each time-out, so the driver never keeps a
-    // buffer that the transport has given up (the sanitizer build would see it).
-    EXPECT_EQ(service->Send(port, request), E_FAIL);
-    EXPECT_EQ(service->Send(port, request), E_FAIL);
+    // The driver takes one message per buffer of the port without handing any back; the
+    // send after that waits, resets the output (every buffer comes back) and fails. Twice,
+    // so that a buffer the transport gave up is never still with the driver (the
+    // sanitizer build would see it).
+    int sent = 0;
+    while (service->Send(port, request) == 6)
+        ++sent;
+    EXPECT_GE(sent, 1);
+    EXPECT_LT(sent, 64);
+    EXPECT_EQ(Received().size(), static_cast<size_t>(sent));
+    EXPECT_EQ(service->Send(port, request), 6); // the reset gave the buffers back
     bus->SetFaults(keys, {});
     EXPECT_EQ(service->Send(port, request), 6);
     EXPECT_EQ(service->Send(port, ToArray({0x90, 0x3C, 0x7F})), 3);
-    EXPECT_EQ(Received().size(), 4u);
+    EXPECT_EQ(Received().size(), 3u);
+}
+
+TEST_F(MidiSend, ManyLongMessagesInARowArriveWholeAndInOrder)
+{
+    std::vector<Bytes> expected;
+    for (uint8_t i = 0; i < 200; ++i)
+    {
+        expected.push_back(Sysex(3 + i % 40, i));
+        ASSERT_EQ(service->Send(port, ToArray(expected.back())),
+                  static_cast<int32_t>(expected.back().size()));
+    }
+    EXPECT_EQ(Received(), expected);
 }
 
 TEST_F(MidiSend, FailsOnAnUnpluggedDevice)
