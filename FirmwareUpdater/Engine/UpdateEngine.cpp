@@ -77,7 +77,6 @@ bool LUpdateEngine::ConnectMidiService(const RCPtr<LMidiCommInterface>& service)
         std::lock_guard lock(mMidiLock);
         mMidi = service;
         mMidiIdentity.store(service.Get(), std::memory_order_release);
-        mFinishedTransferCapture.Reset();
     }
     // Registered before any port of the service opens, so no reply is missed.
     std::lock_guard lock(mHandlersLock);
@@ -203,16 +202,11 @@ bool LUpdateEngine::WaitFor(TrafficLight& light, Milliseconds ms)
 
 // --- Scan --------------------------------------------------------------------------------
 
-bool LUpdateEngine::OpenDevicePorts(const String& inputName, const String& outputName)
+bool LUpdateEngine::OpenDevicePorts(const String& inputName, const String& outputName,
+                                    DeviceDefinitionEx& device)
 {
-    if (!ConnectMidiService(LMidiCommInterface::Create()))
-        return false;
-    RCPtr<LMidiCommInterface> midi = GetMidi();
-    RCPtr<LMidiCapturePort> capture;
-    RCPtr<LMidiRenderPort> render;
-    // The ports close again when these references go at the end of the call.
-    return midi->OpenCapturePort(inputName, capture) == S_OK &&
-           midi->OpenRenderPort(outputName, render) == S_OK;
+    const RCPtr<LMidiCommInterface> midi = GetMidi();
+    return midi && midi->OpenDevicePorts(inputName, outputName, device.mCapture, device.mRender) == S_OK;
 }
 
 KVRESULT LUpdateEngine::QueryDeviceVersion(DeviceDefinitionEx& device, const RCPtr<LMidiCapturePort>&,
@@ -244,21 +238,22 @@ KVRESULT LUpdateEngine::QueryDeviceVersion(DeviceDefinitionEx& device, const RCP
 
 KVRESULT LUpdateEngine::ProbeDevice(DeviceDefinitionEx& device)
 {
+    device.mCapture = nullptr;
+    device.mRender = nullptr;
     const DeviceDefinition& definition = device.mDefinition;
-    if (OpenDevicePorts(definition.mNormalInputPortName, definition.mNormalOutputPortName))
+    if (OpenDevicePorts(definition.mNormalInputPortName, definition.mNormalOutputPortName, device))
     {
         device.mInUpdateMode = 0;
         device.mReason = ReasonNone;
-        RCPtr<LMidiCommInterface> midi = GetMidi();
-        RCPtr<LMidiCapturePort> capture;
-        RCPtr<LMidiRenderPort> render;
-        midi->OpenCapturePort(definition.mNormalInputPortName, capture);
-        midi->OpenRenderPort(definition.mNormalOutputPortName, render);
-        if (!capture || !render)
-            return E_FAIL; // gone again since they were found
-        return QueryDeviceVersion(device, capture, render);
+        const KVRESULT answered = QueryDeviceVersion(device, device.mCapture, device.mRender);
+        if (KV_FAILED(answered))
+        {
+            device.mCapture = nullptr;
+            device.mRender = nullptr;
+        }
+        return answered;
     }
-    if (OpenDevicePorts(definition.mUpdateInputPortName, definition.mUpdateOutputPortName))
+    if (OpenDevicePorts(definition.mUpdateInputPortName, definition.mUpdateOutputPortName, device))
     {
         device.mVersion.mText = u"Unknown";
         device.mInUpdateMode = 1;
@@ -270,6 +265,12 @@ KVRESULT LUpdateEngine::ProbeDevice(DeviceDefinitionEx& device)
 
 KVRESULT LUpdateEngine::ScanPorts()
 {
+    {
+        // The ports of the last scan close before any device is probed again.
+        std::vector<DeviceDefinitionEx> former;
+        std::lock_guard lock(mFoundLock);
+        former.swap(mFound);
+    }
     std::vector<DeviceDefinitionEx> found;
     for (uint32_t i = 0; i < mDeviceDefinitions.GetCount(); ++i)
     {
@@ -335,7 +336,7 @@ void LUpdateEngine::SetSelectedDeviceReason(int32_t reason)
         mFound[index].mReason = reason;
 }
 
-bool LUpdateEngine::GetSelectedDefinition(DeviceDefinition& definition) const
+bool LUpdateEngine::GetSelectedDevice(DeviceDefinitionEx& device) const
 {
     uint32_t index = 0;
     if (!GetSelectedIndex(index))
@@ -343,7 +344,7 @@ bool LUpdateEngine::GetSelectedDefinition(DeviceDefinition& definition) const
     std::lock_guard lock(mFoundLock);
     if (index >= mFound.size())
         return false;
-    definition = mFound[index].mDefinition;
+    device = mFound[index];
     return true;
 }
 
@@ -355,7 +356,12 @@ KVRESULT LUpdateEngine::RescanSelectedDevice()
     DeviceDefinitionEx device;
     {
         std::lock_guard lock(mFoundLock);
+        if (index >= mFound.size())
+            return E_FAIL;
         device = mFound[index];
+        // Its ports close before the probe, which opens the keyboard's present ones.
+        mFound[index].mCapture = nullptr;
+        mFound[index].mRender = nullptr;
     }
     const KVRESULT probed = ProbeDevice(device);
     const bool restarting = GetDeviceState() == DeviceStateEnteringUpdateMode;
@@ -392,16 +398,11 @@ KVRESULT LUpdateEngine::EnterUpdateMode()
     mUpdateModeLight.Reset();
 
     KVRESULT result = E_FAIL;
-    DeviceDefinition definition;
-    RCPtr<LMidiCommInterface> midi = GetMidi();
-    RCPtr<LMidiCapturePort> capture;
-    RCPtr<LMidiRenderPort> render;
-    if (midi && GetSelectedDefinition(definition) &&
-        midi->OpenCapturePort(definition.mNormalInputPortName, capture) == S_OK &&
-        midi->OpenRenderPort(definition.mNormalOutputPortName, render) == S_OK)
+    DeviceDefinitionEx device;
+    if (GetSelectedDevice(device) && device.mCapture && device.mRender)
     {
         // An answer can only come to a message that went out.
-        result = Send(render, DeviceMessages::MakeEnterUpdateModeMessage());
+        result = Send(device.mRender, DeviceMessages::MakeEnterUpdateModeMessage());
         if (KV_SUCCEEDED(result) && !WaitFor(mUpdateModeLight, mTimings.enterUpdateModeWait))
             result = E_FAIL;
     }
@@ -432,17 +433,16 @@ KVRESULT LUpdateEngine::PerformUpdate()
         return result;
     };
 
-    DeviceDefinition definition;
-    RCPtr<LMidiCommInterface> midi = GetMidi();
-    RCPtr<LMidiCapturePort> capture;
-    RCPtr<LMidiRenderPort> render;
-    if (!midi || !GetSelectedDefinition(definition) ||
-        midi->OpenCapturePort(definition.mUpdateInputPortName, capture) != S_OK ||
-        midi->OpenRenderPort(definition.mUpdateOutputPortName, render) != S_OK)
+    // The ports on which the probe found the keyboard in its update mode; they stay open
+    // with the found device, for the last record's acknowledgement too.
+    DeviceDefinitionEx device;
+    if (!GetSelectedDevice(device) || !device.mInUpdateMode || !device.mCapture || !device.mRender)
     {
         SetTransferFailure(TransferFailure::PortsUnavailable);
         return fail(ReasonDeviceUnreachable, E_FAIL);
     }
+    const RCPtr<LMidiCapturePort>& capture = device.mCapture;
+    const RCPtr<LMidiRenderPort>& render = device.mRender;
 
     String path;
     Bytes image;
@@ -472,10 +472,6 @@ KVRESULT LUpdateEngine::PerformUpdate()
         SetDeviceState(DeviceStateReadyForUpdate);
         return E_ABORT;
     }
-    {
-        std::lock_guard lock(mMidiLock);
-        mFinishedTransferCapture = capture;
-    }
     SetUpdateResult(UpdateResultSucceeded);
     return S_OK;
 }
@@ -484,11 +480,8 @@ bool LUpdateEngine::WaitForFinalAcknowledgement()
 {
     // The light was reset before the last chunk went out, so only the last record's
     // acknowledgement sets it.
-    const bool acknowledged = GetUpdateResult(false) == UpdateResultSucceeded &&
-                              WaitFor(mAcknowledgeLight, mTimings.acknowledgeWait);
-    std::lock_guard lock(mMidiLock);
-    mFinishedTransferCapture.Reset();
-    return acknowledged;
+    return GetUpdateResult(false) == UpdateResultSucceeded &&
+           WaitFor(mAcknowledgeLight, mTimings.acknowledgeWait);
 }
 
 KVRESULT LUpdateEngine::SendFirmwareRecords(const Bytes& image, const RCPtr<LMidiCapturePort>&,

@@ -20,13 +20,17 @@ class LUpdateEngine : public LUpdateEngineInterface, public KV::LNotificationCli
 {
 public:
     // One found device: its definition, its version, whether it answered on its
-    // update-mode ports, and why it cannot be updated.
+    // update-mode ports, and why it cannot be updated; and the ports its probe opened,
+    // which stay open for the switch into update mode, the transfer and the last
+    // record's acknowledgement.
     struct DeviceDefinitionEx
     {
         DeviceDefinition mDefinition;
         VersionInfo mVersion;
         uint8_t mInUpdateMode = 0;
         int32_t mReason = ReasonNone;
+        KV::RCPtr<KV::LMidiCapturePort> mCapture;
+        KV::RCPtr<KV::LMidiRenderPort> mRender;
         virtual ~DeviceDefinitionEx() = default;
     };
 
@@ -94,18 +98,22 @@ protected:
     explicit LUpdateEngine(const Timings& timings);
     ~LUpdateEngine() override;
 
-    // The MIDI service in use: the one the last probe made.
+    // The MIDI service, made by Initialize for the whole run.
     KV::RCPtr<KV::LMidiCommInterface> GetMidi() const;
 
 private:
-    bool OpenDevicePorts(const KV::String& inputName, const KV::String& outputName);
+    // Opens the input and the output of one device into the device's ports.
+    bool OpenDevicePorts(const KV::String& inputName, const KV::String& outputName,
+                         DeviceDefinitionEx& device);
+    // Probes the device anew: the ports it held are closed first, since the keyboard may
+    // have restarted behind them.
     KVRESULT ProbeDevice(DeviceDefinitionEx& device);
     // Registers OnMidiDataCaptured with the service (replacing the registration with
     // the former one).
     bool ConnectMidiService(const KV::RCPtr<KV::LMidiCommInterface>& service);
     void SetSelectedDeviceReason(int32_t reason);
-    // The selected device's definition, when one is selected.
-    bool GetSelectedDefinition(DeviceDefinition& definition) const;
+    // The selected device (its definition and ports), when one is selected.
+    bool GetSelectedDevice(DeviceDefinitionEx& device) const;
     // Whether an identity reply is the late answer of a query that gave up (under
     // mCurrentLock); such a reply is used up by the test.
     bool IsLateReply();
@@ -114,16 +122,13 @@ private:
     int32_t Send(const KV::RCPtr<KV::LMidiRenderPort>& port, const DeviceMessages::Bytes& bytes);
 
     const Timings mTimings;
-    // The MIDI service, replaced by every probe on the window thread and used by the
-    // worker during a transfer; its identity tells the delivery thread whose replies count.
+    // The MIDI service, set by Initialize and used by the window thread and the worker;
+    // its identity tells the delivery thread whose replies count.
     mutable std::mutex mMidiLock;
     KV::RCPtr<KV::LMidiCommInterface> mMidi;
     std::atomic<const KV::LNotificationDistributor*> mMidiIdentity{nullptr};
-    // The capture port of a transfer that sent the whole image, kept open for the last
-    // record's acknowledgement until WaitForFinalAcknowledgement or the next probe.
-    KV::RCPtr<KV::LMidiCapturePort> mFinishedTransferCapture;
-    // The handler table is changed on the window thread while an old service's delivery
-    // thread may still dispatch through it.
+    // The handler table is changed on the window thread while the service's delivery
+    // thread may dispatch through it.
     std::mutex mHandlersLock;
     KV::RCPtr<KV::LNotificationHandler<LUpdateEngine>> mHandlers;
 

@@ -306,6 +306,59 @@ TEST(EngineScan, KeyboardThatLostOneRequestIsFoundAgain)
         reply.join();
 }
 
+TEST(EngineScan, TheInputAndOutputOfOneKeyboardAreTakenTogether)
+{
+    Road road;
+    road.UseImage(MakeImage({3}));
+    // A device that only receives, listed first among the outputs, and a second keyboard.
+    std::vector<std::vector<uint8_t>> toModule;
+    road.bus->AddSink("Norvik Sound Module", [&](const std::vector<uint8_t>& m) { toModule.push_back(m); });
+    auto settings = VirtualKeyboard::QuickSettings();
+    VirtualKeyboard first(road.bus, settings, "Norvik ZR61 MIDI");
+    settings.version = NorvikSim::FirmwareVersion{{1, 0, 0, 4}};
+    VirtualKeyboard second(road.bus, settings, "Norvik ZR49 MIDI");
+    first.PowerOn();
+    second.PowerOn();
+
+    EXPECT_EQ(road.engine->ScanForDevices(), S_OK);
+    EXPECT_EQ(road.engine->GetDeviceState(), Engine::DeviceStateNormalFirmware);
+    KV::String text;
+    road.engine->GetDeviceFirmwareVersionText(text);
+    EXPECT_EQ(std::string(KV::NarrowString(text).GetText()), "1.0.0.5");
+    EXPECT_EQ(road.engine->EnterUpdateMode(), 9);
+    EXPECT_EQ(first.FromHost().size(), 2u); // the identity request and the switch
+    EXPECT_TRUE(second.FromHost().empty());
+    EXPECT_TRUE(toModule.empty());
+}
+
+TEST(EngineScan, AProbesPortsServeTheSwitchAndTheTransfer)
+{
+    const NorvikSim::Bytes image = MakeImage({20, 20});
+    Road road;
+    road.UseImage(image);
+    auto settings = VirtualKeyboard::QuickSettings();
+    settings.expectedImage = image;
+    VirtualKeyboard keyboard(road.bus, settings);
+    keyboard.PowerOn();
+
+    ASSERT_EQ(road.engine->ScanForDevices(), S_OK);
+    ASSERT_EQ(road.engine->EnterUpdateMode(), 9);
+    auto [input, output] = keyboard.PortStats();
+    EXPECT_EQ(input.opens, 1u); // identity request and switch on the ports of the scan
+    EXPECT_EQ(output.opens, 1u);
+
+    keyboard.PowerCycle();
+    ASSERT_TRUE(keyboard.WaitForMode(KeyboardMode::Update));
+    ASSERT_EQ(road.engine->RescanSelectedDevice(), S_OK);
+    road.RunUpdate();
+    EXPECT_EQ(road.engine->GetUpdateResult(false), Engine::UpdateResultSucceeded);
+    std::tie(input, output) = keyboard.PortStats();
+    EXPECT_EQ(input.opens, 1u); // the transfer on the ports of the rescan
+    EXPECT_EQ(output.opens, 1u);
+    EXPECT_EQ(input.openNow, 1u);
+    EXPECT_TRUE(keyboard.WaitForOutcome(NorvikSim::TransferOutcome::Matched));
+}
+
 TEST(EngineTransfer, ImageArrivesWholeInChunksOfAtMostElevenBytes)
 {
     const NorvikSim::Bytes image = MakeImage({0, 9, 10, 11, 300});
@@ -506,7 +559,7 @@ TEST(EngineMessages, RepliesCountOnlyFromTheCurrentServiceAndDuringAnUpdate)
     KV::RCPtr<OpenEngine> engine(new OpenEngine());
     engine->Initialize(KV::String());
     auto replaced = engine->GetMidi();
-    engine->Initialize(KV::String()); // a new service, as every probe makes
+    engine->Initialize(KV::String()); // a new service: replies of the former no longer count
     auto current = engine->GetMidi();
     ASSERT_NE(replaced, current);
 

@@ -133,6 +133,14 @@ void VirtualKeyboard::OpenPorts(NorvikSim::PortSet ports)
     });
 }
 
+std::pair<KV::Platform::VirtualDeviceStats, KV::Platform::VirtualDeviceStats> VirtualKeyboard::PortStats()
+{
+    std::lock_guard lock(mLock);
+    if (!mSource || !mSink)
+        return {};
+    return {mBus->Stats(*mSource), mBus->Stats(*mSink)};
+}
+
 void VirtualKeyboard::ClosePorts()
 {
     if (mSource)

@@ -43,6 +43,8 @@ public:
     NorvikSim::TransferOutcome Outcome();
     // Every message the host sent, in order.
     std::vector<NorvikSim::Bytes> FromHost();
+    // How often the host opened the keyboard's present ports (its output, its input).
+    std::pair<KV::Platform::VirtualDeviceStats, KV::Platform::VirtualDeviceStats> PortStats();
     std::vector<NorvikSim::KeyboardEvent> Events();
 
 private:
