@@ -134,6 +134,27 @@ public:
         return size;
     }
 
+    // Grows the size like SetSize, contents kept, but a block too small for it is
+    // replaced by one at least twice as large, and spare room is never given back
+    // here: a run of small growths (text appended piece by piece) then costs amortised
+    // constant time. The next SetSize fits the block again by its rule.
+    uint32_t GrowSize(uint32_t size)
+    {
+        if (mCapacity == 0)
+            return Allocate(size);
+        if (mCapacity < size)
+        {
+            const uint64_t wanted = std::max<uint64_t>(size, 2 * uint64_t{mCapacity});
+            const uint32_t capacity = CeilToGranule(
+                static_cast<uint32_t>(std::min<uint64_t>(wanted, std::numeric_limits<uint32_t>::max())));
+            mBlock = Checked(Alloc()->Reallocate(mBlock, capacity));
+            mCapacity = capacity;
+            mData = static_cast<TPtr>(mBlock);
+        }
+        mSize = size;
+        return size;
+    }
+
     KVRESULT FillBytes(uint8_t value, int32_t offset, int32_t length) override
     {
         int64_t count = 0;

@@ -453,33 +453,45 @@ int32_t StringT<C, O>::SplitInto(IArray<StringT>& array, const C* delimiters) co
 
 template <class C, class O> StringT<C, O>& StringT<C, O>::Append(const StringT& other)
 {
-    if (other.IsEmpty())
-        return *this;
     if (&other == this)
     {
         // Our own text must stay readable while the buffer grows.
         const StringT copy(other);
         return Append(copy);
     }
-    const uint64_t length = static_cast<uint64_t>(GetLength());
-    const uint64_t added = static_cast<uint64_t>(other.GetLength());
-    const uint32_t total = BufferBytes(length + added + 1, sizeof(C)) / sizeof(C);
-    if (IsLocked())
+    // An unlocked buffer holds exactly its text and terminator: the lengths come from the
+    // sizes, with no scan for the terminator.
+    const uint64_t added =
+        static_cast<uint64_t>(other.IsLocked() ? other.GetLength() : other.BufferChars() - 1);
+    if (added == 0)
+        return *this;
+    LStringBuffer* const buffer = Buffer();
+    if (!buffer->IsShareable())
     {
+        const uint64_t length = static_cast<uint64_t>(GetLength());
+        const uint32_t total = BufferBytes(length + added + 1, sizeof(C)) / sizeof(C);
         if (total > BufferChars())
-            Buffer()->SetSize(total * sizeof(C));
+            buffer->SetSize(total * sizeof(C));
         std::memcpy(Data() + length, other.GetText(), added * sizeof(C));
         Data()[length + added] = 0;
         return *this;
     }
-    // One buffer of the final size. A buffer that no other string holds grows in place;
-    // the lengths are known, so no scan for the terminator is needed.
-    if (mBuffer->GetRefCount() > 1)
-        mBuffer = mBuffer->CreateResizedCopy(total * sizeof(C), 0);
+    const uint64_t length = BufferChars() - 1;
+    const uint32_t totalBytes = BufferBytes(length + added + 1, sizeof(C));
+    // A shared buffer is copied at the final size. One that no other string holds grows
+    // in place, doubling when it must move, so that text appended piece by piece costs
+    // amortised constant time.
+    if (buffer->GetRefCount() > 1)
+    {
+        RCPtr<LIBuffer> copy = LStringBuffer::Create(totalBytes, 0, false);
+        std::memcpy(copy->GetData(), buffer->Data(), length * sizeof(C));
+        mBuffer = std::move(copy);
+    }
     else
-        Buffer()->SetSize(total * sizeof(C));
-    std::memcpy(Data() + length, other.GetText(), added * sizeof(C));
-    Data()[length + added] = 0;
+        buffer->GrowSize(totalBytes);
+    C* const data = Data();
+    std::memcpy(data + length, other.GetText(), added * sizeof(C));
+    data[length + added] = 0;
     return *this;
 }
 

@@ -77,6 +77,25 @@ TEST(Buffer, CapacityFollowsGranuleAndSlack)
     }
 }
 
+TEST(Buffer, GrowSizeDoublesAndKeepsItsSpareRoomUntilSetSize)
+{
+    Buffer1Slack128 buffer;
+    buffer.GrowSize(100);
+    EXPECT_EQ(buffer.GetCapacity(), 100u);
+    std::memset(buffer.GetData(), 'x', 100);
+    buffer.GrowSize(101); // at least twice as large
+    EXPECT_EQ(buffer.GetCapacity(), 200u);
+    EXPECT_EQ(buffer.GetSize(), 101u);
+    void* block = buffer.GetData();
+    buffer.GrowSize(200); // fits: the block stays
+    EXPECT_EQ(buffer.GetData(), block);
+    buffer.GrowSize(1000); // more than twice: exactly that
+    EXPECT_EQ(buffer.GetCapacity(), 1000u);
+    EXPECT_EQ(std::memcmp(buffer.GetData(), std::string(100, 'x').data(), 100), 0); // contents kept
+    buffer.SetSize(1000 - 300); // SetSize fits the block again by its rule
+    EXPECT_EQ(buffer.GetCapacity(), 700u);
+}
+
 TEST(Buffer, AllocateAndReserve)
 {
     Buffer4 buffer;

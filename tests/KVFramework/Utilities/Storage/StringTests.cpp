@@ -252,6 +252,27 @@ TEST(String, LockedStringIsEditedInPlaceAndGrowsWhenTooSmall)
     EXPECT_EQ(BufferChars(s), 4u);
 }
 
+TEST(String, AppendingPieceByPieceKeepsCopiesApart)
+{
+    String built;
+    std::u16string expected;
+    String snapshot;
+    for (int i = 0; i < 300; ++i)
+    {
+        const String piece = String::FromDouble(i, 0);
+        built.Append(piece);
+        expected += piece.View();
+        if (i == 150)
+            snapshot = built; // shares the buffer, which has spare room
+        EXPECT_EQ(built.GetLength(), static_cast<int32_t>(expected.size()));
+    }
+    EXPECT_EQ(std::u16string(built.View()), expected);
+    EXPECT_EQ(BufferChars(built), expected.size() + 1); // the text and its terminator, as always
+    EXPECT_EQ(snapshot.GetLength(), static_cast<int32_t>(std::u16string(snapshot.View()).size()));
+    EXPECT_TRUE(std::u16string(built.View()).starts_with(snapshot.View()));
+    EXPECT_LT(snapshot.GetLength(), built.GetLength());
+}
+
 TEST(String, InsertRemoveAppendTables)
 {
     struct
