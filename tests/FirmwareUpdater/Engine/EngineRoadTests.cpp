@@ -338,6 +338,7 @@ TEST(EngineScan, AProbesPortsServeTheSwitchAndTheTransfer)
     road.UseImage(image);
     auto settings = VirtualKeyboard::QuickSettings();
     settings.expectedImage = image;
+    settings.installTime = 10s; // its update ports stay while they are counted
     VirtualKeyboard keyboard(road.bus, settings);
     keyboard.PowerOn();
 
