@@ -97,7 +97,10 @@ trap 'exit 130' INT TERM
 # dropping the data of a client that is late, as sanitizer builds on a loaded
 # machine often are; MIDI then arrives late but never goes missing.
 start_server() { # name
-  jackd -n "$1" -S -t 5000 --no-realtime -d dummy -r 48000 -p 128 >"$log" 2>&1 9>&- &
+  # The server ends with this script even when the script is killed (a test's
+  # time-out), so no orphaned server keeps a place in the registry.
+  setpriv --pdeathsig TERM -- jackd -n "$1" -S -t 5000 --no-realtime -d dummy -r 48000 -p 128 \
+    >"$log" 2>&1 9>&- &
   jack_pid=$!
   if jack_wait -s "$1" -w -t 10 >/dev/null 2>&1 9>&-; then
     return 0
