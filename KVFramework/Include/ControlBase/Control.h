@@ -138,6 +138,18 @@ public:
     int32_t GetIdleCount() const noexcept { return mIdleCount; }
     virtual void OnIdle() {}
 
+    // The value, kept in 0..1 and mapped onto the value range linearly (taper 0) or
+    // logarithmically (taper 1). A change calls OnValueChanged and sends
+    // "NID_VALUE_CHANGE"; the result is the stored value.
+    virtual double SetNormalizedValue(double value);
+    virtual void OnValueChanged() {}
+    // E_INVALIDARG, the old range kept, for an unknown taper or a logarithmic range
+    // that does not lie above 0.
+    virtual KVRESULT SetValueRange(double min, double max, int32_t taper);
+    double GetNormalizedValue() const noexcept { return mNormalizedValue; }
+    double NormalizedToValue(double normalized) const noexcept;
+    double ValueToNormalized(double value) const noexcept;
+
     const RCPtr<LControlDescriptor>& GetDescriptor() const noexcept { return mDescriptor; }
     virtual KVRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor);
 
@@ -179,6 +191,10 @@ private:
     RectT<double> mRect;
     int32_t mUnclippedCount = 0;
     int32_t mIdleCount = 0;
+    double mNormalizedValue = 0;
+    double mValueMin = 0;
+    double mValueMax = 0;
+    int32_t mTaper = 0;
     RCPtr<LControl> mParent;
     RCPtr<LRootWindow> mRootWindow; // on the topmost control only
     RCPtr<LStringTable> mStringTable;
