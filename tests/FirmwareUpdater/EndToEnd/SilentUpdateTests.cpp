@@ -1,6 +1,7 @@
 // Silent runs of the updater, end to end: the updater and the simulated keyboard are
 // separate processes on one private JACK server.
 #include "SimProcess.h"
+#include "UpdaterProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -12,69 +13,11 @@
 #include <vector>
 
 using NorvikSimTest::SimProcess;
+using UpdaterTest::RunResult;
+using UpdaterTest::RunUpdater;
 using namespace std::chrono_literals;
 
 namespace {
-
-struct RunResult
-{
-    std::optional<int> status; // none when it did not end in time
-    std::string output;        // standard output: the run's report
-    std::string errors;        // standard error: what went wrong
-};
-
-// Runs the updater with the arguments and collects its standard output and error.
-RunResult RunUpdater(const std::vector<std::string>& arguments, std::chrono::seconds timeout = 120s)
-{
-    int output[2], errors[2];
-    if (pipe2(output, O_CLOEXEC) != 0 || pipe2(errors, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe");
-    std::vector<std::string> all{UPDATER_PATH};
-    all.insert(all.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& argument : all)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0)
-    {
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        dup2(output[1], STDOUT_FILENO);
-        dup2(errors[1], STDERR_FILENO);
-        execve(UPDATER_PATH, argv.data(), environ);
-        _exit(127);
-    }
-    close(output[1]);
-    close(errors[1]);
-    RunResult result;
-    const auto collect = [](int from, std::string& into) {
-        char buffer[4096];
-        for (ssize_t n; (n = read(from, buffer, sizeof buffer)) > 0;)
-            into.append(buffer, static_cast<size_t>(n));
-        close(from);
-    };
-    std::thread outputReader(collect, output[0], std::ref(result.output));
-    std::thread errorReader(collect, errors[0], std::ref(result.errors));
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    int status = 0;
-    while (std::chrono::steady_clock::now() < deadline)
-    {
-        if (waitpid(pid, &status, WNOHANG) == pid)
-        {
-            result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            break;
-        }
-        std::this_thread::sleep_for(20ms);
-    }
-    if (!result.status)
-    {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-    }
-    outputReader.join();
-    errorReader.join();
-    return result;
-}
 
 std::string Both(const RunResult& run)
 {
