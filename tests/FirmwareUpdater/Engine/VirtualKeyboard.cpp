@@ -137,12 +137,14 @@ std::pair<KV::Platform::VirtualDeviceStats, KV::Platform::VirtualDeviceStats> Vi
 {
     std::lock_guard lock(mLock);
     if (!mSource || !mSink)
-        return {};
+        return mClosedStats;
     return {mBus->Stats(*mSource), mBus->Stats(*mSink)};
 }
 
 void VirtualKeyboard::ClosePorts()
 {
+    if (mSource && mSink)
+        mClosedStats = {mBus->Stats(*mSource), mBus->Stats(*mSink)};
     if (mSource)
         mBus->Unplug(*mSource);
     if (mSink)

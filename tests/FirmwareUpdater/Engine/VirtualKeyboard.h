@@ -43,7 +43,8 @@ public:
     NorvikSim::TransferOutcome Outcome();
     // Every message the host sent, in order.
     std::vector<NorvikSim::Bytes> FromHost();
-    // How often the host opened the keyboard's present ports (its output, its input).
+    // How often the host opened the keyboard's present ports (its output, its input); once the keyboard
+    // closed them, the counts they had then.
     std::pair<KV::Platform::VirtualDeviceStats, KV::Platform::VirtualDeviceStats> PortStats();
     std::vector<NorvikSim::KeyboardEvent> Events();
 
@@ -60,6 +61,9 @@ private:
     std::condition_variable_any mWake;
     std::unique_ptr<NorvikSim::KeyboardProtocol> mKeyboard;
     std::optional<KV::Platform::VirtualDeviceId> mSource, mSink;
+    // The counts of the last port set, kept when the keyboard closes it (installing closes the
+    // update ports as soon as the image is in, which can be before a test reads them).
+    std::pair<KV::Platform::VirtualDeviceStats, KV::Platform::VirtualDeviceStats> mClosedStats;
     std::vector<NorvikSim::Bytes> mFromHost;
     std::vector<NorvikSim::KeyboardEvent> mEvents;
     bool mStop = false;
