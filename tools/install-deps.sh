@@ -18,6 +18,8 @@ packages=(
   libexpat1-dev libgl-dev libglu1-mesa-dev fonts-dejavu-core
   # a real X server for the window tests
   xvfb xauth
+  # clicks and keys injected into windows under the test X server
+  libxtst-dev
   # helpers for scripts
   procps python3
 )

@@ -1,7 +1,6 @@
 // Presenting pictures on an SDL window's surface.
 //  [x] areas copied in the order given, cut to picture and window   [x] one update per call
-//  [ ] an SDL window of the framework's own to present on (not built yet; nothing makes
-//      this presenter so far)
+//  [x] the window's surface fetched at each call, so a resized window gets a new one
 
 #include "Platform/Window/SdlSurfacePresenter.h"
 

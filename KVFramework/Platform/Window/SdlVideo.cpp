@@ -1,0 +1,29 @@
+#include "Platform/Window/SdlVideo.h"
+
+#include <SDL.h>
+
+namespace KV::Platform {
+
+// SdlPlatformWindow.cpp: the cursors it loaded are gone with video.
+void ForgetSystemCursors();
+
+bool SdlVideo::Acquire()
+{
+    // The process handles its own signals, ends when the application says so rather
+    // than when its last window closes, and leaves the screen saver alone.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // A click that activates a window is a click on it, as the framework expects.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+void SdlVideo::Release()
+{
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (!SDL_WasInit(SDL_INIT_VIDEO))
+        ForgetSystemCursors();
+}
+
+} // namespace KV::Platform
