@@ -356,17 +356,23 @@ void LControl::AddUnclippedAlongAncestry(int32_t delta) noexcept
         control->mUnclippedCount += delta;
 }
 
-void LControl::SetClipToParent(bool clip)
+bool LControl::SetClipToParent(bool clip)
 {
     LLayoutDescriptor& layout = *GetLayout();
     if (layout.mClipToParent == clip)
-        return;
+        return clip;
+    // What lay outside the parent must be painted over before the control is cut to it.
+    if (clip)
+        InvalidateWhole();
     layout.mClipToParent = clip;
     if (mParent)
     {
         mParent->AddUnclippedAlongAncestry(clip ? -1 : 1);
         mParent->mChildren.MarkChanged();
     }
+    if (!clip)
+        InvalidateWhole();
+    return clip;
 }
 
 void LControl::InvalidateWhole()
@@ -380,13 +386,13 @@ bool LControl::SetVisible(bool visible)
     if (layout.mIsVisible != visible)
     {
         if (!visible)
-            InvalidateWhole(); // while it still counts as visible
+            InvalidateWithUnclipped(); // while it still counts as visible
         layout.mIsVisible = visible;
         if (visible)
         {
             if ((IsFocusable() || HasFocusableChild()) && mParent && mParent->mHasFocus)
                 SetFocus(true);
-            InvalidateWhole();
+            InvalidateWithUnclipped();
         }
         else if ((mHasFocus || mContainsFocus) && mParent)
             mParent->SetFocus(true);
@@ -406,7 +412,7 @@ void LControl::SetEnabled(bool enabled)
     if (enabled && (IsFocusable() || HasFocusableChild()) && mParent && mParent->mHasFocus)
         SetFocus(true);
     UpdateConditions();
-    InvalidateWhole();
+    InvalidateWithUnclipped();
 }
 
 bool LControl::IsShown(bool withAncestors)
@@ -479,9 +485,7 @@ KVRESULT LControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
     return S_OK;
 }
 
-// ---- slots filled in by drawing and focus handling ----
-
-void LControl::InvalidateRect(const RectT<double>&, bool) {}
+// ---- slots filled in by focus handling ----
 
 KVRESULT LControl::SetFocus(bool)
 {

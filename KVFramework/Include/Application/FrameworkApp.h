@@ -91,6 +91,13 @@ public:
     // The last root window whose operating-system window is active; empty when none.
     RCPtr<LRootWindow> GetActiveRootWindow() const;
 
+    // The part of the screen windows may take, in screen coordinates. The base gives the
+    // main window's client area on the screen, the only part of the screen it knows.
+    virtual RectT<int32_t> GetWorkArea();
+    // The pointer in screen coordinates: over the active window as that window sees it,
+    // else (0, 0).
+    virtual PointT<int32_t> GetMousePosition();
+
     // The renderer that fonts and text layouts measure with: the first root window's.
     // Null while no root window draws through a renderer; callers must cope.
     virtual RCPtr<LMeasurementRenderer> GetMeasurementRenderer();

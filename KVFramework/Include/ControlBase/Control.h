@@ -6,9 +6,11 @@
 // A child holds its parent; the topmost control of a tree is held by its root window and
 // holds that window back, a reference the window counts as internal.
 
+#include "ControlBase/ControlLooks.h"
 #include "ControlBase/LayoutDescriptor.h"
 #include "ControlBase/StringTable.h"
 #include "Graphics/Geometry.h"
+#include "Graphics/RectRegion.h"
 #include "Notification/NotificationDistributor.h"
 #include "ObjectBase/TaggableObject.h"
 #include "Storage/StringT.h"
@@ -20,6 +22,16 @@ namespace KV {
 
 class LRootWindow;
 class LControlDescriptor;
+class LRenderer;
+
+// What a control without a parent is laid out against, in window client coordinates:
+// the screen's work area, the window's client size and the pointer.
+struct LayoutScreenReferences
+{
+    RectT<double> screen;
+    SizeT<double> windowClient;
+    PointT<double> pointer;
+};
 
 // Edit requests, the argument of CanPerformEdit and PerformEdit.
 inline constexpr int kEditDelete = 0;
@@ -124,7 +136,8 @@ public:
     const RectT<double>& GetRect() const noexcept { return mRect; }
     void SetRectForTest(const RectT<double>& rect) noexcept { mRect = rect; }
     int32_t GetUnclippedCount() const noexcept { return mUnclippedCount; }
-    virtual void SetClipToParent(bool clip);
+    // The new value.
+    virtual bool SetClipToParent(bool clip);
     // The result: whether the control and all its ancestors are now shown.
     virtual bool SetVisible(bool visible);
     virtual void SetEnabled(bool enabled);
@@ -153,8 +166,107 @@ public:
     const RCPtr<LControlDescriptor>& GetDescriptor() const noexcept { return mDescriptor; }
     virtual KVRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor);
 
-    // Slots the drawing, focus and condition code fills in.
+    // ---- looks (ControlLookOperations.cpp) ----
+    // Appends the look (null allowed) with weight 0; its index.
+    virtual int32_t AddLook(const RCPtr<LLook>& look);
+    // Shows the look alone.
+    virtual KVRESULT ShowLook(int32_t index);
+    // E_INVALIDARG for an index past the weights; a weight outside 0..1 is not stored. A
+    // change repaints the control.
+    KVRESULT SetLookWeight(int32_t index, float weight, bool exclusive);
+    float GetLookWeight(int32_t index) const { return mLooks.GetLookWeight(index); }
+    // For an index outside the list: the first shown look, else the first look, else null.
+    RCPtr<LLook> GetLook(int32_t index) const { return mLooks.GetLook(index); }
+    int32_t GetShownLookIndex() const { return mLooks.GetShownLookIndex(); }
+    // The client rectangle of the look (-1: the one GetLook chooses); the whole control
+    // without a look.
+    RectT<double> GetClientRect(int32_t lookIndex = -1) const;
+    virtual bool IsTransparentAt(const PointT<double>& point);
+    virtual uint32_t GetColorAtPoint(const PointT<double>& point, int32_t lookIndex);
+    // Run-time changes of one look (an index outside the list: the shown look). E_FAIL
+    // without a look; a change the control shows repaints it.
+    KVRESULT SetLookBitmap(const RCPtr<LBitmap>& bitmap, ResizeType resizeType, int32_t lookIndex,
+                           bool hidesClient);
+    // E_INVALIDARG for a null part.
+    KVRESULT SetLookTextForeground(const RCPtr<LVisualPart>& part, int32_t lookIndex);
+    // The look draws only inside the region while it is not empty. E_INVALIDARG without
+    // the look.
+    KVRESULT SetLookRegion(int32_t lookIndex, const RectRegion& region);
+    void ClearLookRegion(int32_t lookIndex);
+    void ClearLookRegions();
+    // Look a draws where look b's region leaves room. E_INVALIDARG when either is missing.
+    KVRESULT SetLookRegionExcluding(int32_t a, int32_t b);
+    // True when the shown look's label does not fit its text area.
+    bool IsLabelTextClipped() const;
+
+    // ---- layout (ControlLayout.cpp) ----
+    // Computes the rectangle from the layout and applies it; E_FAIL without a layout, or
+    // for a top control that has no root window to be laid out in.
+    KVRESULT RecalcLayout();
+    // The rectangle the layout gives before limits, edges rounded. parent: null for a top
+    // control, which is placed against screen instead.
+    KVRESULT CalculateLayoutRect(const LLayoutDescriptor* layout, LControl* parent,
+                                 const LayoutScreenReferences& screen, RectT<double>& rect);
+    // The minimum and maximum limits applied to a computed rectangle: 1 after a change,
+    // 0 when none applied, E_FAIL (minimum) when the anchor cannot move that way.
+    int32_t ApplyMinSize(PointT<double>& position, SizeT<double>& size);
+    int32_t ApplyMaxSize(PointT<double>& position, SizeT<double>& size);
+    // Moves and sizes the control, repainting the old and the new area and laying out
+    // what depends on it. S_FALSE when it is already there.
+    KVRESULT SetLayoutRect(const PointT<double>& position, const SizeT<double>& size);
+    // The setters lay the control out again; each answers whether the layout read back
+    // differs from what was given (false for a valid axis).
+    bool SetLayout(const LayoutAxisSpec& x, const LayoutAxisSpec& y);
+    bool SetLayoutAxis(int axis, const LayoutAxisSpec& spec);
+    bool SetSizeLimits(int axis, const LayoutSizeLimitSpec& minimum, const LayoutSizeLimitSpec& maximum);
+    // The size the minimum rules alone give (a label that expands, for example).
+    SizeT<double> GetPreferredSize();
+    // The control's own maximum per axis; 0 where it has none of its own.
+    SizeT<double> GetMaxSize();
+    // The bounding box of the children docked on neither axis, in whole pixels.
+    RectT<double> GetChildrenBounds();
+    virtual KVRESULT OnChildRectChanged(const RCPtr<LControl>& child);
+    virtual KVRESULT OnParentScrolled(const PointT<double>& offsets);
+    virtual KVRESULT OnParentResized();
+    const PointT<double>& GetScrollOffset() const noexcept { return mScrollOffset; }
+    // Where the children's coordinates start, in the control's own: the shown look's
+    // client origin minus the scroll offset.
+    PointT<double> GetContentOrigin() const;
+    // The control's top-left corner in root-window coordinates.
+    PointT<double> GetRootPosition() const;
+
+    virtual void BeginGeometryChange();
+    virtual void EndGeometryChange();
+    // Nonzero when the child's area needs repainting after its rectangle changed.
+    virtual int32_t InvalidateChildArea(const RCPtr<LControl>& child);
+
+    // ---- drawing (ControlDrawing.cpp) ----
+    // Draws the control and its clipped children, and appends the shown controls that are
+    // not clipped to their parent to unclipped, for the pass above everything else.
+    // E_INVALIDARG when unclippedPass does not match the control's ClipToParent.
+    virtual KVRESULT Draw(LRenderer& renderer, const RectRegion& dirty,
+                          std::vector<RCPtr<LControl>>& unclipped, bool unclippedPass);
+    // What a control draws between its looks' parts and their labels, and over
+    // everything; the renderer is clipped to one dirty rectangle.
+    virtual int32_t DrawContent(LRenderer& renderer);
+    virtual int32_t DrawOverlay(LRenderer& renderer);
+    // Appends the shown descendants (and the control itself, unless it started the
+    // search) that are not clipped to their parent; how many were appended.
+    int32_t CollectUnclippedDescendants(std::vector<RCPtr<LControl>>& list, bool isStart = true);
+
+    // ---- invalidation (ControlInvalidation.cpp) ----
+    // Repaints the rectangle, in the control's coordinates; clip: only what the ancestors
+    // show of it.
     virtual void InvalidateRect(const RectT<double>& rect, bool clip);
+    // One step up from the control: 0 when the rectangle reached the root window, 1 when
+    // a hidden or clipping control stopped it.
+    virtual KVRESULT InvalidateParentRect(const RectT<double>& rootRect, bool clip,
+                                          const RectT<double>& localRect);
+    // Repaints the areas of the unclipped descendants (and of the control itself when it
+    // is unclipped), which lie outside the control.
+    void InvalidateUnclippedDescendants();
+
+    // Slots the focus and condition code fills in.
     virtual KVRESULT SetFocus(bool forward);
     virtual bool HasFocusableChild();
     virtual void UpdateConditions();
@@ -178,12 +290,33 @@ protected:
     bool mContainsFocus = false;
     bool mHasCapture = false;
     bool mNotFocusable = true;
+    PointT<double> mScrollOffset;
+    float mOpacity = 1.0f;
+    bool mLabelFollowsScroll = false;
 
 private:
     // Adds delta to the unclipped count of the control and each ancestor.
     void AddUnclippedAlongAncestry(int32_t delta) noexcept;
     void InvalidateWhole();
     void ClearFocusWithin();
+    // Writes one axis of the layout; true when its docked flag changed, which the parent's
+    // drawing order must follow.
+    bool WriteAxis(int axis, const LayoutAxisSpec& spec);
+    // The whole control, and the unclipped controls below it.
+    void InvalidateWithUnclipped();
+    // The references of a top control; false when it has no root window to use.
+    bool GetTopReferences(LayoutScreenReferences& screen);
+    // The rectangle of a child for a "Children" or named limit, in this control's parent's
+    // coordinates, for the position computed for this control.
+    RectT<double> ChildRectForLimit(LControl& child, const PointT<double>& position, bool undock) const;
+    // The far edge L that a limit naming a child, or "Children", sets on one axis; false
+    // when there is none (no such child, nothing of a size).
+    bool LimitFromChildren(const LayoutSizeLimitSpec& spec, int axis, const PointT<double>& position,
+                           float anchor, bool isMaximum, double& limit);
+    // The shown look's width (height) outside its client area.
+    double NonClientExtent(int axis) const;
+    void DrawChildren(LRenderer& renderer, const RectRegion& dirty, std::vector<RCPtr<LControl>>& unclipped,
+                      const LLook& look);
 
     String mName;
     RCPtr<LControlDescriptor> mDescriptor;
@@ -195,6 +328,10 @@ private:
     double mValueMin = 0;
     double mValueMax = 0;
     int32_t mTaper = 0;
+    LControlLooks mLooks;
+    bool mInLayoutPass = false;
+    bool mInGeometryChange = false;
+    RectT<double> mGeometryClientRect;
     RCPtr<LControl> mParent;
     RCPtr<LRootWindow> mRootWindow; // on the topmost control only
     RCPtr<LStringTable> mStringTable;

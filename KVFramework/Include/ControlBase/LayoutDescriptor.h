@@ -2,6 +2,7 @@
 // LLayoutDescriptor: where a control of a skin goes and how large it is, per axis, with
 // its drawing order, focus order, initial state and text overflow.
 
+#include "KVResult.h"
 #include "ObjectBase/RCPtr.h"
 #include "Storage/StringT.h"
 
@@ -47,6 +48,8 @@ struct LayoutPositionSpec
     String mControlName; // with PositionReference::Control
     float mRel = 0;      // fraction of the reference size
     double mAbs = 0;     // pixels, a whole number
+
+    bool operator==(const LayoutPositionSpec&) const = default;
 };
 
 // The size on one axis.
@@ -56,6 +59,8 @@ struct LayoutSizeSpec
     String mControlName; // with SizeReference::Control
     float mRel = 0;
     double mAbs = 0; // pixels, a whole number
+
+    bool operator==(const LayoutSizeSpec&) const = default;
 };
 
 // A minimum or maximum size on one axis.
@@ -65,6 +70,19 @@ struct LayoutSizeLimitSpec
     String mControlName;     // "Children": the bounding box of the control's children
     float mRel = 0;
     double mAbs = 0; // for a maximum of "Self", 0 means none
+
+    bool operator==(const LayoutSizeLimitSpec&) const = default;
+};
+
+// Everything that places one axis: the position with the axis's docked flag, and the
+// size.
+struct LayoutAxisSpec
+{
+    LayoutPositionSpec mPosition;
+    bool mDocked = false;
+    LayoutSizeSpec mSize;
+
+    bool operator==(const LayoutAxisSpec&) const = default;
 };
 
 class LLayoutDescriptor : public virtual LRefCountedObject
@@ -74,6 +92,11 @@ public:
     static RCPtr<LLayoutDescriptor> Create();
     // A new descriptor with every field copied.
     RCPtr<LLayoutDescriptor> Clone() const;
+
+    // axis 0 is X, 1 Y; another axis gives Y's (reading) or E_INVALIDARG, nothing written.
+    LayoutAxisSpec GetAxisSpec(int axis) const;
+    KVRESULT SetAxisSpec(int axis, const LayoutAxisSpec& spec);
+    KVRESULT SetAxisLimits(int axis, const LayoutSizeLimitSpec& minimum, const LayoutSizeLimitSpec& maximum);
 
     bool mClipToParent = true;
     int32_t mZOrder = 0;

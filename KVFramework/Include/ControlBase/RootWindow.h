@@ -34,6 +34,20 @@ public:
 
     const RCPtr<LGlobalHotKeyManager>& GetHotKeyManager() const noexcept { return mHotKeyManager; }
 
+    // ---- geometry and invalidation (RootWindowGeometry.cpp) ----
+    // The client area with its origin in screen coordinates, refreshed from the window;
+    // the last one known without a window.
+    RectT<int32_t> GetScreenRect();
+    // The client size the root control is laid out in.
+    SizeT<int32_t> GetClientSize();
+    // Places the window's client area on the screen; a change repaints the root control.
+    void SetBounds(const RectT<int32_t>& rect);
+    // Adds the rectangle, cut to the client area, to what the next paint draws.
+    void InvalidateRect(const RectT<int32_t>& rect);
+    // Hands over what is to be painted, optimised, and starts collecting anew.
+    void CollectInvalidRegion(RectRegion& out);
+    const RectRegion& GetInvalidRegion() const noexcept { return mInvalidRegion; }
+
     // Drains the window's own queue, with the idle tick when sendIdle is set. True while
     // items remain queued.
     bool ProcessIdle(bool sendIdle);
@@ -49,6 +63,8 @@ private:
     explicit LRootWindow(IWindowOSServices* osServices) : mOSServices(osServices) {}
 
     IWindowOSServices* mOSServices;
+    RectT<int32_t> mScreenRect{0, 0, 1024, 768};
+    RectRegion mInvalidRegion;
     RCPtr<LControl> mRootControl;
     RCPtr<LControl> mFocusControl;
     RCPtr<LGlobalHotKeyManager> mHotKeyManager;

@@ -1,5 +1,5 @@
 #include "Application/FrameworkApp.h"
-#include "Application/WindowOSServices.h"
+#include "FakeWindowOSServices.h"
 #include "Platform/Clipboard/FakeClipboardBackend.h"
 #include "System/Clipboard.h"
 
@@ -140,12 +140,10 @@ TEST_F(ClipboardContents, FailuresOfTheSystemClipboard)
 
 namespace {
 
-class FakeWindow : public IWindowOSServices
+class FakeWindow : public FakeWindowOSServices
 {
 public:
-    explicit FakeWindow(bool active) : mActive(active) {}
-    bool IsActive() override { return mActive; }
-    bool mActive;
+    explicit FakeWindow(bool active) { mActive = active; }
 };
 
 // A control that answers edit requests as it is told, and records what it performed.

@@ -1,0 +1,60 @@
+#include "Application/WindowOSServices.h"
+#include "ControlBase/RootWindow.h"
+
+namespace KV {
+
+RectT<int32_t> LRootWindow::GetScreenRect()
+{
+    if (!mOSServices)
+        return mScreenRect;
+    RectT<int32_t> client = mScreenRect;
+    mOSServices->GetClientRect(client);
+    PointT<int32_t> origin{0, 0};
+    mOSServices->ClientToScreen(origin);
+    mScreenRect = {origin.x, origin.y, client.width, client.height};
+    return mScreenRect;
+}
+
+SizeT<int32_t> LRootWindow::GetClientSize()
+{
+    const RectT<int32_t> rect = GetScreenRect();
+    return {rect.width, rect.height};
+}
+
+void LRootWindow::SetBounds(const RectT<int32_t>& rect)
+{
+    if (!mOSServices)
+        return;
+    const RectT<int32_t> current = GetScreenRect();
+    if (rect.x == current.x && rect.y == current.y && rect.width == current.width &&
+        rect.height == current.height)
+        return;
+    mOSServices->SetWindowRect(rect);
+    if (mRootControl)
+    {
+        const RectT<double>& area = mRootControl->GetRect();
+        mRootControl->InvalidateRect({0, 0, area.width, area.height},
+                                     mRootControl->GetLayout()->mClipToParent);
+    }
+}
+
+void LRootWindow::InvalidateRect(const RectT<int32_t>& rect)
+{
+    const RectT<int32_t> window = GetScreenRect();
+    RectT<int32_t> visible;
+    if (!RectT<int32_t>::Intersect(visible, rect, {0, 0, window.width, window.height}))
+        return;
+    mInvalidRegion.AddRect({visible.x, visible.y, visible.x + visible.width, visible.y + visible.height});
+    if (mOSServices)
+        mOSServices->InvalidateRect(visible);
+}
+
+void LRootWindow::CollectInvalidRegion(RectRegion& out)
+{
+    mInvalidRegion.Optimize();
+    out.Clear();
+    out.AppendRegion(mInvalidRegion);
+    mInvalidRegion.Clear();
+}
+
+} // namespace KV
