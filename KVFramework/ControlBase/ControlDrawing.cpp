@@ -102,8 +102,11 @@ KVRESULT LControl::Draw(LRenderer& renderer, const RectRegion& dirty, std::vecto
     const PointT<int32_t> labelOffset = mLabelFollowsScroll ? mScrollOffset.ToLong() : PointT<int32_t>{0, 0};
     mLooks.DrawLabels(renderer, dirty, labelOffset, [&](LLook& look) {
         if (mChildren.GetCount() > 0)
-            DrawChildren(renderer, dirty, unclipped, look);
+            DrawChildren(renderer, dirty, unclipped, &look);
     });
+    // A control that shows no look still shows its children, in its whole area.
+    if (mLooks.GetShownLookIndex() < 0 && mChildren.GetCount() > 0)
+        DrawChildren(renderer, dirty, unclipped, nullptr);
     ForEachDirtyRect(renderer, dirty, size, [&] { DrawOverlay(renderer); });
 
     for (uint32_t i = 0; i < mChildren.GetCount(); ++i)
@@ -117,12 +120,13 @@ KVRESULT LControl::Draw(LRenderer& renderer, const RectRegion& dirty, std::vecto
 }
 
 void LControl::DrawChildren(LRenderer& renderer, const RectRegion& dirty,
-                            std::vector<RCPtr<LControl>>& unclipped, const LLook& look)
+                            std::vector<RCPtr<LControl>>& unclipped, const LLook* look)
 {
     const RCPtr<LRenderer> held(&renderer);
-    const RectT<double> clip = look.GetClipRect().ToDouble();
-    const PointT<double> content{look.GetClientRect().x - mScrollOffset.x,
-                                 look.GetClientRect().y - mScrollOffset.y};
+    const RectT<double> whole{0, 0, mRect.width, mRect.height};
+    const RectT<double> clip = look ? look->GetClipRect().ToDouble() : whole;
+    const RectT<double> client = look ? look->GetClientRect().ToDouble() : whole;
+    const PointT<double> content{client.x - mScrollOffset.x, client.y - mScrollOffset.y};
 
     // Docked on neither axis, then on one, inside the client area; docked on both, over
     // the whole control. The unclipped children come after these and are left out.
@@ -137,7 +141,7 @@ void LControl::DrawChildren(LRenderer& renderer, const RectRegion& dirty,
             description.area = {content.x, content.y, std::max(0.0, clip.x + clip.width - content.x),
                                 std::max(0.0, clip.y + clip.height - content.y)};
             description.clip = clip;
-            description.stencil = look.GetStencil();
+            description.stencil = look ? look->GetStencil() : nullptr;
             description.relative = true;
         }
         else

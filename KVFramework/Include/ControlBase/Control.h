@@ -229,6 +229,8 @@ public:
     virtual KVRESULT OnParentScrolled(const PointT<double>& offsets);
     virtual KVRESULT OnParentResized();
     const PointT<double>& GetScrollOffset() const noexcept { return mScrollOffset; }
+    // Multiplies the renderer's alpha while the control draws.
+    float GetOpacity() const noexcept { return mOpacity; }
     // Where the children's coordinates start, in the control's own: the shown look's
     // client origin minus the scroll offset.
     PointT<double> GetContentOrigin() const;
@@ -316,7 +318,7 @@ private:
     // The shown look's width (height) outside its client area.
     double NonClientExtent(int axis) const;
     void DrawChildren(LRenderer& renderer, const RectRegion& dirty, std::vector<RCPtr<LControl>>& unclipped,
-                      const LLook& look);
+                      const LLook* look);
 
     String mName;
     RCPtr<LControlDescriptor> mDescriptor;

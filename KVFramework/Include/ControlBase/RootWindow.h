@@ -48,6 +48,15 @@ public:
     void CollectInvalidRegion(RectRegion& out);
     const RectRegion& GetInvalidRegion() const noexcept { return mInvalidRegion; }
 
+    // ---- painting (RootWindowPainting.cpp) ----
+    // Draws the root control's tree inside the region, in window coordinates: the clipped
+    // controls first, then the unclipped ones above them.
+    void OnPaint(LRenderer& renderer, const RectRegion& region);
+    // Draws the control, then the unclipped controls it collected, lower Z order first,
+    // each at its parent's content origin with its own opacity, and theirs in turn.
+    void DrawControlTree(LRenderer& renderer, const RCPtr<LControl>& control, const RectRegion& region,
+                         bool unclippedPass);
+
     // Drains the window's own queue, with the idle tick when sendIdle is set. True while
     // items remain queued.
     bool ProcessIdle(bool sendIdle);
