@@ -17,6 +17,7 @@ namespace KV {
 namespace {
 
 const NotificationId kIdleId = InternNotificationId(u"NID_IDLE");
+const NotificationId kSiblingKeyId = InternNotificationId(u"NID_SIBLING_KEY");
 
 // The count a control brings to every ancestor: its unclipped descendants, and itself
 // when it is not clipped to its parent.
@@ -312,6 +313,18 @@ KVRESULT LControl::RemoveFromTree()
 
 void LControl::ClearFocusWithin()
 {
+    if (mHasFocus || mContainsFocus)
+    {
+        // Nothing else took the focus when the control was hidden: the path that led
+        // into the leaving subtree is given up.
+        static_cast<UITarget*>(this)->ReleaseFocus();
+        for (LControl* ancestor = mParent.Get(); ancestor && ancestor->mContainsFocus;
+             ancestor = ancestor->mParent.Get())
+        {
+            ancestor->mContainsFocus = false;
+            ancestor->UpdateConditions();
+        }
+    }
     RCPtr<LRootWindow> window = GetRootWindow();
     if (!window)
         return;
@@ -460,6 +473,8 @@ KVRESULT LControl::Receive(const RCPtr<LNotificationDistributor>& sender,
         OnIdle();
         return S_OK;
     }
+    if (notification && notification->GetId() == kSiblingKeyId)
+        return HandleSiblingKey(notification);
     return LNotificationClient::Receive(sender, notification);
 }
 
@@ -485,19 +500,14 @@ KVRESULT LControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
     return S_OK;
 }
 
-// ---- slots filled in by focus handling ----
+// ---- slots filled in by conditions and dragging ----
 
-KVRESULT LControl::SetFocus(bool)
+void LControl::UpdateConditions() {}
+
+KVRESULT LControl::DragTo(const RCPtr<LPointWithModifiersParam>&)
 {
     return S_FALSE;
 }
-
-bool LControl::HasFocusableChild()
-{
-    return false;
-}
-
-void LControl::UpdateConditions() {}
 
 // ---- edit targets ----
 

@@ -1,5 +1,7 @@
 #include "ControlBase/RootWindow.h"
 
+#include "Application/FrameworkApp.h"
+#include "Application/WindowOSServices.h"
 #include "ControlBase/StringTable.h"
 
 #include <utility>
@@ -23,15 +25,16 @@ RCPtr<LRootWindow> LRootWindow::CreateInstance(IWindowOSServices* osServices)
 KVRESULT LRootWindow::SetRootControl(const RCPtr<LControl>& control)
 {
     mFocusControl.Reset();
+    mSavedFocusControl.Reset();
+    mHoverControl.Reset();
+    mCaptureControl.Reset();
     if (RCPtr<LControl> old = std::exchange(mRootControl, nullptr))
     {
         // The old root control's back reference goes with it; it stops counting first,
         // so that dropping it is not taken for the release of the last outside reference.
         if (std::exchange(mRootControlHoldsWindow, false))
-        {
             AdjustInternalRefCount(-1);
-            old->SetRootWindow(nullptr);
-        }
+        old->RemoveFromTree();
         mHotKeyManager->GetKeyCodeTable().Clear();
     }
     if (!control)
@@ -45,12 +48,329 @@ KVRESULT LRootWindow::SetRootControl(const RCPtr<LControl>& control)
         AdjustInternalRefCount(1);
         mRootControlHoldsWindow = true;
     }
+    // The root control fills the client area.
+    LLayoutDescriptor& layout = *control->GetLayout();
+    for (LayoutPositionSpec* position : {&layout.mXPosition, &layout.mYPosition})
+    {
+        position->mReference = PositionReference::Client;
+        position->mPlacementAnchor = 0;
+        position->mRel = 0;
+        position->mAbs = 0;
+    }
+    for (LayoutSizeSpec* size : {&layout.mXSize, &layout.mYSize})
+    {
+        size->mReference = SizeReference::Client;
+        size->mRel = 1.0f;
+        size->mAbs = 0;
+    }
+    if (!mFocusControl && mOSServices)
+    {
+        if (mOSServices->HasFocus())
+            control->SetFocus(true);
+        else
+            mOSServices->SetFocus();
+    }
+    const SizeT<int32_t> size = GetClientSize();
+    InvalidateRect({0, 0, size.width, size.height});
+    return S_OK;
+}
+
+// ---- pointer input ----
+
+bool LRootWindow::TakesMouseInput()
+{
+    return mOSServices && mOSServices->IsActive();
+}
+
+RCPtr<LControl> LRootWindow::FindTarget(const PointT<int32_t>& point, PointT<int32_t>& local)
+{
+    if (RCPtr<LControl> capture = mCaptureControl)
+    {
+        const PointT<int32_t> origin = capture->GetRootPosition().ToLong();
+        local = {point.x - origin.x, point.y - origin.y};
+        return capture;
+    }
+    return FindControlAtPoint(point, local, true);
+}
+
+void LRootWindow::HideToolTip()
+{
+    if (RCPtr<LControl> owner = mToolTipOwner)
+        owner->ShowToolTip(false);
+}
+
+void LRootWindow::OnMouseButton(int action, int button, uint32_t modifiers, const PointT<int32_t>& point)
+{
+    if (!TakesMouseInput())
+        return;
+    // Handlers may end the tree or the window's last outside reference.
+    RCPtr<LRootWindow> self(this);
+    if (point != GetCursorPosition())
+        OnMouseMove(point, modifiers);
+    HideToolTip();
+    if (button != kMouseButtonLeft && button != kMouseButtonMiddle && button != kMouseButtonRight)
+        return;
+    PointT<int32_t> local;
+    if (action == kActionRelease)
+    {
+        RCPtr<LControl> capture = mCaptureControl;
+        if (!capture)
+            return;
+        FindTarget(point, local);
+        const int doubleClick = (mDoubleClickButtons & button) ? 1 : 0;
+        mDoubleClickButtons &= ~button;
+        static_cast<UITarget*>(capture.Get())
+            ->OnMouseUp(LMouseButtonParam::Create(button, local, modifiers, doubleClick, GetMouseButtons()));
+        return;
+    }
+    RCPtr<LControl> target = FindTarget(point, local);
+    if (!target)
+        return;
+    const bool doubleClick = action == kActionDoubleClick;
+    if (doubleClick)
+        mDoubleClickButtons |= button;
+    else
+        mDoubleClickButtons &= ~button;
+    static_cast<UITarget*>(target.Get())
+        ->OnMouseDown(
+            LMouseButtonParam::Create(button, local, modifiers, doubleClick ? 1 : 0, GetMouseButtons()));
+}
+
+void LRootWindow::OnMouseMove(const PointT<int32_t>& point, uint32_t modifiers)
+{
+    if (!TakesMouseInput())
+        return;
+    RCPtr<LRootWindow> self(this);
+    PointT<int32_t> local;
+    // The hover control follows the pointer also while a control holds the capture.
+    RCPtr<LControl> target = FindControlAtPoint(point, local, true);
+    if (RCPtr<LControl> capture = mCaptureControl)
+    {
+        FindTarget(point, local);
+        target = capture;
+    }
+    if (target)
+        static_cast<UITarget*>(target.Get())->OnMouseMove(LPointWithModifiersParam::Create(local, modifiers));
+}
+
+void LRootWindow::OnMouseWheel(const PointT<int32_t>& point, uint32_t modifiers, int direction)
+{
+    if (!TakesMouseInput())
+        return;
+    RCPtr<LRootWindow> self(this);
+    HideToolTip();
+    PointT<int32_t> local;
+    RCPtr<LControl> target = FindTarget(point, local);
+    if (!target)
+        return;
+    // The wheel step carries the window point: its routing may search the tree again.
+    const RCPtr<LMouseWheelParam> param = LMouseWheelParam::Create(point, modifiers, direction);
+    const bool horizontal = direction == kWheelHorizontalNegative || direction == kWheelHorizontalPositive;
+    const auto deliver = [&](LControl& control) {
+        UITarget& receiver = control;
+        return horizontal ? receiver.OnMouseHWheel(param) : receiver.OnMouseWheel(param);
+    };
+    if (deliver(*target) == S_FALSE)
+        if (RCPtr<LControl> focus = mFocusControl)
+            deliver(*focus);
+}
+
+void LRootWindow::OnCaptureLost()
+{
+    if (RCPtr<LControl> capture = mCaptureControl)
+        static_cast<UITarget*>(capture.Get())->OnCaptureLost();
+}
+
+RCPtr<LControl> LRootWindow::FindControlAtPoint(const PointT<int32_t>& point, PointT<int32_t>& local,
+                                                bool updateHover)
+{
+    local = {0, 0};
+    RCPtr<LControl> found;
+    if (RCPtr<LControl> root = mRootControl)
+    {
+        const PointT<double> origin{root->GetRect().x, root->GetRect().y};
+        const PointT<int32_t> relative = PointT<double>{point.x - origin.x, point.y - origin.y}.ToLong();
+        int32_t bestRank = LControl::kNormalLayer;
+        found = root->FindControlAtPoint(relative, true, local, bestRank);
+    }
+    if (updateHover)
+        SetHoverControl(found);
+    return found;
+}
+
+void LRootWindow::SetHoverControl(const RCPtr<LControl>& control)
+{
+    // While a control holds the capture, only it can be under the pointer.
+    RCPtr<LControl> hover = control;
+    if (mCaptureControl && hover != mCaptureControl)
+        hover.Reset();
+    if (hover == mHoverControl)
+        return;
+    RCPtr<LRootWindow> self(this);
+    RCPtr<LControl> owner;
+    if (hover && hover != mCaptureControl)
+    {
+        owner = hover->GetToolTipOwner();
+        if (owner && owner->GetToolTipText().IsEmpty())
+            owner.Reset();
+    }
+    if (owner != mToolTipOwner)
+    {
+        if (RCPtr<LControl> old = std::exchange(mToolTipOwner, owner))
+            old->ShowToolTip(false);
+        if (owner)
+            owner->ShowToolTip(true);
+    }
+    if (RCPtr<LControl> old = std::exchange(mHoverControl, nullptr))
+    {
+        // A control that has left every tree gets no more events.
+        if (old->GetParent() || old->GetRootWindow())
+            static_cast<UITarget*>(old.Get())->OnMouseLeave();
+    }
+    mHoverControl = hover;
+    if (hover)
+        static_cast<UITarget*>(hover.Get())->OnMouseEnter();
+}
+
+KVRESULT LRootWindow::SetCaptureControl(const RCPtr<LControl>& control)
+{
+    if (!control)
+        return E_INVALIDARG;
+    if (RCPtr<LControl> old = mCaptureControl)
+        if (old != control)
+            static_cast<UITarget*>(old.Get())->OnCaptureLost();
+    mCaptureControl = control;
+    return S_OK;
+}
+
+KVRESULT LRootWindow::ReleaseCaptureControl()
+{
+    mCaptureControl.Reset();
+    return S_OK;
+}
+
+int32_t LRootWindow::GetMouseButtons()
+{
+    if (!mOSServices)
+        return 0;
+    return mOSServices->IsActive() ? mOSServices->GetMouseButtons() : 0;
+}
+
+PointT<int32_t> LRootWindow::GetCursorPosition()
+{
+    return mOSServices ? mOSServices->GetCursorPos() : PointT<int32_t>{0, 0};
+}
+
+CursorHandle LRootWindow::SetCursor(CursorHandle cursor)
+{
+    return mOSServices ? mOSServices->SetCursor(cursor) : 0;
+}
+
+// ---- keys and focus ----
+
+void LRootWindow::OnKey(const RCPtr<LKeyParam>& param)
+{
+    RCPtr<LRootWindow> self(this);
+    HideToolTip();
+    if (RCPtr<LControl> focus = mFocusControl)
+        static_cast<UITarget*>(focus.Get())->OnKey(param);
+}
+
+void LRootWindow::ClearFocusControl()
+{
+    mSavedFocusControl = std::exchange(mFocusControl, nullptr);
+}
+
+void LRootWindow::OnFocusLost()
+{
+    RCPtr<LRootWindow> self(this);
+    SetHoverControl(nullptr);
+    if (RCPtr<LControl> root = mRootControl)
+    {
+        // Without a focus control one is chosen first, so that there is one to come back
+        // to. An existing one is kept: giving the root control the focus again would
+        // move it to the first control of the focused one's container.
+        if (!mFocusControl)
+            root->SetFocus(true);
+        static_cast<UITarget*>(root.Get())->ReleaseFocus();
+    }
+}
+
+void LRootWindow::OnActivate()
+{
+    RCPtr<LRootWindow> self(this);
+    RCPtr<LControl> saved = mSavedFocusControl;
+    if (!mFocusControl && saved && saved->GetRootWindow().Get() == this)
+        saved->SetFocus(true);
+    else if (RCPtr<LControl> root = mRootControl)
+        root->SetFocus(true);
+}
+
+void LRootWindow::NavigateWindows(const RCPtr<LKeyParam>& param)
+{
+    if (!param || !mOSServices || !mOSServices->IsActive() || mOSServices->IsModal())
+        return;
+    RCPtr<LRootWindow> self(this);
+    const bool backward = (param->mKeyCode.mCode & KeyCode::kShift) != 0;
+    LFrameworkApp* app = LFrameworkApp::GetInstance();
+    const int32_t count = app ? static_cast<int32_t>(app->GetRootWindows().GetCount()) : 0;
+    const int32_t index = app ? app->GetRootWindowIndex(this) : -1;
+    if (count < 2 || index < 0)
+    {
+        // The only window: round again from its first (last) focusable control.
+        if (RCPtr<LControl> root = mRootControl)
+        {
+            static_cast<UITarget*>(root.Get())->ReleaseFocus();
+            root->SetFocus(!backward);
+        }
+        return;
+    }
+    const int32_t next = ((backward ? index - 1 : index + 1) % count + count) % count;
+    const RCPtr<LRootWindow> window = *app->GetRootWindows().GetAtConst(static_cast<uint32_t>(next));
+    if (window && window->mOSServices && !window->mOSServices->IsActive())
+        window->mOSServices->SetFocus();
+}
+
+KVRESULT LRootWindow::EnableTextInput(bool enable, LControl* control, int32_t value)
+{
+    if (!mOSServices)
+        return E_FAIL;
+    if (enable && !(control && control->HasFocus()))
+        return S_FALSE;
+    return mOSServices->EnableTextInput(enable, value);
+}
+
+// ---- closing and idle ----
+
+void LRootWindow::OnCloseCommand()
+{
+    if (mOSServices)
+    {
+        mCloseCode = 0;
+        mCloseRequested = true;
+    }
+}
+
+KVRESULT LRootWindow::RequestClose(int32_t code)
+{
+    if (!mOSServices)
+        return E_FAIL;
+    mCloseCode = code;
+    mCloseRequested = true;
     return S_OK;
 }
 
 bool LRootWindow::ProcessIdle(bool sendIdle)
 {
-    return ProcessNotifications(sendIdle);
+    RCPtr<LRootWindow> self(this);
+    const bool remaining = ProcessNotifications(sendIdle);
+    // The window ends between two idle passes, never inside an input handler.
+    if (mCloseRequested && mOSServices)
+    {
+        mCloseRequested = false;
+        mOSServices->EndModal(mCloseCode);
+    }
+    return remaining;
 }
 
 KVRESULT LRootWindow::ReleaseInternalReferences()
@@ -58,6 +378,7 @@ KVRESULT LRootWindow::ReleaseInternalReferences()
     DetachAllClients();
     mOSServices = nullptr;
     SetRootControl(nullptr);
+    mToolTipOwner.Reset();
     Shutdown();
     if (std::exchange(mDispatchesItself, false))
         AdjustInternalRefCount(-1);

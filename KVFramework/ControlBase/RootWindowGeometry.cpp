@@ -1,6 +1,8 @@
 #include "Application/WindowOSServices.h"
 #include "ControlBase/RootWindow.h"
 
+#include <utility>
+
 namespace KV {
 
 RectT<int32_t> LRootWindow::GetScreenRect()
@@ -49,8 +51,28 @@ void LRootWindow::InvalidateRect(const RectT<int32_t>& rect)
         mOSServices->InvalidateRect(visible);
 }
 
+void LRootWindow::Redraw()
+{
+    if (!mOSServices)
+        return;
+    const SizeT<int32_t> size = GetClientSize();
+    InvalidateRect({0, 0, size.width, size.height});
+    mOSServices->RedrawWindow();
+}
+
+void LRootWindow::OnWindowResized()
+{
+    if (RCPtr<LControl> root = mRootControl)
+        static_cast<UITarget*>(root.Get())->OnParentResized();
+}
+
 void LRootWindow::CollectInvalidRegion(RectRegion& out)
 {
+    if (std::exchange(mSizeChanged, false))
+    {
+        const SizeT<int32_t> size = GetClientSize();
+        InvalidateRect({0, 0, size.width, size.height});
+    }
     mInvalidRegion.Optimize();
     out.Clear();
     out.AppendRegion(mInvalidRegion);

@@ -19,6 +19,9 @@ class NativeWindow;
 // platform layer, whose window backend defines it. Null stands for no window.
 using NativeWindowHandle = Platform::NativeWindow*;
 
+// A cursor the application loaded by name; 0 stands for the default arrow.
+using CursorHandle = uintptr_t;
+
 // Time-outs and tick counts are milliseconds in 32 bits, wrapping like a tick counter.
 using Milliseconds = uint32_t;
 inline constexpr Milliseconds INFINITE_WAIT = 0xFFFFFFFFu;

@@ -9,11 +9,14 @@
 #include "ControlBase/ControlLooks.h"
 #include "ControlBase/LayoutDescriptor.h"
 #include "ControlBase/StringTable.h"
+#include "ControlBase/UITarget.h"
 #include "Graphics/Geometry.h"
 #include "Graphics/RectRegion.h"
+#include "KVTypes.h"
 #include "Notification/NotificationDistributor.h"
 #include "ObjectBase/TaggableObject.h"
 #include "Storage/StringT.h"
+#include "System/KeyCodeTable.h"
 
 #include <cstdint>
 #include <vector>
@@ -39,7 +42,10 @@ inline constexpr int kEditCut = 1;
 inline constexpr int kEditCopy = 2;
 inline constexpr int kEditPaste = 3;
 
-class LControl : public LNotificationClient, public LNotificationDistributor, public virtual LTaggableObject
+class LControl : public LNotificationClient,
+                 public LNotificationDistributor,
+                 public virtual LTaggableObject,
+                 public UITarget
 {
 public:
     // Orders of the child list.
@@ -178,6 +184,7 @@ public:
     // For an index outside the list: the first shown look, else the first look, else null.
     RCPtr<LLook> GetLook(int32_t index) const { return mLooks.GetLook(index); }
     int32_t GetShownLookIndex() const { return mLooks.GetShownLookIndex(); }
+    int32_t GetLookCount() const { return mLooks.GetLookCount(); }
     // The client rectangle of the look (-1: the one GetLook chooses); the whole control
     // without a look.
     RectT<double> GetClientRect(int32_t lookIndex = -1) const;
@@ -268,15 +275,123 @@ public:
     // is unclipped), which lie outside the control.
     void InvalidateUnclippedDescendants();
 
-    // Slots the focus and condition code fills in.
-    virtual KVRESULT SetFocus(bool forward);
-    virtual bool HasFocusableChild();
     virtual void UpdateConditions();
-    virtual void OnCaptureLost() {}
-    bool IsFocusable() const noexcept { return !mNotFocusable; }
+    // Moves the pointer's drag along (drag and drop, scrolling); 1 when not handled.
+    virtual KVRESULT DragTo(const RCPtr<LPointWithModifiersParam>& param);
+
+    // ---- pointer input (ControlMouse.cpp) ----
+    KVRESULT OnMouseEnter() override;
+    KVRESULT OnMouseMove(const RCPtr<LPointWithModifiersParam>& param) override;
+    KVRESULT OnMouseDown(const RCPtr<LMouseButtonParam>& param) override;
+    KVRESULT OnMouseUp(const RCPtr<LMouseButtonParam>& param) override;
+    KVRESULT OnMouseLeave() override;
+    KVRESULT BeginMouseCapture(int button, int32_t x, int32_t y) override;
+    KVRESULT OnCaptureLost() override;
+    KVRESULT OnMouseWheel(const RCPtr<LMouseWheelParam>& param) override;
+    KVRESULT OnMouseHWheel(const RCPtr<LMouseWheelParam>& param) override;
+
+    // Hooks of concrete controls; they get the parameter the notification carries.
+    virtual void OnLeftButtonDown(const RCPtr<LMouseButtonParam>&) {}
+    virtual void OnMiddleButtonDown(const RCPtr<LMouseButtonParam>&) {}
+    virtual void OnRightButtonDown(const RCPtr<LMouseButtonParam>&) {}
+    virtual void OnLeftButtonUp(const RCPtr<LMouseButtonParam>&) {}
+    virtual void OnMiddleButtonUp(const RCPtr<LMouseButtonParam>&) {}
+    virtual void OnRightButtonUp(const RCPtr<LMouseButtonParam>&) {}
+    virtual void OnMouseMoved(const RCPtr<LPointWithModifiersParam>&) {}
+    // 1 passes the step on.
+    virtual KVRESULT OnWheel(const RCPtr<LMouseWheelParam>&) { return S_FALSE; }
+    virtual KVRESULT OnHWheel(const RCPtr<LMouseWheelParam>&) { return S_FALSE; }
+    virtual KVRESULT OnClick(const RCPtr<LMouseButtonParam>& param);
+    virtual KVRESULT OnLeftClick(const RCPtr<LMouseButtonParam>& param);
+    virtual KVRESULT OnMiddleClick(const RCPtr<LMouseButtonParam>& param);
+    virtual KVRESULT OnRightClick(const RCPtr<LMouseButtonParam>& param);
+    virtual void HandleLeftClick(const RCPtr<LMouseButtonParam>&) {}
+    virtual void HandleMiddleClick(const RCPtr<LMouseButtonParam>&) {}
+    virtual void HandleRightClick(const RCPtr<LMouseButtonParam>&) {}
+
+    // Whether the point, relative to the control's origin, lies inside its rectangle.
+    virtual bool HitTest(const PointT<int32_t>& point);
+    // The control that takes a pointer event at the point (control coordinates): the
+    // topmost hit of the highest floating layer, else the deepest topmost control whose
+    // rectangle and looks cover the point. local: the point in the found control's
+    // coordinates. bestRank: the layer of the best hit so far, raised by a hit.
+    virtual RCPtr<LControl> FindControlAtPoint(const PointT<int32_t>& point, bool deep,
+                                               PointT<int32_t>& local, int32_t& bestRank);
+    // The largest Z order among the control and its ancestors that are not clipped to
+    // their parents; kNormalLayer for a control drawn with the normal tree.
+    int32_t GetEffectiveZOrder();
+    static constexpr int32_t kNormalLayer = INT32_MIN;
+
+    // E_INVALIDARG for a negative distance.
+    KVRESULT SetDragThreshold(int32_t pixels);
+    int32_t GetDragThreshold() const noexcept { return mDragThreshold; }
+    void SetDragMode(int32_t mode) noexcept { mDragMode = mode; }
+    int32_t GetDragMode() const noexcept { return mDragMode; }
+    // The cursor shown while the pointer is over the control; 0: the window's default.
+    void SetCursor(CursorHandle cursor);
+    CursorHandle GetCursor() const noexcept { return mCursor; }
+    CursorHandle GetSavedCursor() const noexcept { return mSavedCursor; }
+
+    bool IsHovered() const noexcept { return mHover; }
+    bool HasCapture() const noexcept { return mHasCapture; }
+    // A button held since it took the capture, not yet moved as far as a drag.
+    bool IsPressed(int button) const noexcept;
+    bool IsDragging(int button) const noexcept;
+    const RCPtr<LMouseButtonParam>& GetLastLeftPress() const noexcept { return mLastLeftPress; }
+    // Set while a search for the control underneath must pass over this one.
+    void SetExcludedFromHit(bool excluded) noexcept { mBusy = excluded; }
+
+    // A point of the other control's coordinates in this control's.
+    PointT<double> MapPointFromControl(LControl& other, const PointT<double>& point);
+
+    // ---- tool tips (ControlToolTips.cpp) ----
+    virtual String GetToolTipText();
+    // Creates (show) or removes the control's tool tip. Returns 0.
+    virtual KVRESULT ShowToolTip(bool show);
+    // The control whose tool tip shows while the pointer is over this one: the control
+    // itself, or, while it has no text of its own and uses its parent's, the parent's.
+    RCPtr<LControl> GetToolTipOwner();
+    void SetToolTipText(const String& text) { mToolTipText = text; }
+    void SetUseParentToolTip(bool use) noexcept { mUseParentToolTip = use; }
+
+    // ---- focus and keys (ControlFocus.cpp, ControlKeys.cpp) ----
+    // Gives the focus to the control, or to its first (forward) or last focusable
+    // descendant. E_FAIL when the focus control refuses to let go, or when nothing here
+    // can take it.
+    virtual KVRESULT SetFocus(bool forward);
+    // Takes the focus when the control may, else asks its parent. Returns 0.
+    virtual KVRESULT RequestFocus();
+    virtual void SetNotFocusable(bool notFocusable);
+    bool IsNotFocusable() const noexcept { return mNotFocusable; }
+    virtual bool HasFocusableChild();
+    virtual bool IsFocusable();
     bool HasFocus() const noexcept { return mHasFocus; }
     bool ContainsFocus() const noexcept { return mContainsFocus; }
-    bool HasCapture() const noexcept { return mHasCapture; }
+    // The next shown and enabled child after (backward: before) the child in tab order,
+    // wrapping; empty when there is none or the child is not ours.
+    virtual RCPtr<LControl> GetNextTabStop(const RCPtr<LControl>& child, bool backward);
+    // Tab and Ctrl+Tab handed up by a child.
+    virtual void HandleNavigationKey(const RCPtr<LKeyParam>& param);
+    // The control's own key handling; 1 passes the key on.
+    virtual KVRESULT OnKeyDown(const RCPtr<LKeyParam>&) { return S_FALSE; }
+    // Offers a child's key to the siblings that registered for it; 0 when one took it.
+    virtual KVRESULT DispatchSiblingKey(const RCPtr<LKeyParam>& param);
+    // A key no child took: the siblings', the window's and the application's hot keys.
+    virtual KVRESULT ProcessHotKeys(const RCPtr<LKeyParam>& param);
+    // The order (indices into clients) in which DispatchSiblingKey offers the key, read
+    // from the end.
+    virtual void SortByTabOrder(const RCPtr<LKeyParam>& param,
+                                const std::vector<RCPtr<LNotificationReceiver>>& clients,
+                                std::vector<size_t>& order);
+    KVRESULT OnKey(const RCPtr<LKeyParam>& param) override;
+    bool CanReleaseFocus() override { return true; }
+    bool ReleaseFocus() override;
+
+    KeyCodeTable& GetLocalHotKeys() noexcept { return mLocalHotKeys; }
+    bool HasLocalHotKey(const String& name) const;
+    KeyCode GetLocalHotKey(const String& name) const;
+    void SetWantsTab(bool wantsTab) noexcept { mWantsTab = wantsTab; }
+    void SetHoldsFocusForChildren(bool holds) noexcept { mHoldsFocusForChildren = holds; }
 
     KVRESULT Receive(const RCPtr<LNotificationDistributor>& sender,
                      const RCPtr<LNotification>& notification) override;
@@ -290,13 +405,54 @@ protected:
 
     bool mHasFocus = false;
     bool mContainsFocus = false;
-    bool mHasCapture = false;
     bool mNotFocusable = true;
     PointT<double> mScrollOffset;
     float mOpacity = 1.0f;
     bool mLabelFollowsScroll = false;
+    bool mHoldsFocusForChildren = false;
+    bool mWantsTab = false;
+    KeyCodeTable mLocalHotKeys;
+
+    // Pointer state.
+    bool mHover = false;
+    bool mHasCapture = false;
+    bool mLeftPressed = false;
+    bool mMiddlePressed = false;
+    bool mRightPressed = false;
+    bool mLeftDragging = false;
+    bool mMiddleDragging = false;
+    bool mRightDragging = false;
+    bool mBusy = false;         // passed over by the hit test
+    PointT<double> mPressPoint; // of the captured press, in the parent's coordinates
+    RCPtr<LMouseButtonParam> mLastLeftPress;
+    int32_t mDragThreshold = 1;
+    int32_t mDragMode = 0;
+    Milliseconds mMoveTime = 0;
+    Milliseconds mPreviousMoveTime = 0;
+    Milliseconds mCaptureTime = 0;
+    CursorHandle mCursor = 0;
+    CursorHandle mSavedCursor = 0;
+    String mToolTipText;
+    bool mUseParentToolTip = false;
 
 private:
+    // The whole wheel routing of both axes.
+    KVRESULT RouteWheel(const RCPtr<LMouseWheelParam>& param);
+    // A control that is not shown, disabled, or under a disabled ancestor takes no input.
+    bool AcceptsInput();
+    // Focus internals.
+    bool NotFocusableInChain();
+    // The first (or last) child in tab order that takes the focus or holds one that does.
+    RCPtr<LControl> FocusableChildAtEnd(bool first);
+    RCPtr<LControl> FocusedChild();
+    // A child took the focus: the flags along the path up to where the focus was.
+    bool TakeFocusPath(LControl& child);
+    // Hands a key that left the control's tree to the window, then the application.
+    KVRESULT ProcessWindowHotKeys(const RCPtr<LKeyParam>& param);
+    void PassNavigationUp(const RCPtr<LKeyParam>& param);
+    // The "NID_SIBLING_KEY" handler: the control's local hot keys.
+    KVRESULT HandleSiblingKey(const RCPtr<LNotification>& notification);
+
     // Adds delta to the unclipped count of the control and each ancestor.
     void AddUnclippedAlongAncestry(int32_t delta) noexcept;
     void InvalidateWhole();

@@ -1,14 +1,26 @@
 #pragma once
 // LRootWindow: the top of one control tree inside one operating-system window.
 //
+// The operating-system window (IWindowOSServices) calls the root window with what it
+// receives, in client coordinates: pointer buttons (OnMouseButton), moves, wheel steps,
+// keys, focus loss and activation, size changes, close requests and paints. The root
+// window picks the control that takes each event (the capture control, else the control
+// under the pointer, or the focus control for keys) and calls its UITarget operations.
+// Mouse input is ignored while the window is not active.
+//
 // A root window is its own notification queue, dispatched through its own distributor:
 // what is posted into it (the notifications of its global hot keys, for example) reaches
-// the clients registered with the window when the application drains it at idle time.
-// It keeps the control that has the keyboard focus, and a hot-key manager loaded with the
-// "GHK." entries of its root control's string table.
+// the clients registered with the window when the application drains it at idle time
+// (ProcessIdle), which is also when a requested close is carried out. It keeps the
+// control that has the keyboard focus, and a hot-key manager loaded with the "GHK."
+// entries of its root control's string table.
+//
+// Window thread only.
 
 #include "ControlBase/Control.h"
+#include "Graphics/RectRegion.h"
 #include "Notification/NotificationQueue.h"
+#include "Renderer/Renderer.h"
 #include "System/GlobalHotKeyManager.h"
 
 namespace KV {
@@ -23,14 +35,60 @@ public:
 
     IWindowOSServices* GetOSServices() const noexcept { return mOSServices; }
 
-    // Takes the control as the root control (null: none) and binds its global hot keys
-    // in place of the previous root control's. Returns 0.
+    // Takes the control as the root control (null: none): the previous one leaves its
+    // tree, the new one fills the client area and brings its global hot keys. Returns 0.
     KVRESULT SetRootControl(const RCPtr<LControl>& control);
     const RCPtr<LControl>& GetRootControl() const noexcept { return mRootControl; }
 
+    // ---- input from the window ----
+    static constexpr int kActionPress = 0;
+    static constexpr int kActionRelease = 1;
+    static constexpr int kActionDoubleClick = 2;
+    void OnMouseButton(int action, int button, uint32_t modifiers, const PointT<int32_t>& point);
+    void OnMouseMove(const PointT<int32_t>& point, uint32_t modifiers);
+    // direction: kWheel...
+    void OnMouseWheel(const PointT<int32_t>& point, uint32_t modifiers, int direction);
+    void OnKey(const RCPtr<LKeyParam>& param);
+    // The system took the pointer capture away.
+    void OnCaptureLost();
+    // The window lost the keyboard focus: the focus path empties, the focus control is
+    // kept to come back to.
+    void OnFocusLost();
+    // The window became active: the focus goes back where it was.
+    void OnActivate();
+    // The close box: recorded, carried out at the next idle pass.
+    void OnCloseCommand();
+    // E_FAIL without a window.
+    KVRESULT RequestClose(int32_t code);
+    bool IsCloseRequested() const noexcept { return mCloseRequested; }
+    // Passes the text-input request of a control that edits text to the window.
+    KVRESULT EnableTextInput(bool enable, LControl* control, int32_t value);
+
+    // ---- routing state, used by the controls ----
+    // The control under the point (client coordinates) and the point in its
+    // coordinates; with updateHover the hover control follows it.
+    virtual RCPtr<LControl> FindControlAtPoint(const PointT<int32_t>& point, PointT<int32_t>& local,
+                                               bool updateHover);
+    void SetHoverControl(const RCPtr<LControl>& control);
+    const RCPtr<LControl>& GetHoverControl() const noexcept { return mHoverControl; }
+    const RCPtr<LControl>& GetToolTipOwner() const noexcept { return mToolTipOwner; }
     // The control that has the keyboard focus; empty when none.
     void SetFocusControl(const RCPtr<LControl>& control) { mFocusControl = control; }
     const RCPtr<LControl>& GetFocusControl() const noexcept { return mFocusControl; }
+    // The focus control gave the focus up: it is kept as the one to come back to.
+    void ClearFocusControl();
+    const RCPtr<LControl>& GetSavedFocusControl() const noexcept { return mSavedFocusControl; }
+    // E_INVALIDARG for null; a control holding the capture loses it first.
+    KVRESULT SetCaptureControl(const RCPtr<LControl>& control);
+    KVRESULT ReleaseCaptureControl();
+    const RCPtr<LControl>& GetCaptureControl() const noexcept { return mCaptureControl; }
+    // Tab navigation that left the root control: the next window, or round again.
+    void NavigateWindows(const RCPtr<LKeyParam>& param);
+    // Bits kMouseButton...; 0 without a window.
+    int32_t GetMouseButtons();
+    PointT<int32_t> GetCursorPosition();
+    // Shows the cursor (0: the default arrow); the cursor it replaced.
+    CursorHandle SetCursor(CursorHandle cursor);
 
     const RCPtr<LGlobalHotKeyManager>& GetHotKeyManager() const noexcept { return mHotKeyManager; }
 
@@ -57,8 +115,15 @@ public:
     void DrawControlTree(LRenderer& renderer, const RCPtr<LControl>& control, const RectRegion& region,
                          bool unclippedPass);
 
-    // Drains the window's own queue, with the idle tick when sendIdle is set. True while
-    // items remain queued.
+    // The next CollectInvalidRegion paints everything (after a size change).
+    void SetSizeChanged() noexcept { mSizeChanged = true; }
+    // Paints the whole client area at once.
+    void Redraw();
+    // The window's client area changed size: the root control lays itself out again.
+    void OnWindowResized();
+
+    // Drains the window's own queue, with the idle tick when sendIdle is set, then
+    // carries out a requested close. True while items remain queued.
     bool ProcessIdle(bool sendIdle);
 
     // Detaches the clients, gives up the root control and ends the queue once only
@@ -70,13 +135,25 @@ protected:
 
 private:
     explicit LRootWindow(IWindowOSServices* osServices) : mOSServices(osServices) {}
+    bool TakesMouseInput();
+    // The capture control with the point in its coordinates, else the control under it.
+    RCPtr<LControl> FindTarget(const PointT<int32_t>& point, PointT<int32_t>& local);
+    void HideToolTip();
 
     IWindowOSServices* mOSServices;
     RectT<int32_t> mScreenRect{0, 0, 1024, 768};
-    RectRegion mInvalidRegion;
     RCPtr<LControl> mRootControl;
-    RCPtr<LControl> mFocusControl;
+    RectRegion mInvalidRegion;
+    bool mSizeChanged = false;
+    int32_t mDoubleClickButtons = 0;
     RCPtr<LGlobalHotKeyManager> mHotKeyManager;
+    RCPtr<LControl> mFocusControl;
+    RCPtr<LControl> mSavedFocusControl;
+    RCPtr<LControl> mHoverControl;
+    RCPtr<LControl> mToolTipOwner;
+    RCPtr<LControl> mCaptureControl;
+    bool mCloseRequested = false;
+    int32_t mCloseCode = 0;
     bool mDispatchesItself = false;
     bool mRootControlHoldsWindow = false; // the root control's back reference, counted as internal
 };

@@ -1,5 +1,8 @@
 #include "ControlBase/RootWindow.h"
+#include "InputTestSupport.h"
 #include "NotificationTestSupport.h"
+
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -69,4 +72,81 @@ TEST(RootWindow, LastOutsideReferenceEndsWindowAndTree)
     EXPECT_FALSE(root->GetRootWindow());
     EXPECT_EQ(root->GetRefCount(), 2);  // ours and the child's
     EXPECT_EQ(child->GetRefCount(), 2); // ours and the parent's list
+}
+
+namespace {
+
+class RootWindowInput : public inputtest::InputFixture
+{
+};
+
+} // namespace
+
+TEST_F(RootWindowInput, CloseIsCarriedOutAtTheNextIdlePassOnly)
+{
+    mWindow->OnCloseCommand();
+    EXPECT_TRUE(mOS.mEndModalResults.empty());
+    mWindow->ProcessIdle(false);
+    mWindow->ProcessIdle(false);
+    EXPECT_EQ(mOS.mEndModalResults, std::vector<int32_t>{0});
+    EXPECT_EQ(mWindow->RequestClose(5), S_OK);
+    mWindow->ProcessIdle(true);
+    EXPECT_EQ(mOS.mEndModalResults, (std::vector<int32_t>{0, 5}));
+
+    RCPtr<LRootWindow> detached = LRootWindow::CreateInstance(nullptr);
+    EXPECT_EQ(detached->RequestClose(1), E_FAIL);
+    detached->OnCloseCommand();
+    EXPECT_FALSE(detached->IsCloseRequested());
+}
+
+TEST_F(RootWindowInput, FocusLeavesWithTheWindowAndComesBackOnActivation)
+{
+    RCPtr<inputtest::Probe> first = Add(mRoot, u"first", {0, 0, 10, 10});
+    RCPtr<inputtest::Probe> second = Add(mRoot, u"second", {20, 0, 10, 10});
+    second->SetFocus(true);
+    mWindow->OnFocusLost();
+    EXPECT_FALSE(mWindow->GetFocusControl());
+    EXPECT_FALSE(second->HasFocus());
+    EXPECT_FALSE(mRoot->ContainsFocus());
+    EXPECT_EQ(mWindow->GetSavedFocusControl(), second);
+    mWindow->OnActivate();
+    EXPECT_EQ(mWindow->GetFocusControl(), second);
+    EXPECT_TRUE(mRoot->ContainsFocus());
+
+    // A saved control that has left the window does not come back.
+    mWindow->OnFocusLost();
+    second->RemoveFromTree();
+    mWindow->OnActivate();
+    EXPECT_EQ(mWindow->GetFocusControl(), first);
+
+    // Keys go to the focus control, and nowhere without one.
+    mWindow->OnKey(LKeyParam::Create(KeyCode::FromCharacter(u'x', 0), 1));
+    first->mLogKeys = true;
+    mWindow->OnKey(LKeyParam::Create(KeyCode::FromCharacter(u'x', 0), 1));
+    EXPECT_EQ(TakeLog(), std::vector<std::string>{"first:key"});
+}
+
+TEST_F(RootWindowInput, InvalidationIsCutToTheClientAreaAndCollectedOnce)
+{
+    mWindow->CollectInvalidRegion(
+        *std::make_unique<RectRegion>()); // what setting the root control invalidated
+    mOS.mInvalidated.clear();
+    mWindow->InvalidateRect({190, 90, 30, 30});
+    mWindow->InvalidateRect({300, 0, 10, 10}); // outside: nothing
+    EXPECT_EQ(mOS.mInvalidated, (std::vector<RectT<int32_t>>{{190, 90, 10, 10}}));
+    RectRegion region;
+    mWindow->CollectInvalidRegion(region);
+    RegionRect bounds;
+    ASSERT_TRUE(region.GetBounds(bounds));
+    EXPECT_EQ(bounds, (RegionRect{190, 90, 200, 100}));
+    EXPECT_TRUE(mWindow->GetInvalidRegion().IsEmpty());
+
+    // After a size change the whole window is painted.
+    mOS.mClientSize = {300, 150};
+    mWindow->SetSizeChanged();
+    mWindow->CollectInvalidRegion(region);
+    ASSERT_TRUE(region.GetBounds(bounds));
+    EXPECT_EQ(bounds, (RegionRect{0, 0, 300, 150}));
+    mWindow->CollectInvalidRegion(region);
+    EXPECT_TRUE(region.IsEmpty());
 }
