@@ -61,6 +61,14 @@ RCPtr<LControl> LControlFactory::CreateControlByName(const String& name, const R
     return control;
 }
 
+KVRESULT LControlFactory::ApplySkinToControl(const RCPtr<LControl>& control) const
+{
+    if (!control)
+        return E_FAIL;
+    const RCPtr<LControlDescriptor>& descriptor = FindControlDescriptor(control->GetName());
+    return descriptor ? control->ApplyDescriptor(descriptor) : E_FAIL;
+}
+
 RCPtr<LControlDescriptor> LControlFactory::GetCurrentSkin() const
 {
     if (mCurrentSkinIndex < 0 || static_cast<uint32_t>(mCurrentSkinIndex) >= mSkins.GetCount())

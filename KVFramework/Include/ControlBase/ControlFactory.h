@@ -68,6 +68,9 @@ public:
     // The current skin's top-level descriptor of that name, the last one when several
     // share it; a null pointer when there is none (or no current skin).
     const RCPtr<LControlDescriptor>& FindControlDescriptor(const String& name) const;
+    // Applies the current skin's top-level descriptor named like the control to it (after
+    // the skin changed); E_FAIL for a null control or a name the skin lacks.
+    KVRESULT ApplySkinToControl(const RCPtr<LControl>& control) const;
     // A shallow clone under a new name, with the given layout.
     RCPtr<LControlDescriptor> CloneControlDescriptor(const RCPtr<LControlDescriptor>& descriptor,
                                                      const RCPtr<LLayoutDescriptor>& layout,

@@ -83,6 +83,13 @@ TEST(ControlFactory, CreatesTopLevelControlsVisibleAndAttachedToTheirWindow)
     EXPECT_FALSE(factory->CreateControlByName(String(u"missing"), window));
     control->SetRootWindow(nullptr); // the window holds no control; the control lets go of it
 
+    // A skin applied again finds the control's descriptor by the control's name.
+    EXPECT_EQ(factory->ApplySkinToControl(control), S_OK);
+    EXPECT_EQ(control->GetDescriptor(), descriptor);
+    EXPECT_EQ(factory->ApplySkinToControl(nullptr), E_FAIL);
+    const RCPtr<LControl> stranger(new LControl(nullptr, String(u"stranger")));
+    EXPECT_EQ(factory->ApplySkinToControl(stranger), E_FAIL);
+
     const RCPtr<LControl> child =
         factory->CreateControl(factory->FindControlDescriptor(String(u"a")), control);
     EXPECT_EQ(child->GetParent(), control);
