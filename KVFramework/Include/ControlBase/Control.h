@@ -248,6 +248,8 @@ public:
     virtual void EndGeometryChange();
     // Nonzero when the child's area needs repainting after its rectangle changed.
     virtual int32_t InvalidateChildArea(const RCPtr<LControl>& child);
+    // No control keeps its content in an offscreen buffer: nothing to scroll, 0.
+    virtual int32_t ScrollOffscreenBuffer(const PointT<double>&) { return 0; }
 
     // ---- drawing (ControlDrawing.cpp) ----
     // Draws the control and its clipped children, and appends the shown controls that are
