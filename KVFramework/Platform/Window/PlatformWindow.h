@@ -64,6 +64,8 @@ public:
     virtual void Show(bool show) = 0;
     virtual bool IsVisible() const = 0;
     virtual bool IsMinimized() const = 0;
+    // Whether the user may drag the window's frame to another size.
+    virtual bool IsResizable() const = 0;
     virtual void Restore() = 0;
     virtual RectT<int32_t> GetClientRect() const = 0;
     virtual void SetClientRect(const RectT<int32_t>& screenRect) = 0;

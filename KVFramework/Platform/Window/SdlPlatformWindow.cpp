@@ -39,6 +39,7 @@ public:
     }
     bool IsVisible() const override { return (SDL_GetWindowFlags(mWindow) & SDL_WINDOW_SHOWN) != 0; }
     bool IsMinimized() const override { return (SDL_GetWindowFlags(mWindow) & SDL_WINDOW_MINIMIZED) != 0; }
+    bool IsResizable() const override { return (SDL_GetWindowFlags(mWindow) & SDL_WINDOW_RESIZABLE) != 0; }
     void Restore() override { SDL_RestoreWindow(mWindow); }
 
     RectT<int32_t> GetClientRect() const override

@@ -16,6 +16,9 @@ bool SdlVideo::Acquire()
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     // A click that activates a window is a click on it, as the framework expects.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // Windows live on X (an X server, or the X layer of a Wayland session); no quiet
+    // fall-back to a driver without a screen. SDL_VIDEODRIVER in the environment wins.
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 

@@ -1,7 +1,9 @@
 // Window events from SDL's event queue.
 //  [x] paint, size, move, show, close, focus, enter and leave
 //  [x] buttons with double clicks, moves, wheel in 120ths per notch (precise wheels too)
-//  [x] keys as virtual keys with both sides of each modifier, auto-repeat, text as UTF-16
+//  [x] keys as virtual keys with both sides of each modifier, auto-repeat, text as UTF-16,
+//      and the control characters (Backspace, Tab, Enter, Escape, Ctrl+letter) that SDL
+//      types no text for, as text right after their key
 //  [x] wake from any thread, ticks              [ ] input-method composition
 
 #include "Platform/Window/SdlWindowEventSource.h"
@@ -14,6 +16,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <deque>
 
 namespace KV::Platform {
 
@@ -76,6 +79,12 @@ protected:
             if (timeout != 0)
                 SDL_Delay(timeout == INFINITE_WAIT ? 100 : timeout);
             return false;
+        }
+        if (!mPending.empty())
+        {
+            event = mPending.front();
+            mPending.pop_front();
+            return true;
         }
         const Milliseconds start = SDL_GetTicks();
         for (;;)
@@ -153,6 +162,8 @@ private:
             event.virtualKey = VirtualKeyFromSdl(native.key.keysym.sym, native.key.keysym.scancode);
             event.repeat = native.key.repeat != 0;
             event.modifiers = ModifiersFromSdl(native.key.keysym.mod);
+            if (native.type == SDL_KEYDOWN)
+                QueueControlCharacter(event);
             return true;
         case SDL_TEXTINPUT:
             event.type = WindowEventType::Text;
@@ -166,6 +177,19 @@ private:
         default:
             return false;
         }
+    }
+
+    void QueueControlCharacter(const WindowEvent& keyDown)
+    {
+        const char16_t character = ControlCharacterFor(keyDown.virtualKey, keyDown.modifiers);
+        if (character == 0)
+            return;
+        WindowEvent text;
+        text.type = WindowEventType::Text;
+        text.windowId = keyDown.windowId;
+        text.text.assign(1, character);
+        text.modifiers = keyDown.modifiers;
+        mPending.push_back(text);
     }
 
     static bool TranslateWindowEvent(const SDL_WindowEvent& native, WindowEvent& event)
@@ -231,6 +255,7 @@ private:
     }
 
     SdlVideoUse mVideo;
+    std::deque<WindowEvent> mPending; // made from an event already taken from SDL
     uint32_t mWakeType = static_cast<uint32_t>(-1);
 };
 

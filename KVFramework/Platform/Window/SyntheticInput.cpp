@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
+#include <cstdint>
 #include <memory>
 
 namespace KV::Platform {
@@ -97,6 +98,23 @@ bool PressKey(uint32_t keySymbol, bool down)
     if (code == 0)
         return false;
     return Finish(display.get(), XTestFakeKeyEvent(display.get(), code, down ? True : False, CurrentTime));
+}
+
+bool RequestWindowClose(uintptr_t systemWindow)
+{
+    DisplayPtr display(XOpenDisplay(nullptr));
+    if (!display || systemWindow == 0)
+        return false;
+    XEvent message{};
+    message.xclient.type = ClientMessage;
+    message.xclient.window = static_cast<Window>(systemWindow);
+    message.xclient.message_type = XInternAtom(display.get(), "WM_PROTOCOLS", False);
+    message.xclient.format = 32;
+    message.xclient.data.l[0] = static_cast<long>(XInternAtom(display.get(), "WM_DELETE_WINDOW", False));
+    message.xclient.data.l[1] = CurrentTime;
+    const Status sent =
+        XSendEvent(display.get(), static_cast<Window>(systemWindow), False, NoEventMask, &message);
+    return Finish(display.get(), sent);
 }
 
 } // namespace KV::Platform

@@ -18,4 +18,7 @@ bool TurnWheel(int32_t notchesAway, int32_t notchesRight);
 // Presses or releases the key of an X key symbol (XK_Return, XK_a, ...).
 bool PressKey(uint32_t keySymbol, bool down);
 
+// Asks the window (an X window id) to close, as a window manager does for its close box.
+bool RequestWindowClose(uintptr_t systemWindow);
+
 } // namespace KV::Platform

@@ -3,6 +3,7 @@
 #include "Platform/Window/SyntheticInput.h"
 #include "Platform/Window/WindowCapture.h"
 #include "Platform/Window/WindowEventSource.h"
+#include "SdlVideoEnvironment.h"
 
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
@@ -14,6 +15,8 @@ using namespace KV;
 using namespace KV::Platform;
 
 namespace {
+
+const auto* const gVideo = ::testing::AddGlobalTestEnvironment(new SdlVideoEnvironment());
 
 class SdlPlatformWindowTest : public ::testing::Test, public WindowEventHandler
 {
@@ -29,7 +32,7 @@ protected:
         ASSERT_NE(nullptr, mWindow) << "no X server to make windows on";
         mSource->AddHandler(mWindow->GetId(), this);
         mWindow->Show(true);
-        ASSERT_TRUE(WaitFor([](const WindowEvent& e) { return e.type == WindowEventType::Paint; }));
+        ASSERT_TRUE(WaitFor([](const WindowEvent& e) { return e.type == WindowEventType::Shown; }));
     }
     void TearDown() override
     {
@@ -120,6 +123,9 @@ TEST_F(SdlPlatformWindowTest, ClicksWheelAndKeysOfTheServerArriveTranslated)
         [](const WindowEvent& e) { return e.type == WindowEventType::KeyDown && e.virtualKey == 0x0D; }));
     EXPECT_EQ(0x08u | 0x20u, mLast.modifiers);
     EXPECT_FALSE(mLast.repeat);
+    // SDL types no text for Enter: the source adds it after the key.
+    ASSERT_TRUE(WaitFor([](const WindowEvent& e) { return e.type == WindowEventType::Text; }));
+    EXPECT_EQ(u"\r", mLast.text);
     ASSERT_TRUE(PressKey(XK_Return, false));
     ASSERT_TRUE(PressKey(XK_Shift_R, false));
     ASSERT_TRUE(PressKey(XK_b, true));

@@ -1,0 +1,161 @@
+#pragma once
+// OSWindow: the operating-system window behind one root window.
+//
+// It makes the window's renderer and render context and its LRootWindow, registers the
+// root window with the application, and turns what the window system reports into the
+// root window's input (IWindowInputTarget): buttons with double clicks and the pointer
+// capture, moves, the wheel in whole steps, keys as virtual-key codes and typed
+// characters, focus and activation, size changes with the root control's limits, and
+// paints of what was invalidated or uncovered. The close box of the application's main
+// window posts the exit request ("NID_APP_EXIT_REQ") instead of closing it. The window
+// also keeps the main window's placement in the profile and starts the 33 ms tick that
+// keeps the message loop's idle processing going.
+//
+// Like the windows of the system it stands for, an OSWindow lives on the heap and ends
+// itself: a closed window, or one whose modal loop ended, is deleted at the next turn of
+// the loop (DeleteClosedWindows), never while one of its own calls is running.
+//
+// Window thread only.
+
+#include "Application/WindowInput.h"
+#include "Application/WindowInputTarget.h"
+#include "Application/WindowOSServices.h"
+#include "ControlBase/RootWindow.h"
+#include "Renderer/Renderer.h"
+
+#include <memory>
+
+namespace KV {
+
+class LProfile;
+
+namespace Platform {
+class PlatformWindow;
+struct WindowEvent;
+} // namespace Platform
+
+class OSWindow : public IWindowOSServices
+{
+public:
+    struct Style
+    {
+        bool resizable = false;
+        bool borderless = false;
+        bool topMost = false;
+    };
+
+    // Every 33 ms the loop gets a tick while a window has a renderer.
+    static constexpr Milliseconds kIdleTickInterval = 33;
+
+    OSWindow();
+    // A window is deleted by its owner only when it was never closed; a closed one is
+    // deleted by DeleteClosedWindows.
+    ~OSWindow() override;
+    OSWindow(const OSWindow&) = delete;
+    OSWindow& operator=(const OSWindow&) = delete;
+
+    // Makes the native window, hidden, with its client area at clientRect on the screen.
+    // E_FAIL when the window system cannot make it.
+    KVRESULT CreateEx(const String& title, const RectT<int32_t>& clientRect, const Style& style);
+    // A renderer of the type for the window (LRenderer::Create), the idle tick, then
+    // AttachRenderer. Throws what LRenderer::Create throws for an unknown type.
+    KVRESULT CreateRenderer(int rendererType);
+    // Keeps the renderer, makes its render context for the window, and a new root window
+    // registered with the application. Returns 0.
+    KVRESULT AttachRenderer(const RCPtr<LRenderer>& renderer);
+
+    const RCPtr<LRootWindow>& GetRootWindow() const noexcept { return mRootWindow; }
+    const RCPtr<LRenderer>& GetRenderer() const noexcept { return mRenderer; }
+    const RCPtr<LRenderContextInfo>& GetRenderContext() const noexcept { return mRenderContext; }
+    // What the window hands its input and paints to (not owned; null: nothing).
+    void SetInputTarget(IWindowInputTarget* target) noexcept { mInputTarget = target; }
+    IWindowInputTarget* GetInputTarget() const noexcept { return mInputTarget; }
+
+    // The native window, for the renderer; null before CreateEx and after DestroyWindow.
+    NativeWindowHandle GetNativeWindow() const noexcept;
+    Platform::PlatformWindow* GetPlatformWindow() const noexcept { return mWindow.get(); }
+    // The id under which the window's events come; 0 without a native window.
+    uint32_t GetWindowId() const noexcept;
+    bool Show(bool show) { return Show(show ? kShowNormal : kShowHide); }
+
+    // Where the main window keeps its placement: the profile's section (the profile must
+    // outlive the window). DestroyWindow stores it there; RestorePlacement applies it.
+    void SetPlacementProfile(LProfile* profile, const String& section);
+    // Applies the stored placement, corrected by the root window's size limits and
+    // brought onto the desktop. false when none is stored.
+    bool RestorePlacement();
+
+    // Stores the placement of the application's main window, takes the root window out
+    // of the application and closes the native window. The object lives on.
+    KVRESULT DestroyWindow();
+    // DestroyWindow, and the object is deleted at the next turn of the loop.
+    void Close();
+    // Deletes the windows that were closed. The message loop calls it on every turn.
+    static void DeleteClosedWindows();
+
+    // Takes the window's events from the event source.
+    class EventBridge;
+
+    // ---- IWindowOSServices ----
+    static constexpr int32_t kShowHide = 0;
+    static constexpr int32_t kShowNormal = 1;
+
+    KVRESULT SetWindowText(const String& text);
+    KVRESULT InvalidateAll();
+    KVRESULT InvalidateRect(const RectT<int32_t>& rect);
+    KVRESULT GetClientRect(RectT<int32_t>& rect);
+    KVRESULT ScreenToClient(PointT<int32_t>& point);
+    KVRESULT ClientToScreen(PointT<int32_t>& point);
+    KVRESULT SetWindowRect(const RectT<int32_t>& rect);
+    bool Show(int32_t command);
+    KVRESULT RedrawWindow();
+    KVRESULT BringWindowToTop();
+    KVRESULT SetTopMost(bool topMost);
+    KVRESULT EndModal(int32_t result);
+    int32_t RunModalLoop();
+    bool IsModal();
+    bool IsActive() override;
+    bool HasFocus();
+    KVRESULT SetFocus();
+    uintptr_t SetCursor(uintptr_t cursor);
+    PointT<int32_t> GetCursorPos();
+    int32_t GetMouseButtons();
+    uintptr_t GetWindowHandle();
+    KVRESULT EnableTextInput(bool enable, int32_t value);
+
+private:
+    void OnWindowEvent(const Platform::WindowEvent& event);
+    bool IsMainWindow() const;
+    void Paint();
+    void OnButton(int action, int button, const PointT<int32_t>& point, uint32_t modifiers);
+    void OnButtonUp(int button, const PointT<int32_t>& point, uint32_t modifiers);
+    void OnPointerMove(const PointT<int32_t>& point, uint32_t modifiers, bool left);
+    void OnResized(int32_t width, int32_t height);
+    void OnMoved();
+    void OnCloseRequest();
+    void ReleaseCapture();
+    bool PointerInClientArea(const PointT<int32_t>& point) const;
+    void RequestPaint();
+
+    RCPtr<LRootWindow> mRootWindow;
+    RCPtr<LRenderer> mRenderer;
+    RCPtr<LRenderContextInfo> mRenderContext;
+    PointT<int32_t> mLastPointer{0, 0};
+    int32_t mButtons = 0;
+    int32_t mPressCount = 0;
+    WheelAccumulator mWheel;
+    bool mCaptured = false;
+    bool mModal = false;
+    bool mOutsideWorkArea = false;
+
+    std::unique_ptr<Platform::PlatformWindow> mWindow;
+    std::unique_ptr<EventBridge> mBridge;
+    IWindowInputTarget* mInputTarget = nullptr;
+    RectRegion mUpdateRegion; // uncovered or invalidated, not yet painted
+    int32_t mModalResult = 0;
+    bool mClosed = false;
+    LProfile* mPlacementProfile = nullptr;
+    String mPlacementSection;
+};
+
+} // namespace KV

@@ -1,0 +1,273 @@
+#include "Application/FrameworkApp.h"
+#include "Application/OSWindow.h"
+#include "Application/Profile.h"
+#include "Notification/NotificationParams.h"
+#include "Platform/Window/PlatformWindow.h"
+#include "Platform/Window/SyntheticInput.h"
+#include "Platform/Window/WindowCapture.h"
+#include "Platform/Window/WindowEventSource.h"
+#include "SdlVideoEnvironment.h"
+#include "ScopedVariable.h"
+#include "TemporaryFolder.h"
+
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace KV;
+
+namespace {
+
+const auto* const gVideo = ::testing::AddGlobalTestEnvironment(new SdlVideoEnvironment());
+
+constexpr uint32_t kBackground = 0xFF3060A0u;
+
+// Stands for the root window: records what the window hands it and paints one colour.
+class RecordingTarget : public IWindowInputTarget
+{
+public:
+    void OnMouseButton(int action, int button, uint32_t modifiers, const PointT<int32_t>& point) override
+    {
+        Log("button " + std::to_string(action) + " " + std::to_string(button) + " at " + At(point));
+    }
+    void OnMouseMove(const PointT<int32_t>& point, uint32_t) override { Log("move " + At(point)); }
+    void OnMouseWheel(const PointT<int32_t>& point, uint32_t, int direction) override
+    {
+        Log("wheel " + std::to_string(direction));
+    }
+    void OnKey(const RCPtr<LKeyParam>& param) override { keys.push_back(param->mKeyCode); }
+    void OnCaptureLost() override { Log("capture lost"); }
+    void OnFocusLost() override { Log("focus lost"); }
+    void OnActivate() override { Log("activate"); }
+    void OnCloseCommand() override { Log("close command"); }
+    bool HasFocusControl() override { return true; }
+    void OnWindowResized() override { Log("resized"); }
+    void SetSizeChanged() override {}
+    int32_t OnSizing(SizeT<int32_t>& size) override
+    {
+        // The root control does not go below 100 x 80.
+        const SizeT<int32_t> asked = size;
+        size.width = std::max(size.width, 100);
+        size.height = std::max(size.height, 80);
+        return asked.width != size.width || asked.height != size.height ? 1 : 0;
+    }
+    void InvalidateRect(const RectT<int32_t>& rect) override {}
+    void CollectInvalidRegion(RectRegion& region) override {}
+    void OnPaint(const RectRegion& region) override
+    {
+        RegionRect bounds;
+        region.GetBounds(bounds);
+        ColorT color;
+        window->GetRenderer()->FillRect(
+            {bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top},
+            color.FromARGB(kBackground), false);
+        ++paints;
+    }
+
+    void Log(const std::string& line) { log.push_back(line); }
+    static std::string At(const PointT<int32_t>& point)
+    {
+        return std::to_string(point.x) + "," + std::to_string(point.y);
+    }
+    bool Saw(const std::string& line) const { return std::find(log.begin(), log.end(), line) != log.end(); }
+
+    OSWindow* window = nullptr;
+    std::vector<std::string> log;
+    std::vector<KeyCode> keys;
+    int paints = 0;
+};
+
+class OSWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Platform::ResetWindowEventSource();
+        mApp = RCPtr<LFrameworkApp>(new LFrameworkApp());
+        mWindow = MakeWindow({60, 50, 240, 160}, false);
+        ASSERT_NE(nullptr, mWindow) << "no X server to make windows on";
+    }
+    void TearDown() override
+    {
+        if (mWindow)
+            mWindow->Close();
+        OSWindow::DeleteClosedWindows();
+        mApp.Reset();
+        Platform::ResetWindowEventSource();
+    }
+
+    OSWindow* MakeWindow(const RectT<int32_t>& client, bool resizable)
+    {
+        auto* window = new OSWindow();
+        OSWindow::Style style;
+        style.resizable = resizable;
+        if (window->CreateEx(String(u"test window"), client, style) != S_OK)
+        {
+            delete window;
+            return nullptr;
+        }
+        mTarget.window = window;
+        window->SetInputTarget(&mTarget);
+        window->CreateRenderer(kRendererTypeGDI);
+        window->Show(true);
+        return window;
+    }
+
+    // Dispatches events until the condition holds (true) or nothing came for a while.
+    bool PumpUntil(const std::function<bool()>& done)
+    {
+        Platform::WindowEventSource& source = Platform::GetWindowEventSource();
+        Platform::WindowEvent event;
+        while (!done())
+        {
+            if (!source.WaitEvent(event, 5000))
+                return done();
+            source.Dispatch(event);
+        }
+        return true;
+    }
+
+    RCPtr<LFrameworkApp> mApp;
+    RecordingTarget mTarget;
+    OSWindow* mWindow = nullptr;
+};
+
+} // namespace
+
+TEST_F(OSWindowTest, FixedWindowHasTheSizeAskedForAndItsPaintReachesTheScreen)
+{
+    RectT<int32_t> client;
+    ASSERT_EQ(S_OK, mWindow->GetClientRect(client));
+    EXPECT_EQ(240, client.width);
+    EXPECT_EQ(160, client.height);
+    EXPECT_FALSE(mWindow->GetPlatformWindow()->IsResizable());
+    EXPECT_EQ(1, mApp->GetRootWindows().GetCount());
+
+    ASSERT_TRUE(PumpUntil([&] { return mTarget.paints > 0; }));
+    Platform::CapturedPixels screen;
+    ASSERT_TRUE(Platform::CaptureWindow(*mWindow->GetPlatformWindow(), screen));
+    ASSERT_EQ(240, screen.width);
+    ASSERT_EQ(160, screen.height);
+    if (const char* folder = std::getenv("KV_SCREENSHOT_DIR"))
+        Platform::SavePng(screen, std::string(folder) + "/os-window.png");
+    size_t background = 0;
+    for (const uint32_t pixel : screen.pixels)
+        background += pixel == kBackground ? 1 : 0;
+    EXPECT_EQ(screen.pixels.size(), background);
+}
+
+TEST_F(OSWindowTest, ResizableWindowKeepsTheRootControlsMinimum)
+{
+    mWindow->Close();
+    mWindow = MakeWindow({60, 50, 240, 160}, true);
+    ASSERT_NE(nullptr, mWindow);
+    EXPECT_TRUE(mWindow->GetPlatformWindow()->IsResizable());
+    // Dragged smaller than the root control allows: the window goes back to its minimum.
+    ASSERT_EQ(S_OK, mWindow->SetWindowRect({60, 50, 50, 40}));
+    RectT<int32_t> client;
+    ASSERT_TRUE(PumpUntil([&] {
+        mWindow->GetClientRect(client);
+        return client.width == 100 && client.height == 80;
+    }));
+    EXPECT_EQ(100, mWindow->GetRenderContext()->GetViewport().width);
+}
+
+TEST_F(OSWindowTest, ClickWheelAndKeysFromTheServerReachTheRootWindow)
+{
+    ASSERT_TRUE(Platform::SyntheticInputAvailable());
+    PointT<int32_t> origin{0, 0};
+    mWindow->ClientToScreen(origin);
+    ASSERT_TRUE(Platform::MovePointer(origin.x + 30, origin.y + 20));
+    ASSERT_TRUE(Platform::PressButton(1, true));
+    ASSERT_TRUE(Platform::PressButton(1, false));
+    ASSERT_TRUE(PumpUntil([&] { return mTarget.Saw("button 1 1 at 30,20"); }));
+    EXPECT_TRUE(mTarget.Saw("button 0 1 at 30,20"));
+
+    // Half a notch of a precise wheel is not a step; X wheels turn by whole notches.
+    ASSERT_TRUE(Platform::TurnWheel(-2, 0));
+    ASSERT_TRUE(
+        PumpUntil([&] { return std::count(mTarget.log.begin(), mTarget.log.end(), "wheel 0") == 2; }));
+
+    ASSERT_TRUE(Platform::PressKey(XK_Control_L, true));
+    ASSERT_TRUE(Platform::PressKey(XK_a, true));
+    ASSERT_TRUE(Platform::PressKey(XK_a, false));
+    ASSERT_TRUE(Platform::PressKey(XK_Control_L, false));
+    ASSERT_TRUE(PumpUntil([&] { return mTarget.keys.size() >= 5; }));
+    // Ctrl down, A down, Ctrl+A typed, A up, Ctrl up.
+    const uint32_t ctrl = KeyCode::kCtrl;
+    ASSERT_EQ(5u, mTarget.keys.size());
+    EXPECT_EQ(0x11u << 16 | KeyCode::kPressed | ctrl, mTarget.keys[0].mCode);
+    EXPECT_EQ(0x41u << 16 | KeyCode::kPressed | ctrl, mTarget.keys[1].mCode);
+    EXPECT_EQ(KeyCode::kSideLeftCtrl, mTarget.keys[1].mSideFlags);
+    EXPECT_EQ(0u, mTarget.keys[1].mWasDown);
+    EXPECT_EQ(0x01u | ctrl, mTarget.keys[2].mCode);
+    EXPECT_EQ(0x41u << 16 | ctrl, mTarget.keys[3].mCode);
+    EXPECT_EQ(1u, mTarget.keys[3].mWasDown);
+}
+
+TEST_F(OSWindowTest, CloseBoxOfTheMainWindowAsksTheApplicationAndTheWindowStays)
+{
+    std::vector<std::string> exits;
+    struct ExitListener : LNotificationClient
+    {
+        explicit ExitListener(std::vector<std::string>* log) : log(log) {}
+        KVRESULT Receive(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&) override
+        {
+            log->push_back("exit requested");
+            return S_OK;
+        }
+        std::vector<std::string>* log;
+    };
+    RCPtr<ExitListener> listener(new ExitListener(&exits));
+    listener->RegisterNotification(mApp->GetDefaultCenter(), u"NID_APP_EXIT_REQ");
+
+    // A second window's close box goes to its own root window.
+    OSWindow* second = MakeWindow({400, 50, 120, 90}, false);
+    ASSERT_NE(nullptr, second);
+    ASSERT_TRUE(Platform::RequestWindowClose(second->GetWindowHandle()));
+    ASSERT_TRUE(PumpUntil([&] { return mTarget.Saw("close command"); }));
+    second->Close();
+
+    ASSERT_TRUE(Platform::RequestWindowClose(mWindow->GetWindowHandle()));
+    ASSERT_TRUE(PumpUntil([&] {
+        mApp->ProcessNotificationQueues(false);
+        return !exits.empty();
+    }));
+    EXPECT_TRUE(mWindow->GetPlatformWindow()->IsVisible());
+    EXPECT_EQ(1, mApp->GetRootWindows().GetCount());
+    listener->UnregisterAllNotifications();
+}
+
+TEST_F(OSWindowTest, MainWindowPlacementSurvivesARestart)
+{
+    TemporaryFolder home;
+    ScopedVariable config("XDG_CONFIG_HOME", home / "config");
+    LProfile profile(String(u"Test Company"), String(u"Test Profile"));
+    ASSERT_TRUE(profile.IsAvailable());
+    mWindow->SetPlacementProfile(&profile, String(u"TestWindowClass"));
+    EXPECT_FALSE(mWindow->RestorePlacement());
+    ASSERT_EQ(S_OK, mWindow->SetWindowRect({210, 170, 240, 160}));
+    ASSERT_TRUE(PumpUntil([&] {
+        PointT<int32_t> origin{0, 0};
+        mWindow->ClientToScreen(origin);
+        return origin.x == 210 && origin.y == 170;
+    }));
+    mWindow->Close();
+    OSWindow::DeleteClosedWindows();
+
+    mWindow = MakeWindow({0, 0, 240, 160}, false);
+    ASSERT_NE(nullptr, mWindow);
+    mWindow->SetPlacementProfile(&profile, String(u"TestWindowClass"));
+    ASSERT_TRUE(mWindow->RestorePlacement());
+    ASSERT_TRUE(PumpUntil([&] {
+        PointT<int32_t> origin{0, 0};
+        mWindow->ClientToScreen(origin);
+        return origin.x == 210 && origin.y == 170;
+    }));
+    // Closed while the profile it stores into exists.
+    mWindow->Close();
+    mWindow = nullptr;
+}
