@@ -350,7 +350,8 @@ bool LControl::WriteAxis(int axis, const LayoutAxisSpec& spec)
 
 bool LControl::SetLayout(const LayoutAxisSpec& x, const LayoutAxisSpec& y)
 {
-    const bool dockingChanged = WriteAxis(0, x) | WriteAxis(1, y);
+    const bool xDockingChanged = WriteAxis(0, x);
+    const bool dockingChanged = WriteAxis(1, y) || xDockingChanged;
     if (dockingChanged)
         mParent->mChildren.MarkChanged();
     RecalcLayout();

@@ -234,7 +234,7 @@ public:
     RectT<double> GetChildrenBounds();
     virtual KVRESULT OnChildRectChanged(const RCPtr<LControl>& child);
     virtual KVRESULT OnParentScrolled(const PointT<double>& offsets);
-    virtual KVRESULT OnParentResized();
+    KVRESULT OnParentResized() override;
     const PointT<double>& GetScrollOffset() const noexcept { return mScrollOffset; }
     // Multiplies the renderer's alpha while the control draws.
     float GetOpacity() const noexcept { return mOpacity; }
