@@ -14,13 +14,6 @@ namespace KV {
 
 namespace {
 
-constexpr double kCoordinateLimit = 4503599627370496.0; // 2^52
-
-double ClampCoordinate(double value)
-{
-    return std::clamp(value, -kCoordinateLimit, kCoordinateLimit);
-}
-
 Milliseconds Now()
 {
     LFrameworkApp* app = LFrameworkApp::GetInstance();

@@ -1,6 +1,8 @@
+#include "Application/FrameworkApp.h"
 #include "Application/WindowOSServices.h"
 #include "ControlBase/RootWindow.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace KV {
@@ -49,6 +51,40 @@ void LRootWindow::InvalidateRect(const RectT<int32_t>& rect)
     mInvalidRegion.AddRect({visible.x, visible.y, visible.x + visible.width, visible.y + visible.height});
     if (mOSServices)
         mOSServices->InvalidateRect(visible);
+}
+
+KVRESULT LRootWindow::OnSizing(SizeT<int32_t>& size)
+{
+    const RCPtr<LControl> root = mRootControl;
+    if (!root)
+        return E_FAIL;
+    const SizeT<int32_t> requested{std::max(size.width, 1), std::max(size.height, 1)};
+    PointT<int32_t> origin{0, 0};
+    if (mOSServices)
+        mOSServices->ClientToScreen(origin);
+    LFrameworkApp* app = LFrameworkApp::GetInstance();
+    const RectT<int32_t> workArea = app ? app->GetWorkArea() : RectT<int32_t>{};
+    const PointT<int32_t> pointer = app ? app->GetMousePosition() : origin;
+    LayoutScreenReferences references;
+    references.screen = {ClampCoordinate(-double(origin.x)), ClampCoordinate(-double(origin.y)),
+                         ClampCoordinate(workArea.width), ClampCoordinate(workArea.height)};
+    references.windowClient = {double(requested.width), double(requested.height)};
+    references.pointer = {ClampCoordinate(double(pointer.x) - origin.x),
+                          ClampCoordinate(double(pointer.y) - origin.y)};
+    RectT<double> rect;
+    if (KV_FAILED(root->CalculateLayoutRect(root->GetLayout().Get(), nullptr, references, rect)))
+        return E_FAIL;
+    rect.SnapToGrid();
+    PointT<double> position{rect.x, rect.y};
+    SizeT<double> extent{rect.width, rect.height};
+    root->ApplyMinSize(position, extent);
+    root->ApplyMaxSize(position, extent);
+    rect = {position.x, position.y, extent.width, extent.height};
+    rect.SnapToGrid();
+    const SizeT<int32_t> result = SizeT<double>{rect.width, rect.height}.ToLong();
+    const bool changed = result != size;
+    size = result;
+    return changed ? S_FALSE : S_OK;
 }
 
 void LRootWindow::Redraw()

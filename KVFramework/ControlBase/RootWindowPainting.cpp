@@ -1,3 +1,4 @@
+#include "Application/WindowOSServices.h"
 #include "ControlBase/RootWindow.h"
 #include "Renderer/AutoClip.h"
 #include "Renderer/Renderer.h"
@@ -6,22 +7,19 @@
 
 namespace KV {
 
-namespace {
-
-constexpr double kCoordinateLimit = 4503599627370496.0; // 2^52
-
-double Clamped(double value)
-{
-    return std::clamp(value, -kCoordinateLimit, kCoordinateLimit);
-}
-
-} // namespace
-
 void LRootWindow::OnPaint(LRenderer& renderer, const RectRegion& region)
 {
     const RCPtr<LControl> root = mRootControl;
     if (!root)
         return;
+    // Inside a render pass already (a paint reached from drawing): paint again later.
+    if (LRenderContextInfo* context = renderer.GetCurrentContext();
+        context && !context->GetSavedStates().empty())
+    {
+        if (mOSServices)
+            mOSServices->InvalidateAll();
+        return;
+    }
     RectT<double> clip = root->GetRect();
     RegionRect bounds;
     if (region.GetBounds(bounds))
@@ -30,15 +28,19 @@ void LRootWindow::OnPaint(LRenderer& renderer, const RectRegion& region)
         const double top = std::max(clip.y, static_cast<double>(bounds.top));
         const double right = std::min(clip.x + clip.width, static_cast<double>(bounds.right));
         const double bottom = std::min(clip.y + clip.height, static_cast<double>(bounds.bottom));
+        // Where the region misses the root control there is nothing to paint.
+        if (right <= left || bottom <= top)
+            return;
         clip = {left, top, right - left, bottom - top};
     }
     const RectT<int32_t> window = GetScreenRect();
-    CAutoClip scope(RCPtr<LRenderer>(&renderer), {CAutoClip::kFlavourPushClip,
-                                                  {0, 0, Clamped(window.width), Clamped(window.height)},
-                                                  clip,
-                                                  nullptr,
-                                                  false,
-                                                  {}});
+    CAutoClip scope(RCPtr<LRenderer>(&renderer),
+                    {CAutoClip::kFlavourPushClip,
+                     {0, 0, ClampCoordinate(window.width), ClampCoordinate(window.height)},
+                     clip,
+                     nullptr,
+                     false,
+                     {}});
     DrawControlTree(renderer, root, region, false);
 }
 
@@ -66,8 +68,8 @@ void LRootWindow::DrawControlTree(LRenderer& renderer, const RCPtr<LControl>& co
         // Placed in window coordinates (not relative to whatever clip is current), and
         // cut to its own rectangle only.
         CAutoClip scope(held, {CAutoClip::kFlavourPushClip,
-                               {Clamped(origin.x + client.x - scroll.x),
-                                Clamped(origin.y + client.y - scroll.y), rect.width, rect.height},
+                               {ClampCoordinate(origin.x + client.x - scroll.x),
+                                ClampCoordinate(origin.y + client.y - scroll.y), rect.width, rect.height},
                                rect,
                                nullptr,
                                false,

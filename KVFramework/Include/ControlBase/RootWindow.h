@@ -121,6 +121,10 @@ public:
     void Redraw();
     // The window's client area changed size: the root control lays itself out again.
     void OnWindowResized();
+    // The client size a drag of the window's frame asks for, made at least 1 x 1 and
+    // kept within the root control's limits: 1 when it was changed, E_FAIL without a
+    // root control.
+    KVRESULT OnSizing(SizeT<int32_t>& size);
 
     // Drains the window's own queue, with the idle tick when sendIdle is set, then
     // carries out a requested close. True while items remain queued.

@@ -35,6 +35,10 @@ float FloorWithTolerance(float value);
 // converts; NaN stays NaN.
 float ToFloatClamped(double value);
 
+// Clamps a coordinate to +-2^52, the range in which a double still holds every whole
+// number; NaN stays NaN.
+double ClampCoordinate(double value);
+
 template <class T> struct PointT
 {
     T x{};

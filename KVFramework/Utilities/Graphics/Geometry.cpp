@@ -63,6 +63,16 @@ float FloorWithTolerance(float value)
     return FloorWithEpsilon(value);
 }
 
+double ClampCoordinate(double value)
+{
+    constexpr double kLimit = 4503599627370496.0; // 2^52
+    if (value > kLimit)
+        return kLimit;
+    if (value < -kLimit)
+        return -kLimit;
+    return value;
+}
+
 float ToFloatClamped(double value)
 {
     constexpr double kLimit = 8388608.0; // 2^23

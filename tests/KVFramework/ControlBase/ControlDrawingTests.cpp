@@ -145,3 +145,24 @@ TEST(ControlDrawing, UnclippedControlsOutsideTheClipAreStillCollected)
               (std::vector<std::string>{"root content", "panel content", "panel overlay", "root overlay",
                                         "floating content", "floating overlay"}));
 }
+
+TEST(ControlDrawing, PaintInsideARenderPassIsPostponedAndARegionBesideTheRootPaintsNothing)
+{
+    Scene scene;
+    EXPECT_FALSE(scene.Paint().empty());
+
+    RectRegion beside;
+    beside.AddRect({250, 0, 260, 10});
+    scene.renderer->Take();
+    scene.window->OnPaint(*scene.renderer, beside);
+    EXPECT_TRUE(scene.renderer->Take().empty());
+
+    scene.renderer->PushState(); // a paint reached from inside drawing
+    scene.renderer->Take();
+    RectRegion whole;
+    whole.AddRect({0, 0, 200, 100});
+    scene.window->OnPaint(*scene.renderer, whole);
+    EXPECT_TRUE(scene.renderer->Take().empty());
+    EXPECT_EQ(scene.os.mInvalidateAllCount, 1);
+    scene.renderer->PopState();
+}

@@ -150,3 +150,32 @@ TEST_F(RootWindowInput, InvalidationIsCutToTheClientAreaAndCollectedOnce)
     mWindow->CollectInvalidRegion(region);
     EXPECT_TRUE(region.IsEmpty());
 }
+
+TEST_F(RootWindowInput, SizingKeepsAtLeastOnePixelAndTheRootControlsLimits)
+{
+    struct Row
+    {
+        SizeT<int32_t> request;
+        SizeT<int32_t> result;
+        KVRESULT changed;
+    };
+    LLayoutDescriptor& layout = *mRoot->GetLayout();
+    for (const Row& row : {Row{{0, 0}, {1, 1}, S_FALSE}, Row{{80, 60}, {80, 60}, S_OK}})
+    {
+        SizeT<int32_t> size = row.request;
+        EXPECT_EQ(mWindow->OnSizing(size), row.changed);
+        EXPECT_EQ(size, row.result);
+    }
+    layout.mXMinSize.mAbs = 50;
+    layout.mYMaxSize.mAbs = 70;
+    for (const Row& row :
+         {Row{{20, 30}, {50, 30}, S_FALSE}, Row{{60, 300}, {60, 70}, S_FALSE}, Row{{60, 40}, {60, 40}, S_OK}})
+    {
+        SizeT<int32_t> size = row.request;
+        EXPECT_EQ(mWindow->OnSizing(size), row.changed);
+        EXPECT_EQ(size, row.result);
+    }
+    RCPtr<LRootWindow> empty = LRootWindow::CreateInstance(&mOS);
+    SizeT<int32_t> size{10, 10};
+    EXPECT_EQ(empty->OnSizing(size), E_FAIL);
+}
