@@ -120,7 +120,12 @@ KVRESULT OSWindow::AttachRenderer(const RCPtr<LRenderer>& renderer)
     LFrameworkApp* app = LFrameworkApp::GetInstance();
     if (app && mRootWindow)
         app->RemoveRootWindow(mRootWindow);
-    mRootWindow = LRootWindow::CreateInstance(this);
+    const bool rootTakesInput = !mInputTarget || mInputTarget == mRootWindow.Get();
+    mRootWindow = LRootWindow::CreateInstance(this, mRenderer);
+    // The root window takes the window's input, unless a target of another kind was put
+    // in its place (tests record the input themselves).
+    if (rootTakesInput)
+        mInputTarget = mRootWindow.Get();
     if (app && mRootWindow)
         app->AddRootWindow(mRootWindow);
     return S_OK;

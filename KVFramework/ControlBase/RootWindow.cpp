@@ -8,9 +8,10 @@
 
 namespace KV {
 
-RCPtr<LRootWindow> LRootWindow::CreateInstance(IWindowOSServices* osServices)
+RCPtr<LRootWindow> LRootWindow::CreateInstance(IWindowOSServices* osServices,
+                                               const RCPtr<LRenderer>& renderer)
 {
-    RCPtr<LRootWindow> window(new LRootWindow(osServices));
+    RCPtr<LRootWindow> window(new LRootWindow(osServices, renderer));
     // The window dispatches its own queue; that reference is internal. A matched global
     // hot key is posted into the same queue.
     if (window->GetPostingReceiver() && window->SetDispatcher(window) == S_OK)
@@ -111,7 +112,7 @@ void LRootWindow::OnMouseButton(int action, int button, uint32_t modifiers, cons
     if (button != kMouseButtonLeft && button != kMouseButtonMiddle && button != kMouseButtonRight)
         return;
     PointT<int32_t> local;
-    if (action == kActionRelease)
+    if (action == kRelease)
     {
         RCPtr<LControl> capture = mCaptureControl;
         if (!capture)
@@ -126,7 +127,7 @@ void LRootWindow::OnMouseButton(int action, int button, uint32_t modifiers, cons
     RCPtr<LControl> target = FindTarget(point, local);
     if (!target)
         return;
-    const bool doubleClick = action == kActionDoubleClick;
+    const bool doubleClick = action == kDoubleClick;
     if (doubleClick)
         mDoubleClickButtons |= button;
     else

@@ -53,7 +53,7 @@ void LRootWindow::InvalidateRect(const RectT<int32_t>& rect)
         mOSServices->InvalidateRect(visible);
 }
 
-KVRESULT LRootWindow::OnSizing(SizeT<int32_t>& size)
+int32_t LRootWindow::OnSizing(SizeT<int32_t>& size)
 {
     const RCPtr<LControl> root = mRootControl;
     if (!root)

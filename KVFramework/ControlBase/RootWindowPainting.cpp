@@ -44,6 +44,12 @@ void LRootWindow::OnPaint(LRenderer& renderer, const RectRegion& region)
     DrawControlTree(renderer, root, region, false);
 }
 
+void LRootWindow::OnPaint(const RectRegion& region)
+{
+    if (RCPtr<LRenderer> renderer = mRenderer)
+        OnPaint(*renderer, region);
+}
+
 void LRootWindow::DrawControlTree(LRenderer& renderer, const RCPtr<LControl>& control,
                                   const RectRegion& region, bool unclippedPass)
 {

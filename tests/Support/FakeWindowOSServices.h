@@ -81,7 +81,7 @@ public:
     }
     KV::PointT<int32_t> GetCursorPos() override { return mCursorPos; }
     int32_t GetMouseButtons() override { return mButtons; }
-    KV::NativeWindowHandle GetWindowHandle() override { return nullptr; }
+    uintptr_t GetWindowHandle() override { return 0; }
     KVRESULT EnableTextInput(bool enable, int32_t value) override
     {
         mTextInput = enable;

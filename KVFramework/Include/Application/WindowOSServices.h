@@ -58,8 +58,9 @@ public:
     virtual PointT<int32_t> GetCursorPos() = 0;
     // The mouse buttons held (kMouseButtonLeft, ...Middle, ...Right).
     virtual int32_t GetMouseButtons() = 0;
-    // The native window, for code of the platform layer; null before it exists.
-    virtual NativeWindowHandle GetWindowHandle() = 0;
+    // The window system's own handle of the window, for code of the platform layer; 0
+    // before it exists.
+    virtual uintptr_t GetWindowHandle() = 0;
     // Starts or stops text input (with composition) for a control that edits text.
     virtual KVRESULT EnableTextInput(bool enable, int32_t value) = 0;
 

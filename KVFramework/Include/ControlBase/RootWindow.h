@@ -17,6 +17,7 @@
 //
 // Window thread only.
 
+#include "Application/WindowInputTarget.h"
 #include "ControlBase/Control.h"
 #include "Graphics/RectRegion.h"
 #include "Notification/NotificationQueue.h"
@@ -27,13 +28,16 @@ namespace KV {
 
 class IWindowOSServices;
 
-class LRootWindow : public LNotificationDistributor, public LNotificationQueue
+class LRootWindow : public LNotificationDistributor, public LNotificationQueue, public IWindowInputTarget
 {
 public:
-    // osServices: the window the root window lives in (not owned; may be null).
-    static RCPtr<LRootWindow> CreateInstance(IWindowOSServices* osServices);
+    // osServices: the window the root window lives in (not owned; may be null);
+    // renderer: what the window paints with (may be null).
+    static RCPtr<LRootWindow> CreateInstance(IWindowOSServices* osServices,
+                                             const RCPtr<LRenderer>& renderer = nullptr);
 
     IWindowOSServices* GetOSServices() const noexcept { return mOSServices; }
+    const RCPtr<LRenderer>& GetRenderer() const noexcept { return mRenderer; }
 
     // Takes the control as the root control (null: none): the previous one leaves its
     // tree, the new one fills the client area and brings its global hot keys. Returns 0.
@@ -41,23 +45,20 @@ public:
     const RCPtr<LControl>& GetRootControl() const noexcept { return mRootControl; }
 
     // ---- input from the window ----
-    static constexpr int kActionPress = 0;
-    static constexpr int kActionRelease = 1;
-    static constexpr int kActionDoubleClick = 2;
-    void OnMouseButton(int action, int button, uint32_t modifiers, const PointT<int32_t>& point);
-    void OnMouseMove(const PointT<int32_t>& point, uint32_t modifiers);
+    void OnMouseButton(int action, int button, uint32_t modifiers, const PointT<int32_t>& point) override;
+    void OnMouseMove(const PointT<int32_t>& point, uint32_t modifiers) override;
     // direction: kWheel...
-    void OnMouseWheel(const PointT<int32_t>& point, uint32_t modifiers, int direction);
-    void OnKey(const RCPtr<LKeyParam>& param);
+    void OnMouseWheel(const PointT<int32_t>& point, uint32_t modifiers, int direction) override;
+    void OnKey(const RCPtr<LKeyParam>& param) override;
     // The system took the pointer capture away.
-    void OnCaptureLost();
+    void OnCaptureLost() override;
     // The window lost the keyboard focus: the focus path empties, the focus control is
     // kept to come back to.
-    void OnFocusLost();
+    void OnFocusLost() override;
     // The window became active: the focus goes back where it was.
-    void OnActivate();
+    void OnActivate() override;
     // The close box: recorded, carried out at the next idle pass.
-    void OnCloseCommand();
+    void OnCloseCommand() override;
     // E_FAIL without a window.
     KVRESULT RequestClose(int32_t code);
     bool IsCloseRequested() const noexcept { return mCloseRequested; }
@@ -75,6 +76,7 @@ public:
     // The control that has the keyboard focus; empty when none.
     void SetFocusControl(const RCPtr<LControl>& control) { mFocusControl = control; }
     const RCPtr<LControl>& GetFocusControl() const noexcept { return mFocusControl; }
+    bool HasFocusControl() override { return mFocusControl != nullptr; }
     // The focus control gave the focus up: it is kept as the one to come back to.
     void ClearFocusControl();
     const RCPtr<LControl>& GetSavedFocusControl() const noexcept { return mSavedFocusControl; }
@@ -101,30 +103,32 @@ public:
     // Places the window's client area on the screen; a change repaints the root control.
     void SetBounds(const RectT<int32_t>& rect);
     // Adds the rectangle, cut to the client area, to what the next paint draws.
-    void InvalidateRect(const RectT<int32_t>& rect);
+    void InvalidateRect(const RectT<int32_t>& rect) override;
     // Hands over what is to be painted, optimised, and starts collecting anew.
-    void CollectInvalidRegion(RectRegion& out);
+    void CollectInvalidRegion(RectRegion& out) override;
     const RectRegion& GetInvalidRegion() const noexcept { return mInvalidRegion; }
 
     // ---- painting (RootWindowPainting.cpp) ----
     // Draws the root control's tree inside the region, in window coordinates: the clipped
     // controls first, then the unclipped ones above them.
     void OnPaint(LRenderer& renderer, const RectRegion& region);
+    // The same through the renderer the window was made with; nothing without one.
+    void OnPaint(const RectRegion& region) override;
     // Draws the control, then the unclipped controls it collected, lower Z order first,
     // each at its parent's content origin with its own opacity, and theirs in turn.
     void DrawControlTree(LRenderer& renderer, const RCPtr<LControl>& control, const RectRegion& region,
                          bool unclippedPass);
 
     // The next CollectInvalidRegion paints everything (after a size change).
-    void SetSizeChanged() noexcept { mSizeChanged = true; }
+    void SetSizeChanged() override { mSizeChanged = true; }
     // Paints the whole client area at once.
     void Redraw();
     // The window's client area changed size: the root control lays itself out again.
-    void OnWindowResized();
+    void OnWindowResized() override;
     // The client size a drag of the window's frame asks for, made at least 1 x 1 and
     // kept within the root control's limits: 1 when it was changed, E_FAIL without a
     // root control.
-    KVRESULT OnSizing(SizeT<int32_t>& size);
+    int32_t OnSizing(SizeT<int32_t>& size) override;
 
     // Drains the window's own queue, with the idle tick when sendIdle is set, then
     // carries out a requested close. True while items remain queued.
@@ -138,13 +142,17 @@ protected:
     ~LRootWindow() override = default;
 
 private:
-    explicit LRootWindow(IWindowOSServices* osServices) : mOSServices(osServices) {}
+    LRootWindow(IWindowOSServices* osServices, const RCPtr<LRenderer>& renderer)
+        : mOSServices(osServices), mRenderer(renderer)
+    {
+    }
     bool TakesMouseInput();
     // The capture control with the point in its coordinates, else the control under it.
     RCPtr<LControl> FindTarget(const PointT<int32_t>& point, PointT<int32_t>& local);
     void HideToolTip();
 
     IWindowOSServices* mOSServices;
+    RCPtr<LRenderer> mRenderer;
     RectT<int32_t> mScreenRect{0, 0, 1024, 768};
     RCPtr<LControl> mRootControl;
     RectRegion mInvalidRegion;

@@ -171,14 +171,14 @@ public:
     void Press(int button, int32_t x, int32_t y, bool doubleClick = false)
     {
         mOS.mButtons |= button;
-        mWindow->OnMouseButton(doubleClick ? LRootWindow::kActionDoubleClick : LRootWindow::kActionPress,
-                               button, 0, {x, y});
+        mWindow->OnMouseButton(doubleClick ? LRootWindow::kDoubleClick : LRootWindow::kPress, button, 0,
+                               {x, y});
         mOS.mCursorPos = {x, y};
     }
     void Release(int button, int32_t x, int32_t y)
     {
         mOS.mButtons &= ~button;
-        mWindow->OnMouseButton(LRootWindow::kActionRelease, button, 0, {x, y});
+        mWindow->OnMouseButton(LRootWindow::kRelease, button, 0, {x, y});
         mOS.mCursorPos = {x, y};
     }
     void Key(const KeyCode& key) { mWindow->OnKey(LKeyParam::Create(key, 1)); }
