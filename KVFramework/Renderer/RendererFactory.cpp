@@ -4,7 +4,10 @@
 
 #include "ObjectBase/Exception.h"
 #include "Renderer/D3D9/D3D9Renderer.h"
+#include "Renderer/FontRenderer/FreetypeFontRenderer.h"
 #include "Renderer/Gdi/GDIRenderer.h"
+#include "Renderer/OpenGL/GLGlyphRenderer.h"
+#include "Renderer/OpenGL/GLRenderer.h"
 
 namespace KV {
 
@@ -12,6 +15,12 @@ RCPtr<LRenderer> LRenderer::Create(int type, const RectT<int32_t>& clientRect, N
 {
     switch (type)
     {
+    case kRendererTypeOpenGL:
+    {
+        // The glyph renderer draws the font renderer's glyphs from its atlases.
+        const RCPtr<LGlyphProcessor> glyphs = LGLGlyphRenderer::Create();
+        return LGLRenderer::Create(LFreetypeFontRenderer::Create(glyphs, glyphs), window);
+    }
     case kRendererTypeGDI:
         return LGDIRenderer::Create();
     case kRendererTypeD3D9:

@@ -6,6 +6,7 @@
 
 namespace KV::Platform {
 
+class GLDrawable;
 class SurfacePresenter;
 
 class NativeWindow
@@ -18,6 +19,9 @@ public:
     // What shows pictures drawn in memory on this window; null for a window that cannot.
     // Owned by the window.
     virtual SurfacePresenter* GetSurfacePresenter() { return nullptr; }
+    // What the OpenGL renderer draws into on this window; null for a window made without
+    // the OpenGL flag. Owned by the window.
+    virtual GLDrawable* GetGLDrawable() { return nullptr; }
 
 protected:
     NativeWindow() = default;

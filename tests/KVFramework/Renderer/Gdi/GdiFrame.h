@@ -2,13 +2,12 @@
 // A frame of the GDI+ renderer on an offscreen context of a small size, and ways to look
 // at the pixels it drew: one character per pixel of a chosen colour.
 
-#include "Graphics/Bitmap.h"
 #include "Renderer/Gdi/GDIRenderer.h"
+#include "TestBitmaps.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,12 +16,6 @@ namespace KV::Testing {
 inline constexpr uint32_t kRed = 0xFFFF0000u;
 inline constexpr uint32_t kBlue = 0xFF0000FFu;
 inline constexpr uint32_t kWhite = 0xFFFFFFFFu;
-
-inline ColorT Color(uint32_t argb)
-{
-    ColorT color;
-    return color.FromARGB(argb);
-}
 
 class GdiFrame : public ::testing::Test
 {
@@ -63,26 +56,6 @@ protected:
     RCPtr<LGDIRenderer> mRenderer;
     RCPtr<LRenderContextInfo> mContext;
 };
-
-// A bitmap whose pixels the function gives (straight 0xAARRGGBB).
-inline RCPtr<LBitmap> MakeBitmap(int32_t width, int32_t height,
-                                 const std::function<uint32_t(int32_t, int32_t)>& pixel)
-{
-    RCPtr<LBitmap> bitmap = LBitmap::CreateFilledBitmap({width, height}, Color(0));
-    BitmapImage* image = bitmap->GetGdiplusBitmap();
-    for (int32_t y = 0; y < height; ++y)
-        for (int32_t x = 0; x < width; ++x)
-        {
-            const uint32_t argb = pixel(x, y);
-            uint8_t* bytes = image->PixelAt(x, y);
-            bytes[0] = argb & 0xFF;
-            bytes[1] = (argb >> 8) & 0xFF;
-            bytes[2] = (argb >> 16) & 0xFF;
-            bytes[3] = argb >> 24;
-        }
-    image->PixelsChanged();
-    return bitmap;
-}
 
 // Opaque and different at every position of a bitmap up to 256 x 256.
 inline uint32_t CoordinateColor(int32_t x, int32_t y)

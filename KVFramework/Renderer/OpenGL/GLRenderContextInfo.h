@@ -1,0 +1,48 @@
+#pragma once
+// LGLRenderContextInfo: the render context of the OpenGL renderer. A window's context
+// draws into the window's OpenGL drawable and shows each frame when it ends; an offscreen
+// context (or one without a window) draws into a framebuffer object of its own at the
+// viewport's size, which keeps its picture after the frame ends.
+
+#include "Platform/Window/GLContext.h"
+#include "Renderer/RenderContextInfo.h"
+
+#include <cstdint>
+
+namespace KV {
+
+class LGLRenderContextInfo : public LRenderContextInfo
+{
+public:
+    // Null for a window context whose window has no OpenGL drawable. maxSurface: the
+    // largest viewport, as the driver reports it.
+    static RCPtr<LGLRenderContextInfo> Create(const RectT<int32_t>& viewport, NativeWindowHandle window,
+                                              bool offscreen, const SizeT<int32_t>& maxSurface);
+
+    SizeT<int32_t> GetMaxSurfaceSize() const override { return mMaxSurface; }
+
+    // The window's drawable; null for a context drawn into its own framebuffer.
+    const Platform::GLDrawable* GetDrawable() const noexcept { return mDrawable; }
+    // True when frames are shown on the window when they end.
+    bool IsPresented() const noexcept { return mDrawable != nullptr; }
+    // Draws into this context's framebuffer from now on (made, or made again at a new
+    // viewport size, with a context current). False when none can be made.
+    bool BindFramebuffer();
+
+protected:
+    LGLRenderContextInfo(const RectT<int32_t>& viewport, NativeWindowHandle window, bool offscreen,
+                         const SizeT<int32_t>& maxSurface);
+    ~LGLRenderContextInfo() override;
+
+private:
+    void DeleteFramebuffer();
+
+    SizeT<int32_t> mMaxSurface;
+    const Platform::GLDrawable* mDrawable = nullptr;
+    uint32_t mFramebuffer = 0;
+    uint32_t mColorBuffer = 0;
+    SizeT<int32_t> mFramebufferSize{};
+    uint64_t mContextSerial = 0;
+};
+
+} // namespace KV

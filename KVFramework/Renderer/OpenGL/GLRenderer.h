@@ -1,0 +1,149 @@
+#pragma once
+// LGLRenderer: the renderer of type 0. It draws with OpenGL 1.x into the window's OpenGL
+// drawable (or an offscreen context's hidden one), text through a font renderer and its
+// glyph atlases, and keeps what is expensive to build: display lists of polylines,
+// polygons and coloured rectangle lists, and textures of bitmaps. The caches drop what
+// was not drawn for 300000 ms of the application clock.
+//
+// The renderer owns one OpenGL context; it is current only between RenderStart and
+// RenderFinish, and OpenGL objects are made and deleted only while it is.
+
+#include "Graphics/GraphicsHandle.h"
+#include "Platform/Window/GLContext.h"
+#include "Renderer/FontRenderer/FontRenderer.h"
+#include "Renderer/OpenGL/GLDisplayList.h"
+#include "Renderer/OpenGL/GLPolygon.h"
+#include "Renderer/OpenGL/GLRenderContextInfo.h"
+#include "Renderer/OpenGL/GLTexture.h"
+#include "Renderer/Renderer.h"
+#include "Storage/PurgableObjectCache.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace KV {
+
+class LGLRenderer : public LRenderer
+{
+public:
+    static constexpr Milliseconds kCachePurgeInterval = 300000;
+
+    // Throws runtime_error when no OpenGL context can be made (no display, no driver).
+    static RCPtr<LGLRenderer> Create(const RCPtr<LFontRenderer>& fontRenderer, NativeWindowHandle window);
+
+    KVRESULT GetFontMetrics(const ConstRCPtr<LFont>& font, int32_t& height, int32_t& cellTop,
+                            int32_t& cellBottom) override;
+    RectT<float> MeasureText(const String& text, const ConstRCPtr<LFont>& font) override;
+    int GetType() const override;
+    // A context on the window's OpenGL drawable, or on a hidden one of the viewport's size
+    // when offscreen or without a window. E_FAIL for a window without an OpenGL drawable.
+    KVRESULT InitRenderContextInfo(const RectT<int32_t>& viewport, NativeWindowHandle window, bool offscreen,
+                                   RCPtr<LRenderContextInfo>& out) override;
+    // Also sets the OpenGL viewport and a projection with the origin at the top left.
+    KVRESULT SetViewport(const RectT<int32_t>& viewport) override;
+
+    // Makes the OpenGL context current on the context's drawable.
+    KVRESULT RenderStart(const RCPtr<LRenderContextInfo>& context) override;
+    // Shows a window's frame (or flushes an offscreen one); no context is current
+    // afterwards unless an outer frame goes on.
+    KVRESULT RenderFinish(const RCPtr<LRenderContextInfo>& context) override;
+
+    KVRESULT DrawText(const String& text, const ConstRCPtr<LFont>& font, const PointT<int32_t>& position,
+                      const ColorT& color) override;
+    // On the pixels the GDI+ renderer outlines: width + 1 across for a line width of 1.
+    KVRESULT DrawRect(const RectT<int32_t>& rect, const ColorT& color, float lineWidth) override;
+    // Without blending the pixels inside the origin and clip become the colour.
+    KVRESULT FillRect(const RectT<int32_t>& rect, const ColorT& color, bool blend) override;
+    KVRESULT DrawColorRectList(ColorRectListT<float>& list, const PointT<double>& offset,
+                               bool useCache) override;
+    KVRESULT DrawLine(const PointT<float>& from, const PointT<float>& to, const ColorT& color,
+                      float lineWidth) override;
+    KVRESULT DrawLineSegments(PolylineT<float>& polyline, const ColorT& color, const PointT<float>& offset,
+                              const PointT<float>& scale, bool keepCached) override;
+    KVRESULT DrawPolyline(PolylineT<float>& polyline, const ColorT& color, const PointT<float>& offset,
+                          const PointT<float>& scale, bool keepCached) override;
+    // An open line strip through the points.
+    KVRESULT DrawPolygon(PolylineT<float>& polyline, const ColorT& color, const PointT<float>& offset,
+                         const PointT<float>& scale, bool keepCached) override;
+    // By the even-odd rule.
+    KVRESULT FillPolygon(PolylineT<float>& polyline, const ColorT& color, const PointT<float>& offset,
+                         const PointT<float>& scale, bool keepCached) override;
+    // E_INVALIDARG for a null bitmap; throws logic_error for an unknown resize type.
+    KVRESULT DrawBitmap(const ConstRCPtr<LBitmap>& bitmap, const RectT<int32_t>& target,
+                        ResizeType resizeType) override;
+    // E_INVALIDARG unless the context is an offscreen one; E_NOTIMPL otherwise: offscreen
+    // pictures are not kept in textures.
+    KVRESULT DrawImageAt(const RCPtr<LRenderContextInfo>& source, const PointT<int32_t>& position,
+                         const RectT<int32_t>& sourceArea) override;
+    KVRESULT PresentOffscreen(const RCPtr<LRenderContextInfo>& context,
+                              const PointT<int32_t>& offset) override;
+
+    KVRESULT PopState() override;
+    KVRESULT SetClipRect(const RectT<double>& clip) override;
+    KVRESULT Translate(const PointT<double>& offset) override;
+
+    // The pixels of an area of the context's picture as 0xAARRGGBB, rows from the top:
+    // inside its frame what is drawn so far, afterwards what an offscreen context kept.
+    std::vector<uint32_t> ReadPixels(const RCPtr<LRenderContextInfo>& context, const RectT<int32_t>& area);
+
+    // What the caches did, for tests and measurements.
+    struct CacheCounts
+    {
+        uint32_t listsCompiled = 0;
+        uint32_t texturesMade = 0;
+    };
+    const CacheCounts& GetCacheCounts() const noexcept { return mCacheCounts; }
+    const RCPtr<LFontRenderer>& GetFontRenderer() const noexcept { return mFontRenderer; }
+
+protected:
+    LGLRenderer(const RCPtr<LFontRenderer>& fontRenderer, NativeWindowHandle window);
+    ~LGLRenderer() override;
+
+private:
+    using ListCache = PurgableObjectCache<LGLDisplayList, GraphicsHandle, GraphicsHandle,
+                                          &GetSelf<GraphicsHandle>, 8, &GetBits<8, 0, GraphicsHandle>>;
+    using TextureCache = PurgableObjectCache<LGLTexture, GraphicsHandle, GraphicsHandle,
+                                             &GetSelf<GraphicsHandle>, 8, &GetBits<8, 0, GraphicsHandle>>;
+    enum class Shape
+    {
+        Segments,
+        Polyline,
+        Outline,
+        Fill,
+    };
+
+    // True while the context is current and drawing may go to OpenGL.
+    bool CanDraw() const;
+    bool MakeCurrent(const LGLRenderContextInfo& context);
+    void SetInitialState();
+    void SetColor(const ColorT& color) const;
+    // The model-view matrix becomes the current origin's translation; the scissor follows
+    // the current clip.
+    void SyncGraphics();
+    void SetScissor(const RectT<double>& surfaceRect);
+    KVRESULT DrawShape(Shape shape, ListCache& cache, PolylineT<float>& polyline, const ColorT& color,
+                       const PointT<float>& offset, const PointT<float>& scale, bool keepCached);
+    void DrawGeometry(Shape shape, const PolylineT<float>& polyline);
+    void DrawRectList(const ColorRectListT<float>& list);
+    // Replays the cached list of the key, or compiles one while draw runs.
+    template <class Draw> void DrawCached(ListCache& cache, GraphicsHandle key, bool refresh, Draw&& draw);
+    void PurgeCachesWhenDue();
+
+    std::unique_ptr<Platform::GLContext> mGLContext;
+    RCPtr<LFontRenderer> mFontRenderer;
+    NativeWindowHandle mWindow;
+    RCPtr<LGLRenderContextInfo> mCurrentContext;
+    SizeT<int32_t> mMaxViewport;
+    Milliseconds mLastPurge;
+    ListCache mFillCache{256};
+    ListCache mOutlineCache{256};
+    ListCache mSegmentCache{256};
+    ListCache mPolylineCache{256};
+    ListCache mRectListCache{256};
+    TextureCache mTextureCache{64};
+    CGLPolygon mPolygon;
+    CacheCounts mCacheCounts;
+};
+
+} // namespace KV
