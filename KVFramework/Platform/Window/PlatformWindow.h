@@ -23,6 +23,7 @@ struct WindowSpec
     bool resizable = false;
     bool borderless = false; // no frame, not in the task bar (a splash screen)
     bool topMost = false;
+    bool openGL = false; // drawn by the OpenGL renderer (GetGLDrawable)
 };
 
 // The system's cursors; a framework cursor handle (CursorHandle) is one of these loaded.

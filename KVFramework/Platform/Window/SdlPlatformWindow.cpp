@@ -2,10 +2,12 @@
 //  [x] create hidden, show, hide, minimise and restore   [x] client rectangle, frame sizes
 //  [x] size limits, fixed or resizable, borderless       [x] raise, top-most, focus, capture
 //  [x] icon, system cursors                              [x] pictures through the presenter
+//  [x] OpenGL drawable for the OpenGL renderer (windows made with the OpenGL flag)
 //  [ ] disabling a window (SDL has no such state)
 
 #include "Platform/Window/PlatformWindow.h"
 
+#include "Platform/Window/GLContext.h"
 #include "Platform/Window/SdlSurfacePresenter.h"
 #include "Platform/Window/SdlVideo.h"
 
@@ -23,10 +25,19 @@ namespace {
 class SdlPlatformWindow : public PlatformWindow
 {
 public:
-    explicit SdlPlatformWindow(SDL_Window* window) : mWindow(window), mPresenter(window) {}
-    ~SdlPlatformWindow() override { SDL_DestroyWindow(mWindow); }
+    explicit SdlPlatformWindow(SDL_Window* window)
+        : mWindow(window), mPresenter(window),
+          mGLDrawable((SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) ? WrapGLWindow(window) : nullptr)
+    {
+    }
+    ~SdlPlatformWindow() override
+    {
+        mGLDrawable.reset();
+        SDL_DestroyWindow(mWindow);
+    }
 
     SurfacePresenter* GetSurfacePresenter() override { return &mPresenter; }
+    GLDrawable* GetGLDrawable() override { return mGLDrawable.get(); }
 
     uint32_t GetId() const override { return SDL_GetWindowID(mWindow); }
     void SetTitle(const std::string& utf8) override { SDL_SetWindowTitle(mWindow, utf8.c_str()); }
@@ -112,6 +123,7 @@ private:
     SdlVideoUse mVideo; // video outlives the window
     SDL_Window* mWindow;
     SdlSurfacePresenter mPresenter;
+    std::unique_ptr<GLDrawable> mGLDrawable;
 };
 
 std::array<SDL_Cursor*, 14>& LoadedCursors()
@@ -139,6 +151,11 @@ std::unique_ptr<PlatformWindow> PlatformWindow::Create(const WindowSpec& spec)
         flags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR;
     if (spec.topMost)
         flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+    if (spec.openGL)
+    {
+        PrepareGLWindowAttributes(true);
+        flags |= SDL_WINDOW_OPENGL;
+    }
     SDL_Window* window = SDL_CreateWindow(spec.title.c_str(), spec.clientRect.x, spec.clientRect.y,
                                           spec.clientRect.width > 0 ? spec.clientRect.width : 1,
                                           spec.clientRect.height > 0 ? spec.clientRect.height : 1, flags);

@@ -29,6 +29,10 @@ public:
     // viewport size, with a context current). False when none can be made.
     bool BindFramebuffer();
 
+    // Where the clip lies on the surface, as the renderer last set it.
+    const RectT<double>& GetScissorArea() const noexcept { return mScissorArea; }
+    void SetScissorArea(const RectT<double>& area) noexcept { mScissorArea = area; }
+
 protected:
     LGLRenderContextInfo(const RectT<int32_t>& viewport, NativeWindowHandle window, bool offscreen,
                          const SizeT<int32_t>& maxSurface);
@@ -43,6 +47,7 @@ private:
     uint32_t mColorBuffer = 0;
     SizeT<int32_t> mFramebufferSize{};
     uint64_t mContextSerial = 0;
+    RectT<double> mScissorArea{};
 };
 
 } // namespace KV

@@ -36,6 +36,10 @@ String GLErrorText(const char16_t* key, const char16_t* fallback)
     return String(fallback);
 }
 
+// Lines are drawn through the centres of the pixels their points name, so that a
+// one-pixel line covers one row or column of pixels, as the GDI+ renderer draws it.
+constexpr float kPixelCentre = 0.5f;
+
 GLEdges EdgesOf(const RectT<int32_t>& rect)
 {
     return {static_cast<float>(rect.x), static_cast<float>(rect.y),
@@ -199,7 +203,8 @@ KVRESULT LGLRenderer::RenderStart(const RCPtr<LRenderContextInfo>& context)
         return S_OK;
     SetViewport(mCurrentContext->GetViewport());
     glPushMatrix();
-    SyncGraphics();
+    SyncModelView();
+    ApplyClip();
     return S_OK;
 }
 
@@ -224,7 +229,7 @@ KVRESULT LGLRenderer::RenderFinish(const RCPtr<LRenderContextInfo>& context)
     if (mCurrentContext && MakeCurrent(*mCurrentContext))
     {
         SetViewport(mCurrentContext->GetViewport());
-        SyncGraphics();
+        SetScissor(mCurrentContext->GetScissorArea());
         return S_OK;
     }
     if (GetContextDepth() == 0)
@@ -254,16 +259,26 @@ void LGLRenderer::PurgeCachesWhenDue()
     mTextureCache.SetPurgeMark(mTextureCache.GetClock());
 }
 
-void LGLRenderer::SyncGraphics()
+void LGLRenderer::SyncModelView()
 {
     if (!CanDraw())
         return;
-    const RenderState& state = mCurrentContext->GetCurrentState();
+    const PointT<double>& origin = mCurrentContext->GetCurrentState().mOrigin;
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glTranslated(state.mOrigin.x, state.mOrigin.y, 0.0);
-    SetScissor({state.mClip.x + state.mOrigin.x, state.mClip.y + state.mOrigin.y, state.mClip.width,
-                state.mClip.height});
+    glTranslated(origin.x, origin.y, 0.0);
+}
+
+void LGLRenderer::ApplyClip()
+{
+    if (!CanDraw())
+        return;
+    // The clip is placed on the surface by the origin it is set under: a later move of the
+    // origin (a translation pushed inside it) leaves it where it is.
+    const RenderState& state = mCurrentContext->GetCurrentState();
+    mCurrentContext->SetScissorArea({state.mClip.x + state.mOrigin.x, state.mClip.y + state.mOrigin.y,
+                                     state.mClip.width, state.mClip.height});
+    SetScissor(mCurrentContext->GetScissorArea());
 }
 
 void LGLRenderer::SetScissor(const RectT<double>& surfaceRect)
@@ -296,21 +311,21 @@ void LGLRenderer::SetScissor(const RectT<double>& surfaceRect)
 KVRESULT LGLRenderer::PopState()
 {
     LRenderer::PopState();
-    SyncGraphics();
+    SyncModelView();
     return S_OK;
 }
 
 KVRESULT LGLRenderer::SetClipRect(const RectT<double>& clip)
 {
     LRenderer::SetClipRect(clip);
-    SyncGraphics();
+    ApplyClip();
     return S_OK;
 }
 
 KVRESULT LGLRenderer::Translate(const PointT<double>& offset)
 {
     LRenderer::Translate(offset);
-    SyncGraphics();
+    SyncModelView();
     return S_OK;
 }
 
@@ -344,10 +359,10 @@ KVRESULT LGLRenderer::DrawRect(const RectT<int32_t>& rect, const ColorT& color, 
     SetColor(color);
     glDisable(GL_TEXTURE_2D);
     // Through the pixel centres, so that the outline lies on whole pixels.
-    const double left = edges.x + 0.5;
-    const double top = edges.y + 0.5;
-    const double right = edges.x + edges.width + 0.5;
-    const double bottom = edges.y + edges.height + 0.5;
+    const double left = edges.x + kPixelCentre;
+    const double top = edges.y + kPixelCentre;
+    const double right = edges.x + edges.width + kPixelCentre;
+    const double bottom = edges.y + edges.height + kPixelCentre;
     glBegin(GL_LINE_STRIP);
     glVertex2d(left, top);
     glVertex2d(right, top);
@@ -384,7 +399,7 @@ KVRESULT LGLRenderer::FillRect(const RectT<int32_t>& rect, const ColorT& color, 
     glClearColor(color.r, color.g, color.b, color.a * state.mAlpha);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    SyncGraphics();
+    SetScissor(mCurrentContext->GetScissorArea());
     return S_OK;
 }
 
@@ -397,8 +412,8 @@ KVRESULT LGLRenderer::DrawLine(const PointT<float>& from, const PointT<float>& t
     SetColor(color);
     glDisable(GL_TEXTURE_2D);
     glBegin(GL_LINES);
-    glVertex2f(from.x, from.y);
-    glVertex2f(to.x, to.y);
+    glVertex2f(from.x + kPixelCentre, from.y + kPixelCentre);
+    glVertex2f(to.x + kPixelCentre, to.y + kPixelCentre);
     glEnd();
     return S_OK;
 }
@@ -457,7 +472,10 @@ KVRESULT LGLRenderer::DrawShape(Shape shape, ListCache& cache, PolylineT<float>&
     if (!CanDraw())
         return S_OK;
     glPushMatrix();
-    glTranslatef(offset.x, offset.y, 0.0f);
+    // Lines go through the pixel centres of their points; fills cover the pixels whose
+    // centres they hold.
+    const float centre = shape == Shape::Fill ? 0.0f : kPixelCentre;
+    glTranslatef(offset.x + centre, offset.y + centre, 0.0f);
     glScalef(scale.x, scale.y, 1.0f);
     SetColor(color);
     glDisable(GL_TEXTURE_2D);
@@ -636,14 +654,13 @@ std::vector<uint32_t> LGLRenderer::ReadPixels(const RCPtr<LRenderContextInfo>& c
     if (!glContext || area.width <= 0 || area.height <= 0)
         return {};
     const bool inFrame = mCurrentContext.Get() == glContext.Get() && CanDraw();
-    if (!inFrame && !MakeCurrent(*glContext))
+    // A window's shown picture belongs to the window system.
+    if (!inFrame && (glContext->IsPresented() || !MakeCurrent(*glContext)))
         return {};
     std::vector<uint32_t> pixels(static_cast<size_t>(area.width) * static_cast<size_t>(area.height));
     const int32_t viewportHeight = glContext->GetViewport().height;
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-    if (glContext->IsPresented() && mGLContext->IsDoubleBuffered() && !inFrame)
-        glReadBuffer(GL_FRONT); // the frame shown last
     // OpenGL counts rows from the bottom.
     for (int32_t row = 0; row < area.height; ++row)
         glReadPixels(area.x, viewportHeight - 1 - (area.y + row), area.width, 1, GL_BGRA,

@@ -57,6 +57,8 @@ public:
     KVRESULT FillRect(const RectT<int32_t>& rect, const ColorT& color, bool blend) override;
     KVRESULT DrawColorRectList(ColorRectListT<float>& list, const PointT<double>& offset,
                                bool useCache) override;
+    // Lines of all kinds lie on the pixels the GDI+ renderer draws them on: through the
+    // centres of the pixels their points name.
     KVRESULT DrawLine(const PointT<float>& from, const PointT<float>& to, const ColorT& color,
                       float lineWidth) override;
     KVRESULT DrawLineSegments(PolylineT<float>& polyline, const ColorT& color, const PointT<float>& offset,
@@ -84,7 +86,8 @@ public:
     KVRESULT Translate(const PointT<double>& offset) override;
 
     // The pixels of an area of the context's picture as 0xAARRGGBB, rows from the top:
-    // inside its frame what is drawn so far, afterwards what an offscreen context kept.
+    // inside its frame what is drawn so far, afterwards what an offscreen context kept
+    // (nothing for a window's context: what it shows is the window system's).
     std::vector<uint32_t> ReadPixels(const RCPtr<LRenderContextInfo>& context, const RectT<int32_t>& area);
 
     // What the caches did, for tests and measurements.
@@ -118,9 +121,10 @@ private:
     bool MakeCurrent(const LGLRenderContextInfo& context);
     void SetInitialState();
     void SetColor(const ColorT& color) const;
-    // The model-view matrix becomes the current origin's translation; the scissor follows
-    // the current clip.
-    void SyncGraphics();
+    // The model-view matrix becomes the current origin's translation.
+    void SyncModelView();
+    // The scissor becomes the current clip, placed by the current origin.
+    void ApplyClip();
     void SetScissor(const RectT<double>& surfaceRect);
     KVRESULT DrawShape(Shape shape, ListCache& cache, PolylineT<float>& polyline, const ColorT& color,
                        const PointT<float>& offset, const PointT<float>& scale, bool keepCached);

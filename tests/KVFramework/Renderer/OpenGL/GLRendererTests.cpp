@@ -2,6 +2,9 @@
 // pixels are read back from the context's picture.
 
 #include "Graphics/Bitmap.h"
+#include "Platform/Window/PlatformWindow.h"
+#include "Platform/Window/WindowCapture.h"
+#include "Platform/Window/WindowEventSource.h"
 #include "Renderer/AutoClip.h"
 #include "Renderer/OpenGL/GLRenderer.h"
 #include "TestBitmaps.h"
@@ -10,6 +13,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -333,4 +337,74 @@ TEST_F(GLFrame, NestedContextsKeepTheirOwnPictures)
     ASSERT_EQ(36u, innerPixels.size());
     EXPECT_TRUE(Near(kRed, innerPixels[35], 2));
     EXPECT_TRUE(Near(kBlack, innerPixels[0], 2));
+}
+
+namespace {
+
+// Lets the window system deliver what it queued (the window mapped, exposed).
+void PumpWindowEvents()
+{
+    Platform::WindowEventSource& source = Platform::GetWindowEventSource();
+    Platform::WindowEvent event;
+    while (source.WaitEvent(event, 200))
+        source.Dispatch(event);
+}
+
+} // namespace
+
+TEST(GLWindow, AFrameIsShownOnTheWindowItWasDrawnFor)
+{
+    Platform::WindowSpec spec;
+    spec.title = "OpenGL renderer";
+    spec.clientRect = {30, 30, 64, 48};
+    spec.openGL = true;
+    std::unique_ptr<Platform::PlatformWindow> window = Platform::PlatformWindow::Create(spec);
+    ASSERT_NE(nullptr, window);
+    ASSERT_NE(nullptr, window->GetGLDrawable());
+    window->Show(true);
+    PumpWindowEvents();
+
+    const RCPtr<LRenderer> renderer = LRenderer::Create(kRendererTypeOpenGL, {0, 0, 64, 48}, window.get());
+    RCPtr<LGLRenderer> gl;
+    gl.AssignDynamicCast(renderer);
+    ASSERT_TRUE(gl);
+    RCPtr<LRenderContextInfo> context;
+    ASSERT_EQ(S_OK, renderer->InitRenderContextInfo({0, 0, 64, 48}, window.get(), false, context));
+    EXPECT_FALSE(context->IsOffscreen());
+    std::vector<uint32_t> drawn;
+    for (int frame = 0; frame < 2; ++frame) // the second frame draws on the buffer the first showed
+    {
+        renderer->RenderStart(context);
+        renderer->FillRect({0, 0, 64, 48}, Color(kBlack), false);
+        renderer->FillRect({8, 8, 16, 8}, Color(kRed), true);
+        drawn = gl->ReadPixels(context, {0, 0, 64, 48});
+        renderer->RenderFinish(context);
+    }
+    ASSERT_EQ(64u * 48u, drawn.size());
+    EXPECT_TRUE(Near(kRed, drawn[10 * 64 + 10], 2));
+    EXPECT_TRUE(Near(kBlack, drawn[40 * 64 + 40], 2));
+    // Once shown, the picture is the window system's.
+    EXPECT_TRUE(gl->ReadPixels(context, {0, 0, 64, 48}).empty());
+
+    // What the X server holds for the window.
+    PumpWindowEvents();
+    Platform::CapturedPixels captured;
+    ASSERT_TRUE(Platform::CaptureWindow(*window, captured));
+    EXPECT_TRUE(Near(kRed, captured.At(10, 10), 2));
+    EXPECT_TRUE(Near(kBlack, captured.At(40, 40), 2));
+    EXPECT_TRUE(Near(kBlack, captured.At(7, 10), 2));
+}
+
+TEST(GLWindow, AWindowWithoutOpenGLGetsNoContext)
+{
+    Platform::WindowSpec spec;
+    spec.clientRect = {30, 30, 32, 32};
+    std::unique_ptr<Platform::PlatformWindow> window = Platform::PlatformWindow::Create(spec);
+    ASSERT_NE(nullptr, window);
+    const RCPtr<LRenderer> renderer = LRenderer::Create(kRendererTypeOpenGL, {0, 0, 32, 32}, window.get());
+    RCPtr<LRenderContextInfo> context;
+    EXPECT_EQ(E_FAIL, renderer->InitRenderContextInfo({0, 0, 32, 32}, window.get(), false, context));
+    EXPECT_FALSE(context);
+    // Offscreen contexts of such a window draw into their own framebuffers.
+    EXPECT_EQ(S_OK, renderer->InitRenderContextInfo({0, 0, 32, 32}, window.get(), true, context));
 }
