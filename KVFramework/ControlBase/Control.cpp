@@ -1,6 +1,7 @@
 #include "ControlBase/Control.h"
 
 #include "ControlBase/ControlDescriptor.h"
+#include "ControlBase/MenuItemUpdater.h"
 #include "ControlBase/RootWindow.h"
 #include "ControlBase/StringTable.h"
 #include "Notification/Notification.h"
@@ -536,6 +537,12 @@ int LControl::PerformEdit(int)
 
 KVRESULT LControl::ReleaseInternalReferences()
 {
+    if (RCPtr<LMenuItemUpdater> updater = std::exchange(mMenuItemUpdater, nullptr))
+    {
+        // The updater's reference back to the control was counted as internal.
+        AdjustInternalRefCount(-1);
+        updater->DetachControl();
+    }
     DetachAllClients();
     mPendingRemovals.clear();
     mChildren.RemoveAll();

@@ -25,6 +25,9 @@ namespace KV {
 
 class LRootWindow;
 class LControlDescriptor;
+class LMenuDescriptor;
+class LMenuItemUpdater;
+struct LMenuItemInfo;
 class LRenderer;
 
 // What a control without a parent is laid out against, in window client coordinates:
@@ -356,6 +359,19 @@ public:
     void SetToolTipText(const String& text) { mToolTipText = text; }
     void SetUseParentToolTip(bool use) noexcept { mUseParentToolTip = use; }
 
+    // ---- menus (ControlMenus.cpp) ----
+    // The state of a menu's item for the popup menu or menu bar that shows it: 0 with
+    // info filled in by a control that owns the item, 1 when not answered (info as it
+    // was).
+    virtual KVRESULT GetMenuItemState(const RCPtr<LMenuDescriptor>& menu, int32_t itemIndex,
+                                      const String& itemId, LMenuItemInfo& info);
+    // Made on first use and kept; its reference to the control counts as internal.
+    const RCPtr<LMenuItemUpdater>& GetMenuItemUpdater();
+    // The (key remainder, text) entries of each context menu the control's string table
+    // describes, in menu order: the "CONTEXT_MENU." entries as one menu, or else one menu
+    // per "CONTEXT_MENU<n>." prefix, ordered by the texts of n.
+    void GetContextMenuEntries(std::vector<std::vector<LStringTable::Entry>>& menus) const;
+
     // ---- focus and keys (ControlFocus.cpp, ControlKeys.cpp) ----
     // Gives the focus to the control, or to its first (forward) or last focusable
     // descendant. E_FAIL when the focus control refuses to let go, or when nothing here
@@ -436,6 +452,7 @@ protected:
     CursorHandle mSavedCursor = 0;
     String mToolTipText;
     bool mUseParentToolTip = false;
+    RCPtr<LMenuItemUpdater> mMenuItemUpdater;
 
 private:
     // The whole wheel routing of both axes.

@@ -1,3 +1,4 @@
+#include "Application/FrameworkApp.h"
 #include "InputTestSupport.h"
 #include "NotificationTestSupport.h"
 
@@ -240,4 +241,28 @@ TEST_F(ControlFocus, KeyPathLocalThenSiblingThenWindowHotKeys)
     Key(kF5);
     mWindow->ProcessIdle(false);
     EXPECT_EQ(commands.size(), 1u);
+}
+
+TEST_F(ControlFocus, TabLeavingTheRootGoesToTheNextWindowOfTheApplication)
+{
+    struct TestApp : LFrameworkApp
+    {
+    };
+    RCPtr<LFrameworkApp> app(new TestApp());
+    FakeWindowOSServices otherOS;
+    otherOS.mActive = false;
+    RCPtr<LRootWindow> other = LRootWindow::CreateInstance(&otherOS);
+    app->AddRootWindow(mWindow);
+    app->AddRootWindow(other);
+
+    mLone->SetFocus(true);
+    Key(kCtrlTab); // past the last control of this window
+    EXPECT_EQ(otherOS.mSetFocusCount, 1);
+    EXPECT_EQ(mWindow->GetFocusControl(), mLone); // the other window takes it when activated
+
+    mOS.mModal = true; // a modal window keeps Tab to itself
+    Key(kCtrlTab);
+    EXPECT_EQ(otherOS.mSetFocusCount, 1);
+    app->RemoveRootWindow(other);
+    app->RemoveRootWindow(mWindow);
 }

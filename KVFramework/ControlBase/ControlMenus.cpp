@@ -1,0 +1,81 @@
+// What a control offers the menus that show its items: the state of an item, the updater
+// through which menus find the control, and the context menus its string table
+// describes.
+
+#include "ControlBase/Control.h"
+#include "ControlBase/MenuItemUpdater.h"
+#include "Storage/Array.h"
+
+#include <map>
+
+namespace KV {
+
+namespace {
+
+constexpr char16_t kContextMenuPrefix[] = u"CONTEXT_MENU";
+
+} // namespace
+
+RCPtr<LMenuItemUpdater> LMenuItemUpdater::Create(const RCPtr<LControl>& control)
+{
+    return RCPtr<LMenuItemUpdater>(new LMenuItemUpdater(control));
+}
+
+LMenuItemUpdater::LMenuItemUpdater(const RCPtr<LControl>& control) : mControl(control) {}
+
+LMenuItemUpdater::~LMenuItemUpdater() = default;
+
+KVRESULT LControl::GetMenuItemState(const RCPtr<LMenuDescriptor>&, int32_t, const String&, LMenuItemInfo&)
+{
+    return S_FALSE;
+}
+
+const RCPtr<LMenuItemUpdater>& LControl::GetMenuItemUpdater()
+{
+    if (!mMenuItemUpdater)
+    {
+        mMenuItemUpdater = LMenuItemUpdater::Create(RCPtr<LControl>(this));
+        // The updater's reference must not keep the control's tree alive.
+        AdjustInternalRefCount(1);
+    }
+    return mMenuItemUpdater;
+}
+
+void LControl::GetContextMenuEntries(std::vector<std::vector<LStringTable::Entry>>& menus) const
+{
+    menus.clear();
+    if (!mStringTable)
+        return;
+    const String prefix(kContextMenuPrefix);
+    const size_t prefixLength = prefix.View().size();
+    Array<LStringTable::Entry> entries;
+    mStringTable->GetEntriesWithPrefix(prefix, entries);
+
+    // "CONTEXT_MENU.<path>": one menu. Else "CONTEXT_MENU<n>.<path>": one menu per n, in
+    // the order of the n texts (the table lists its keys in that order already).
+    std::vector<LStringTable::Entry> single;
+    std::map<std::u16string, std::vector<LStringTable::Entry>> numbered;
+    for (uint32_t index = 0; index < entries.GetCount(); ++index)
+    {
+        const LStringTable::Entry& entry = *entries.GetAtConst(index);
+        const std::u16string_view key = entry.first.View();
+        const size_t dot = key.find(u'.', prefixLength);
+        if (dot == std::u16string_view::npos)
+            continue;
+        const String path(std::u16string(key.substr(dot + 1)).c_str());
+        if (dot == prefixLength)
+            single.push_back({path, entry.second});
+        else
+            numbered[std::u16string(key.substr(prefixLength, dot - prefixLength))].push_back(
+                {path, entry.second});
+    }
+    if (!single.empty())
+    {
+        menus.push_back(std::move(single));
+        return;
+    }
+    for (auto& [number, menu] : numbered)
+        menus.push_back(std::move(menu));
+}
+
+} // namespace KV
