@@ -1,7 +1,7 @@
 #pragma once
 // Controls for the tests of layout, drawing and invalidation: a control whose scroll
-// offset and opacity the test sets and whose own drawing hooks log, and the layout
-// specifications written in one line.
+// offset and opacity the test sets and whose own drawing hooks log, and layouts
+// written in one line.
 
 #include "ControlBase/Control.h"
 #include "Renderer/Renderer.h"
