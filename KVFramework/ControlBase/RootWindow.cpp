@@ -29,6 +29,10 @@ KVRESULT LRootWindow::SetRootControl(const RCPtr<LControl>& control)
     mSavedFocusControl.Reset();
     mHoverControl.Reset();
     mCaptureControl.Reset();
+    // The same control again leaves its tree and comes back in; it stays as visible as
+    // it was.
+    const bool reattached = control && control == mRootControl;
+    const bool wasVisible = reattached && control->GetLayout()->mIsVisible;
     if (RCPtr<LControl> old = std::exchange(mRootControl, nullptr))
     {
         // The old root control's back reference goes with it; it stops counting first,
@@ -42,6 +46,8 @@ KVRESULT LRootWindow::SetRootControl(const RCPtr<LControl>& control)
         return S_OK;
 
     mRootControl = control;
+    if (wasVisible)
+        control->GetLayout()->mIsVisible = true;
     if (control->GetStringTable())
         mHotKeyManager->GetKeyCodeTable().LoadFromStringTable(control->GetStringTable(), u"GHK");
     if (!control->GetRootWindow() && control->SetRootWindow(RCPtr<LRootWindow>(this)) == S_OK)
@@ -259,7 +265,17 @@ int32_t LRootWindow::GetMouseButtons()
 
 PointT<int32_t> LRootWindow::GetCursorPosition()
 {
-    return mOSServices ? mOSServices->GetCursorPos() : PointT<int32_t>{0, 0};
+    if (!mOSServices)
+        return {0, 0};
+    if (mOSServices->IsActive())
+        return mOSServices->GetCursorPos();
+    // An inactive window does not follow the pointer: the application's screen position.
+    LFrameworkApp* app = LFrameworkApp::GetInstance();
+    if (!app)
+        return mOSServices->GetCursorPos();
+    PointT<int32_t> point = app->GetMousePosition();
+    mOSServices->ScreenToClient(point);
+    return point;
 }
 
 CursorHandle LRootWindow::SetCursor(CursorHandle cursor)

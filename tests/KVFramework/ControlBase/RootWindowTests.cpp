@@ -179,3 +179,23 @@ TEST_F(RootWindowInput, SizingKeepsAtLeastOnePixelAndTheRootControlsLimits)
     SizeT<int32_t> size{10, 10};
     EXPECT_EQ(empty->OnSizing(size), E_FAIL);
 }
+
+TEST_F(RootWindowInput, NewRootControlFillsTheWindowAndTakesTheFocusWhenTheWindowHasIt)
+{
+    RCPtr<inputtest::Probe> field = Add(mRoot, u"field", {0, 0, 10, 10});
+    mOS.mHasFocus = false;
+    const int askedBefore = mOS.mSetFocusCount;
+    mWindow->SetRootControl(RCPtr<LControl>(mRoot)); // the same control again
+    EXPECT_TRUE(mRoot->GetLayout()->mIsVisible);
+    EXPECT_EQ(mRoot->GetRootWindow(), mWindow);
+    EXPECT_FALSE(mWindow->GetFocusControl());
+    EXPECT_EQ(mOS.mSetFocusCount, askedBefore + 1); // the window asks for it; activation follows
+
+    mOS.mHasFocus = true;
+    mWindow->SetRootControl(RCPtr<LControl>(mRoot));
+    EXPECT_EQ(mWindow->GetFocusControl(), field);
+    const LLayoutDescriptor& layout = *mRoot->GetLayout();
+    EXPECT_EQ(layout.mXSize.mReference, SizeReference::Client);
+    EXPECT_EQ(layout.mYSize.mRel, 1.0f);
+    EXPECT_EQ(layout.mXPosition.mReference, PositionReference::Client);
+}
