@@ -1,6 +1,7 @@
 #include "Application/FrameworkApp.h"
 #include "Application/OSWindow.h"
 #include "Application/Profile.h"
+#include "Notification/Notification.h"
 #include "Notification/NotificationParams.h"
 #include "Platform/Window/PlatformWindow.h"
 #include "Platform/Window/SyntheticInput.h"
@@ -78,6 +79,34 @@ public:
     std::vector<std::string> log;
     std::vector<KeyCode> keys;
     int paints = 0;
+};
+
+class Field : public LControl
+{
+public:
+    Field(const RCPtr<LControl>& parent, const char16_t* name, const RectT<double>& rect)
+        : LControl(parent, String(name))
+    {
+        // Laid out from the layout like any control of a skin.
+        LLayoutDescriptor& layout = *GetLayout();
+        layout.mXPosition.mAbs = rect.x;
+        layout.mYPosition.mAbs = rect.y;
+        layout.mXSize.mAbs = rect.width;
+        layout.mYSize.mAbs = rect.height;
+        SetNotFocusable(false);
+    }
+    bool IsTransparentAt(const PointT<double>&) override { return false; }
+};
+
+class ClickCounter : public LNotificationClient
+{
+public:
+    KVRESULT Receive(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&) override
+    {
+        ++clicks;
+        return S_OK;
+    }
+    int clicks = 0;
 };
 
 class OSWindowTest : public ::testing::Test
@@ -270,4 +299,50 @@ TEST_F(OSWindowTest, MainWindowPlacementSurvivesARestart)
     // Closed while the profile it stores into exists.
     mWindow->Close();
     mWindow = nullptr;
+}
+
+TEST_F(OSWindowTest, ClickAndTabFromTheServerReachTheControlsThroughTheRootWindow)
+{
+    OSWindow* window = mWindow;
+    const RCPtr<LRootWindow> rootWindow = window->GetRootWindow();
+    ASSERT_TRUE(rootWindow);
+    window->SetInputTarget(rootWindow.Get()); // in place of the recording target
+
+    RCPtr<LControl> root(new Field(nullptr, u"root", {0, 0, 240, 160}));
+    RCPtr<LControl> first(new Field(root, u"first", {20, 10, 40, 30}));
+    RCPtr<LControl> second(new Field(root, u"second", {100, 10, 40, 30}));
+    rootWindow->SetRootControl(root);
+    root->RecalcLayout();
+    first->RecalcLayout();
+    second->RecalcLayout();
+    ASSERT_EQ(second->GetRect(), (RectT<double>{100, 10, 40, 30}));
+    RCPtr<ClickCounter> counter(new ClickCounter());
+    counter->RegisterNotification(second, u"NID_LEFT_CLICK");
+
+    PointT<int32_t> origin{0, 0};
+    window->ClientToScreen(origin);
+    ASSERT_TRUE(Platform::SyntheticInputAvailable());
+    // Once the window is on the screen, the pointer over the control makes it the
+    // hover control.
+    bool hovered = false;
+    for (int attempt = 0; attempt < 50 && !hovered; ++attempt)
+    {
+        ASSERT_TRUE(Platform::MovePointer(origin.x + 110, origin.y + 20 + attempt % 2));
+        Platform::WindowEvent event;
+        while (Platform::GetWindowEventSource().WaitEvent(event, 100))
+            Platform::GetWindowEventSource().Dispatch(event);
+        hovered = rootWindow->GetHoverControl() == second;
+    }
+    ASSERT_TRUE(hovered);
+    ASSERT_TRUE(Platform::PressButton(1, true));
+    ASSERT_TRUE(Platform::PressButton(1, false));
+    EXPECT_TRUE(PumpUntil([&] { return counter->clicks == 1; }));
+    EXPECT_EQ(rootWindow->GetFocusControl(), second); // the press gave it the focus
+
+    ASSERT_TRUE(Platform::PressKey(XK_Tab, true));
+    ASSERT_TRUE(Platform::PressKey(XK_Tab, false));
+    EXPECT_TRUE(PumpUntil([&] { return rootWindow->GetFocusControl() == first; }));
+
+    counter->UnregisterAllNotifications();
+    rootWindow->SetRootControl(nullptr);
 }
