@@ -1,8 +1,14 @@
 #include "Application/FrameworkApp.h"
 
+#include "Application/ExitStatus.h"
+#include "Application/MessageLoop.h"
+#include "Application/StartupError.h"
 #include "Application/WindowOSServices.h"
+#include "ObjectBase/Exception.h"
 #include "Platform/Locale/UserLocale.h"
+#include "Platform/Window/WindowEventSource.h"
 
+#include <algorithm>
 #include <atomic>
 #include <exception>
 #include <vector>
@@ -12,12 +18,23 @@ namespace {
 
 std::atomic<LFrameworkApp*> gInstance{nullptr};
 constinit std::atomic<uint32_t> gLocale{0};
+constinit IStatusTextTarget* gStatusBar = nullptr;
+
+constexpr const char16_t* kExitRequest = u"NID_APP_EXIT_REQ";
 
 } // namespace
 
 LFrameworkApp* LFrameworkApp::GetInstance() noexcept
 {
     return gInstance.load(std::memory_order_acquire);
+}
+
+LFrameworkApp::LFrameworkApp(const RCPtr<LControlFactory>& factory,
+                             const RCPtr<LStringTable>& frameworkStringTable, const String& commandLine)
+    : LFrameworkApp(factory ? factory->GetAppStringTable() : nullptr, frameworkStringTable)
+{
+    mControlFactory = factory;
+    mCommandLine = commandLine;
 }
 
 LFrameworkApp::LFrameworkApp(const RCPtr<LStringTable>& appStringTable,
@@ -37,12 +54,44 @@ LFrameworkApp::~LFrameworkApp()
 {
     UnregisterAllNotifications();
     LFrameworkApp::ReleaseServices();
+    mMainWindow.reset();
     mDefaultCenter.Reset();
     // Releasing the manager releases the centers: each detaches its clients and ends.
     LNotificationCenterManager::ReleaseInstance();
     LNotification::EnableRecycling(false);
     LFrameworkApp* self = this;
     gInstance.compare_exchange_strong(self, nullptr, std::memory_order_acq_rel);
+}
+
+KVRESULT LFrameworkApp::Receive(const RCPtr<LNotificationDistributor>&,
+                                const RCPtr<LNotification>& notification)
+{
+    if (notification && GetNotificationIdText(notification->GetId()).EqualsText(kExitRequest) &&
+        !mExitRequested && CanExit())
+        OnExitRequest();
+    return S_OK;
+}
+
+void LFrameworkApp::OnExitRequest()
+{
+    mExitRequested = true;
+    // The loop ends; the main window closes after it, before the last drain.
+    QuitMessageLoop(0);
+}
+
+KVRESULT LFrameworkApp::PreStartup(const String&)
+{
+    return S_OK;
+}
+
+KVRESULT LFrameworkApp::PostStartup(const String&)
+{
+    return S_OK;
+}
+
+KVRESULT LFrameworkApp::OnCommandLine(const String&)
+{
+    return S_OK;
 }
 
 KVRESULT LFrameworkApp::RunApplicationStartup()
@@ -54,6 +103,13 @@ KVRESULT LFrameworkApp::RunApplicationStartup()
             mHotKeyManager->GetKeyCodeTable().LoadFromStringTable(mAppStringTable, u"GHK");
         if (mClipboard)
             mClipboard->Initialize();
+        // The saved skin, as far as the skins go. A factory without skins is left so: only
+        // a window needs one, and opening the main window fails without it.
+        if (mControlFactory && mControlFactory->GetSkins().GetCount() > 0)
+        {
+            const auto last = static_cast<int32_t>(mControlFactory->GetSkins().GetCount()) - 1;
+            KV_THROW_IF_FAILED(SetSkin(std::clamp(GetCurrentSkinIndex(), 0, last)));
+        }
     }
     catch (const std::exception&)
     {
@@ -65,9 +121,73 @@ KVRESULT LFrameworkApp::RunApplicationStartup()
 
 KVRESULT LFrameworkApp::ReleaseServices()
 {
+    mControlFactory.Reset();
     mHotKeyManager.Reset();
     mClipboard.Reset();
     return S_OK;
+}
+
+bool LFrameworkApp::Run()
+{
+    BeforeMessageLoop();
+    ProcessNotificationQueues(true);
+    // An error inside the loop takes the ordinary exit road: the request is posted and the
+    // loop runs on until the request is taken, so that it is refused as long as CanExit
+    // says so (a transfer is never cut off).
+    for (;;)
+    {
+        try
+        {
+            RunMessageLoop();
+            break;
+        }
+        catch (...)
+        {
+            // Shown once: a loop that keeps failing must not pile up boxes.
+            if (!std::exchange(mLoopFailureShown, true))
+            {
+                const StartupErrorBoxTexts box = GetStartupErrorBoxTexts(mFrameworkStringTable);
+                MessageBox(box.text, box.caption, kMessageBoxIconError);
+            }
+            if (mExitRequested || !mWindowFactory)
+                break;
+            if (mDefaultCenter)
+                mDefaultCenter->PostNotification(LNotification::Create(kExitRequest));
+        }
+    }
+    if (mMainWindow)
+        mMainWindow->Close();
+    return ProcessNotificationQueues(true);
+}
+
+int32_t LFrameworkApp::RunMessageLoop()
+{
+    if (!mWindowFactory)
+        return 0;
+    MessageLoop loop(Platform::GetWindowEventSource());
+    MessageLoop* const outer = std::exchange(mRunningLoop, &loop);
+    struct Restore
+    {
+        MessageLoop*& running;
+        MessageLoop* outer;
+        ~Restore() { running = outer; }
+    } restore{mRunningLoop, outer};
+    return loop.Run([this](int32_t passCount) { return OnIdle(passCount); });
+}
+
+void LFrameworkApp::QuitMessageLoop(int32_t code)
+{
+    if (mRunningLoop)
+        mRunningLoop->Quit(code);
+}
+
+void LFrameworkApp::BeforeMessageLoop() {}
+
+bool LFrameworkApp::OnIdle(int32_t passCount)
+{
+    if (mExitRequested)
+        return false;
+    return ProcessNotificationQueues(passCount == 0) && passCount < 2;
 }
 
 bool LFrameworkApp::ProcessNotificationQueues(bool idle)
@@ -80,6 +200,33 @@ bool LFrameworkApp::ProcessNotificationQueues(bool idle)
     for (auto it = windows.rbegin(); it != windows.rend(); ++it)
         itemsRemain |= (*it)->ProcessIdle(idle);
     return itemsRemain;
+}
+
+int LFrameworkApp::GetQuietExitStatus(KVRESULT)
+{
+    return 0;
+}
+
+int LFrameworkApp::OnWindowUnavailable()
+{
+    return kExitWindowUnavailable;
+}
+
+void LFrameworkApp::FinishRunningWork() {}
+
+bool LFrameworkApp::CanExit()
+{
+    return true;
+}
+
+String LFrameworkApp::GetRootControlName()
+{
+    return String();
+}
+
+int32_t LFrameworkApp::GetRendererType()
+{
+    return kRendererTypeGDI;
 }
 
 uint32_t LFrameworkApp::GetLocale()
@@ -107,6 +254,57 @@ Milliseconds LFrameworkApp::GetTimeMs()
     return mClock.GetTimeMs();
 }
 
+KVRESULT LFrameworkApp::CreateControl(RCPtr<LControl>& control, const String& name)
+{
+    control = mControlFactory ? mControlFactory->CreateControlByName(name, nullptr) : nullptr;
+    return control ? S_OK : E_FAIL;
+}
+
+int32_t LFrameworkApp::MessageBox(const String& text, const String& caption, uint32_t flags)
+{
+    IMessageBoxSink& sink = mMessageBoxSink ? *mMessageBoxSink : GetStandardErrorMessageBoxes();
+    return sink.ShowMessageBox(text, caption, flags);
+}
+
+IStatusTextTarget* LFrameworkApp::GetStatusBar()
+{
+    return gStatusBar;
+}
+
+void LFrameworkApp::SetCurrentStatusBar(IStatusTextTarget* statusBar) noexcept
+{
+    gStatusBar = statusBar;
+}
+
+KVRESULT LFrameworkApp::SetStatusText(const String& text, bool atOnce)
+{
+    IStatusTextTarget* statusBar = GetStatusBar();
+    if (!GetFirstRootWindow() || !statusBar)
+        return E_FAIL;
+    return statusBar->SetStatusText(text, atOnce);
+}
+
+KVRESULT LFrameworkApp::RestoreStatusText(bool atOnce)
+{
+    IStatusTextTarget* statusBar = GetStatusBar();
+    if (!GetFirstRootWindow() || !statusBar)
+        return E_FAIL;
+    return statusBar->RestoreStatusText(atOnce);
+}
+
+KVRESULT LFrameworkApp::CreateMainWindow(int32_t rendererType)
+{
+    const String rootName = GetRootControlName();
+    const RCPtr<LControlDescriptor> descriptor =
+        mControlFactory ? mControlFactory->FindControlDescriptor(rootName) : nullptr;
+    if (!descriptor)
+        KV_THROW_NULL_POINTER("Invalid Control Name");
+    if (!mWindowFactory)
+        return E_FAIL;
+    mMainWindow = mWindowFactory->CreateMainWindow(*this, descriptor, GetCompanyName(), rendererType);
+    return mMainWindow ? S_OK : E_FAIL;
+}
+
 int32_t LFrameworkApp::AddRootWindow(const RCPtr<LRootWindow>& window)
 {
     if (const int32_t index = GetRootWindowIndex(window.Get()); index >= 0)
@@ -132,6 +330,11 @@ int32_t LFrameworkApp::GetRootWindowIndex(const LRootWindow* window) const
     return -1;
 }
 
+RCPtr<LRootWindow> LFrameworkApp::GetFirstRootWindow() const
+{
+    return mRootWindows.GetCount() > 0 ? *mRootWindows.GetAtConst(0) : nullptr;
+}
+
 RCPtr<LRootWindow> LFrameworkApp::GetActiveRootWindow() const
 {
     for (uint32_t i = mRootWindows.GetCount(); i-- > 0;)
@@ -145,9 +348,10 @@ RCPtr<LRootWindow> LFrameworkApp::GetActiveRootWindow() const
 
 RCPtr<LMeasurementRenderer> LFrameworkApp::GetMeasurementRenderer()
 {
-    // Root windows do not hold the renderer of their operating-system window: there is
-    // none to measure with.
-    return nullptr;
+    const RCPtr<LRootWindow> first = GetFirstRootWindow();
+    if (!first || !first->GetRenderer())
+        return nullptr;
+    return RCPtr<LMeasurementRenderer>(first->GetRenderer().Get());
 }
 
 } // namespace KV

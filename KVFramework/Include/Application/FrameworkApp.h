@@ -4,20 +4,39 @@
 // It owns the process-wide notification services: it fetches the default notification
 // center before any other thread runs, switches notification recycling on when the
 // application starts and off when it ends, and drains the notification queues at idle
-// time on the window thread. It also holds the application's global hot keys, read from
-// the application's string table at start-up, the clipboard service, and the list of
-// root windows, one per operating-system window.
+// time on the window thread. It holds the control factory with the skins and string
+// tables, the application's global hot keys, read from the application's string table at
+// start-up, the clipboard service, the default font and the list of root windows, one per
+// operating-system window, and offers what controls and renderers ask of "the
+// application": folders, cursors, the clock, the settings store, skins, message boxes and
+// the status text.
+//
+// The message loop (Run) waits on the event source of the window layer, drains the queues
+// in idle passes and ends through the exit request ("NID_APP_EXIT_REQ"), which CanExit may
+// refuse.
+//
+// Window thread only, except the queues, which other threads post into.
 
 #include "Application/ApplicationClock.h"
+#include "Application/ApplicationWindow.h"
+#include "Application/MessageBoxSink.h"
+#include "Application/StatusTextTarget.h"
+#include "ControlBase/ControlFactory.h"
 #include "ControlBase/RootWindow.h"
 #include "ControlBase/StringTable.h"
 #include "Notification/NotificationCenter.h"
+#include "Renderer/Font.h"
 #include "Renderer/MeasurementRenderer.h"
 #include "Storage/RCPtrArray.h"
 #include "System/Clipboard.h"
 #include "System/GlobalHotKeyManager.h"
+#include "System/IniFileManager.h"
+
+#include <memory>
 
 namespace KV {
+
+class MessageLoop;
 
 class LFrameworkApp : public LNotificationClient
 {
@@ -25,23 +44,69 @@ public:
     // The application object, or null before it is made and after it is gone.
     static LFrameworkApp* GetInstance() noexcept;
 
-    // appStringTable: the application's string table; frameworkStringTable: the
-    // framework's ("Framework"); either may be empty.
+    // factory: the control factory with the loaded documents (may be empty); the
+    // application's string table is the factory's. frameworkStringTable: the factory's
+    // "Framework" table. commandLine: the whole command line.
+    LFrameworkApp(const RCPtr<LControlFactory>& factory, const RCPtr<LStringTable>& frameworkStringTable,
+                  const String& commandLine);
+    // Without a factory: the string tables are given as they are (either may be empty).
     explicit LFrameworkApp(const RCPtr<LStringTable>& appStringTable = nullptr,
                            const RCPtr<LStringTable>& frameworkStringTable = nullptr);
     ~LFrameworkApp() override;
 
+    // The exit request; other identifiers are ignored.
+    KVRESULT Receive(const RCPtr<LNotificationDistributor>& sender,
+                     const RCPtr<LNotification>& notification) override;
+
+    // Steps around the start-up; each returns 0 here.
+    virtual KVRESULT PreStartup(const String& commandLine);
+    virtual KVRESULT PostStartup(const String& commandLine);
+    // A command line handed over by a second instance; ignored here.
+    virtual KVRESULT OnCommandLine(const String& commandLine);
+
     // The start-up sequence of the framework. Its first step switches recycling on; it
-    // then binds the application's global hot keys ("GHK." entries of its string table)
-    // and starts the clipboard service.
+    // then binds the application's global hot keys ("GHK." entries of its string table),
+    // starts the clipboard service and selects the saved skin (clamped to the skins
+    // present). A failed step gives E_FAIL.
     virtual KVRESULT RunApplicationStartup();
-    // Releases the services made by the constructor. Returns 0.
+    // Releases the control factory, the hot-key manager and the clipboard. Returns 0.
     virtual KVRESULT ReleaseServices();
 
+    // The message loop: draws the first root window, drains the queues, runs the loop on
+    // the window layer's event source until it ends and drains once more; returns whether
+    // work remained after that last drain. An error thrown inside the loop shows the
+    // start-up error box once and takes the exit road (still refused while CanExit is
+    // false).
+    virtual bool Run();
+    // Runs the loop over the window layer's event source until it is asked to quit; the
+    // quit code. Nothing without a window factory.
+    virtual int32_t RunMessageLoop();
+    // Ends the running loop with the code; nothing when none runs.
+    void QuitMessageLoop(int32_t code);
+    // Does nothing; the last step before the loop.
+    virtual void BeforeMessageLoop();
+    // The idle work of one pass of the loop (pass 0 is the first of an idle period): true
+    // to be called again. Nothing after the exit request.
+    bool OnIdle(int32_t passCount);
     // Drains every notification center, then every root window's queue from the last
     // window to the first, on the calling thread: the idle tick goes out when idle is
     // true. True while items remain queued.
     bool ProcessNotificationQueues(bool idle);
+
+    // How the process ends when the start-up asked for a quiet exit (a quiet-exit code):
+    // the exit status. 0 here.
+    virtual int GetQuietExitStatus(KVRESULT startupResult);
+    // The start-up went well but there is no display for the main window: what the user
+    // is told, and the exit status. 6 here, telling nothing.
+    virtual int OnWindowUnavailable();
+    // Before the application is let go after a failure: waits for work that must not be
+    // cut off. Nothing here.
+    virtual void FinishRunningWork();
+
+    // The exit request was taken: the windows close and the loop ends.
+    bool IsExitRequested() const noexcept { return mExitRequested; }
+    // Whether an exit request may be taken now; true here.
+    virtual bool CanExit();
 
     // Folder kinds of GetFolder.
     enum FolderKind : int32_t
@@ -66,6 +131,14 @@ public:
     virtual String GetApplicationName();
     // The version text passed with every settings file, "1_0_0".
     virtual String GetVersionFolderName();
+    // The name of the skin's control that the main window shows; empty here.
+    virtual String GetRootControlName();
+    // The renderer type of the main window (kRendererType...).
+    virtual int32_t GetRendererType();
+
+    // The system's cursor for a cursor name (CursorNames), compared by text; the arrow
+    // for any other name.
+    virtual CursorHandle LoadCursorByName(const String& name);
 
     // The process's locale identifier, set by the entry (SetLocale); 0 before.
     virtual uint32_t GetLocale();
@@ -80,6 +153,52 @@ public:
     // Tests give the clock a tick source of their own.
     ApplicationClock& GetClock() noexcept { return mClock; }
 
+    // The font of controls that name none: face, size in points and style bits (1 bold,
+    // 2 italic, 4 underline, 8 strike-out). Returns 0.
+    virtual KVRESULT GetDefaultFont(String& faceName, float& size, int32_t& style);
+    // The default font made by the last SetSkin; null before.
+    const RCPtr<LFont>& GetCurrentDefaultFont() const noexcept { return mDefaultFont; }
+
+    // The settings store; null here (the application base has one).
+    virtual IIniFileManager* GetIniFileManager();
+    IIniFileManager* GetSettings() { return GetIniFileManager(); }
+    // The handle of a settings file of the kind (0 the application's, 1 the user's); 0
+    // when there is none.
+    virtual int32_t GetSettingsFile(int32_t kind);
+
+    // The saved skin index ("CurrentSkinIndex" of the user's settings file), 0 without
+    // one.
+    virtual int32_t GetCurrentSkinIndex();
+    // Selects the skin: the default font from it, the skin applied to every root window's
+    // root control with the status text "Loading Skin...", and the index saved in the
+    // user's settings file when there is one. E_INVALIDARG for an index outside the skins.
+    virtual KVRESULT SetSkin(int32_t index);
+
+    // A control of that name of the current skin, made by the factory; E_FAIL when the
+    // skin has none.
+    virtual KVRESULT CreateControl(RCPtr<LControl>& control, const String& name);
+
+    // Shows a message box through the sink (standard error unless set); its answer.
+    virtual int32_t MessageBox(const String& text, const String& caption, uint32_t flags);
+    void SetMessageBoxSink(IMessageBoxSink* sink) noexcept { mMessageBoxSink = sink; }
+
+    // The status bar that shows the status texts; null when none is current.
+    virtual IStatusTextTarget* GetStatusBar();
+    static void SetCurrentStatusBar(IStatusTextTarget* statusBar) noexcept;
+    // The status text on the current status bar, at once or through its queue; E_FAIL
+    // without a root window or a status bar.
+    KVRESULT SetStatusText(const String& text, bool atOnce);
+    KVRESULT RestoreStatusText(bool atOnce);
+
+    // The window layer's factory of the main window. Null: no display.
+    void SetWindowFactory(IWindowFactory* factory) noexcept { mWindowFactory = factory; }
+    IWindowFactory* GetWindowFactory() const noexcept { return mWindowFactory; }
+    // Opens the main window for the root control's descriptor through the window
+    // factory. Throws a runtime error when the skin has no such control; E_FAIL when no
+    // window was made (or there is no window factory).
+    virtual KVRESULT CreateMainWindow(int32_t rendererType);
+    IApplicationWindow* GetMainWindow() const noexcept { return mMainWindow.get(); }
+
     // Appends the window when absent; its index (the existing one when present).
     int32_t AddRootWindow(const RCPtr<LRootWindow>& window);
     // The new count; the negative search result when the window is absent.
@@ -88,6 +207,8 @@ public:
     int32_t GetRootWindowIndex(const LRootWindow* window) const;
     // In order of creation: the first one is the main window.
     const RCPtrArray<LRootWindow>& GetRootWindows() const noexcept { return mRootWindows; }
+    // The first root window; empty when none.
+    RCPtr<LRootWindow> GetFirstRootWindow() const;
     // The last root window whose operating-system window is active; empty when none.
     RCPtr<LRootWindow> GetActiveRootWindow() const;
 
@@ -102,6 +223,8 @@ public:
     // Null while no root window draws through a renderer; callers must cope.
     virtual RCPtr<LMeasurementRenderer> GetMeasurementRenderer();
 
+    const RCPtr<LControlFactory>& GetControlFactory() const noexcept { return mControlFactory; }
+    const String& GetCommandLine() const noexcept { return mCommandLine; }
     const RCPtr<LNotificationCenter>& GetDefaultCenter() const noexcept { return mDefaultCenter; }
     const RCPtr<LStringTable>& GetAppStringTable() const noexcept { return mAppStringTable; }
     const RCPtr<LStringTable>& GetFrameworkStringTable() const noexcept { return mFrameworkStringTable; }
@@ -109,14 +232,27 @@ public:
     const RCPtr<LGlobalHotKeyManager>& GetHotKeyManager() const noexcept { return mHotKeyManager; }
     const RCPtr<LClipboard>& GetClipboard() const noexcept { return mClipboard; }
 
+protected:
+    // Takes the exit request: sets the flag and closes the windows; the loop ends.
+    virtual void OnExitRequest();
+
 private:
+    RCPtr<LControlFactory> mControlFactory;
+    String mCommandLine;
     RCPtr<LNotificationCenter> mDefaultCenter;
     RCPtr<LStringTable> mAppStringTable;
     RCPtr<LStringTable> mFrameworkStringTable;
     RCPtrArray<LRootWindow> mRootWindows;
+    bool mExitRequested = false;
+    RCPtr<LFont> mDefaultFont;
     RCPtr<LGlobalHotKeyManager> mHotKeyManager;
     RCPtr<LClipboard> mClipboard;
     ApplicationClock mClock;
+    IMessageBoxSink* mMessageBoxSink = nullptr;
+    IWindowFactory* mWindowFactory = nullptr;
+    std::unique_ptr<IApplicationWindow> mMainWindow;
+    MessageLoop* mRunningLoop = nullptr;
+    bool mLoopFailureShown = false;
 };
 
 } // namespace KV

@@ -1,0 +1,96 @@
+#include "Application/MainWindowFactory.h"
+
+#include "Application/FrameworkApp.h"
+#include "Application/OSWindow.h"
+
+#include <cmath>
+
+namespace KV {
+namespace {
+
+bool SameLimit(const LayoutSizeLimitSpec& a, const LayoutSizeLimitSpec& b)
+{
+    return a.mToControl == b.mToControl && a.mRel == b.mRel && a.mAbs == b.mAbs;
+}
+
+// The main window as the application drives it. The window ends itself once closed; the
+// root window tells whether it is still open (a closed window leaves the application's
+// list), so a window closed by other means is never touched again.
+class MainWindow : public IApplicationWindow
+{
+public:
+    MainWindow(LFrameworkApp& app, OSWindow* window)
+        : mApp(app), mWindow(window), mRootWindow(window->GetRootWindow())
+    {
+    }
+    ~MainWindow() override { Close(); }
+
+    void Show() override
+    {
+        if (IsOpen())
+        {
+            mWindow->Show(OSWindow::kShowNormal);
+            mWindow->RedrawWindow();
+        }
+    }
+    void Close() override
+    {
+        if (IsOpen())
+            mWindow->Close();
+        mWindow = nullptr;
+    }
+
+private:
+    bool IsOpen() const { return mWindow && mApp.GetRootWindowIndex(mRootWindow.Get()) >= 0; }
+
+    LFrameworkApp& mApp;
+    OSWindow* mWindow;
+    RCPtr<LRootWindow> mRootWindow;
+};
+
+} // namespace
+
+bool IsFixedSizeLayout(const LLayoutDescriptor& layout)
+{
+    const bool minZero = layout.mXMinSize.mRel == 0 && layout.mXMinSize.mAbs == 0 &&
+                         layout.mYMinSize.mRel == 0 && layout.mYMinSize.mAbs == 0;
+    const bool minEqualsMax =
+        SameLimit(layout.mXMinSize, layout.mXMaxSize) && SameLimit(layout.mYMinSize, layout.mYMaxSize);
+    const bool allNamed = layout.mXMinSize.mToControl && layout.mYMinSize.mToControl &&
+                          layout.mXMaxSize.mToControl && layout.mYMaxSize.mToControl;
+    return (!minZero && minEqualsMax) || allNamed;
+}
+
+OSWindowFactory::OSWindowFactory(const String& company, const String& productName,
+                                 const String& placementSection)
+    : mProfile(company, productName), mPlacementSection(placementSection)
+{
+}
+
+std::unique_ptr<IApplicationWindow>
+OSWindowFactory::CreateMainWindow(LFrameworkApp& app, const RCPtr<LControlDescriptor>& descriptor,
+                                  const String& title, int32_t rendererType)
+{
+    RectT<int32_t> rect{0, 0, 0, 0};
+    OSWindow::Style style;
+    if (const RCPtr<LLayoutDescriptor>& layout = descriptor->mLayout)
+    {
+        rect = {static_cast<int32_t>(std::trunc(layout->mXPosition.mAbs)),
+                static_cast<int32_t>(std::trunc(layout->mYPosition.mAbs)),
+                static_cast<int32_t>(std::trunc(layout->mXSize.mAbs)),
+                static_cast<int32_t>(std::trunc(layout->mYSize.mAbs))};
+        style.resizable = !IsFixedSizeLayout(*layout);
+    }
+    auto* window = new OSWindow();
+    if (KV_FAILED(window->CreateEx(title, rect, style)))
+    {
+        delete window;
+        return nullptr;
+    }
+    window->CreateRenderer(rendererType);
+    window->SetPlacementProfile(&mProfile, mPlacementSection);
+    window->RestorePlacement();
+    return std::make_unique<MainWindow>(app, window);
+}
+
+} // namespace KV

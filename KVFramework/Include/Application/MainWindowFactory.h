@@ -1,0 +1,34 @@
+#pragma once
+// The window factory of a run with a display: the main window is an OSWindow titled,
+// placed and sized by the root control's layout, fixed in size when the layout's minimum
+// equals its maximum (or all its limits follow other controls), drawing through a
+// renderer of the type; its placement is kept in the company's profile under the
+// application's unique name.
+
+#include "Application/ApplicationWindow.h"
+#include "Application/Profile.h"
+#include "ControlBase/LayoutDescriptor.h"
+
+#include <memory>
+
+namespace KV {
+
+// Whether a main window with this layout keeps its size (no sizing border).
+bool IsFixedSizeLayout(const LLayoutDescriptor& layout);
+
+class OSWindowFactory : public IWindowFactory
+{
+public:
+    // placementSection: the section of the profile that keeps the main window's placement.
+    OSWindowFactory(const String& company, const String& productName, const String& placementSection);
+
+    std::unique_ptr<IApplicationWindow> CreateMainWindow(LFrameworkApp& app,
+                                                         const RCPtr<LControlDescriptor>& descriptor,
+                                                         const String& title, int32_t rendererType) override;
+
+private:
+    LProfile mProfile;
+    String mPlacementSection;
+};
+
+} // namespace KV

@@ -1,0 +1,29 @@
+#pragma once
+// Where the application's message boxes go. The window backend shows them as dialogs; a
+// run without a display writes them to standard error; tests record them.
+
+#include "Storage/StringT.h"
+
+#include <cstdint>
+
+namespace KV {
+
+// Flags and answers of a message box, with the values the frame's callers pass.
+inline constexpr uint32_t kMessageBoxOk = 0x00;
+inline constexpr uint32_t kMessageBoxIconError = 0x10;
+inline constexpr int32_t kMessageBoxAnswerOk = 1;
+
+class IMessageBoxSink
+{
+public:
+    virtual ~IMessageBoxSink() = default;
+    // Shows the text under the caption and returns the answer (kMessageBoxAnswerOk...).
+    virtual int32_t ShowMessageBox(const String& text, const String& caption, uint32_t flags) = 0;
+};
+
+// Writes the text as one line to standard error and answers OK: the user reads it in the
+// terminal the program was started from. The caption is left out, so the line is the
+// text alone.
+IMessageBoxSink& GetStandardErrorMessageBoxes();
+
+} // namespace KV
