@@ -1,0 +1,128 @@
+#include "Application.h"
+
+#include "RunReport.h"
+
+#include "Application/CursorNames.h"
+#include "Application/FrameworkMain.h"
+#include "Midi/MidiComm.h"
+#include "ObjectBase/Exception.h"
+
+#include <cstdio>
+#include <exception>
+#include <string>
+
+using namespace KV;
+
+RCPtr<LApplication> LApplication::Create(const RCPtr<LControlFactory>& factory,
+                                         const RCPtr<LStringTable>& frameworkStringTable,
+                                         const String& commandLine)
+{
+    return RCPtr<LApplication>(new LApplication(factory, frameworkStringTable, commandLine));
+}
+
+LApplication::~LApplication()
+{
+    mUpdateProcessor.Reset();
+}
+
+const String& LApplication::GetUniqueInstanceName()
+{
+    static const String* name = new String(u"Orrin_DEVICE_FAMILY_NAME_String_FirmwareUpdater");
+    return *name;
+}
+
+String LApplication::GetVersionFolderName()
+{
+    return String(u"1_0_0");
+}
+
+String LApplication::GetRootControlName()
+{
+    return String(u"mainControl");
+}
+
+int32_t LApplication::GetRendererType()
+{
+    return kRendererTypeGDI;
+}
+
+CursorHandle LApplication::LoadCursorByName(const String& name)
+{
+    // The drop cursors of the updater's own and the split, rotate and magnifier cursors
+    // are none the updater shows: each stays the default arrow.
+    const LCursorNames& names = CursorNames();
+    for (const String* own : {&names.dropMove, &names.dropCopy, &names.splitV, &names.splitH, &names.rotate,
+                              &names.mag, &names.magPlus, &names.magMinus})
+        if (IsCursorName(name, *own))
+            return 0;
+    return LApplicationBase::LoadCursorByName(name);
+}
+
+int32_t LApplication::GetSettingsFile(int32_t kind)
+{
+    int32_t* handle = kind == 0 ? &mAppSettingsFile : kind == 1 ? &mUserSettingsFile : nullptr;
+    IIniFileManager* settings = GetIniFileManager();
+    if (!handle || *handle != 0 || !settings)
+        return handle ? *handle : 0;
+    String folder;
+    GetFolder(folder, kind == 0 ? FOLDER_COMMON_DATA : FOLDER_LOCAL_DATA);
+    // Without the folder the file would land beside wherever the program was started.
+    if (folder.IsEmpty())
+        return 0;
+    const String path = folder.Concat(String(kind == 0 ? u"/AppSettings.ini" : u"/UserSettings.ini"));
+    int32_t opened = 0;
+    if (KV_SUCCEEDED(settings->OpenIniFile(path, GetVersionFolderName(), GetApplicationName(), opened)))
+        *handle = opened;
+    return *handle;
+}
+
+KVRESULT LApplication::RunApplicationStartup()
+{
+    if (KV_FAILED(LApplicationBase::RunApplicationStartup()))
+        return E_FAIL;
+
+    // Without a MIDI system no keyboard can be found: say what is missing instead.
+    std::string problem;
+    if (!LMidiCommInterface::CheckSystem(problem))
+        throw StartupError("The updater could not start: " + problem + ".");
+
+    mUpdateProcessor = LUpdateProcessor::Create();
+    String folder;
+    GetFolder(folder, FOLDER_EXECUTABLE);
+    mUpdateProcessor->SetExecutableFolder(folder);
+    try
+    {
+        return mUpdateProcessor->Initialize(GetCommandLine());
+    }
+    catch (const std::exception& error)
+    {
+        throw StartupError(std::string("The updater could not start: ") + error.what());
+    }
+}
+
+bool LApplication::CanExit()
+{
+    if (!mUpdateProcessor || !mUpdateProcessor->GetUpdateEngine())
+        return true;
+    return mUpdateProcessor->GetUpdateEngine()->GetDeviceState() !=
+           LUpdateEngineInterface::DeviceStateUpdating;
+}
+
+int LApplication::GetQuietExitStatus(KVRESULT)
+{
+    return RunReport::ReportSilentEnd(*mUpdateProcessor, stdout, stderr);
+}
+
+int LApplication::OnWindowUnavailable()
+{
+    // A transfer that was started for the window runs to its end all the same.
+    if (mUpdateProcessor->FinishStartedUpdate())
+        return RunReport::ReportSilentEnd(*mUpdateProcessor, stdout, stderr);
+    return RunReport::ReportWindowNeeded(*mUpdateProcessor, stdout, stderr);
+}
+
+void LApplication::FinishRunningWork()
+{
+    if (mUpdateProcessor)
+        mUpdateProcessor->FinishStartedUpdate();
+}
