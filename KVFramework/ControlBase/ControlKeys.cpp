@@ -98,7 +98,7 @@ KVRESULT LControl::DispatchSiblingKey(const RCPtr<LKeyParam>& param)
         const RCPtr<LNotificationReceiver>& client = clients[*index];
         if (source && client.Get() == static_cast<LNotificationReceiver*>(source.Get()))
             continue;
-        client->Receive(nullptr, notification);
+        client->Receive(self, notification);
         if (sibling->mResult == 0)
             return S_OK;
     }

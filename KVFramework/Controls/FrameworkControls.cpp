@@ -1,0 +1,33 @@
+#include "Controls/FrameworkControls.h"
+
+#include "ControlBase/FrameworkControlClasses.h"
+#include "Controls/Label.h"
+#include "Controls/Panel.h"
+#include "Controls/ToolTip.h"
+
+#include <cstring>
+#include <utility>
+
+namespace KV {
+
+namespace {
+
+// The create function of each class built so far, by class name.
+constexpr std::pair<const char*, ControlCreateFunction> kCreateFunctions[] = {
+    {"LLabel", &CreateControlOfClass<LLabel>},
+    {"LPanel", &CreateControlOfClass<LPanel>},
+    {"LToolTip", &CreateControlOfClass<LToolTip>},
+};
+
+} // namespace
+
+KVRESULT RegisterFrameworkControlClasses(LControlFactory& factory)
+{
+    for (const FrameworkControlClass& entry : kFrameworkControlClasses)
+        for (const auto& [className, create] : kCreateFunctions)
+            if (std::strcmp(entry.controlClass, className) == 0)
+                factory.RegisterControlClass(String(entry.skinClassName), create);
+    return S_OK;
+}
+
+} // namespace KV

@@ -1,0 +1,59 @@
+#include "Controls/Label.h"
+
+#include "ControlsTestSupport.h"
+#include "LookTestSupport.h"
+
+using namespace controltest;
+
+namespace {
+
+// A look whose text area is the whole control.
+RCPtr<LLook> TextLook(const char16_t* text)
+{
+    RCPtr<LLookDescriptor> descriptor = LLookDescriptor::Create(u"label");
+    LLookDescriptor::TextProperties properties;
+    properties.mRightRel = 1;
+    properties.mBottomRel = 1;
+    descriptor->SetTextProperties(properties);
+    const RCPtr<LLook> look = LLook::Create(descriptor, false);
+    look->SetFont(LFont::GetFont(u"Label Face", 10.0f, 0));
+    look->SetText(text);
+    return look;
+}
+
+class Label : public ControlHarness
+{
+};
+
+TEST_F(Label, TheToolTipIsTheWholeTextWhenItDoesNotFit)
+{
+    mMeasurer->mAdvance = 10; // "abcdef" is 60 wide
+    RCPtr<LLabel> label(new LLabel(RCPtr<LControl>(mRoot), String(u"label")));
+    label->AddLook(TextLook(u"abcdef"));
+    label->ShowLook(0);
+    Place(*label, 0, 0, 80, 20);
+    label->PostInitialize();
+    label->SetToolTipText(String(u"From the table"));
+    EXPECT_EQ(label->GetToolTipText(), String(u"From the table"));
+
+    Place(*label, 0, 0, 50, 20);
+    EXPECT_EQ(label->GetToolTipText(), String(u"abcdef"));
+}
+
+TEST_F(Label, TabNeverStopsOnALabel)
+{
+    RCPtr<TestControl> before = MakeControl(RCPtr<LControl>(mRoot), u"before");
+    Place(*before, 0, 0, 10, 10);
+    before->SetNotFocusable(false);
+    RCPtr<LLabel> label = Make<LLabel>(RCPtr<LControl>(mRoot), u"label", 20, 0, 10, 10);
+    RCPtr<TestControl> after = MakeControl(RCPtr<LControl>(mRoot), u"after");
+    Place(*after, 40, 0, 10, 10);
+    after->SetNotFocusable(false);
+
+    EXPECT_TRUE(label->IsNotFocusable());
+    before->SetFocus(true);
+    mWindow->OnKey(LKeyParam::Create(KeyCode::FromVirtualKey(0x09, true, 0, 0), 1));
+    EXPECT_TRUE(after->HasFocus());
+}
+
+} // namespace
