@@ -1,0 +1,120 @@
+#!/usr/bin/env python3
+"""Draws the images of the updater's skin into FirmwareUpdater/Resources.
+
+The pictures are plain geometry (gradients, rounded rectangles, lines), drawn here so
+that they can be changed and drawn again:
+
+    python3 tools/make-updater-images.py
+
+Only the standard library is used; the PNG files are written with zlib.
+"""
+
+import math
+import os
+import struct
+import sys
+import zlib
+
+OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "FirmwareUpdater", "Resources")
+
+WINDOW_W, WINDOW_H = 520, 360
+BUTTON_W, BUTTON_H = 200, 40
+BAR_W, BAR_H = 472, 26
+
+
+class Image:
+    def __init__(self, width, height, fill=(0, 0, 0, 0)):
+        self.w, self.h = width, height
+        self.px = [list(fill) for _ in range(width * height)]
+
+    def blend(self, x, y, color, coverage=1.0):
+        if not (0 <= x < self.w and 0 <= y < self.h) or coverage <= 0:
+            return
+        r, g, b, a = color
+        a = a / 255.0 * min(coverage, 1.0)
+        dst = self.px[y * self.w + x]
+        da = dst[3] / 255.0
+        out_a = a + da * (1 - a)
+        if out_a <= 0:
+            return
+        for i, c in enumerate((r, g, b)):
+            dst[i] = round((c * a + dst[i] * da * (1 - a)) / out_a)
+        dst[3] = round(out_a * 255)
+
+    def rounded_rect(self, x0, y0, x1, y1, radius, color_at):
+        """Fills [x0, x1) x [y0, y1) with rounded corners, anti-aliased at the edge.
+        color_at(y) gives the colour of a row."""
+        for y in range(int(y0), int(math.ceil(y1))):
+            color = color_at(y)
+            for x in range(int(x0), int(math.ceil(x1))):
+                cx = min(max(x + 0.5, x0 + radius), x1 - radius)
+                cy = min(max(y + 0.5, y0 + radius), y1 - radius)
+                distance = math.hypot(x + 0.5 - cx, y + 0.5 - cy)
+                self.blend(x, y, color, radius + 0.5 - distance if radius else 1.0)
+
+    def save(self, name):
+        rows = b"".join(b"\x00" + bytes(v for p in self.px[y * self.w:(y + 1) * self.w] for v in p)
+                        for y in range(self.h))
+
+        def chunk(kind, data):
+            return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+        png = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", self.w, self.h, 8, 6, 0, 0, 0)) +
+               chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b""))
+        with open(os.path.join(OUT, name), "wb") as f:
+            f.write(png)
+
+
+def mix(a, b, t):
+    return tuple(round(a[i] + (b[i] - a[i]) * t) for i in range(4))
+
+
+def vertical(top, bottom, y0, y1):
+    return lambda y: mix(top, bottom, min(max((y - y0) / max(y1 - y0 - 1, 1), 0.0), 1.0))
+
+
+def background():
+    image = Image(WINDOW_W, WINDOW_H)
+    image.rounded_rect(0, 0, WINDOW_W, WINDOW_H, 0, vertical((34, 44, 56, 255), (18, 23, 30, 255), 0, WINDOW_H))
+    # The title band under the menu bar, closed by a thin accent line.
+    image.rounded_rect(0, 22, WINDOW_W, 60, 0, vertical((44, 57, 72, 255), (32, 42, 54, 255), 22, 60))
+    image.rounded_rect(0, 60, WINDOW_W, 62, 0, lambda y: (47, 163, 154, 255))
+    # The panel behind the texts and the progress bar.
+    image.rounded_rect(16, 72, WINDOW_W - 16, 284, 6, lambda y: (60, 76, 94, 255))
+    image.rounded_rect(17, 73, WINDOW_W - 17, 283, 5, vertical((27, 35, 45, 255), (23, 30, 39, 255), 73, 283))
+    image.save("background.png")
+
+
+def buttons():
+    """One row per look: normal, hover, pressed, disabled."""
+    looks = [
+        ((52, 150, 142, 255), (36, 112, 106, 255)),
+        ((68, 178, 168, 255), (46, 134, 127, 255)),
+        ((28, 94, 89, 255), (36, 112, 106, 255)),
+        ((62, 70, 80, 255), (52, 59, 68, 255)),
+    ]
+    image = Image(BUTTON_W, BUTTON_H * len(looks))
+    for row, (top, bottom) in enumerate(looks):
+        y0 = row * BUTTON_H
+        image.rounded_rect(1, y0 + 1, BUTTON_W - 1, y0 + BUTTON_H - 1, 7, vertical(top, bottom, y0 + 1, y0 + BUTTON_H - 1))
+    image.save("buttons.png")
+
+
+def progress():
+    """Column 0-7: the empty track; column 8-15: the filled part. Both are stretched."""
+    image = Image(16, BAR_H)
+    image.rounded_rect(0, 0, 8, BAR_H, 0, vertical((14, 18, 24, 255), (30, 38, 48, 255), 0, BAR_H))
+    image.rounded_rect(8, 0, 16, BAR_H, 0, vertical((84, 206, 190, 255), (38, 136, 128, 255), 0, BAR_H))
+    image.save("progress.png")
+
+
+def main():
+    os.makedirs(OUT, exist_ok=True)
+    background()
+    buttons()
+    progress()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
