@@ -16,6 +16,8 @@ packages=(
   # windows, drawing, fonts, images, XML
   libsdl2-dev libcairo2-dev libpng-dev libfontconfig-dev libfreetype-dev
   libexpat1-dev libgl-dev libglu1-mesa-dev fonts-dejavu-core
+  # Mesa's software OpenGL, which the OpenGL renderer's tests draw with
+  libgl1-mesa-dri libglx-mesa0
   # a real X server for the window tests
   xvfb xauth
   # clicks and keys injected into windows under the test X server

@@ -92,6 +92,7 @@ KVRESULT OSWindow::CreateEx(const String& title, const RectT<int32_t>& clientRec
     spec.resizable = style.resizable;
     spec.borderless = style.borderless;
     spec.topMost = style.topMost;
+    spec.openGL = style.openGL;
     mWindow = Platform::PlatformWindow::Create(spec);
     if (!mWindow)
         return E_FAIL;

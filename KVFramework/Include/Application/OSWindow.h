@@ -42,6 +42,7 @@ public:
         bool resizable = false;
         bool borderless = false;
         bool topMost = false;
+        bool openGL = false; // drawn by the OpenGL renderer
     };
 
     // Every 33 ms the loop gets a tick while a window has a renderer.

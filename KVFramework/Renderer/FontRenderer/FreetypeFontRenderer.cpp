@@ -90,9 +90,18 @@ LFreetypeFontRenderer::LFreetypeFontRenderer(const RCPtr<LGlyphProcessor>& heldP
                                              const RCPtr<LGlyphProcessor>& glyphProcessor)
     : LFontRenderer(heldProcessor, glyphProcessor)
 {
+    mLibraryHeld = FreetypeLibrary::Acquire();
+}
+
+void LFreetypeFontRenderer::EnsureFontTable()
+{
+    // Read when text is first measured or drawn: a window that shows no text does not
+    // scan the machine's fonts.
+    if (mTableChecked)
+        return;
+    mTableChecked = true;
     if (LFontFileInfo::GetFontTable().empty())
         LFontFileInfo::BuildFontTable();
-    mLibraryHeld = FreetypeLibrary::Acquire();
 }
 
 LFreetypeFontRenderer::~LFreetypeFontRenderer()
@@ -105,6 +114,7 @@ KVRESULT LFreetypeFontRenderer::GetFontMetrics(const ConstRCPtr<LFont>& font, in
                                                int32_t& cellTop, int32_t& cellBottom)
 {
     height = cellTop = cellBottom = 0;
+    EnsureFontTable();
     FT_Size size = LookupSize(font);
     if (!size)
         return E_FAIL;
@@ -121,6 +131,7 @@ int32_t LFreetypeFontRenderer::RenderText(const String& text, const ConstRCPtr<L
                                           const RCPtr<LGlyphProcessor>& processor, int32_t userValue,
                                           int32_t limit, int32_t flags)
 {
+    EnsureFontTable();
     FT_Size size = LookupSize(font);
     if (!size || !processor)
         return 0;

@@ -1,9 +1,9 @@
 #pragma once
 // LFreetypeFontRenderer: text measured and drawn from font files with FreeType. A font's
 // file comes from the font-file table (LFontFileInfo), which the renderer builds when it
-// is made; faces and sizes come through FreeType's cache. Glyphs are rasterised once (anti-
-// aliased from 8 points, monochrome below) and handed to the glyph processor one by one,
-// with the pair kerning of faces that have it.
+// first handles text, unless one exists; faces and sizes come through FreeType's cache. Glyphs are rasterised
+// once (anti- aliased from 8 points, monochrome below) and handed to the glyph processor one by one, with the
+// pair kerning of faces that have it.
 
 #include "Renderer/FontRenderer/FontRenderer.h"
 
@@ -33,7 +33,11 @@ protected:
     ~LFreetypeFontRenderer() override;
 
 private:
+    // Builds the font-file table unless one exists, once per renderer.
+    void EnsureFontTable();
+
     bool mLibraryHeld = false;
+    bool mTableChecked = false;
 };
 
 } // namespace KV

@@ -1,8 +1,8 @@
 #pragma once
-// LGLRenderContextInfo: the render context of the OpenGL renderer. A window's context
-// draws into the window's OpenGL drawable and shows each frame when it ends; an offscreen
-// context (or one without a window) draws into a framebuffer object of its own at the
-// viewport's size, which keeps its picture after the frame ends.
+// LGLRenderContextInfo: the render context of the OpenGL renderer. Every context draws
+// into a framebuffer object of its own at the viewport's size, which keeps its picture
+// between frames; a window's context copies it onto the window's OpenGL drawable when a
+// frame ends, an offscreen context (or one without a window) only keeps it.
 
 #include "Platform/Window/GLContext.h"
 #include "Renderer/RenderContextInfo.h"
@@ -21,7 +21,7 @@ public:
 
     SizeT<int32_t> GetMaxSurfaceSize() const override { return mMaxSurface; }
 
-    // The window's drawable; null for a context drawn into its own framebuffer.
+    // The window's drawable; null for an offscreen context.
     const Platform::GLDrawable* GetDrawable() const noexcept { return mDrawable; }
     // True when frames are shown on the window when they end.
     bool IsPresented() const noexcept { return mDrawable != nullptr; }
@@ -29,6 +29,7 @@ public:
     // viewport size, with a context current). False when none can be made.
     bool BindFramebuffer();
 
+    SizeT<int32_t> GetFramebufferSize() const noexcept { return mFramebufferSize; }
     // Where the clip lies on the surface, as the renderer last set it.
     const RectT<double>& GetScissorArea() const noexcept { return mScissorArea; }
     void SetScissorArea(const RectT<double>& area) noexcept { mScissorArea = area; }

@@ -129,22 +129,34 @@ KVRESULT LGLRenderer::InitRenderContextInfo(const RectT<int32_t>& viewport, Nati
 
 bool LGLRenderer::MakeCurrent(const LGLRenderContextInfo& context)
 {
-    if (const Platform::GLDrawable* drawable = context.GetDrawable())
-    {
-        if (!mGLContext->MakeCurrent(drawable))
-            return false;
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        const GLenum buffer = mGLContext->IsDoubleBuffered() ? GL_BACK : GL_FRONT;
-        glDrawBuffer(buffer);
-        glReadBuffer(buffer);
-        return true;
-    }
-    // An offscreen picture is drawn on whatever drawable is current (switching drawables
-    // could drop what the window drew so far), else on the context's hidden window.
-    if (Platform::GLContext::GetCurrentSerial() != mGLContext->GetSerial() &&
-        !mGLContext->MakeCurrent(nullptr))
+    // Every context draws into a framebuffer of its own, which keeps its picture between
+    // frames; a window's frame is copied onto the window when it ends. An offscreen
+    // picture is drawn on whatever drawable is current, else on the hidden window.
+    const Platform::GLDrawable* drawable = context.GetDrawable();
+    if (drawable ? !mGLContext->MakeCurrent(drawable)
+                 : (Platform::GLContext::GetCurrentSerial() != mGLContext->GetSerial() &&
+                    !mGLContext->MakeCurrent(nullptr)))
         return false;
     return const_cast<LGLRenderContextInfo&>(context).BindFramebuffer();
+}
+
+void LGLRenderer::ShowFrame(const LGLRenderContextInfo& context)
+{
+    const Platform::GLDrawable& drawable = *context.GetDrawable();
+    const SizeT<int32_t> picture = context.GetFramebufferSize();
+    const SizeT<int32_t> window = drawable.GetSize();
+    // Rows count from the bottom: the picture's top goes to the window's top.
+    const GLint top = window.height - picture.height;
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glDrawBuffer(mGLContext->IsDoubleBuffered() ? GL_BACK : GL_FRONT);
+    glDisable(GL_SCISSOR_TEST);
+    glBlitFramebuffer(0, 0, picture.width, picture.height, 0, top, picture.width, top + picture.height,
+                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glEnable(GL_SCISSOR_TEST);
+    if (mGLContext->IsDoubleBuffered())
+        mGLContext->SwapBuffers(drawable);
+    else
+        glFlush();
 }
 
 bool LGLRenderer::CanDraw() const
@@ -217,8 +229,8 @@ KVRESULT LGLRenderer::RenderFinish(const RCPtr<LRenderContextInfo>& context)
     {
         GL::DrainErrors();
         glPopMatrix();
-        if (mCurrentContext->IsPresented() && mGLContext->IsDoubleBuffered())
-            mGLContext->SwapBuffers(*mCurrentContext->GetDrawable());
+        if (mCurrentContext->IsPresented())
+            ShowFrame(*mCurrentContext);
         else
             glFlush();
         GL::DrainErrors();
@@ -654,11 +666,10 @@ std::vector<uint32_t> LGLRenderer::ReadPixels(const RCPtr<LRenderContextInfo>& c
     if (!glContext || area.width <= 0 || area.height <= 0)
         return {};
     const bool inFrame = mCurrentContext.Get() == glContext.Get() && CanDraw();
-    // A window's shown picture belongs to the window system.
-    if (!inFrame && (glContext->IsPresented() || !MakeCurrent(*glContext)))
+    if (!inFrame && !MakeCurrent(*glContext))
         return {};
     std::vector<uint32_t> pixels(static_cast<size_t>(area.width) * static_cast<size_t>(area.height));
-    const int32_t viewportHeight = glContext->GetViewport().height;
+    const int32_t viewportHeight = glContext->GetFramebufferSize().height;
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
     // OpenGL counts rows from the bottom.

@@ -43,10 +43,12 @@ public:
     // Also sets the OpenGL viewport and a projection with the origin at the top left.
     KVRESULT SetViewport(const RectT<int32_t>& viewport) override;
 
-    // Makes the OpenGL context current on the context's drawable.
+    // Makes the OpenGL context current on the context's drawable, drawing into the
+    // context's own picture.
     KVRESULT RenderStart(const RCPtr<LRenderContextInfo>& context) override;
-    // Shows a window's frame (or flushes an offscreen one); no context is current
-    // afterwards unless an outer frame goes on.
+    // Copies a window's picture onto the window and shows it (or flushes an offscreen
+    // one); no context is current afterwards unless an outer frame goes on. The picture
+    // stays for the next frame, which may repaint only a part of it.
     KVRESULT RenderFinish(const RCPtr<LRenderContextInfo>& context) override;
 
     KVRESULT DrawText(const String& text, const ConstRCPtr<LFont>& font, const PointT<int32_t>& position,
@@ -86,8 +88,7 @@ public:
     KVRESULT Translate(const PointT<double>& offset) override;
 
     // The pixels of an area of the context's picture as 0xAARRGGBB, rows from the top:
-    // inside its frame what is drawn so far, afterwards what an offscreen context kept
-    // (nothing for a window's context: what it shows is the window system's).
+    // inside its frame what is drawn so far, afterwards what the context kept.
     std::vector<uint32_t> ReadPixels(const RCPtr<LRenderContextInfo>& context, const RectT<int32_t>& area);
 
     // What the caches did, for tests and measurements.
@@ -119,6 +120,8 @@ private:
     // True while the context is current and drawing may go to OpenGL.
     bool CanDraw() const;
     bool MakeCurrent(const LGLRenderContextInfo& context);
+    // Copies a window context's picture onto its window and shows it.
+    void ShowFrame(const LGLRenderContextInfo& context);
     void SetInitialState();
     void SetColor(const ColorT& color) const;
     // The model-view matrix becomes the current origin's translation.
