@@ -1,4 +1,5 @@
 // The application object's skins, default font, settings and cursors.
+#include "Application/BusyCursorScope.h"
 #include "Application/CursorNames.h"
 #include "Application/FrameworkApp.h"
 #include "ObjectBase/Exception.h"
@@ -53,17 +54,15 @@ KVRESULT LFrameworkApp::SetSkin(int32_t index)
     mControlFactory->GetSkinFont(face, size, style);
     mDefaultFont = LFont::GetFont(face, size, style);
 
-    // Each root control takes the new skin. The status text tells the user why the window
-    // does not answer meanwhile; what was pending is dispatched before.
+    // Each root control takes the new skin. The wait cursor and the status text tell the
+    // user why the window does not answer meanwhile; what was pending is dispatched before.
     std::vector<RCPtr<LRootWindow>> windows;
     for (uint32_t i = 0; i < mRootWindows.GetCount(); ++i)
         windows.push_back(*mRootWindows.GetAtConst(i));
     for (const RCPtr<LRootWindow>& window : windows)
     {
-        SetStatusText(String(u"Loading Skin..."), true);
-        ProcessNotificationQueues(true);
+        LBusyCursorScope busy(String(u"Loading Skin..."));
         mControlFactory->ApplySkinToControl(window->GetRootControl());
-        RestoreStatusText(true);
     }
 
     IIniFileManager* settings = GetIniFileManager();
