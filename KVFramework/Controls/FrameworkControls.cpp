@@ -1,6 +1,7 @@
 #include "Controls/FrameworkControls.h"
 
 #include "ControlBase/FrameworkControlClasses.h"
+#include "Controls/Button.h"
 #include "Controls/Label.h"
 #include "Controls/Panel.h"
 #include "Controls/ToolTip.h"
@@ -14,6 +15,7 @@ namespace {
 
 // The create function of each class built so far, by class name.
 constexpr std::pair<const char*, ControlCreateFunction> kCreateFunctions[] = {
+    {"LButton", &CreateControlOfClass<LButton>},
     {"LLabel", &CreateControlOfClass<LLabel>},
     {"LPanel", &CreateControlOfClass<LPanel>},
     {"LToolTip", &CreateControlOfClass<LToolTip>},

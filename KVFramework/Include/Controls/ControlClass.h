@@ -23,6 +23,18 @@ template <class T> RCPtr<T> FindSubControl(LControl& owner, const char16_t* name
     return RCPtr<T>::DynamicCastFrom(owner.FindChild(String(name)));
 }
 
+// A flag among the control's create parameters: true for "true" in any letter case, blanks
+// around allowed. False, the value untouched, when the control has no such parameter.
+inline bool ReadAttributeFlag(LControl& control, const char16_t* key, bool& value)
+{
+    const RCPtr<LControlDescriptor>& descriptor = control.GetDescriptor();
+    String text;
+    if (!descriptor || !descriptor->mCreateParams || !descriptor->mCreateParams->GetString(key, text))
+        return false;
+    value = text.Trim().ToLower() == u"true";
+    return true;
+}
+
 // Receive of a class with its own handler table: the table first, then Base's Receive
 // unless the table's handler took the notification.
 template <class Base, class T>

@@ -1,0 +1,227 @@
+#include "Controls/Button.h"
+
+#include "Application/FrameworkApp.h"
+#include "ControlBase/RootWindow.h"
+#include "Notification/Notification.h"
+
+#include <stdexcept>
+
+namespace KV {
+
+namespace {
+
+// Bits of the condition word.
+constexpr uint32_t kConditionCapture = 0x0008;
+constexpr uint32_t kConditionLeftPressed = 0x0010;
+constexpr uint32_t kConditionHoverOrHighlighted = 0x1000;
+
+// Enter pressed, no modifier.
+constexpr uint32_t kEnterPressed = 0x200D0000;
+
+bool TurnedOn(const LConditionsParam& param, uint32_t bit)
+{
+    return (param.mNewConditions & bit) != 0 && (param.mOldConditions & bit) == 0;
+}
+
+bool TurnedOff(const LConditionsParam& param, uint32_t bit)
+{
+    return (param.mNewConditions & bit) == 0 && (param.mOldConditions & bit) != 0;
+}
+
+} // namespace
+
+LButton::LButton(const RCPtr<LControl>& parent, const String& name) : LControl(parent, name) {}
+
+LButton::~LButton() = default;
+
+double LButton::Now() const
+{
+    LFrameworkApp* app = LFrameworkApp::GetInstance();
+    return app ? app->GetTimeInSeconds() : 0.0;
+}
+
+KVRESULT LButton::Initialize()
+{
+    const KVRESULT base = S_OK;
+    mOwnHandler = LNotificationHandler<LButton>::Create(this);
+    try
+    {
+        KV_THROW_IF_FAILED(mOwnHandler->AddHandler(&LButton::OnSimulateClick, u"NID_SIMULATE_CLICK"));
+        ReadAttributeFlag(*this, u"AUTO_VALUE_SET", mAutoValueSet);
+        ReadAttributeFlag(*this, u"IS_RADIO", mIsRadio);
+    }
+    catch (const std::runtime_error&)
+    {
+        return base;
+    }
+    return S_OK;
+}
+
+KVRESULT LButton::Receive(const RCPtr<LNotificationDistributor>& sender,
+                          const RCPtr<LNotification>& notification)
+{
+    return ReceiveThroughOwnTable<LControl>(*this, mOwnHandler, sender, notification);
+}
+
+KVRESULT LButton::Detach(const RCPtr<LNotificationDistributor>& distributor, NotificationId id)
+{
+    return DetachFromOwnTable<LControl>(*this, mOwnHandler, distributor, id);
+}
+
+KVRESULT LButton::OnSimulateClick(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+{
+    if (IsEnabled(true))
+        SimulateClick();
+    return S_FALSE;
+}
+
+KVRESULT LButton::UpdateLook()
+{
+    if (mPassive || mSimulatedPress)
+        return S_OK;
+    const int column = (IsOn() ? 2 : 0) + (mHasFocus ? 1 : 0);
+    if (!IsEnabled(true))
+        return ShowLook(kLookDisabled[column]);
+    const bool pressed = mHasCapture && (mLeftPressed || mLeftDragging);
+    const int32_t* row = kLookNormal;
+    if (pressed)
+        row = mHover || mPressedWhileDragged ? kLookPressed : kLookHover;
+    else if (mHover && !mHasCapture)
+        row = kLookHover;
+    ShowLook(row[column]);
+    return S_OK;
+}
+
+void LButton::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
+{
+    RCPtr<LButton> self(this);
+    if (param)
+    {
+        if (mAutoRepeat && TurnedOn(*param, kConditionHoverOrHighlighted))
+        {
+            // Time spent outside the button does not count towards the next repeat.
+            mLastRepeatTick = Now();
+        }
+        else if (TurnedOn(*param, kConditionLeftPressed))
+        {
+            if (mAutoRepeat && IsEnabled(true) && !mRepeatActive)
+            {
+                mRepeatActive = true;
+                BeginIdleProcessing();
+                mLastRepeatTick = Now();
+                mRepeatCountdown = mRepeatDelay;
+                SendAutoRepeat();
+            }
+        }
+        else if (TurnedOff(*param, kConditionCapture) && mAutoRepeat && mRepeatActive)
+        {
+            mRepeatActive = false;
+            if (!mSimulatedPress)
+                EndIdleProcessing();
+        }
+    }
+    UpdateLook();
+}
+
+void LButton::OnIdle()
+{
+    RCPtr<LButton> self(this);
+    if (mSimulatedPress && Now() - mSimulatedPressTime >= mSimulatedHold)
+        FinishSimulatedPress(true);
+    if (mRepeatActive && mHover && IsEnabled(true))
+    {
+        const double now = Now();
+        mRepeatCountdown -= now - mLastRepeatTick;
+        mLastRepeatTick = now;
+        if (mRepeatCountdown <= 0)
+        {
+            mRepeatCountdown = mRepeatInterval;
+            SendAutoRepeat();
+        }
+    }
+}
+
+void LButton::FinishSimulatedPress(bool showLook)
+{
+    mSimulatedPress = false;
+    if (!mRepeatActive)
+        EndIdleProcessing();
+    mSimulatedPressTime = 0;
+    if (showLook)
+        UpdateLook();
+    if (mAutoRepeat)
+        SendAutoRepeat();
+    RCPtr<LRootWindow> window = GetRootWindow();
+    const int buttons = window ? window->GetMouseButtons() : 0;
+    OnLeftClick(LMouseButtonParam::Create(kMouseButtonLeft, {0, 0}, 0, 0, buttons));
+}
+
+void LButton::SimulateClick()
+{
+    RCPtr<LButton> self(this);
+    // A press still showing ends with its click first, without the look between.
+    if (mSimulatedPress)
+        FinishSimulatedPress(false);
+    mSimulatedPress = true;
+    SetFocus(true);
+    BeginIdleProcessing();
+    mSimulatedPressTime = Now();
+    ShowLook(IsOn() ? kLookPressed[2] : kLookPressed[0]);
+    InvalidateRect({0, 0, GetRect().width, GetRect().height}, GetLayout()->mClipToParent);
+}
+
+void LButton::HandleLeftClick(const RCPtr<LMouseButtonParam>&)
+{
+    if (!mAutoValueSet)
+        return;
+    if (mIsRadio)
+        SetNormalizedValue(1.0);
+    else
+        SetNormalizedValue(IsOn() ? 0.0 : 1.0);
+}
+
+void LButton::OnValueChanged()
+{
+    RCPtr<LButton> self(this);
+    if (mIsRadio && IsOn() && GetParent())
+    {
+        // The other radio buttons among the siblings go off.
+        RCPtr<LControl> parent = GetParent();
+        for (uint32_t i = parent->GetChildren().GetCount(); i-- > 0;)
+        {
+            const RCPtr<LButton> sibling =
+                RCPtr<LButton>::DynamicCastFrom(parent->GetChildren().GetAt(i, kInsertionOrder));
+            if (sibling && sibling != self && sibling->mIsRadio)
+                sibling->SetNormalizedValue(0.0);
+        }
+    }
+    UpdateLook();
+}
+
+void LButton::SetEnabled(bool enabled)
+{
+    LControl::SetEnabled(enabled);
+    UpdateLook();
+}
+
+bool LButton::HitTest(const PointT<int32_t>& point)
+{
+    return !mPassive && LControl::HitTest(point);
+}
+
+KVRESULT LButton::OnKeyDown(const RCPtr<LKeyParam>& param)
+{
+    if (param && param->mKeyCode.mCode == kEnterPressed)
+    {
+        SimulateClick();
+        return S_OK;
+    }
+    return S_FALSE;
+}
+
+void LButton::SendAutoRepeat()
+{
+    SendNotification(LNotification::Create(u"NID_BUTTON_AUTOREPEAT", nullptr));
+}
+
+} // namespace KV

@@ -1,0 +1,124 @@
+#include "Controls/Button.h"
+
+#include "ControlsTestSupport.h"
+
+using namespace controltest;
+
+namespace {
+
+class Button : public ControlHarness
+{
+public:
+    // A button at (10, 10), 40 x 20, with its fourteen looks.
+    RCPtr<LButton> NewButton(const char16_t* name, double x = 10)
+    {
+        RCPtr<LButton> button(new LButton(RCPtr<LControl>(mRoot), String(name)));
+        for (int i = 0; i < 14; ++i)
+            button->AddLook(PlainLook(0xFF000000u | static_cast<uint32_t>(i)));
+        button->ShowLook(0);
+        Place(*button, x, 10, 40, 20);
+        button->SetNotFocusable(false);
+        button->Initialize();
+        button->PostInitialize();
+        for (const char16_t* id : {u"NID_LEFT_CLICK", u"NID_VALUE_CHANGE", u"NID_BUTTON_AUTOREPEAT"})
+            mRecorder->Listen(RCPtr<LNotificationDistributor>(button), id);
+        return button;
+    }
+    void SimulateClickNotification(const RCPtr<LButton>& button)
+    {
+        DeliverNotification(RCPtr<LNotificationReceiver>(button), u"NID_SIMULATE_CLICK", nullptr);
+    }
+};
+
+TEST_F(Button, TwoQuickSimulatedClicksGiveTwoClicksAndEndTheIdleTicks)
+{
+    RCPtr<LButton> button = NewButton(u"ok");
+    SimulateClickNotification(button);
+    EXPECT_EQ(button->GetShownLookIndex(), 2); // pressed, off
+    EXPECT_TRUE(TakeLog().empty());
+    Idle(50);
+    SimulateClickNotification(button); // the first press ends with its click at once
+    EXPECT_EQ(TakeLog(), std::vector<std::string>{"ok NID_LEFT_CLICK"});
+    Idle(100);
+    EXPECT_TRUE(TakeLog().empty());
+    Idle(50); // 0.15 s after the second press
+    EXPECT_EQ(TakeLog(), std::vector<std::string>{"ok NID_LEFT_CLICK"});
+    EXPECT_EQ(button->GetIdleCount(), 0);
+    EXPECT_EQ(button->GetShownLookIndex(), 3); // normal, off, focused
+}
+
+TEST_F(Button, ADisabledButtonIgnoresASimulatedClickAndShowsItsDisabledLook)
+{
+    RCPtr<LButton> button = NewButton(u"ok");
+    button->SetEnabled(false);
+    EXPECT_EQ(button->GetShownLookIndex(), 6);
+    SimulateClickNotification(button);
+    Idle(1000);
+    EXPECT_TRUE(TakeLog().empty());
+    button->SetNormalizedValue(1);
+    EXPECT_EQ(button->GetShownLookIndex(), 13);
+}
+
+TEST_F(Button, AToggleSendsItsValueBeforeItsClickAndFlipsEachTime)
+{
+    RCPtr<LButton> toggle = NewButton(u"toggle");
+    toggle->SetAutoValueSet(true);
+    for (double expected : {1.0, 0.0, 1.0})
+    {
+        toggle->SimulateClick();
+        Idle(160);
+        EXPECT_EQ(TakeLog(), (std::vector<std::string>{"toggle NID_VALUE_CHANGE", "toggle NID_LEFT_CLICK"}));
+        EXPECT_EQ(toggle->GetNormalizedValue(), expected);
+    }
+    EXPECT_EQ(toggle->GetShownLookIndex(), 10); // on, focused
+}
+
+TEST_F(Button, ARadioButtonTurnsTheOtherRadioSiblingsOff)
+{
+    RCPtr<LButton> a = NewButton(u"a", 0);
+    RCPtr<LButton> b = NewButton(u"b", 50);
+    RCPtr<LButton> plain = NewButton(u"plain", 100);
+    RCPtr<LButton> c = NewButton(u"c", 150);
+    for (const RCPtr<LButton>& radio : {a, b, c})
+    {
+        radio->SetRadio(true);
+        radio->SetAutoValueSet(true);
+    }
+    plain->SetNormalizedValue(1);
+    a->SetNormalizedValue(1);
+    b->SimulateClick();
+    Idle(160);
+    EXPECT_EQ(a->GetNormalizedValue(), 0);
+    EXPECT_EQ(b->GetNormalizedValue(), 1);
+    EXPECT_EQ(plain->GetNormalizedValue(), 1); // not a radio button
+
+    TakeLog();
+    b->SimulateClick(); // on already: stays on, sends nothing new but the click
+    Idle(160);
+    EXPECT_EQ(b->GetNormalizedValue(), 1);
+    EXPECT_EQ(TakeLog(), std::vector<std::string>{"b NID_LEFT_CLICK"});
+}
+
+TEST_F(Button, EnterClicksTheFocusedButton)
+{
+    RCPtr<LButton> button = NewButton(u"ok");
+    button->SetFocus(true);
+    mWindow->OnKey(LKeyParam::Create(KeyCode::FromVirtualKey(0x0D, true, 0, 0), 1));
+    Idle(150);
+    EXPECT_EQ(TakeLog(), std::vector<std::string>{"ok NID_LEFT_CLICK"});
+}
+
+TEST_F(Button, APassiveButtonIsNeverHitAndKeepsTheLookItsOwnerSet)
+{
+    RCPtr<LButton> button = NewButton(u"check");
+    PointT<int32_t> local;
+    EXPECT_EQ(mWindow->FindControlAtPoint({20, 20}, local, false), RCPtr<LControl>(button));
+    button->SetPassive(true);
+    EXPECT_NE(mWindow->FindControlAtPoint({20, 20}, local, false), RCPtr<LControl>(button));
+    button->ShowLook(9);
+    button->SetNormalizedValue(0);
+    button->SetEnabled(false);
+    EXPECT_EQ(button->GetShownLookIndex(), 9);
+}
+
+} // namespace
