@@ -81,6 +81,7 @@ OSWindowFactory::CreateMainWindow(LFrameworkApp& app, const RCPtr<LControlDescri
                 static_cast<int32_t>(std::trunc(layout->mYSize.mAbs))};
         style.resizable = !IsFixedSizeLayout(*layout);
     }
+    style.openGL = rendererType == kRendererTypeOpenGL;
     auto* window = new OSWindow();
     if (KV_FAILED(window->CreateEx(title, rect, style)))
     {

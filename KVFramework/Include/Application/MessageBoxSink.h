@@ -11,6 +11,7 @@ namespace KV {
 // Flags and answers of a message box, with the values the frame's callers pass.
 inline constexpr uint32_t kMessageBoxOk = 0x00;
 inline constexpr uint32_t kMessageBoxIconError = 0x10;
+inline constexpr uint32_t kMessageBoxIconWarning = 0x30;
 inline constexpr int32_t kMessageBoxAnswerOk = 1;
 
 class IMessageBoxSink

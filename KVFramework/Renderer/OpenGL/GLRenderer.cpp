@@ -21,6 +21,10 @@ namespace KV {
 
 namespace {
 
+constexpr const char16_t* kUpdateDriverText =
+    u" Updating your video card driver, with the latest driver from the manufacturer of your video card, may "
+    u"solve this issue.";
+
 Milliseconds ApplicationTimeMs()
 {
     LFrameworkApp* app = LFrameworkApp::GetInstance();
@@ -34,6 +38,17 @@ String GLErrorText(const char16_t* key, const char16_t* fallback)
     if (app && app->GetFrameworkStringTable() && app->GetFrameworkStringTable()->GetString(key, text))
         return text;
     return String(fallback);
+}
+
+// Tells the user why OpenGL cannot draw (with the advice that usually helps); the text
+// to throw with.
+std::string ShowSetupFailure(const char16_t* messageKey, const char16_t* fallback, const std::string& reason)
+{
+    const String message = GLErrorText(messageKey, fallback);
+    if (LFrameworkApp* app = LFrameworkApp::GetInstance())
+        app->MessageBox(message.Concat(GLErrorText(u"GL_ERROR_UPDATE_DRIVER", kUpdateDriverText)),
+                        GLErrorText(u"GL_ERROR_CAPTION", u"OpenGL Error"), kMessageBoxIconWarning);
+    return std::string(message.ToNarrow().View()) + " (" + reason + ")";
 }
 
 // Lines are drawn through the centres of the pixels their points name, so that a
@@ -66,14 +81,10 @@ LGLRenderer::LGLRenderer(const RCPtr<LFontRenderer>& fontRenderer, NativeWindowH
 {
     std::string error;
     mGLContext = Platform::GLContext::Create(true, error);
-    if (!mGLContext)
-    {
-        const String message =
-            GLErrorText(u"GL_ERROR_MESSAGE_CREATE_CONTEXT", u"The OpenGL context could not be made.");
-        KV_THROW(std::runtime_error, std::string(message.ToNarrow().View()) + " (" + error + ")");
-    }
-    if (!mGLContext->MakeCurrent(nullptr))
-        KV_THROW(std::runtime_error, "the OpenGL context cannot be made current");
+    if (!mGLContext || !mGLContext->MakeCurrent(nullptr))
+        KV_THROW(std::runtime_error, ShowSetupFailure(u"GL_ERROR_MESSAGE_CREATE_CONTEXT",
+                                                      u"The OpenGL context could not be made.",
+                                                      mGLContext ? "it cannot be made current" : error));
     GLint dims[2] = {0, 0};
     glGetIntegerv(GL_MAX_VIEWPORT_DIMS, dims);
     mMaxViewport = {dims[0], dims[1]};
