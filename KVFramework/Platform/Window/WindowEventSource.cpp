@@ -50,10 +50,15 @@ void WindowEventSource::SetTickInterval(Milliseconds interval)
 
 void WindowEventSource::RequestPaint(uint32_t windowId)
 {
-    for (const uint32_t asked : mPaintRequests)
-        if (asked == windowId)
-            return;
-    mPaintRequests.push_back(windowId);
+    {
+        std::lock_guard lock(mPaintLock);
+        for (const uint32_t asked : mPaintRequests)
+            if (asked == windowId)
+                return;
+        mPaintRequests.push_back(windowId);
+    }
+    if (std::this_thread::get_id() != mWindowThread)
+        Wake();
 }
 
 bool WindowEventSource::TakeDueTick(WindowEvent& event)
@@ -72,6 +77,7 @@ bool WindowEventSource::TakeDueTick(WindowEvent& event)
 
 bool WindowEventSource::TakePaint(WindowEvent& event)
 {
+    std::lock_guard lock(mPaintLock);
     if (mPaintRequests.empty())
         return false;
     event = WindowEvent{};
@@ -101,6 +107,7 @@ void WindowEventSource::AddHandler(uint32_t windowId, WindowEventHandler* handle
 void WindowEventSource::RemoveHandler(uint32_t windowId)
 {
     mHandlers.erase(windowId);
+    std::lock_guard lock(mPaintLock);
     std::erase(mPaintRequests, windowId);
 }
 

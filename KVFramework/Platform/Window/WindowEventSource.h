@@ -10,7 +10,8 @@
 // window systems it comes only when no other event waits, once however often it was
 // asked for.
 //
-// WaitEvent, Dispatch and the registration run on the window thread; Wake on any.
+// WaitEvent, Dispatch and the registration run on the window thread; Wake and
+// RequestPaint on any (a request of another thread wakes the wait).
 
 #include "KVTypes.h"
 #include "Platform/Window/WindowEvent.h"
@@ -18,6 +19,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace KV::Platform {
@@ -46,7 +49,7 @@ public:
     void SetTickInterval(Milliseconds interval);
     Milliseconds GetTickInterval() const noexcept { return mTickInterval; }
     // A Paint event for the window (x, y, width and height 0: what the window collected)
-    // once nothing else waits.
+    // once nothing else waits. Any thread.
     void RequestPaint(uint32_t windowId);
 
     // Hands the event to the handler registered for its window; false when none is.
@@ -67,6 +70,8 @@ private:
     bool TakePaint(WindowEvent& event);
 
     std::map<uint32_t, WindowEventHandler*> mHandlers;
+    std::thread::id mWindowThread = std::this_thread::get_id(); // where the source was made
+    std::mutex mPaintLock;
     std::vector<uint32_t> mPaintRequests; // in the order asked for, each window once
     Milliseconds mTickInterval = 0;
     Milliseconds mNextTick = 0;

@@ -7,6 +7,7 @@
 #include "Platform/Window/SyntheticInput.h"
 #include "Platform/Window/WindowCapture.h"
 #include "Platform/Window/WindowEventSource.h"
+#include "PumpEvents.h"
 #include "SdlVideoEnvironment.h"
 #include "ScopedVariable.h"
 #include "TemporaryFolder.h"
@@ -143,20 +144,6 @@ protected:
         window->CreateRenderer(kRendererTypeGDI);
         window->Show(true);
         return window;
-    }
-
-    // Dispatches events until the condition holds (true) or nothing came for a while.
-    bool PumpUntil(const std::function<bool()>& done)
-    {
-        Platform::WindowEventSource& source = Platform::GetWindowEventSource();
-        Platform::WindowEvent event;
-        while (!done())
-        {
-            if (!source.WaitEvent(event, 5000))
-                return done();
-            source.Dispatch(event);
-        }
-        return true;
     }
 
     RCPtr<LFrameworkApp> mApp;
