@@ -39,10 +39,49 @@ void LGLRenderContextInfo::DeleteFramebuffer()
     {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glDeleteFramebuffers(1, &mFramebuffer);
-        glDeleteRenderbuffers(1, &mColorBuffer);
+        for (uint32_t& picture : mPictures)
+            if (picture != 0)
+                glDeleteTextures(1, &picture);
     }
     mFramebuffer = 0;
-    mColorBuffer = 0;
+    mPictures = {0, 0};
+    mCurrentPicture = 0;
+}
+
+uint32_t LGLRenderContextInfo::MakePicture()
+{
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, mFramebufferSize.width, mFramebufferSize.height, 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, nullptr);
+    return texture;
+}
+
+bool LGLRenderContextInfo::AttachPicture(uint32_t texture)
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, mFramebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+        return false;
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    return true;
+}
+
+void LGLRenderContextInfo::ClearPicture()
+{
+    // A new picture starts transparent, whatever the clip.
+    GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (scissor)
+        glEnable(GL_SCISSOR_TEST);
 }
 
 bool LGLRenderContextInfo::BindFramebuffer()
@@ -62,24 +101,45 @@ bool LGLRenderContextInfo::BindFramebuffer()
     if (mFramebuffer == 0)
     {
         glGenFramebuffers(1, &mFramebuffer);
-        glGenRenderbuffers(1, &mColorBuffer);
-        glBindRenderbuffer(GL_RENDERBUFFER, mColorBuffer);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, size.width, size.height);
-        glBindFramebuffer(GL_FRAMEBUFFER, mFramebuffer);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, mColorBuffer);
         mContextSerial = Platform::GLContext::GetCurrentSerial();
         mFramebufferSize = size;
-        if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+        mPictures[0] = MakePicture();
+        mCurrentPicture = 0;
+        if (!AttachPicture(mPictures[0]))
         {
             DeleteFramebuffer();
             GL::DrainErrors();
             return false;
         }
+        ClearPicture();
+        return true;
     }
-    glBindFramebuffer(GL_FRAMEBUFFER, mFramebuffer);
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
-    return true;
+    return AttachPicture(mPictures[static_cast<size_t>(mCurrentPicture)]);
+}
+
+uint32_t LGLRenderContextInfo::SwapPictures()
+{
+    if (mFramebuffer == 0 || Platform::GLContext::GetCurrentSerial() != mContextSerial)
+        return 0;
+    const int32_t other = 1 - mCurrentPicture;
+    if (mPictures[static_cast<size_t>(other)] == 0)
+        mPictures[static_cast<size_t>(other)] = MakePicture();
+    if (!AttachPicture(mPictures[static_cast<size_t>(other)]))
+    {
+        AttachPicture(mPictures[static_cast<size_t>(mCurrentPicture)]);
+        return 0;
+    }
+    ClearPicture();
+    const uint32_t previous = mPictures[static_cast<size_t>(mCurrentPicture)];
+    mCurrentPicture = other;
+    return previous;
+}
+
+uint32_t LGLRenderContextInfo::GetPicture() const noexcept
+{
+    return Platform::GLContext::GetCurrentSerial() == mContextSerial
+               ? mPictures[static_cast<size_t>(mCurrentPicture)]
+               : 0;
 }
 
 } // namespace KV

@@ -3,7 +3,7 @@
 //  [x] lines, line segments, polylines, polygon outlines and even-odd fills in display lists
 //  [x] coloured rectangle lists in display lists      [x] bitmaps stretched, tiled, centred
 //  [x] text through the font renderer's glyph atlases [x] clip as scissor, origin, alpha
-//  [ ] offscreen pictures drawn at a position or moved (E_NOTIMPL)
+//  [x] offscreen pictures drawn at a position and moved by an offset
 //  [ ] stencils (kept in the state; no drawing reads them)
 
 #include "Renderer/OpenGL/GLRenderer.h"
@@ -654,19 +654,76 @@ KVRESULT LGLRenderer::DrawBitmap(const ConstRCPtr<LBitmap>& bitmap, const RectT<
     return S_OK;
 }
 
-KVRESULT LGLRenderer::DrawImageAt(const RCPtr<LRenderContextInfo>& source, const PointT<int32_t>&,
-                                  const RectT<int32_t>&)
+void LGLRenderer::DrawPicture(uint32_t texture, const SizeT<int32_t>& pictureSize, const RectT<int32_t>& area,
+                              const PointT<int32_t>& position)
 {
-    if (!source || !source->IsOffscreen())
-        return E_INVALIDARG;
-    return E_NOTIMPL;
+    // Picture rows count from the bottom.
+    const float width = static_cast<float>(pictureSize.width);
+    const float height = static_cast<float>(pictureSize.height);
+    const float u0 = static_cast<float>(area.x) / width;
+    const float u1 = static_cast<float>(int64_t{area.x} + area.width) / width;
+    const float v0 = 1.0f - static_cast<float>(area.y) / height;
+    const float v1 = 1.0f - static_cast<float>(int64_t{area.y} + area.height) / height;
+    const float left = static_cast<float>(position.x);
+    const float top = static_cast<float>(position.y);
+    const float right = left + static_cast<float>(area.width);
+    const float bottom = top + static_cast<float>(area.height);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glBegin(GL_QUADS);
+    glTexCoord2f(u0, v0);
+    glVertex2f(left, top);
+    glTexCoord2f(u0, v1);
+    glVertex2f(left, bottom);
+    glTexCoord2f(u1, v1);
+    glVertex2f(right, bottom);
+    glTexCoord2f(u1, v0);
+    glVertex2f(right, top);
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
 }
 
-KVRESULT LGLRenderer::PresentOffscreen(const RCPtr<LRenderContextInfo>& context, const PointT<int32_t>&)
+KVRESULT LGLRenderer::DrawImageAt(const RCPtr<LRenderContextInfo>& source, const PointT<int32_t>& position,
+                                  const RectT<int32_t>& sourceArea)
 {
-    if (!context || !context->IsOffscreen())
+    RCPtr<LGLRenderContextInfo> picture;
+    picture.AssignDynamicCast(source);
+    // A picture cannot be drawn into itself.
+    if (!picture || !picture->IsOffscreen() || !CanDraw() || picture.Get() == mCurrentContext.Get())
         return E_INVALIDARG;
-    return E_NOTIMPL;
+    const uint32_t texture = picture->GetPicture();
+    if (texture == 0 || sourceArea.width <= 0 || sourceArea.height <= 0)
+        return S_OK;
+    SetColor({1.0f, 1.0f, 1.0f, 1.0f});
+    DrawPicture(texture, picture->GetFramebufferSize(), sourceArea, position);
+    return S_OK;
+}
+
+KVRESULT LGLRenderer::PresentOffscreen(const RCPtr<LRenderContextInfo>& context,
+                                       const PointT<int32_t>& offset)
+{
+    RCPtr<LGLRenderContextInfo> picture;
+    picture.AssignDynamicCast(context);
+    if (!picture || !picture->IsOffscreen())
+        return E_INVALIDARG;
+    RenderStart(context);
+    // The picture moves onto a fresh one; what it leaves uncovered is transparent.
+    const SizeT<int32_t> size = picture->GetFramebufferSize();
+    const uint32_t previous = CanDraw() ? picture->SwapPictures() : 0;
+    if (previous != 0)
+    {
+        glPushMatrix();
+        glLoadIdentity();
+        glDisable(GL_SCISSOR_TEST);
+        glBlendFunc(GL_ONE, GL_ZERO);
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        DrawPicture(previous, size, {0, 0, size.width, size.height}, offset);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glEnable(GL_SCISSOR_TEST);
+        glPopMatrix();
+    }
+    RenderFinish(context);
+    return S_OK;
 }
 
 std::vector<uint32_t> LGLRenderer::ReadPixels(const RCPtr<LRenderContextInfo>& context,

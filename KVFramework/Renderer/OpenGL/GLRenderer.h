@@ -76,10 +76,13 @@ public:
     // E_INVALIDARG for a null bitmap; throws logic_error for an unknown resize type.
     KVRESULT DrawBitmap(const ConstRCPtr<LBitmap>& bitmap, const RectT<int32_t>& target,
                         ResizeType resizeType) override;
-    // E_INVALIDARG unless the context is an offscreen one; E_NOTIMPL otherwise: offscreen
-    // pictures are not kept in textures.
+    // Draws the area of an offscreen context's picture at the position (through the
+    // origin). E_INVALIDARG outside a frame, for a context that is not an offscreen one of
+    // this renderer, and for the context being drawn.
     KVRESULT DrawImageAt(const RCPtr<LRenderContextInfo>& source, const PointT<int32_t>& position,
                          const RectT<int32_t>& sourceArea) override;
+    // Moves an offscreen context's picture by the offset, in a frame of its own; what is
+    // uncovered becomes transparent. E_INVALIDARG unless the context is an offscreen one.
     KVRESULT PresentOffscreen(const RCPtr<LRenderContextInfo>& context,
                               const PointT<int32_t>& offset) override;
 
@@ -133,6 +136,9 @@ private:
                        const PointT<float>& offset, const PointT<float>& scale, bool keepCached);
     void DrawGeometry(Shape shape, const PolylineT<float>& polyline);
     void DrawRectList(const ColorRectListT<float>& list);
+    // One quad of an area of a context's picture texture at the position.
+    static void DrawPicture(uint32_t texture, const SizeT<int32_t>& pictureSize, const RectT<int32_t>& area,
+                            const PointT<int32_t>& position);
     // Replays the cached list of the key, or compiles one while draw runs.
     template <class Draw> void DrawCached(ListCache& cache, GraphicsHandle key, bool refresh, Draw&& draw);
     void PurgeCachesWhenDue();

@@ -316,13 +316,39 @@ TEST_F(GLFrame, TextIsDrawnInsideItsMeasuredBox)
     EXPECT_EQ(0, outside);
 }
 
-TEST_F(GLFrame, OffscreenPicturesCannotBeDrawnElsewhereYet)
+TEST_F(GLFrame, OffscreenPicturesAreDrawnAtAPositionAndMoved)
 {
-    Start(8, 8);
+    Start(20, 12);
+    RCPtr<LRenderContextInfo> picture;
+    ASSERT_EQ(S_OK, mRenderer->InitRenderContextInfo({0, 0, 8, 6}, nullptr, true, picture));
+    mRenderer->RenderStart(picture);
+    mRenderer->FillRect({0, 0, 8, 6}, Color(kBlack), false);
+    mRenderer->FillRect({2, 1, 3, 2}, Color(kRed), true);
+    EXPECT_EQ(E_INVALIDARG, mRenderer->DrawImageAt(picture, {0, 0}, {0, 0, 8, 6})); // into itself
+    mRenderer->RenderFinish(picture);
+
+    // Through the origin of the frame it is drawn in.
+    {
+        CAutoClip moved = CAutoClip::CAutoClipPushState(mRenderer);
+        mRenderer->PushTranslation({5, 0});
+        EXPECT_EQ(S_OK, mRenderer->DrawImageAt(picture, {4, 3}, {1, 0, 5, 4}));
+        mRenderer->PopState();
+    }
+    // Columns 1..5 and rows 0..3 of the picture at (9, 3): its red square at (10, 4).
+    EXPECT_EQ(Expected({10, 4, 3, 2}), Picture(kRed));
+    EXPECT_TRUE(Near(kBlack, Pixel(9, 3), 2));
     EXPECT_EQ(E_INVALIDARG, mRenderer->DrawImageAt(nullptr, {0, 0}, {0, 0, 4, 4}));
-    EXPECT_EQ(E_NOTIMPL, mRenderer->DrawImageAt(mContext, {0, 0}, {0, 0, 4, 4}));
+    EXPECT_EQ(E_INVALIDARG, mRenderer->DrawImageAt(mContext, {0, 0}, {0, 0, 4, 4}));
+
+    // Moved by (3, 2): what it leaves is transparent.
+    EXPECT_EQ(S_OK, mRenderer->PresentOffscreen(picture, {3, 2}));
+    const std::vector<uint32_t> moved = mRenderer->ReadPixels(picture, {0, 0, 8, 6});
+    ASSERT_EQ(48u, moved.size());
+    EXPECT_TRUE(Near(kRed, moved[3 * 8 + 5], 2));
+    EXPECT_TRUE(Near(kRed, moved[4 * 8 + 7], 2));
+    EXPECT_TRUE(Near(kBlack, moved[2 * 8 + 3], 2));
+    EXPECT_EQ(0u, moved[0] >> 24);
     EXPECT_EQ(E_INVALIDARG, mRenderer->PresentOffscreen(nullptr, {1, 1}));
-    EXPECT_EQ(E_NOTIMPL, mRenderer->PresentOffscreen(mContext, {1, 1}));
 }
 
 TEST_F(GLFrame, NestedContextsKeepTheirOwnPictures)
