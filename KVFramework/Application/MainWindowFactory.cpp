@@ -91,6 +91,8 @@ OSWindowFactory::CreateMainWindow(LFrameworkApp& app, const RCPtr<LControlDescri
     window->CreateRenderer(rendererType);
     window->SetPlacementProfile(&mProfile, mPlacementSection);
     window->RestorePlacement();
+    if (!mPlacementSection.IsEmpty())
+        window->ListenForCommandLines(mPlacementSection);
     return std::make_unique<MainWindow>(app, window);
 }
 

@@ -4,6 +4,7 @@
 #include "Application/Profile.h"
 #include "Application/WindowPlacement.h"
 #include "Notification/NotificationParams.h"
+#include "Platform/Instance/SingleInstance.h"
 #include "Platform/Window/PlatformWindow.h"
 #include "Platform/Window/WindowEventSource.h"
 
@@ -185,10 +186,28 @@ bool OSWindow::IsMainWindow() const
            app->GetRootWindows().GetAtConst(0)->Get() == mRootWindow.Get();
 }
 
+bool OSWindow::ListenForCommandLines(const String& uniqueName)
+{
+    if (!mWindow)
+        return false;
+    const NarrowString name = uniqueName.ToNarrow();
+    Platform::WindowEventSource* source = &Platform::GetWindowEventSource();
+    const uint32_t windowId = mWindow->GetId();
+    mCommandLines = Platform::ListenForCommandLines(name.GetText(), [source, windowId] {
+        WindowEvent arrived;
+        arrived.type = WindowEventType::CommandLines;
+        arrived.windowId = windowId;
+        source->PostEvent(arrived);
+    });
+    return mCommandLines != nullptr;
+}
+
 KVRESULT OSWindow::DestroyWindow()
 {
     if (!mWindow)
         return E_FAIL;
+    // Later instances find nobody listening from now on.
+    mCommandLines.reset();
     if (mPlacementProfile && IsMainWindow())
     {
         const Platform::FrameExtents frame = mWindow->GetFrameExtents();
@@ -422,6 +441,19 @@ void OSWindow::OnWindowEvent(const WindowEvent& event)
         return;
     case WindowEventType::CloseRequest:
         OnCloseRequest();
+        return;
+    case WindowEventType::CommandLines:
+        if (mCommandLines)
+        {
+            std::string text;
+            while (mCommandLines->TakeCommandLine(text))
+                if (LFrameworkApp* app = LFrameworkApp::GetInstance())
+                {
+                    String commandLine;
+                    commandLine.AssignNarrowText(text.c_str());
+                    app->OnCommandLine(commandLine);
+                }
+        }
         return;
     case WindowEventType::DisplayChanged:
         if (mInputTarget)

@@ -3,7 +3,8 @@
 // placed and sized by the root control's layout, fixed in size when the layout's minimum
 // equals its maximum (or all its limits follow other controls), drawing through a
 // renderer of the type; its placement is kept in the company's profile under the
-// application's unique name.
+// application's unique name, and while it exists it takes the command lines that later
+// instances of that name hand over.
 
 #include "Application/ApplicationWindow.h"
 #include "Application/Profile.h"
@@ -19,7 +20,8 @@ bool IsFixedSizeLayout(const LLayoutDescriptor& layout);
 class OSWindowFactory : public IWindowFactory
 {
 public:
-    // placementSection: the section of the profile that keeps the main window's placement.
+    // placementSection: the application's unique name: the section of the profile that
+    // keeps the main window's placement, and the name later instances hand over to.
     OSWindowFactory(const String& company, const String& productName, const String& placementSection);
 
     std::unique_ptr<IApplicationWindow> CreateMainWindow(LFrameworkApp& app,

@@ -30,6 +30,7 @@ namespace KV {
 class LProfile;
 
 namespace Platform {
+class CommandLineListener;
 class PlatformWindow;
 struct WindowEvent;
 } // namespace Platform
@@ -85,6 +86,11 @@ public:
     // Applies the stored placement, corrected by the root window's size limits and
     // brought onto the desktop. false when none is stored.
     bool RestorePlacement();
+
+    // While the window exists, the command lines that later instances of the unique
+    // name hand over reach the application (LFrameworkApp::OnCommandLine). false when
+    // nobody can listen for them.
+    bool ListenForCommandLines(const String& uniqueName);
 
     // Stores the placement of the application's main window, takes the root window out
     // of the application and closes the native window. The object lives on.
@@ -151,6 +157,7 @@ private:
 
     std::unique_ptr<Platform::PlatformWindow> mWindow;
     std::unique_ptr<EventBridge> mBridge;
+    std::unique_ptr<Platform::CommandLineListener> mCommandLines;
     IWindowInputTarget* mInputTarget = nullptr;
     RectRegion mUpdateRegion; // uncovered or invalidated, not yet painted
     int32_t mModalResult = 0;

@@ -33,6 +33,7 @@ enum class WindowEventType
     KeyUp,        // virtualKey, modifiers
     Text,         // text: UTF-16 units typed, modifiers
     DisplayChanged,
+    CommandLines, // another instance handed command lines over to the window
 };
 
 // The mouse buttons of ButtonDown and ButtonUp and of button-state words.

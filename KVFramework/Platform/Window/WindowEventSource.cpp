@@ -26,7 +26,7 @@ SourceSlot& Slot()
 
 bool WindowEventSource::WaitEvent(WindowEvent& event, Milliseconds timeout)
 {
-    if (WaitNativeEvent(event, 0) || TakePaint(event) || TakeDueTick(event))
+    if (TakePosted(event) || WaitNativeEvent(event, 0) || TakePaint(event) || TakeDueTick(event))
         return true;
     Milliseconds wait = timeout;
     if (mTickInterval != 0)
@@ -39,7 +39,7 @@ bool WindowEventSource::WaitEvent(WindowEvent& event, Milliseconds timeout)
     }
     if (WaitNativeEvent(event, wait))
         return true;
-    return TakeDueTick(event);
+    return TakePosted(event) || TakeDueTick(event);
 }
 
 void WindowEventSource::SetTickInterval(Milliseconds interval)
@@ -48,10 +48,30 @@ void WindowEventSource::SetTickInterval(Milliseconds interval)
     mNextTick = Now() + interval;
 }
 
+void WindowEventSource::PostEvent(const WindowEvent& event)
+{
+    {
+        std::lock_guard lock(mCrossThreadLock);
+        mPosted.push_back(event);
+    }
+    if (std::this_thread::get_id() != mWindowThread)
+        Wake();
+}
+
+bool WindowEventSource::TakePosted(WindowEvent& event)
+{
+    std::lock_guard lock(mCrossThreadLock);
+    if (mPosted.empty())
+        return false;
+    event = mPosted.front();
+    mPosted.erase(mPosted.begin());
+    return true;
+}
+
 void WindowEventSource::RequestPaint(uint32_t windowId)
 {
     {
-        std::lock_guard lock(mPaintLock);
+        std::lock_guard lock(mCrossThreadLock);
         for (const uint32_t asked : mPaintRequests)
             if (asked == windowId)
                 return;
@@ -77,7 +97,7 @@ bool WindowEventSource::TakeDueTick(WindowEvent& event)
 
 bool WindowEventSource::TakePaint(WindowEvent& event)
 {
-    std::lock_guard lock(mPaintLock);
+    std::lock_guard lock(mCrossThreadLock);
     if (mPaintRequests.empty())
         return false;
     event = WindowEvent{};
@@ -107,7 +127,7 @@ void WindowEventSource::AddHandler(uint32_t windowId, WindowEventHandler* handle
 void WindowEventSource::RemoveHandler(uint32_t windowId)
 {
     mHandlers.erase(windowId);
-    std::lock_guard lock(mPaintLock);
+    std::lock_guard lock(mCrossThreadLock);
     std::erase(mPaintRequests, windowId);
 }
 

@@ -48,6 +48,9 @@ public:
     // Tick events every interval milliseconds from now; 0 stops them.
     void SetTickInterval(Milliseconds interval);
     Milliseconds GetTickInterval() const noexcept { return mTickInterval; }
+    // Queues an event made outside the window system (another thread's news for a
+    // window); it comes before the window system's own. Any thread.
+    void PostEvent(const WindowEvent& event);
     // A Paint event for the window (x, y, width and height 0: what the window collected)
     // once nothing else waits. Any thread.
     void RequestPaint(uint32_t windowId);
@@ -68,11 +71,13 @@ protected:
 private:
     bool TakeDueTick(WindowEvent& event);
     bool TakePaint(WindowEvent& event);
+    bool TakePosted(WindowEvent& event);
 
     std::map<uint32_t, WindowEventHandler*> mHandlers;
     std::thread::id mWindowThread = std::this_thread::get_id(); // where the source was made
-    std::mutex mPaintLock;
-    std::vector<uint32_t> mPaintRequests; // in the order asked for, each window once
+    std::mutex mCrossThreadLock;                                // the paint requests and the posted events
+    std::vector<uint32_t> mPaintRequests;                       // in the order asked for, each window once
+    std::vector<WindowEvent> mPosted;
     Milliseconds mTickInterval = 0;
     Milliseconds mNextTick = 0;
 };

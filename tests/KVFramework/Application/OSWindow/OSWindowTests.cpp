@@ -3,6 +3,7 @@
 #include "Application/Profile.h"
 #include "Notification/Notification.h"
 #include "Notification/NotificationParams.h"
+#include "Platform/Instance/SingleInstance.h"
 #include "Platform/Window/PlatformWindow.h"
 #include "Platform/Window/SyntheticInput.h"
 #include "Platform/Window/WindowCapture.h"
@@ -15,6 +16,7 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -110,13 +112,25 @@ public:
     int clicks = 0;
 };
 
+// The application: keeps the command lines handed over to it.
+class RecordingApp : public LFrameworkApp
+{
+public:
+    KVRESULT OnCommandLine(const String& commandLine) override
+    {
+        commandLines.push_back(commandLine.ToNarrow().GetText());
+        return S_OK;
+    }
+    std::vector<std::string> commandLines;
+};
+
 class OSWindowTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         Platform::ResetWindowEventSource();
-        mApp = RCPtr<LFrameworkApp>(new LFrameworkApp());
+        mApp = RCPtr<RecordingApp>(new RecordingApp());
         mWindow = MakeWindow({60, 50, 240, 160}, false);
         ASSERT_NE(nullptr, mWindow) << "no X server to make windows on";
     }
@@ -146,7 +160,7 @@ protected:
         return window;
     }
 
-    RCPtr<LFrameworkApp> mApp;
+    RCPtr<RecordingApp> mApp;
     RecordingTarget mTarget;
     OSWindow* mWindow = nullptr;
 };
@@ -332,4 +346,27 @@ TEST_F(OSWindowTest, ClickAndTabFromTheServerReachTheControlsThroughTheRootWindo
 
     counter->UnregisterAllNotifications();
     rootWindow->SetRootControl(nullptr);
+}
+
+TEST_F(OSWindowTest, CommandLineOfALaterInstanceReachesTheApplicationWhileTheWindowExists)
+{
+    TemporaryFolder runtime;
+    ScopedVariable runtimeFolder("XDG_RUNTIME_DIR", runtime / "");
+    const std::string name = "kv-os-window-test";
+    ASSERT_EQ(Platform::InstanceRole::First, Platform::ClaimSingleInstance(name, "first"));
+    ASSERT_TRUE(mWindow->ListenForCommandLines(String(u"kv-os-window-test")));
+
+    const std::string probe = std::string(KV_INSTANCE_PROBE) + " " + name + " -ALWAYS_UPDATE";
+    const int handedOver = std::system(probe.c_str());
+    ASSERT_TRUE(WIFEXITED(handedOver));
+    EXPECT_EQ(255, WEXITSTATUS(handedOver));
+    ASSERT_TRUE(PumpUntil([&] { return !mApp->commandLines.empty(); }));
+    EXPECT_NE(std::string::npos, mApp->commandLines.front().find("kv-os-window-test -ALWAYS_UPDATE"));
+
+    // Without the window nobody listens: a later instance carries on by itself.
+    mWindow->Close();
+    mWindow = nullptr;
+    const int carriedOn = std::system(probe.c_str());
+    ASSERT_TRUE(WIFEXITED(carriedOn));
+    EXPECT_EQ(0, WEXITSTATUS(carriedOn));
 }
