@@ -4,6 +4,7 @@
 #include "Application/MessageLoop.h"
 #include "Application/StartupError.h"
 #include "Application/WindowOSServices.h"
+#include "Controls/FrameworkControls.h"
 #include "ObjectBase/Exception.h"
 #include "Platform/Locale/UserLocale.h"
 #include "Platform/Window/WindowEventSource.h"
@@ -99,6 +100,8 @@ KVRESULT LFrameworkApp::RunApplicationStartup()
     try
     {
         LNotification::EnableRecycling(true);
+        if (mControlFactory)
+            RegisterFrameworkControlClasses(*mControlFactory);
         if (mHotKeyManager && mAppStringTable)
             mHotKeyManager->GetKeyCodeTable().LoadFromStringTable(mAppStringTable, u"GHK");
         if (mClipboard)

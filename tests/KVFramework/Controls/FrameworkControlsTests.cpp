@@ -1,0 +1,37 @@
+#include "Application/FrameworkApp.h"
+#include "Controls/Button.h"
+#include "Controls/Label.h"
+#include "Controls/Panel.h"
+#include "Controls/ToolTip.h"
+
+#include <gtest/gtest.h>
+
+#include <typeinfo>
+
+using namespace KV;
+
+namespace {
+
+template <class T> bool MakesA(LControlFactory& factory, const char16_t* className)
+{
+    const RCPtr<LControlDescriptor> descriptor =
+        LControlDescriptor::Create(String(className), String(u"made"), nullptr);
+    descriptor->SetLayoutDescriptor(LLayoutDescriptor::Create());
+    const RCPtr<LControl> control = factory.CreateControl(descriptor, nullptr);
+    return control && typeid(*control) == typeid(T) && control->GetName() == String(u"made");
+}
+
+TEST(FrameworkControls, TheApplicationRegistersThemUnderEachOfTheirSkinClassNames)
+{
+    const RCPtr<LControlFactory> factory = LControlFactory::Create(String(u"App"));
+    RCPtr<LFrameworkApp> app(new LFrameworkApp(factory, nullptr, String()));
+    ASSERT_EQ(app->RunApplicationStartup(), S_OK);
+    EXPECT_TRUE(MakesA<LButton>(*factory, u"Framework.Button"));
+    EXPECT_TRUE(MakesA<LLabel>(*factory, u"Framework.Label"));
+    EXPECT_TRUE(MakesA<LToolTip>(*factory, u"Framework.ToolTip"));
+    for (const char16_t* panel :
+         {u"Framework.Panel", u"Framework.ScrollChannel", u"Framework.ComboSlider.DropDownPanel"})
+        EXPECT_TRUE(MakesA<LPanel>(*factory, panel));
+}
+
+} // namespace
