@@ -72,6 +72,8 @@ public:
         mRescanPause = pause;
         mRescanCount = count;
     }
+    KV::Milliseconds GetReturnRescanPause() const noexcept { return mRescanPause; }
+    uint32_t GetReturnRescanCount() const noexcept { return mRescanCount; }
 
     static constexpr KV::Milliseconds DefaultSilentWait = 600000;
     static constexpr KV::Milliseconds DefaultRescanPause = 500;

@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "RunReport.h"
+#include "UpdaterControlClasses.h"
 
 #include "Application/CursorNames.h"
 #include "Application/FrameworkMain.h"
@@ -80,6 +81,8 @@ KVRESULT LApplication::RunApplicationStartup()
 {
     if (KV_FAILED(LApplicationBase::RunApplicationStartup()))
         return E_FAIL;
+    if (GetControlFactory())
+        RegisterUpdaterControlClasses(*GetControlFactory());
 
     // Without a MIDI system no keyboard can be found: say what is missing instead.
     std::string problem;

@@ -1,0 +1,447 @@
+#include "MainControl.h"
+
+#include "Application.h"
+#include "UpdateNotifications.h"
+
+#include "Application/BusyCursorScope.h"
+#include "Application/CursorNames.h"
+#include "Application/FrameworkApp.h"
+#include "ControlBase/Look.h"
+#include "ControlBase/RootWindow.h"
+#include "Notification/Notification.h"
+#include "Notification/NotificationCenter.h"
+#include "System/DebugConsole.h"
+#include "System/Sleep.h"
+
+namespace KV {
+
+namespace {
+
+using Engine = LUpdateEngineInterface;
+
+// What a handler answers when it took its notification.
+constexpr KVRESULT kHandled = 1;
+
+template <class T> const T* DataOf(const RCPtr<LNotification>& notification)
+{
+    return notification ? dynamic_cast<const T*>(notification->GetData().Get()) : nullptr;
+}
+
+// The application string of the key; empty without an application or without the text.
+String GetAppString(const char16_t* key)
+{
+    String text;
+    LFrameworkApp* app = LFrameworkApp::GetInstance();
+    if (app && app->GetAppStringTable())
+        app->GetAppStringTable()->GetString(key, text);
+    return text;
+}
+
+std::string MissingChildText(DisplayControl control)
+{
+    const std::u16string_view name(DisplayControlName(control));
+    return "LMainControl couldn't find " + std::string(name.begin(), name.end());
+}
+
+struct ButtonHandler
+{
+    DisplayControl button;
+    bool required;
+    LNotificationHandler<LMainControl>::Handler onClick;
+};
+
+} // namespace
+
+LMainControl::LMainControl(const RCPtr<LControl>& parent, const String& name) : LControl(parent, name) {}
+
+LMainControl::~LMainControl() = default;
+
+LUpdateEngineInterface* LMainControl::Engine() const
+{
+    return mProcessor ? mProcessor->GetUpdateEngine().Get() : nullptr;
+}
+
+KVRESULT LMainControl::Initialize()
+{
+    using C = DisplayControl;
+    mOwnHandler = LNotificationHandler<LMainControl>::Create(this);
+    const RCPtr<LNotificationCenter> center = LNotificationCenterManager::GetDefaultCenter();
+    KV_THROW_IF_FAILED(mOwnHandler->AddHandlerFor(&LMainControl::OnDeviceStateChangeNotification, center,
+                                                  NID_DEVICE_STATE_CHANGE));
+    KV_THROW_IF_FAILED(mOwnHandler->AddHandlerFor(&LMainControl::OnFirmwareFileStateChangeNotification,
+                                                  center, NID_FIRMWARE_FILE_STATE_CHANGE));
+    KV_THROW_IF_FAILED(mOwnHandler->AddHandlerFor(&LMainControl::OnFoundDeviceListChange, center,
+                                                  NID_FOUND_DEVICE_LIST_CHANGE));
+    KV_THROW_IF_FAILED(mOwnHandler->AddHandlerFor(&LMainControl::OnFirmwareUpdateProgressNotification, center,
+                                                  NID_FIRMWARE_UPDATE_PROGRESS));
+    KV_THROW_IF_FAILED(mOwnHandler->AddHandlerFor(&LMainControl::OnFirmwareUpdateCompletedNotification,
+                                                  center, NID_FIRMWARE_UPDATE_COMPLETED));
+
+    const ButtonHandler buttons[] = {
+        {C::ExitButton, true, &LMainControl::OnExitClicked},
+        {C::UpdateButton, true, &LMainControl::OnUpdateFirmwareClicked},
+        {C::RestartButton, true, &LMainControl::OnRestartClicked},
+        {C::ScanButton, false, &LMainControl::OnScanForDeviceClicked},
+        {C::NextButton, false, &LMainControl::OnNextClicked},
+        {C::RescanButton, false, &LMainControl::OnRescanAfterUpdateClicked},
+    };
+    for (const ButtonHandler& entry : buttons)
+    {
+        RCPtr<LControl>& button = Child(entry.button);
+        button = FindChild(String(DisplayControlName(entry.button)));
+        if (!button && entry.required)
+            KV_THROW_NULL_POINTER(MissingChildText(entry.button));
+        if (button)
+            KV_THROW_IF_FAILED(mOwnHandler->AddHandlerFor(entry.onClick, button, u"NID_LEFT_CLICK"));
+    }
+    for (DisplayControl required : {C::DeviceLabel, C::FileLabel, C::ProcessLabel, C::FileVersionLabel,
+                                    C::DeviceVersionLabel, C::CannotUpdateLabel, C::ProgressBar})
+    {
+        Child(required) = FindChild(String(DisplayControlName(required)));
+        if (!Child(required))
+            KV_THROW_NULL_POINTER(MissingChildText(required));
+    }
+
+    mWaitingForReset = false;
+    if (!mProcessor)
+        if (auto* application = dynamic_cast<LApplication*>(LFrameworkApp::GetInstance()))
+            mProcessor = application->GetUpdateProcessor();
+    mNoScanButton = !Child(C::ScanButton);
+    // The engine posts from its start on; what it posted so far is shown here at once.
+    Refresh();
+    return S_OK;
+}
+
+void LMainControl::ProcessRootWindowAquired()
+{
+    LControl::ProcessRootWindowAquired();
+    if (!mOwnHandler)
+        return; // not initialised yet: Initialize comes after
+    const RCPtr<LRootWindow> window = GetRootWindow();
+    if (!window)
+        KV_THROW(std::runtime_error, "No Root Window!");
+    const RCPtr<LNotificationDistributor> sender(window.Get());
+    mOwnHandler->AddHandlerFor(&LMainControl::OnSelectFirmwareFile, sender, u"NID_MENU_FILE_SELECT");
+    mOwnHandler->AddHandlerFor(&LMainControl::OnExitClicked, sender, u"NID_MENU_FILE_EXIT_REQ");
+    mOwnHandler->AddHandlerFor(&LMainControl::OnToggleAllowDowngrade, sender,
+                               u"NID_MENU_OPTIONS_ALLOW_DOWNGRADE");
+}
+
+KVRESULT LMainControl::Receive(const RCPtr<LNotificationDistributor>& sender,
+                               const RCPtr<LNotification>& notification)
+{
+    return ReceiveThroughOwnTable<LControl>(*this, mOwnHandler, sender, notification);
+}
+
+KVRESULT LMainControl::Detach(const RCPtr<LNotificationDistributor>& distributor, NotificationId id)
+{
+    return DetachFromOwnTable<LControl>(*this, mOwnHandler, distributor, id);
+}
+
+// ---- the display ----
+
+String LMainControl::LabelText(DisplayControl label, const char16_t* key) const
+{
+    String text;
+    const RCPtr<LControl>& control = mChildren[static_cast<size_t>(label)];
+    if (control && control->GetStringTable())
+        control->GetStringTable()->GetString(key, text);
+    return text;
+}
+
+void LMainControl::SetLabelText(DisplayControl label, const String& text)
+{
+    String& shown = mShownText[static_cast<size_t>(label)];
+    const RCPtr<LControl>& control = Child(label);
+    if (!control || shown == text)
+        return;
+    shown = text;
+    // Every look of a control holds its text; the shown one draws it.
+    for (int32_t i = 0; i < control->GetLookCount(); ++i)
+        if (const RCPtr<LLook> look = control->GetLook(i))
+            look->SetText(text);
+    control->InvalidateRect(RectT<double>{0, 0, control->GetRect().width, control->GetRect().height}, true);
+}
+
+void LMainControl::ShowLabelKey(DisplayControl label, const char16_t* key)
+{
+    if (key)
+        SetLabelText(label, LabelText(label, key));
+}
+
+void LMainControl::ShowVersion(DisplayControl label, KVRESULT answered, const String& version)
+{
+    if (answered != S_OK)
+        return;
+    const String format = LabelText(label, u"LABEL");
+    String text;
+    text.Format(format.GetText(), version);
+    SetLabelText(label, text);
+}
+
+void LMainControl::UpdateDeviceFirmwareVersionLabel()
+{
+    if (LUpdateEngineInterface* engine = Engine())
+    {
+        String version;
+        ShowVersion(DisplayControl::DeviceVersionLabel, engine->GetDeviceFirmwareVersionText(version),
+                    version);
+    }
+}
+
+void LMainControl::UpdateFileFirmwareVersionLabel()
+{
+    if (LUpdateEngineInterface* engine = Engine())
+    {
+        String version;
+        ShowVersion(DisplayControl::FileVersionLabel, engine->GetFirmwareFileVersionText(version), version);
+    }
+}
+
+EngineSituation LMainControl::ReadSituation(int32_t updateResult, int32_t deviceState, int32_t fileState)
+{
+    EngineSituation s;
+    s.updateResult = updateResult;
+    s.deviceState = deviceState;
+    s.fileState = fileState;
+    s.waitingForReset = mWaitingForReset;
+    s.hasScanButton = !mNoScanButton;
+    const RCPtr<LControl>& process = Child(DisplayControl::ProcessLabel);
+    s.hasWaitAfterUpdateText = process && process->GetStringTable() &&
+                               process->GetStringTable()->HasKey(u"LABEL_UPDATE_TRANSITIONING_AFTER_UPDATE");
+    if (LUpdateEngineInterface* engine = Engine())
+    {
+        s.updateNeeded = engine->IsUpdateNeeded();
+        engine->GetCannotUpdateReason(s.cannotUpdateReason);
+        String version;
+        s.deviceVersionKnown = engine->GetDeviceFirmwareVersionText(version) == S_OK && !version.IsEmpty();
+    }
+    s.allowDowngrade = mProcessor && mProcessor->GetAllowDowngrade();
+    return s;
+}
+
+void LMainControl::UpdateDisplay(int32_t updateResult, int32_t deviceState, int32_t fileState)
+{
+    using C = DisplayControl;
+    const EngineSituation situation = ReadSituation(updateResult, deviceState, fileState);
+    const DisplayPlan plan = PlanDisplay(situation);
+    for (DisplayControl label : {C::DeviceLabel, C::FileLabel, C::ProcessLabel})
+        ShowLabelKey(label, plan.KeyOf(label));
+    UpdateDeviceFirmwareVersionLabel();
+    UpdateFileFirmwareVersionLabel();
+    ShowLabelKey(C::CannotUpdateLabel, plan.KeyOf(C::CannotUpdateLabel));
+    for (size_t i = 0; i < kDisplayControlCount; ++i)
+        if (mChildren[i] && plan.shown[i])
+            mChildren[i]->SetVisible(*plan.shown[i]);
+}
+
+void LMainControl::Refresh()
+{
+    if (LUpdateEngineInterface* engine = Engine())
+        UpdateDisplay(engine->GetUpdateResult(false), engine->GetDeviceState(),
+                      engine->GetFirmwareFileState());
+}
+
+void LMainControl::RedrawNow()
+{
+    if (const RCPtr<LRootWindow> window = GetRootWindow())
+        window->Redraw();
+}
+
+// ---- the engine's notifications ----
+
+KVRESULT LMainControl::OnDeviceStateChangeNotification(Sender, Notified notification)
+{
+    const auto* data = DataOf<LDeviceStateChangeNotificationData>(notification);
+    LUpdateEngineInterface* engine = Engine();
+    if (!data || !engine)
+        return kHandled;
+    ShowLabelKey(DisplayControl::DeviceLabel, DeviceLabelKey(data->mNewState));
+    if (const RCPtr<LRootWindow> window = GetRootWindow())
+        window->SetCursor(GetNamedCursor(CursorNames().arrow));
+    // Without a scan button the user could not ask for a scan; nothing scans by itself
+    // either, so that a missing keyboard does not keep the window busy.
+    if (data->mNewState == Engine::DeviceStateNoneSelected)
+    {
+        // Several keyboards: the first one found is updated.
+        CDebugLine<char16_t>() << u"Several keyboards found: the first one is updated.\n";
+        engine->SelectDevice(0);
+        Refresh();
+        return kHandled;
+    }
+    UpdateDisplay(engine->GetUpdateResult(false), data->mNewState, engine->GetFirmwareFileState());
+    return kHandled;
+}
+
+KVRESULT LMainControl::OnFirmwareFileStateChangeNotification(Sender, Notified notification)
+{
+    const auto* data = DataOf<LFirmwareFileStateChangeNotificationData>(notification);
+    if (!data)
+        return kHandled;
+    ShowLabelKey(DisplayControl::FileLabel, FileLabelKey(data->mNewState));
+    if (data->mNewState == Engine::FileStateVersionKnown)
+        UpdateFileFirmwareVersionLabel();
+    Refresh();
+    return kHandled;
+}
+
+KVRESULT LMainControl::OnFirmwareUpdateProgressNotification(Sender, Notified notification)
+{
+    const auto* data = DataOf<LFirmwareUpdateProgressNotificationData>(notification);
+    const RCPtr<LControl>& bar = Child(DisplayControl::ProgressBar);
+    if (!data || !bar)
+        return kHandled;
+    bar->SetNormalizedValue(data->mFraction);
+    // The progress bar's remaining-time display (seconds, when the engine gives them, and
+    // its own estimate) comes with the progress bar control; the engine gives -1, which is
+    // no time at all and is not to be shown as none left.
+    return kHandled;
+}
+
+KVRESULT LMainControl::OnFirmwareUpdateCompletedNotification(Sender, Notified notification)
+{
+    const auto* data = DataOf<LFirmwareUpdateCompletedNotificationData>(notification);
+    if (!data)
+        return kHandled;
+    if (!data->mSuccess)
+    {
+        mWaitingForReset = false;
+        Refresh();
+        return kHandled;
+    }
+    const LBusyCursorScope busy(String(u"Waiting for Device Reset To Complete..."));
+    Refresh();
+    RedrawNow();
+    if (Child(DisplayControl::RescanButton))
+    {
+        // The user says when the device is back.
+        if (LUpdateEngineInterface* engine = Engine())
+            engine->RescanSelectedDevice();
+        return kHandled;
+    }
+    WaitForDeviceReturn();
+    return kHandled;
+}
+
+void LMainControl::WaitForDeviceReturn()
+{
+    LUpdateEngineInterface* engine = Engine();
+    if (engine)
+    {
+        const Milliseconds pause = mProcessor->GetReturnRescanPause();
+        for (uint32_t rescan = 0; rescan < mProcessor->GetReturnRescanCount(); ++rescan)
+        {
+            Sleep(pause);
+            if (KV_FAILED(engine->RescanSelectedDevice()) ||
+                engine->GetDeviceState() == Engine::DeviceStateNormalFirmware)
+                break;
+        }
+    }
+    mWaitingForReset = false;
+    Refresh();
+}
+
+// ---- the buttons and the menu ----
+
+void LMainControl::PostExitRequest()
+{
+    LNotificationCenterManager::GetDefaultCenter()->PostNotification(
+        LNotification::Create(u"NID_APP_EXIT_REQ"));
+}
+
+KVRESULT LMainControl::OnExitClicked(Sender, Notified)
+{
+    PostExitRequest();
+    return kHandled;
+}
+
+KVRESULT LMainControl::OnUpdateFirmwareClicked(Sender, Notified)
+{
+    LUpdateEngineInterface* engine = Engine();
+    if (!engine || engine->GetFirmwareFileState() != Engine::FileStateVersionKnown)
+        return kHandled;
+    if (engine->GetDeviceState() == Engine::DeviceStateNormalFirmware)
+    {
+        // The texts that ask for the power cycle show before the thread waits for the
+        // device's answer.
+        UpdateDisplay(Engine::UpdateResultNone, Engine::DeviceStateEnteringUpdateMode,
+                      Engine::FileStateVersionKnown);
+        RedrawNow();
+        const LBusyCursorScope busy(GetAppString(u"WAITING_FOR_DEVICE_TO_ENTER_UPDATE_MODE_CURSOR_TITLE"));
+        engine->EnterUpdateMode();
+    }
+    Refresh();
+    if (engine->GetDeviceState() == Engine::DeviceStateReadyForUpdate)
+    {
+        mWaitingForReset = true;
+        if (const RCPtr<LControl>& bar = Child(DisplayControl::ProgressBar))
+            bar->SetNormalizedValue(0);
+        engine->StartUpdate();
+    }
+    Refresh();
+    RedrawNow();
+    return kHandled;
+}
+
+KVRESULT LMainControl::OnNextClicked(Sender sender, Notified notification)
+{
+    LUpdateEngineInterface* engine = Engine();
+    if (engine && KV_SUCCEEDED(engine->RescanSelectedDevice()) &&
+        engine->GetDeviceState() == Engine::DeviceStateReadyForUpdate)
+    {
+        Refresh();
+        OnUpdateFirmwareClicked(sender, notification);
+    }
+    return kHandled;
+}
+
+KVRESULT LMainControl::OnRestartClicked(Sender, Notified)
+{
+    if (mProcessor)
+        mProcessor->Reinitialize();
+    mNoScanButton = !Child(DisplayControl::ScanButton);
+    Refresh();
+    return kHandled;
+}
+
+KVRESULT LMainControl::OnScanForDeviceClicked(Sender, Notified)
+{
+    if (LUpdateEngineInterface* engine = Engine())
+        engine->ScanForDevices();
+    return kHandled;
+}
+
+KVRESULT LMainControl::OnRescanAfterUpdateClicked(Sender, Notified)
+{
+    LUpdateEngineInterface* engine = Engine();
+    if (engine && KV_SUCCEEDED(engine->RescanSelectedDevice()) &&
+        engine->GetDeviceState() == Engine::DeviceStateNormalFirmware)
+    {
+        mWaitingForReset = false;
+        Refresh();
+    }
+    return kHandled;
+}
+
+KVRESULT LMainControl::OnSelectFirmwareFile(Sender, Notified)
+{
+    LUpdateEngineInterface* engine = Engine();
+    if (engine && mOpenFileDialog.Show(GetAppString(u"SELECT_FIRMWARE_FILE_DIALOG_FILE_FILTER"),
+                                       GetAppString(u"SELECT_FIRMWARE_FILE_DEFAULT_FILE_EXTENSION"),
+                                       GetAppString(u"SELECT_FIRMWARE_FILE_DIALOG_TITLE"), false) == S_OK)
+        engine->SetFirmwareFile(mOpenFileDialog.GetFileName());
+    return kHandled;
+}
+
+KVRESULT LMainControl::OnToggleAllowDowngrade(Sender, Notified)
+{
+    if (mProcessor)
+    {
+        mProcessor->SetAllowDowngrade(!mProcessor->GetAllowDowngrade());
+        // What may be done follows the flag at once.
+        Refresh();
+    }
+    return kHandled;
+}
+
+} // namespace KV

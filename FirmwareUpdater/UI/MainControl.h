@@ -1,0 +1,106 @@
+#pragma once
+// LMainControl: the updater's window. It finds its buttons, labels and progress bar among
+// its children by name, listens to the update engine's notifications and to the clicks of
+// its buttons, and drives the update on the window thread: the device's switch into its
+// update mode (the thread waits up to two seconds for the device, under the wait cursor),
+// the transfer with its progress, and after a transfer the wait for the device to come
+// back with its new firmware. After every change it shows the engine's whole situation
+// again (UpdateDisplay).
+//
+// The engine works on its own thread and posts its notifications into the default
+// notification center; they reach this control when the message loop drains the queues.
+
+#include "UpdateDisplay.h"
+#include "UpdateProcessor.h"
+
+#include "Application/OpenFileDialog.h"
+#include "Controls/ControlClass.h"
+
+#include <array>
+
+namespace KV {
+
+class LMainControl : public LControl
+{
+public:
+    static constexpr const char16_t* kClassName = u"FirmwareUpdater.MainControl";
+
+    LMainControl(const RCPtr<LControl>& parent, const String& name);
+
+    // The processor whose engine the window shows. Without one, Initialize takes the
+    // application's.
+    void SetUpdateProcessor(const RCPtr<LUpdateProcessor>& processor) { mProcessor = processor; }
+    const RCPtr<LUpdateProcessor>& GetUpdateProcessor() const noexcept { return mProcessor; }
+
+    // Finds the children and registers the handlers; throws, naming the child, when the
+    // skin lacks a required one, and when a registration fails. Then shows the engine's
+    // situation as it stands.
+    KVRESULT Initialize();
+    KVRESULT PostInitialize() { return S_OK; }
+    // Listens to the menu's commands, which reach the control through its root window.
+    void ProcessRootWindowAquired() override;
+
+    // Shows the engine's situation: the texts of the labels and which controls are shown.
+    void UpdateDisplay(int32_t updateResult, int32_t deviceState, int32_t fileState);
+    // UpdateDisplay with what the engine reports now.
+    void Refresh();
+
+    // The text the control last gave the label, empty before the first.
+    const String& GetShownText(DisplayControl label) const { return mShownText[static_cast<size_t>(label)]; }
+    bool IsWaitingForReset() const noexcept { return mWaitingForReset; }
+
+    KVRESULT Receive(const RCPtr<LNotificationDistributor>& sender,
+                     const RCPtr<LNotification>& notification) override;
+    KVRESULT Detach(const RCPtr<LNotificationDistributor>& distributor, NotificationId id) override;
+
+    // The handlers; each answers 1 (taken).
+    using Notified = const RCPtr<LNotification>&;
+    using Sender = const RCPtr<LNotificationDistributor>&;
+    KVRESULT OnDeviceStateChangeNotification(Sender, Notified notification);
+    KVRESULT OnFirmwareFileStateChangeNotification(Sender, Notified notification);
+    KVRESULT OnFoundDeviceListChange(Sender, Notified) { return S_FALSE; }
+    KVRESULT OnFirmwareUpdateProgressNotification(Sender, Notified notification);
+    KVRESULT OnFirmwareUpdateCompletedNotification(Sender, Notified notification);
+    KVRESULT OnExitClicked(Sender, Notified);
+    KVRESULT OnUpdateFirmwareClicked(Sender, Notified);
+    KVRESULT OnRestartClicked(Sender, Notified);
+    KVRESULT OnScanForDeviceClicked(Sender, Notified);
+    KVRESULT OnNextClicked(Sender, Notified);
+    KVRESULT OnRescanAfterUpdateClicked(Sender, Notified);
+    KVRESULT OnSelectFirmwareFile(Sender, Notified);
+    KVRESULT OnToggleAllowDowngrade(Sender, Notified);
+
+    // Asks the application to end ("NID_APP_EXIT_REQ"); it refuses while an update runs.
+    static void PostExitRequest();
+
+protected:
+    ~LMainControl() override;
+
+private:
+    LUpdateEngineInterface* Engine() const;
+    RCPtr<LControl>& Child(DisplayControl control) { return mChildren[static_cast<size_t>(control)]; }
+    // The text of the key in the label's own table; empty when the table lacks it.
+    String LabelText(DisplayControl label, const char16_t* key) const;
+    void SetLabelText(DisplayControl label, const String& text);
+    void ShowLabelKey(DisplayControl label, const char16_t* key);
+    // The label's "LABEL" text as a format with the version, when the engine knows it.
+    void ShowVersion(DisplayControl label, KVRESULT answered, const String& version);
+    void UpdateDeviceFirmwareVersionLabel();
+    void UpdateFileFirmwareVersionLabel();
+    EngineSituation ReadSituation(int32_t updateResult, int32_t deviceState, int32_t fileState);
+    // Repaints the window at once: the thread is about to wait.
+    void RedrawNow();
+    // After a finished transfer: rescans until the device is back in its normal mode, or
+    // for as long as the processor allows.
+    void WaitForDeviceReturn();
+
+    RCPtr<LNotificationHandler<LMainControl>> mOwnHandler;
+    std::array<RCPtr<LControl>, kDisplayControlCount> mChildren;
+    std::array<String, kDisplayControlCount> mShownText;
+    RCPtr<LUpdateProcessor> mProcessor;
+    LOpenFileDialog mOpenFileDialog;
+    bool mNoScanButton = false;
+    bool mWaitingForReset = false;
+};
+
+} // namespace KV

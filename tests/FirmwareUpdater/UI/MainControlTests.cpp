@@ -1,0 +1,516 @@
+// The main control against a scripted engine: the roads of an update as the buttons and the
+// engine's notifications drive them, with the texts of the updater's own string tables.
+
+#include "MainControl.h"
+
+#include "UpdateNotifications.h"
+
+#include "ControlBase/ControlFactory.h"
+#include "ControlBase/RootWindow.h"
+#include "Notification/Notification.h"
+#include "Notification/NotificationCenter.h"
+#include "Notification/NotificationParams.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <string>
+
+using namespace KV;
+using C = DisplayControl;
+
+namespace {
+
+std::string Narrow(const String& text)
+{
+    return std::string(text.ToNarrow().View());
+}
+
+// The engine's state logic with the keyboard played by the test: what a scan finds, what
+// each rescan finds, whether the keyboard answers the switch into its update mode. The
+// transfer itself is finished by the test.
+class ScriptedEngine : public LUpdateEngineInterface
+{
+public:
+    enum class Presence
+    {
+        Absent,
+        Normal,
+        UpdateMode,
+    };
+    struct Device
+    {
+        Presence presence = Presence::Normal;
+        std::array<uint32_t, 4> version{1, 0, 0, 5};
+        int32_t reason = 0;
+    };
+
+    std::vector<Device> mAtScan{Device{}};
+    // What each rescan finds; the last one stays once the list runs out.
+    std::deque<Device> mRescans;
+    bool mAnswersSwitch = true;
+    KVRESULT mRescanResult = S_OK;
+    std::function<void()> mOnEnterUpdateMode;
+    int mEnterCalls = 0;
+    int mStartCalls = 0;
+    int mRescanCalls = 0;
+
+    void Finish(bool success)
+    {
+        SetUpdateResult(success ? UpdateResultSucceeded : UpdateResultFailed);
+        if (!success)
+        {
+            mFound[0].reason = ReasonDeviceUnreachable;
+            SetDeviceState(DeviceStateCannotUpdate);
+        }
+        PostUpdateCompleted(success);
+    }
+
+    KVRESULT GetFoundDevices(IArray<DeviceDefinition>& devices) override
+    {
+        devices.Clear();
+        for (size_t i = 0; i < mFound.size(); ++i)
+            devices.AddItem(DeviceDefinition());
+        return S_OK;
+    }
+    KVRESULT ScanPorts() override
+    {
+        mFound.clear();
+        for (const Device& device : mAtScan)
+            if (device.presence != Presence::Absent)
+                mFound.push_back(device);
+        return S_OK;
+    }
+    uint32_t GetFoundDeviceCount() const override { return static_cast<uint32_t>(mFound.size()); }
+    bool IsDeviceInUpdateMode(uint32_t index) const override
+    {
+        return index < mFound.size() && mFound[index].presence == Presence::UpdateMode;
+    }
+    KVRESULT GetDeviceCannotUpdateReason(uint32_t index, int32_t& reason) const override
+    {
+        reason = index < mFound.size() ? mFound[index].reason : 0;
+        return index < mFound.size() ? S_OK : E_FAIL;
+    }
+    KVRESULT GetDeviceVersion(uint32_t index, VersionInfo& version) const override
+    {
+        if (index >= mFound.size())
+            return E_FAIL;
+        const bool updateMode = mFound[index].presence == Presence::UpdateMode;
+        version.mNumbers = updateMode ? std::array<uint32_t, 4>{} : mFound[index].version;
+        version.mText = updateMode ? String(u"Unknown") : String(u"1.0.0.x");
+        if (!updateMode)
+            version.mText.Format(u"%d.%d.%d.%d", version.mNumbers[0], version.mNumbers[1],
+                                 version.mNumbers[2], version.mNumbers[3]);
+        return S_OK;
+    }
+    KVRESULT RescanSelectedDevice() override
+    {
+        ++mRescanCalls;
+        if (KV_FAILED(mRescanResult))
+            return mRescanResult;
+        const int32_t state = GetDeviceState();
+        if (state <= DeviceStateNoneSelected || mFound.empty())
+            return E_FAIL;
+        const Device now = mRescans.empty() ? Device{Presence::Absent} : mRescans.front();
+        if (mRescans.size() > 1)
+            mRescans.pop_front();
+        if (now.presence == Presence::Absent)
+        {
+            if (state != DeviceStateEnteringUpdateMode)
+            {
+                mFound[0].reason = ReasonDeviceUnreachable;
+                SetDeviceState(DeviceStateCannotUpdate);
+            }
+            return S_OK;
+        }
+        mFound[0] = now;
+        const bool updateMode = now.presence == Presence::UpdateMode;
+        if (state == DeviceStateEnteringUpdateMode)
+        {
+            if (updateMode)
+                SetDeviceState(DeviceStateReadyForUpdate);
+        }
+        else
+            SetDeviceState(updateMode ? DeviceStateReadyForUpdate : DeviceStateNormalFirmware);
+        return S_OK;
+    }
+    KVRESULT EnterUpdateMode() override
+    {
+        ++mEnterCalls;
+        if (GetDeviceState() == DeviceStateReadyForUpdate)
+            return S_FALSE;
+        if (GetDeviceState() != DeviceStateNormalFirmware)
+            return E_FAIL;
+        SetDeviceState(DeviceStateEnteringUpdateMode);
+        if (mOnEnterUpdateMode)
+            mOnEnterUpdateMode();
+        if (!mAnswersSwitch)
+        {
+            mFound[0].reason = ReasonDeviceUnreachable;
+            SetDeviceState(DeviceStateCannotUpdate);
+            return E_FAIL;
+        }
+        return 9;
+    }
+    KVRESULT StartUpdate() override
+    {
+        if (GetFirmwareFileState() < FileStateVersionUnknown || GetDeviceState() != DeviceStateReadyForUpdate)
+            return E_FAIL;
+        ++mStartCalls;
+        SetDeviceState(DeviceStateUpdating);
+        SetUpdateResult(UpdateResultRunning);
+        return S_OK;
+    }
+    KVRESULT RequestCancel() override { return E_FAIL; }
+    KVRESULT PerformUpdate() override { return S_OK; }
+
+    using LUpdateEngineInterface::PostUpdateProgress;
+
+private:
+    std::vector<Device> mFound;
+};
+
+class PlainControl : public LControl
+{
+public:
+    using LControl::LControl;
+
+protected:
+    ~PlainControl() override = default;
+};
+
+// Counts the exit requests posted into the default center.
+class ExitListener : public LNotificationClient
+{
+public:
+    int mRequests = 0;
+    KVRESULT Receive(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&) override
+    {
+        ++mRequests;
+        return S_OK;
+    }
+};
+
+void Drain()
+{
+    LNotificationCenterManager::GetInstance()->ProcessAllQueues(false);
+}
+
+class MainControlTests : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Drain();
+        char pattern[] = "/tmp/kv-main-control-XXXXXX";
+        mFolder = mkdtemp(pattern);
+        std::ofstream(mFolder / "VORazuro61.led") << "0003AABBCC";
+
+        mFactory = LControlFactory::Create(String(u"Norvik ZR Firmware Updater"));
+        ASSERT_EQ(mFactory->LoadResources(String(LControlFactory::kResourceFolder), 0x0409), S_OK);
+        mSkinRoot = mFactory->FindControlDescriptor(String(u"mainControl"));
+        ASSERT_TRUE(mSkinRoot);
+
+        mProcessor = LUpdateProcessor::Create();
+        mProcessor->SetExecutableFolder(String(mFolder.c_str()));
+        mProcessor->SetReturnRescans(0, 20);
+        mProcessor->SetEngineFactory([this] {
+            mEngine = RCPtr<ScriptedEngine>(new ScriptedEngine());
+            mEngine->mAtScan = mAtScan;
+            return RCPtr<LUpdateEngineInterface>(mEngine);
+        });
+    }
+
+    void TearDown() override
+    {
+        Drain();
+        if (mMain)
+            mMain->ReleaseInternalReferences();
+        mMain.Reset();
+        mProcessor.Reset();
+        std::filesystem::remove_all(mFolder);
+    }
+
+    // The processor's start, then the main control with the children of the shipped skin
+    // (less those named), each with its own string table.
+    void Start(const std::set<std::u16string>& omit = {u"buttonManualDeviceHasUpdatedRescanButton"},
+               const char* commandLine = "")
+    {
+        ASSERT_EQ(mProcessor->Initialize(String(commandLine)), S_OK);
+        mMain = MakeTree(omit);
+        mMain->SetUpdateProcessor(mProcessor);
+        mMain->Initialize();
+        Drain();
+    }
+
+    RCPtr<LMainControl> MakeTree(const std::set<std::u16string>& omit)
+    {
+        RCPtr<LMainControl> main(new LMainControl(nullptr, String(u"mainControl")));
+        for (const char16_t* name : kDisplayControlNames)
+            if (!omit.count(name))
+                RCPtr<LControl>(new PlainControl(main, String(name),
+                                                 mFactory->GetStringTable(mSkinRoot.Get(), String(name))))
+                    ->GetLayout();
+        return main;
+    }
+
+    RCPtr<LControl> Child(C control) const { return mMain->FindChild(String(DisplayControlName(control))); }
+
+    void Click(C button)
+    {
+        ASSERT_TRUE(Child(button)) << Narrow(String(DisplayControlName(button)));
+        Child(button)->OnLeftClick(LMouseButtonParam::Create(1, {5, 5}, 0, false, 1));
+    }
+
+    // Which controls are shown, in DisplayControl's order ('-' for a control the tree lacks):
+    // labels, progress bar, buttons.
+    std::string Shown() const
+    {
+        std::string text;
+        for (size_t i = 0; i < kDisplayControlCount; ++i)
+        {
+            if (i == 6 || i == 7)
+                text.push_back(' ');
+            const RCPtr<LControl> child = mMain->FindChild(String(kDisplayControlNames[i]));
+            text.push_back(!child ? '-' : child->GetLayout()->mIsVisible ? '1' : '0');
+        }
+        return text;
+    }
+
+    std::string Text(C label) const { return Narrow(mMain->GetShownText(label)); }
+
+    std::filesystem::path mFolder;
+    RCPtr<LControlFactory> mFactory;
+    RCPtr<LControlDescriptor> mSkinRoot;
+    RCPtr<LUpdateProcessor> mProcessor;
+    std::vector<ScriptedEngine::Device> mAtScan{ScriptedEngine::Device{}};
+    RCPtr<ScriptedEngine> mEngine;
+    RCPtr<LMainControl> mMain;
+};
+
+using Presence = ScriptedEngine::Presence;
+
+TEST_F(MainControlTests, AMissingRequiredChildNamesItself)
+{
+    ASSERT_EQ(mProcessor->Initialize(String()), S_OK);
+    for (const char16_t* required :
+         {u"buttonExit", u"buttonUpdateFirmware", u"buttonReinitialize", u"labelDeviceInformation",
+          u"labelFirmwareFileInformation", u"labelUpdateProcessInformation", u"labelFileFirmwareVersion",
+          u"labelDeviceFirmwareVersion", u"labelDeviceCannotUpdateError", u"progressBar"})
+    {
+        RCPtr<LMainControl> main = MakeTree({required});
+        main->SetUpdateProcessor(mProcessor);
+        const std::string name = Narrow(String(required));
+        try
+        {
+            main->Initialize();
+            ADD_FAILURE() << name << " was not missed";
+        }
+        catch (const std::exception& error)
+        {
+            const std::string text = error.what();
+            EXPECT_NE(text.find("Null Pointer : LMainControl couldn't find " + name + " : "),
+                      std::string::npos)
+                << text;
+            EXPECT_NE(text.find("KV::LMainControl::Initialize"), std::string::npos) << text;
+        }
+        main->ReleaseInternalReferences();
+    }
+}
+
+TEST_F(MainControlTests, UpdateFromNormalModeThroughThePowerCycleToSuccess)
+{
+    Start();
+    EXPECT_EQ(Shown(), "111011 0 11000-");
+    EXPECT_EQ(Text(C::ProcessLabel), "Click the \"UPDATE FIRMWARE\" button to start the update process.");
+    EXPECT_EQ(Text(C::FileVersionLabel), "Update Firmware Version: 1.0.0.6");
+    EXPECT_EQ(Text(C::DeviceVersionLabel), "Device Firmware Version: 1.0.0.5");
+
+    // The power-cycle texts are up before the thread waits for the keyboard's answer.
+    std::string shownWhileWaiting, textWhileWaiting;
+    mEngine->mOnEnterUpdateMode = [&] {
+        shownWhileWaiting = Shown();
+        textWhileWaiting = Text(C::ProcessLabel);
+    };
+    Click(C::UpdateButton);
+    EXPECT_EQ(mEngine->mEnterCalls, 1);
+    EXPECT_EQ(shownWhileWaiting, "111010 0 01001-");
+    EXPECT_EQ(textWhileWaiting,
+              "Turn the device off, wait 5 seconds, then turn the device back on. Press the NEXT "
+              "button when you are ready.");
+    Drain();
+    EXPECT_EQ(mEngine->GetDeviceState(), LUpdateEngineInterface::DeviceStateEnteringUpdateMode);
+    EXPECT_EQ(mEngine->mStartCalls, 0);
+    EXPECT_EQ(Shown(), "111010 0 01001-");
+
+    // NEXT before the keyboard is back changes nothing; after, the transfer starts.
+    mEngine->mRescans = {ScriptedEngine::Device{Presence::Absent}};
+    Click(C::NextButton);
+    Drain();
+    EXPECT_EQ(mEngine->mStartCalls, 0);
+    mEngine->mRescans = {ScriptedEngine::Device{Presence::UpdateMode}};
+    Click(C::NextButton);
+    Drain();
+    EXPECT_EQ(mEngine->mStartCalls, 1);
+    EXPECT_TRUE(mMain->IsWaitingForReset());
+    EXPECT_EQ(Shown(), "001010 1 00000-");
+    EXPECT_EQ(Text(C::ProcessLabel), "Firmware update in progress. Do not disconnect Norvik.");
+
+    mEngine->PostUpdateProgress(0, 0.25, 1, -1, 0);
+    Drain();
+    EXPECT_DOUBLE_EQ(Child(C::ProgressBar)->GetNormalizedValue(), 0.25);
+
+    // The keyboard restarts: gone for two rescans, then back with the new firmware.
+    ScriptedEngine::Device updated;
+    updated.version = {1, 0, 0, 6};
+    mEngine->mRescans = {ScriptedEngine::Device{Presence::Absent}, ScriptedEngine::Device{Presence::Absent},
+                         updated};
+    mEngine->Finish(true);
+    Drain();
+    EXPECT_EQ(mEngine->mRescanCalls, 2 + 3);
+    EXPECT_FALSE(mMain->IsWaitingForReset());
+    EXPECT_EQ(Text(C::ProcessLabel),
+              "Your Norvik has been successfully updated. You may now close this application.");
+    EXPECT_EQ(Shown(), "001011 0 01000-");
+}
+
+TEST_F(MainControlTests, AKeyboardInUpdateModeStartsAtOnce)
+{
+    mAtScan = {ScriptedEngine::Device{Presence::UpdateMode}};
+    Start();
+    EXPECT_EQ(Shown(), "111010 0 11000-");
+    Click(C::UpdateButton);
+    EXPECT_EQ(mEngine->mEnterCalls, 0);
+    EXPECT_EQ(mEngine->mStartCalls, 1);
+}
+
+TEST_F(MainControlTests, ResetPollingEndsAfterItsRescans)
+{
+    struct Row
+    {
+        const char* what;
+        KVRESULT rescanResult;
+        ScriptedEngine::Device comesBackAs;
+        int rescans;
+        const char* processText;
+    };
+    const char* unknown =
+        "Your Norvik is not responding after an update.The success of the update is unknown. "
+        "Unplug the device, wait 5 seconds, then replug the device and press \"RESTART\"";
+    const Row rows[] = {
+        {"never back in normal mode", S_OK, ScriptedEngine::Device{Presence::UpdateMode}, 20, unknown},
+        {"never back at all", S_OK, ScriptedEngine::Device{Presence::Absent}, 20, unknown},
+        {"the rescan fails", E_FAIL, ScriptedEngine::Device{Presence::UpdateMode}, 1, unknown},
+        {"back with the old firmware", S_OK, ScriptedEngine::Device{}, 1,
+         "The update does not appear to have been successful. Press the \"RESTART\" button to try again."},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        mAtScan = {ScriptedEngine::Device{Presence::UpdateMode}};
+        Start();
+        Click(C::UpdateButton);
+        Drain();
+        mEngine->mRescans = {row.comesBackAs};
+        mEngine->mRescanResult = row.rescanResult;
+        mEngine->Finish(true);
+        Drain();
+        EXPECT_EQ(mEngine->mRescanCalls, row.rescans);
+        EXPECT_FALSE(mMain->IsWaitingForReset());
+        EXPECT_EQ(Text(C::ProcessLabel), row.processText);
+        EXPECT_TRUE(Child(C::RestartButton)->GetLayout()->mIsVisible);
+        TearDown();
+        SetUp();
+    }
+}
+
+TEST_F(MainControlTests, FailuresShowTheirReasonAndOfferRestart)
+{
+    // Without an image, the update button does nothing.
+    std::filesystem::remove(mFolder / "VORazuro61.led");
+    Start();
+    EXPECT_EQ(Text(C::FileLabel), "The firmware update file is missing or invalid.");
+    Click(C::UpdateButton);
+    EXPECT_EQ(mEngine->mEnterCalls, 0);
+
+    // The keyboard does not answer the switch.
+    std::ofstream(mFolder / "VORazuro61.led") << "0003AABBCC";
+    Click(C::RestartButton);
+    Drain();
+    mEngine->mAnswersSwitch = false;
+    Click(C::UpdateButton);
+    Drain();
+    EXPECT_EQ(Shown(), "000110 0 01100-");
+    EXPECT_EQ(Text(C::CannotUpdateLabel),
+              "The update has failed because the device can not be accessed. Unplug "
+              "and replug in the device and press \"RESTART\"");
+
+    // A transfer that fails keeps the process text and shows why.
+    mAtScan = {ScriptedEngine::Device{Presence::UpdateMode}};
+    Click(C::RestartButton);
+    Drain();
+    Click(C::UpdateButton);
+    Drain();
+    mEngine->Finish(false);
+    Drain();
+    EXPECT_FALSE(mMain->IsWaitingForReset());
+    EXPECT_EQ(Shown(), "010110 0 01100-");
+    EXPECT_EQ(Text(C::ProcessLabel), "Firmware update in progress. Do not disconnect Norvik.");
+}
+
+// The menu's commands reach the control through its root window's queue.
+TEST_F(MainControlTests, AllowingOlderFirmwareFromTheMenuShowsTheUpdateButtonAtOnce)
+{
+    mAtScan[0].version = {1, 0, 0, 6};
+    Start();
+    const RCPtr<LRootWindow> window = LRootWindow::CreateInstance(nullptr);
+    ASSERT_EQ(window->SetRootControl(RCPtr<LControl>(mMain)), S_OK);
+    EXPECT_EQ(Shown(), "000111 0 01000-");
+    EXPECT_EQ(Text(C::CannotUpdateLabel), "The Norvik device is up to date. An update is not needed.");
+    auto chooseFromMenu = [&window] {
+        window->PostNotification(LNotification::Create(u"NID_MENU_OPTIONS_ALLOW_DOWNGRADE"));
+        window->ProcessNotifications(false);
+    };
+    chooseFromMenu();
+    EXPECT_TRUE(mProcessor->GetAllowDowngrade());
+    EXPECT_EQ(Shown(), "111011 0 11000-");
+    chooseFromMenu();
+    EXPECT_FALSE(mProcessor->GetAllowDowngrade());
+    EXPECT_EQ(Shown(), "000111 0 01000-");
+    window->SetRootControl(nullptr);
+}
+
+TEST_F(MainControlTests, SeveralKeyboardsUpdateTheFirst)
+{
+    mAtScan = {ScriptedEngine::Device{}, ScriptedEngine::Device{Presence::UpdateMode}};
+    Start();
+    EXPECT_EQ(mEngine->GetSelectedDeviceIndex(), 0);
+    EXPECT_EQ(mEngine->GetDeviceState(), LUpdateEngineInterface::DeviceStateNormalFirmware);
+    EXPECT_EQ(Shown(), "111011 0 11000-");
+}
+
+TEST_F(MainControlTests, NoKeyboardOffersTheScanAndExitAsksTheApplication)
+{
+    mAtScan = {ScriptedEngine::Device{Presence::Absent}};
+    Start();
+    EXPECT_EQ(Shown(), "110010 0 01010-");
+    EXPECT_EQ(Text(C::DeviceLabel),
+              "Norvik device not found.\nPlug in Norvik and click the \"SCAN FOR DEVICE\" button.");
+    mEngine->mAtScan = {ScriptedEngine::Device{}};
+    Click(C::ScanButton);
+    Drain();
+    EXPECT_EQ(Shown(), "111011 0 11000-");
+
+    RCPtr<ExitListener> listener(new ExitListener());
+    listener->RegisterNotification(LNotificationCenterManager::GetDefaultCenter(), u"NID_APP_EXIT_REQ");
+    Click(C::ExitButton);
+    Drain();
+    EXPECT_EQ(listener->mRequests, 1);
+    listener->UnregisterAllNotifications();
+}
+
+} // namespace
