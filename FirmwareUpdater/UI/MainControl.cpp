@@ -1,5 +1,6 @@
 #include "MainControl.h"
 
+#include "AppStrings.h"
 #include "Application.h"
 #include "UpdateNotifications.h"
 
@@ -25,16 +26,6 @@ constexpr KVRESULT kHandled = 1;
 template <class T> const T* DataOf(const RCPtr<LNotification>& notification)
 {
     return notification ? dynamic_cast<const T*>(notification->GetData().Get()) : nullptr;
-}
-
-// The application string of the key; empty without an application or without the text.
-String GetAppString(const char16_t* key)
-{
-    String text;
-    LFrameworkApp* app = LFrameworkApp::GetInstance();
-    if (app && app->GetAppStringTable())
-        app->GetAppStringTable()->GetString(key, text);
-    return text;
 }
 
 std::string MissingChildText(DisplayControl control)
@@ -367,7 +358,7 @@ KVRESULT LMainControl::OnUpdateFirmwareClicked(Sender, Notified)
         UpdateDisplay(Engine::UpdateResultNone, Engine::DeviceStateEnteringUpdateMode,
                       Engine::FileStateVersionKnown);
         RedrawNow();
-        const LBusyCursorScope busy(GetAppString(u"WAITING_FOR_DEVICE_TO_ENTER_UPDATE_MODE_CURSOR_TITLE"));
+        const LBusyCursorScope busy(LoadAppString(u"WAITING_FOR_DEVICE_TO_ENTER_UPDATE_MODE_CURSOR_TITLE"));
         engine->EnterUpdateMode();
     }
     Refresh();
