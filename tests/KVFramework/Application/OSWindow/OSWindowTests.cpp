@@ -18,6 +18,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -46,7 +47,12 @@ public:
     void OnCaptureLost() override { Log("capture lost"); }
     void OnFocusLost() override { Log("focus lost"); }
     void OnActivate() override { Log("activate"); }
-    void OnCloseCommand() override { Log("close command"); }
+    void OnCloseCommand() override
+    {
+        Log("close command");
+        if (onClose)
+            onClose();
+    }
     bool HasFocusControl() override { return true; }
     void OnWindowResized() override { Log("resized"); }
     void SetSizeChanged() override {}
@@ -79,6 +85,7 @@ public:
     bool Saw(const std::string& line) const { return std::find(log.begin(), log.end(), line) != log.end(); }
 
     OSWindow* window = nullptr;
+    std::function<void()> onClose;
     std::vector<std::string> log;
     std::vector<KeyCode> keys;
     int paints = 0;
@@ -203,6 +210,14 @@ TEST_F(OSWindowTest, ResizableWindowKeepsTheRootControlsMinimum)
         return client.width == 100 && client.height == 80;
     }));
     EXPECT_EQ(100, mWindow->GetRenderContext()->GetViewport().width);
+
+    // Grown: the paint reaches the new corner through the window's new surface.
+    ASSERT_EQ(S_OK, mWindow->SetWindowRect({60, 50, 300, 200}));
+    Platform::CapturedPixels screen;
+    ASSERT_TRUE(PumpUntil([&] {
+        return Platform::CaptureWindow(*mWindow->GetPlatformWindow(), screen) && screen.width == 300 &&
+               screen.height == 200 && screen.At(299, 199) == kBackground;
+    }));
 }
 
 TEST_F(OSWindowTest, ClickWheelAndKeysFromTheServerReachTheRootWindow)
@@ -369,4 +384,46 @@ TEST_F(OSWindowTest, CommandLineOfALaterInstanceReachesTheApplicationWhileTheWin
     const int carriedOn = std::system(probe.c_str());
     ASSERT_TRUE(WIFEXITED(carriedOn));
     EXPECT_EQ(0, WEXITSTATUS(carriedOn));
+}
+
+TEST_F(OSWindowTest, ModalLoopKeepsNotificationsFlowingUntilEndModal)
+{
+    OSWindow* dialog = MakeWindow({320, 60, 120, 90}, false);
+    ASSERT_NE(nullptr, dialog);
+    // A worker's notification, dispatched while the dialog runs, ends it.
+    struct Ender : LNotificationClient
+    {
+        explicit Ender(OSWindow* window) : window(window) {}
+        KVRESULT Receive(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&) override
+        {
+            window->EndModal(7);
+            return S_OK;
+        }
+        OSWindow* window;
+    };
+    RCPtr<Ender> ender(new Ender(dialog));
+    ender->RegisterNotification(mApp->GetDefaultCenter(), u"NID_WORK_DONE");
+    std::thread worker([center = mApp->GetDefaultCenter()] {
+        center->PostNotification(LNotification::Create(u"NID_WORK_DONE"));
+    });
+    EXPECT_EQ(7, dialog->RunModalLoop());
+    worker.join();
+    // The dialog closed itself; it goes at the next turn of the loop.
+    EXPECT_EQ(0u, dialog->GetWindowId());
+    EXPECT_EQ(1, mApp->GetRootWindows().GetCount());
+    OSWindow::DeleteClosedWindows();
+    ender->UnregisterAllNotifications();
+}
+
+TEST_F(OSWindowTest, WindowEndedFromItsOwnEventIsDeletedAfterIt)
+{
+    OSWindow* second = MakeWindow({320, 60, 120, 90}, false);
+    ASSERT_NE(nullptr, second);
+    // The close box of a second window ends it from inside its own event.
+    mTarget.onClose = [second] { second->EndModal(0); };
+    ASSERT_TRUE(Platform::RequestWindowClose(second->GetWindowHandle()));
+    ASSERT_TRUE(PumpUntil([&] { return mTarget.Saw("close command"); }));
+    EXPECT_EQ(0u, second->GetWindowId());
+    EXPECT_EQ(1, mApp->GetRootWindows().GetCount());
+    OSWindow::DeleteClosedWindows();
 }
