@@ -22,7 +22,7 @@ namespace KV {
 namespace {
 
 constexpr const char16_t* kUpdateDriverText =
-    u" Updating your video card driver, with the latest driver from the manufacturer of your video card, may "
+    u"Updating your video card driver, with the latest driver from the manufacturer of your video card, may "
     u"solve this issue.";
 
 Milliseconds ApplicationTimeMs()
@@ -46,8 +46,9 @@ std::string ShowSetupFailure(const char16_t* messageKey, const char16_t* fallbac
 {
     const String message = GLErrorText(messageKey, fallback);
     if (LFrameworkApp* app = LFrameworkApp::GetInstance())
-        app->MessageBox(message.Concat(GLErrorText(u"GL_ERROR_UPDATE_DRIVER", kUpdateDriverText)),
-                        GLErrorText(u"GL_ERROR_CAPTION", u"OpenGL Error"), kMessageBoxIconWarning);
+        app->MessageBox(
+            message.Concat(String(u" ")).Concat(GLErrorText(u"GL_ERROR_UPDATE_DRIVER", kUpdateDriverText)),
+            GLErrorText(u"GL_ERROR_CAPTION", u"OpenGL Error"), kMessageBoxIconWarning);
     return std::string(message.ToNarrow().View()) + " (" + reason + ")";
 }
 
