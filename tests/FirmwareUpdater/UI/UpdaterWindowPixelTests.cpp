@@ -1,0 +1,137 @@
+// The updater's window drawn through the GDI+ renderer from the shipped skin, with the main
+// control showing a keyboard that waits for its update, compared with a reference picture.
+
+#include "Application.h"
+#include "MainControl.h"
+#include "UiTestSupport.h"
+
+#include "ControlBase/ControlFactory.h"
+#include "ControlBase/Look.h"
+#include "ControlBase/RootWindow.h"
+#include "ControlTestSupport.h"
+#include "FakeWindowOSServices.h"
+#include "GdiFrame.h"
+#include "Notification/NotificationCenter.h"
+#include "ReferenceImage.h"
+#include "Renderer/Font.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace KV;
+using namespace KV::Testing;
+using namespace uitest;
+
+namespace {
+
+// What the control factory makes of a skin entry, as far as the picture goes: the entry's
+// layout, its looks (the first shown) with the skin's font, and the "LABEL" text of the
+// control's own table.
+void Dress(LControl& control, const LControlDescriptor& descriptor, const LSkinDescriptor& defaults)
+{
+    control.ApplyDescriptor(RCPtr<LControlDescriptor>(const_cast<LControlDescriptor*>(&descriptor)));
+    const LSkinDescriptor& skin = *descriptor.mSkin;
+    const bool wrap = descriptor.mLayout && descriptor.mLayout->mTextOverflowX == TextOverflowX::Wrap;
+    const RCPtr<LFont> font = LFont::GetFont(skin.mFontName.IsEmpty() ? defaults.mFontName : skin.mFontName,
+                                             skin.mFontSize > 0 ? skin.mFontSize : defaults.mFontSize,
+                                             skin.HasFontStyle() ? skin.mFontStyle : defaults.mFontStyle);
+    String text;
+    if (control.GetStringTable())
+        control.GetStringTable()->GetString(u"LABEL", text);
+    for (uint32_t i = 0; i < skin.mLookList->GetCount(); ++i)
+    {
+        const RCPtr<LLook> look = LLook::Create(*skin.mLookList->GetAtConst(i), wrap);
+        look->SetFont(font);
+        look->SetText(text);
+        control.AddLook(look);
+    }
+    control.ShowLook(0);
+}
+
+void BuildChildren(LControlFactory& factory, const RCPtr<LControlDescriptor>& descriptor,
+                   const RCPtr<LControl>& control, const LSkinDescriptor& defaults)
+{
+    for (uint32_t i = 0; i < descriptor->mChildren.GetCount(); ++i)
+    {
+        const RCPtr<LControlDescriptor>& entry = *descriptor->mChildren.GetAtConst(i);
+        RCPtr<LControl> child(
+            new PlainControl(control, entry->mName, factory.GetStringTable(descriptor.Get(), entry->mName)));
+        Dress(*child, *entry, defaults);
+        BuildChildren(factory, entry, child, defaults);
+    }
+}
+
+void LayOut(LControl& control)
+{
+    control.RecalcLayout();
+    for (uint32_t i = 0; i < control.GetChildren().GetCount(); ++i)
+        LayOut(*control.GetChildren().GetAt(i, LControl::kInsertionOrder));
+}
+
+class UpdaterWindowPixels : public GdiFrame
+{
+protected:
+    // Draws the window at its start with the keyboard the scan finds, and compares it with
+    // the reference of that name.
+    void ExpectWindow(const std::vector<ScriptedEngine::Device>& found, const char* reference)
+    {
+        SCOPED_TRACE(reference);
+        char pattern[] = "/tmp/kv-window-pixels-XXXXXX";
+        const std::filesystem::path folder = mkdtemp(pattern);
+        std::ofstream(folder / "VORazuro61.led") << "0003AABBCC";
+
+        RCPtr<LControlFactory> factory = LControlFactory::Create(String(u"Norvik ZR Firmware Updater"));
+        ASSERT_EQ(factory->LoadResources(String(LControlFactory::kResourceFolder), 0x0409), S_OK);
+        RCPtr<LApplication> app = LApplication::Create(factory, factory->GetFrameworkStringTable(), String());
+        RCPtr<LUpdateProcessor> processor = LUpdateProcessor::Create();
+        processor->SetExecutableFolder(String(folder.c_str()));
+        processor->SetEngineFactory([&found] {
+            RCPtr<ScriptedEngine> engine(new ScriptedEngine());
+            engine->mAtScan = found;
+            return RCPtr<LUpdateEngineInterface>(engine);
+        });
+        ASSERT_EQ(processor->Initialize(String()), S_OK);
+
+        Start(520, 360);
+        FakeWindowOSServices os;
+        os.mClientSize = {520, 360};
+        RCPtr<LRootWindow> window = LRootWindow::CreateInstance(&os, RCPtr<LRenderer>(mRenderer));
+        // Texts are measured by the renderer of the application's first window.
+        app->AddRootWindow(window);
+        const RCPtr<LControlDescriptor> skinRoot = factory->FindControlDescriptor(String(u"mainControl"));
+        const LSkinDescriptor& defaults = *factory->GetCurrentSkin()->mSkin;
+        RCPtr<LMainControl> main(new LMainControl(nullptr, String(u"mainControl")));
+        Dress(*main, *skinRoot, defaults);
+        BuildChildren(*factory, skinRoot, RCPtr<LControl>(main), defaults);
+        window->SetRootControl(RCPtr<LControl>(main));
+        main->SetLayout(Axis(PositionReference::Client, 0, 0, SizeReference::Client, 1, 0),
+                        Axis(PositionReference::Client, 0, 0, SizeReference::Client, 1, 0));
+        main->SetUpdateProcessor(processor);
+        main->Initialize();
+        LNotificationCenterManager::GetInstance()->ProcessAllQueues(false);
+        LayOut(*main);
+
+        RectRegion region;
+        window->CollectInvalidRegion(region);
+        window->OnPaint(*mRenderer, region);
+        ExpectMatchesReference([&](int32_t x, int32_t y) { return Pixel(x, y); }, 520, 360,
+                               KV_REFERENCE_IMAGE_FOLDER, KV_TEST_OUTPUT_FOLDER, reference);
+        window->SetRootControl(nullptr);
+        main->ReleaseInternalReferences();
+        mRenderer->RenderFinish(mContext);
+        std::filesystem::remove_all(folder);
+    }
+};
+
+} // namespace
+
+TEST_F(UpdaterWindowPixels, WhatTheWindowShowsAtItsStart)
+{
+    ScriptedEngine::Device upToDate;
+    upToDate.version = {1, 0, 0, 6};
+    ExpectWindow({ScriptedEngine::Device{}}, "UpdaterWindowReady");
+    ExpectWindow({upToDate}, "UpdaterWindowUpToDate");
+    ExpectWindow({ScriptedEngine::Device{ScriptedEngine::Presence::Absent}}, "UpdaterWindowNoKeyboard");
+}
