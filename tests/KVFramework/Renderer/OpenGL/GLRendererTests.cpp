@@ -1,6 +1,7 @@
 // The OpenGL renderer drawing through Mesa's software OpenGL on a private X server; the
 // pixels are read back from the context's picture.
 
+#include "Application/FrameworkApp.h"
 #include "Graphics/Bitmap.h"
 #include "Platform/Window/PlatformWindow.h"
 #include "Platform/Window/WindowCapture.h"
@@ -216,6 +217,62 @@ TEST_F(GLFrame, PolylinesAreCompiledOnceAndAgainAfterAChange)
     // Without keeping, nothing is compiled.
     mRenderer->FillPolygon(box, Color(kRed), {0, 0}, {1, 1}, false);
     EXPECT_EQ(before + 2, mRenderer->GetCacheCounts().listsCompiled);
+}
+
+namespace {
+
+Milliseconds gFakeNow = 0;
+Milliseconds FakeNow()
+{
+    return gFakeNow;
+}
+
+PolylineT<float> Box(float left, float top, float right, float bottom)
+{
+    PolylineT<float> box;
+    for (const PointT<float>& point :
+         {PointT<float>{left, top}, {right, top}, {right, bottom}, {left, bottom}})
+        box.AddItem(point);
+    return box;
+}
+
+} // namespace
+
+TEST_F(GLFrame, ListsAndTexturesNotDrawnSinceThePreviousPurgeAreDropped)
+{
+    LFrameworkApp app;
+    gFakeNow = 1000;
+    app.GetClock() = ApplicationClock(&FakeNow);
+    Start(16, 16);
+    mRenderer->RenderFinish(mContext);
+    EXPECT_GE(mContext->GetMaxSurfaceSize().width, 1024);
+    PolylineT<float> kept = Box(1, 1, 5, 5);
+    PolylineT<float> dropped = Box(8, 8, 12, 12);
+    const RCPtr<LBitmap> bitmap = LBitmap::CreateFilledBitmap({3, 3}, Color(kRed));
+    const auto frame = [&](Milliseconds now, auto draw) {
+        gFakeNow = now;
+        mRenderer->RenderStart(mContext);
+        draw();
+        mRenderer->RenderFinish(mContext);
+    };
+    const uint32_t lists = mRenderer->GetCacheCounts().listsCompiled;
+    const uint32_t textures = mRenderer->GetCacheCounts().texturesMade;
+    frame(2000, [&] {
+        mRenderer->FillPolygon(kept, Color(kRed), {0, 0}, {1, 1}, true);
+        mRenderer->FillPolygon(dropped, Color(kRed), {0, 0}, {1, 1}, true);
+        mRenderer->DrawBitmap(bitmap, {0, 0, 3, 3}, ResizeType::Stretch);
+    });
+    // The first purge keeps what was drawn since the start; the second what was drawn
+    // since the first.
+    frame(1000 + 300001, [&] { mRenderer->FillPolygon(kept, Color(kRed), {0, 0}, {1, 1}, true); });
+    frame(1000 + 600002, [&] { mRenderer->FillPolygon(kept, Color(kRed), {0, 0}, {1, 1}, true); });
+    frame(1000 + 600003, [&] {
+        mRenderer->FillPolygon(kept, Color(kRed), {0, 0}, {1, 1}, true);
+        mRenderer->FillPolygon(dropped, Color(kRed), {0, 0}, {1, 1}, true);
+        mRenderer->DrawBitmap(bitmap, {0, 0, 3, 3}, ResizeType::Stretch);
+    });
+    EXPECT_EQ(lists + 3, mRenderer->GetCacheCounts().listsCompiled);
+    EXPECT_EQ(textures + 2, mRenderer->GetCacheCounts().texturesMade);
 }
 
 TEST_F(GLFrame, TheStarPolygonLeavesItsCentreEmpty)
