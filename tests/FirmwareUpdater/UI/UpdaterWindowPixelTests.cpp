@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 using namespace KV;
@@ -73,9 +74,12 @@ void LayOut(LControl& control)
 class UpdaterWindowPixels : public GdiFrame
 {
 protected:
-    // Draws the window at its start with the keyboard the scan finds, and compares it with
-    // the reference of that name.
-    void ExpectWindow(const std::vector<ScriptedEngine::Device>& found, const char* reference)
+    using Steps = std::function<void(LMainControl&, ScriptedEngine&)>;
+
+    // Draws the window with the keyboard the scan finds, after the steps, and compares it
+    // with the reference of that name.
+    void ExpectWindow(const std::vector<ScriptedEngine::Device>& found, const char* reference,
+                      const Steps& steps = nullptr)
     {
         SCOPED_TRACE(reference);
         char pattern[] = "/tmp/kv-window-pixels-XXXXXX";
@@ -87,8 +91,10 @@ protected:
         RCPtr<LApplication> app = LApplication::Create(factory, factory->GetFrameworkStringTable(), String());
         RCPtr<LUpdateProcessor> processor = LUpdateProcessor::Create();
         processor->SetExecutableFolder(String(folder.c_str()));
-        processor->SetEngineFactory([&found] {
-            RCPtr<ScriptedEngine> engine(new ScriptedEngine());
+        processor->SetReturnRescans(0, 20);
+        RCPtr<ScriptedEngine> engine;
+        processor->SetEngineFactory([&found, &engine] {
+            engine = RCPtr<ScriptedEngine>(new ScriptedEngine());
             engine->mAtScan = found;
             return RCPtr<LUpdateEngineInterface>(engine);
         });
@@ -111,6 +117,11 @@ protected:
         main->SetUpdateProcessor(processor);
         main->Initialize();
         LNotificationCenterManager::GetInstance()->ProcessAllQueues(false);
+        if (steps)
+        {
+            steps(*main, *engine);
+            LNotificationCenterManager::GetInstance()->ProcessAllQueues(false);
+        }
         LayOut(*main);
 
         RectRegion region;
@@ -134,4 +145,19 @@ TEST_F(UpdaterWindowPixels, WhatTheWindowShowsAtItsStart)
     ExpectWindow({ScriptedEngine::Device{}}, "UpdaterWindowReady");
     ExpectWindow({upToDate}, "UpdaterWindowUpToDate");
     ExpectWindow({ScriptedEngine::Device{ScriptedEngine::Presence::Absent}}, "UpdaterWindowNoKeyboard");
+}
+
+TEST_F(UpdaterWindowPixels, WhatTheWindowShowsOnTheWayOfAnUpdate)
+{
+    const RCPtr<LNotificationDistributor> nobody;
+    ExpectWindow({ScriptedEngine::Device{}}, "UpdaterWindowPowerCycle",
+                 [&](LMainControl& main, ScriptedEngine&) { main.OnUpdateFirmwareClicked(nobody, nullptr); });
+    ExpectWindow({ScriptedEngine::Device{ScriptedEngine::Presence::UpdateMode}}, "UpdaterWindowSucceeded",
+                 [&](LMainControl& main, ScriptedEngine& engine) {
+                     main.OnUpdateFirmwareClicked(nobody, nullptr);
+                     ScriptedEngine::Device updated;
+                     updated.version = {1, 0, 0, 6};
+                     engine.mRescans = {updated};
+                     engine.Finish(true);
+                 });
 }
