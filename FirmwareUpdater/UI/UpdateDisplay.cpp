@@ -8,12 +8,14 @@ namespace {
 
 using Engine = LUpdateEngineInterface;
 
-// The device cannot be updated: the engine says so, or the device is known and the
-// update is not allowed.
+// The device cannot be updated: the engine says so, or the device and a valid image are
+// known and the update is not allowed. Without a valid image nothing can be said about the
+// device's firmware being current: the window asks for an image instead.
 bool CannotUpdate(const EngineSituation& s)
 {
     return s.deviceState == Engine::DeviceStateCannotUpdate ||
-           (s.deviceState >= Engine::DeviceStateCannotUpdate && !s.IsUpdateAllowed());
+           (s.deviceState >= Engine::DeviceStateCannotUpdate &&
+            s.fileState == Engine::FileStateVersionKnown && !s.IsUpdateAllowed());
 }
 
 bool UpdateButtonShown(const EngineSituation& s)

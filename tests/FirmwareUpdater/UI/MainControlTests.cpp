@@ -2,6 +2,7 @@
 // engine's notifications drive them, with the texts of the updater's own string tables.
 
 #include "MainControl.h"
+#include "ScopedVariable.h"
 #include "UiTestSupport.h"
 
 #include "UpdateNotifications.h"
@@ -330,6 +331,36 @@ TEST_F(MainControlTests, AllowingOlderFirmwareFromTheMenuShowsTheUpdateButtonAtO
     chooseFromMenu();
     EXPECT_FALSE(mProcessor->GetAllowDowngrade());
     EXPECT_EQ(Shown(), "000111 0 01000-");
+    window->SetRootControl(nullptr);
+}
+
+// The file menu's choice goes to the engine, and the window follows the new image.
+TEST_F(MainControlTests, TheFileMenuChoosesTheImage)
+{
+    std::filesystem::remove(mFolder / "VORazuro61.led");
+    Start();
+    EXPECT_EQ(Text(C::FileLabel), "The firmware update file is missing or invalid.");
+    EXPECT_EQ(Shown(), "110001 0 01000-");
+
+    // The dialog program answers with the path of an image.
+    std::filesystem::create_directories(mFolder / "bin");
+    const std::filesystem::path program = mFolder / "bin" / "zenity";
+    std::ofstream(program) << "#!/bin/sh\nprintf '%s' \"$KV_DIALOG_ANSWER\"\n";
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    std::ofstream(mFolder / "chosen.led") << "0003AABBCC";
+    ScopedVariable path("PATH", (mFolder / "bin").string() + ":/usr/bin:/bin");
+    ScopedVariable answer("KV_DIALOG_ANSWER", (mFolder / "chosen.led").string());
+
+    const RCPtr<LRootWindow> window = LRootWindow::CreateInstance(nullptr);
+    ASSERT_EQ(window->SetRootControl(RCPtr<LControl>(mMain)), S_OK);
+    window->PostNotification(LNotification::Create(u"NID_MENU_FILE_SELECT"));
+    window->ProcessNotifications(false);
+    Drain();
+    String chosen;
+    EXPECT_EQ(mEngine->GetFirmwareFilePath(chosen), S_OK);
+    EXPECT_EQ(Narrow(chosen), (mFolder / "chosen.led").string());
+    EXPECT_EQ(Text(C::FileVersionLabel), "Update Firmware Version: 1.0.0.6");
+    EXPECT_EQ(Shown(), "111011 0 11000-");
     window->SetRootControl(nullptr);
 }
 

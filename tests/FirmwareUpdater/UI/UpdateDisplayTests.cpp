@@ -71,6 +71,9 @@ TEST(UpdateDisplayTests, VisibilitiesFollowResultDeviceAndFile)
         {"normal mode, update needed", {0, 5, 3, true, false, true}, "111011 0 1-0000"},
         {"normal mode, up to date", {0, 5, 3, false, false, true}, "000111 0 0-0000"},
         {"normal mode, up to date, downgrade allowed", {0, 5, 3, false, true, true}, "111011 0 1-0000"},
+        // Without a valid image the window asks for one; it does not call the device current.
+        {"normal mode, image missing", {0, 5, 1, false, false, true}, "110001 0 0-0000"},
+        {"normal mode, no image", {0, 5, 0, false, false, true}, "110001 0 0-0000"},
         {"no device", {0, 1, 3}, "110010 0 0-0100"},
         {"no device, skin without scan button",
          {0, 1, 3, false, false, false, false, false},
