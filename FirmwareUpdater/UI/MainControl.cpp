@@ -55,6 +55,7 @@ LUpdateEngineInterface* LMainControl::Engine() const
 KVRESULT LMainControl::Initialize()
 {
     using C = DisplayControl;
+    KV_THROW_IF_FAILED(LControl::Initialize());
     mOwnHandler = LNotificationHandler<LMainControl>::Create(this);
     const RCPtr<LNotificationCenter> center = LNotificationCenterManager::GetDefaultCenter();
     KV_THROW_IF_FAILED(mOwnHandler->AddHandlerFor(&LMainControl::OnDeviceStateChangeNotification, center,

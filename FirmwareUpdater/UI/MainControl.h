@@ -35,8 +35,7 @@ public:
     // Finds the children and registers the handlers; throws, naming the child, when the
     // skin lacks a required one, and when a registration fails. Then shows the engine's
     // situation as it stands.
-    KVRESULT Initialize();
-    KVRESULT PostInitialize() { return S_OK; }
+    KVRESULT Initialize() override;
     // Listens to the menu's commands, which reach the control through its root window.
     void ProcessRootWindowAquired() override;
 

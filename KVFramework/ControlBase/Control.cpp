@@ -1,6 +1,8 @@
 #include "ControlBase/Control.h"
 
+#include "Application/WindowOSServices.h"
 #include "ControlBase/ControlDescriptor.h"
+#include "ControlBase/ControlFactory.h"
 #include "ControlBase/MenuItemUpdater.h"
 #include "ControlBase/RootWindow.h"
 #include "ControlBase/StringTable.h"
@@ -39,6 +41,9 @@ LControl::LControl(const RCPtr<LControl>& parent, const String& name, const RCPt
 {
     if (parent)
         SetParent(parent);
+    if (!mStringTable)
+        if (RCPtr<LControlFactory> factory = GetApplicationFactory())
+            mStringTable = factory->GetStringTable(parent ? parent->GetDescriptor().Get() : nullptr, name);
 }
 
 LControl::~LControl() = default;
@@ -195,7 +200,11 @@ KVRESULT LControl::SetRootWindow(const RCPtr<LRootWindow>& rootWindow)
         return E_FAIL;
     mRootWindow = rootWindow;
     if (rootWindow)
+    {
+        if (IWindowOSServices* window = rootWindow->GetOSServices())
+            window->SetWindowText(mText);
         ProcessRootWindowAquired();
+    }
     return S_OK;
 }
 
@@ -476,29 +485,17 @@ KVRESULT LControl::Receive(const RCPtr<LNotificationDistributor>& sender,
     }
     if (notification && notification->GetId() == kSiblingKeyId)
         return HandleSiblingKey(notification);
+    // Handlers run only once the whole creation sequence is done.
+    if (mHandler && mCreated)
+        return mHandler->Dispatch(sender, notification);
     return LNotificationClient::Receive(sender, notification);
 }
 
-// ---- descriptor ----
-
-KVRESULT LControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
+KVRESULT LControl::Detach(const RCPtr<LNotificationDistributor>& distributor, NotificationId id)
 {
-    if (!descriptor)
-        return E_INVALIDARG;
-    mDescriptor = descriptor;
-    if (descriptor->mLayout)
-    {
-        // The control lays itself out from its own copy; the skin's record stays as read.
-        const int32_t before = mLayout && !mLayout->mClipToParent ? 1 : 0;
-        mLayout = descriptor->mLayout->Clone();
-        const int32_t after = mLayout->mClipToParent ? 0 : 1;
-        if (mParent)
-        {
-            mParent->AddUnclippedAlongAncestry(after - before);
-            mParent->mChildren.MarkChanged();
-        }
-    }
-    return S_OK;
+    if (mHandler)
+        mHandler->RemoveHandler(distributor.Get(), id);
+    return LNotificationClient::Detach(distributor, id);
 }
 
 // ---- slots filled in by conditions and dragging ----

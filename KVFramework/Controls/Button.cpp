@@ -42,7 +42,7 @@ double LButton::Now() const
 
 KVRESULT LButton::Initialize()
 {
-    const KVRESULT base = S_OK;
+    const KVRESULT base = LControl::Initialize();
     mOwnHandler = LNotificationHandler<LButton>::Create(this);
     try
     {

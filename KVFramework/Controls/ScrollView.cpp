@@ -24,6 +24,9 @@ LScrollView::~LScrollView() = default;
 
 KVRESULT LScrollView::Initialize()
 {
+    const KVRESULT base = LControl::Initialize();
+    if (KV_FAILED(base))
+        return base;
     mOwnHandler = LNotificationHandler<LScrollView>::Create(this);
     RecalcScrollBars();
     return S_OK;

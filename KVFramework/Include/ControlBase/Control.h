@@ -13,8 +13,12 @@
 #include "Graphics/Geometry.h"
 #include "Graphics/RectRegion.h"
 #include "KVTypes.h"
+#include "Notification/NotificationCenter.h"
 #include "Notification/NotificationDistributor.h"
+#include "Notification/NotificationHandler.h"
+#include "Notification/NotificationParams.h"
 #include "ObjectBase/TaggableObject.h"
+#include "Renderer/Font.h"
 #include "Storage/StringT.h"
 #include "System/KeyCodeTable.h"
 
@@ -25,6 +29,7 @@ namespace KV {
 
 class LRootWindow;
 class LControlDescriptor;
+class LControlFactory;
 class LMenuDescriptor;
 class LMenuItemUpdater;
 struct LMenuItemInfo;
@@ -94,8 +99,8 @@ public:
         LControl* mOwner;
     };
 
-    // stringTable: the control's own texts; the control factory looks it up by the
-    // control's place in the tree.
+    // stringTable: the control's own texts; without one, the application's control
+    // factory gives the table of the control's place in the tree.
     LControl(const RCPtr<LControl>& parent, const String& name,
              const RCPtr<LStringTable>& stringTable = nullptr);
 
@@ -172,8 +177,50 @@ public:
     double NormalizedToValue(double normalized) const noexcept;
     double ValueToNormalized(double value) const noexcept;
 
+    // ---- made from the skin (ControlDescriptorApplication.cpp) ----
     const RCPtr<LControlDescriptor>& GetDescriptor() const noexcept { return mDescriptor; }
+    // The whole creation of a control made from a descriptor: ApplyDescriptor,
+    // CreateChildControls, Initialize, PostInitialize, then the control counts as created
+    // and its handler table starts to receive. Create functions end with it.
+    KVRESULT RunCreationSequence(const RCPtr<LControlDescriptor>& descriptor);
+    bool IsCreated() const noexcept { return mCreated; }
+    // The layout, looks, font and label of the descriptor. Applied again to a created
+    // control (a skin change), it keeps the control's enabled state, runs a visibility
+    // change through SetVisible and keeps the children that the new descriptor names.
     virtual KVRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor);
+    // Creates a child for each child descriptor not marked DEFER_CREATE.
+    virtual KVRESULT CreateChildControls(const RCPtr<LControlDescriptor>& descriptor);
+    // The handler table, the create parameters, the tool tip and the local hot keys.
+    virtual KVRESULT Initialize();
+    // Reads the create parameters INITIAL_VALUE, NOT_FOCUSABLE, USE_PARENT_TOOLTIP and
+    // WANTS_TAB.
+    virtual KVRESULT ApplyAttributes();
+    virtual KVRESULT PostInitialize() { return S_OK; }
+    // A root control may correct the window rectangle a skin change gives it: 1 when it
+    // did.
+    virtual int32_t AdjustRootWindowRect(RectT<double>&) { return S_OK; }
+
+    // The label; a root control's is also its window's title. S_FALSE when unchanged.
+    virtual KVRESULT SetText(const String& text);
+    // True when the text changed; relayout: lay the control out again when its minimum
+    // size follows the text.
+    bool SetTextAndRelayout(const String& text, bool relayout);
+    const String& GetText() const noexcept { return mText; }
+    // The font from a base font (the parent's, when the skin says the font inherits,
+    // else the application's): an empty name, a size of 0 or below and a style of -1
+    // take the base's; sizeIsRelative makes size a factor on the base's size. E_FAIL when
+    // no font can be had.
+    KVRESULT SetFontSpec(const String& name, float size, int32_t style, bool sizeIsRelative);
+    // E_INVALIDARG for null, S_FALSE when it is the font already. Children that inherit
+    // follow.
+    KVRESULT SetFont(const RCPtr<LFont>& font);
+    const RCPtr<LFont>& GetFont() const noexcept { return mFont; }
+    virtual void OnFontChanged() {}
+    virtual KVRESULT OnParentFontChanged();
+    const RCPtr<LNotificationHandler<LControl>>& GetHandler() const noexcept { return mHandler; }
+    const RCPtr<LNotificationCenter>& GetNotificationCenter() const noexcept { return mNotificationCenter; }
+    bool WantsTab() const noexcept { return mWantsTab; }
+    bool UsesParentToolTip() const noexcept { return mUseParentToolTip; }
 
     // ---- looks (ControlLookOperations.cpp) ----
     // Appends the look (null allowed) with weight 0; its index.
@@ -411,8 +458,10 @@ public:
     void SetWantsTab(bool wantsTab) noexcept { mWantsTab = wantsTab; }
     void SetHoldsFocusForChildren(bool holds) noexcept { mHoldsFocusForChildren = holds; }
 
+    // Dispatches through the handler table once the control is created.
     KVRESULT Receive(const RCPtr<LNotificationDistributor>& sender,
                      const RCPtr<LNotification>& notification) override;
+    KVRESULT Detach(const RCPtr<LNotificationDistributor>& distributor, NotificationId id) override;
 
     // Leaves every registration, on both sides, and lets the children go, once only
     // internal references remain.
@@ -453,6 +502,8 @@ protected:
     String mToolTipText;
     bool mUseParentToolTip = false;
     RCPtr<LMenuItemUpdater> mMenuItemUpdater;
+    RCPtr<LNotificationHandler<LControl>> mHandler;
+    RCPtr<LNotificationCenter> mNotificationCenter;
 
 private:
     // The whole wheel routing of both axes.
@@ -494,6 +545,16 @@ private:
     double NonClientExtent(int axis) const;
     void DrawChildren(LRenderer& renderer, const RectRegion& dirty, std::vector<RCPtr<LControl>>& unclipped,
                       const LLook* look);
+    // The factory of the application object; null without one.
+    static RCPtr<LControlFactory> GetApplicationFactory();
+    // Descriptor application.
+    void ApplyRootWindowRect(const LLayoutDescriptor& skinLayout);
+    void ApplyLooks();
+    void ApplyFont();
+    void ReadoptChildren(std::vector<RCPtr<LControl>>& previous);
+    void FillRootWindow();
+    // The base SetFontSpec starts from: the parent's font or the application's.
+    RCPtr<LFont> GetBaseFont() const;
 
     String mName;
     RCPtr<LControlDescriptor> mDescriptor;
@@ -507,6 +568,15 @@ private:
     int32_t mTaper = 0;
     LControlLooks mLooks;
     bool mInLayoutPass = false;
+    bool mCreated = false;
+    String mText;
+    RCPtr<LFont> mFont;
+    bool mFontInheritsFromParent = false;
+    bool mFontNameInherited = false;
+    bool mFontSizeInherited = false;
+    bool mFontStyleInherited = false;
+    bool mFontSizeIsRelative = false;
+    float mFontSizeFactor = 1.0f;
     bool mInGeometryChange = false;
     RectT<double> mGeometryClientRect;
     RCPtr<LControl> mParent;

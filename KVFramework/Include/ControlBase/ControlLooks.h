@@ -25,6 +25,8 @@ public:
     // exclusive sets every other weight to 0. changed tells whether any weight moved.
     KVRESULT SetLookWeight(int32_t index, float weight, bool exclusive, bool& changed);
     float GetLookWeight(int32_t index) const;
+    // Empties the list; the weights stay, so that the looks added again show as before.
+    void RemoveLooks() { mLooks.clear(); }
     int32_t GetLookCount() const { return static_cast<int32_t>(mLooks.size()); }
 
     // The look at the index; for an index outside the list the first shown look, else the

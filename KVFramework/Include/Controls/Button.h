@@ -23,8 +23,7 @@ public:
     LButton(const RCPtr<LControl>& parent, const String& name);
 
     // Registers the simulated click and reads AUTO_VALUE_SET and IS_RADIO.
-    KVRESULT Initialize();
-    KVRESULT PostInitialize() { return S_OK; }
+    KVRESULT Initialize() override;
 
     // Presses the button by code: the pressed look now, the click after the hold time.
     void SimulateClick();

@@ -68,10 +68,7 @@ RCPtr<LControl> CreateControlOfClass(const RCPtr<LControl>& parent,
                                      const RCPtr<LControlDescriptor>& descriptor)
 {
     RCPtr<T> control(new T(parent, descriptor ? descriptor->mName : String()));
-    if (descriptor)
-        control->ApplyDescriptor(descriptor);
-    control->T::Initialize();
-    control->T::PostInitialize();
+    control->RunCreationSequence(descriptor);
     return RCPtr<LControl>(control);
 }
 

@@ -12,9 +12,8 @@ class LLabel : public LControl
 public:
     LLabel(const RCPtr<LControl>& parent, const String& name);
 
-    KVRESULT Initialize() { return S_OK; }
     // Marks the label not focusable: it is never a tab stop.
-    KVRESULT PostInitialize();
+    KVRESULT PostInitialize() override;
     // The full text while the first line is cut off, else the string table's tool tip.
     String GetToolTipText() override;
 

@@ -15,7 +15,7 @@ public:
     LPanel(const RCPtr<LControl>& parent, const String& name);
 
     // A panel without a parent keeps no table of its own: nothing offers it sibling keys.
-    KVRESULT Initialize();
+    KVRESULT Initialize() override;
 
     // The base answer, or none where it wrapped round, for a panel inside another control.
     RCPtr<LControl> GetNextTabStop(const RCPtr<LControl>& child, bool backward) override;

@@ -23,8 +23,7 @@ public:
 
     LScrollView(const RCPtr<LControl>& parent, const String& name);
 
-    KVRESULT Initialize();
-    KVRESULT PostInitialize() { return S_OK; }
+    KVRESULT Initialize() override;
 
     // 1 when both sizes equal the present extent (to rounding); else stores it, re-decides
     // the bars and sends "NID_CLIENT_EXTENT_CHANGE": 0.

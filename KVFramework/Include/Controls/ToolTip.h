@@ -28,11 +28,10 @@ public:
 
     LToolTip(const RCPtr<LControl>& parent, const String& name);
 
-    KVRESULT Initialize() { return ApplyAttributes(); }
     // A tip reads no attributes: it is never focusable.
-    KVRESULT ApplyAttributes();
+    KVRESULT ApplyAttributes() override;
     // A new tip stays hidden until shown.
-    KVRESULT PostInitialize();
+    KVRESULT PostInitialize() override;
 
     // Starts showing the tip, whose text the caller has set. Returns 0.
     KVRESULT Show();

@@ -36,6 +36,7 @@ public:
     KVRESULT LoadFromStringTable(const RCPtr<LStringTable>& table, const char16_t* prefix);
     // Erases every binding (a root window reloads its keys with each new root control).
     void Clear() { mKeysByName.clear(); }
+    bool IsEmpty() const noexcept { return mKeysByName.empty(); }
 
 private:
     const Array<KeyCode>* Find(const char16_t* name) const;

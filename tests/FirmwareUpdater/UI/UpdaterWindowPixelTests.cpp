@@ -27,40 +27,23 @@ using namespace uitest;
 
 namespace {
 
-// What the control factory makes of a skin entry, as far as the picture goes: the entry's
-// layout, its looks (the first shown) with the skin's font, and the "LABEL" text of the
-// control's own table.
-void Dress(LControl& control, const LControlDescriptor& descriptor, const LSkinDescriptor& defaults)
+// The skin entry applied to the control: its layout, its looks (the first shown) with its
+// font, and the "LABEL" text of the control's own table.
+void Dress(LControl& control, const LControlDescriptor& descriptor)
 {
     control.ApplyDescriptor(RCPtr<LControlDescriptor>(const_cast<LControlDescriptor*>(&descriptor)));
-    const LSkinDescriptor& skin = *descriptor.mSkin;
-    const bool wrap = descriptor.mLayout && descriptor.mLayout->mTextOverflowX == TextOverflowX::Wrap;
-    const RCPtr<LFont> font = LFont::GetFont(skin.mFontName.IsEmpty() ? defaults.mFontName : skin.mFontName,
-                                             skin.mFontSize > 0 ? skin.mFontSize : defaults.mFontSize,
-                                             skin.HasFontStyle() ? skin.mFontStyle : defaults.mFontStyle);
-    String text;
-    if (control.GetStringTable())
-        control.GetStringTable()->GetString(u"LABEL", text);
-    for (uint32_t i = 0; i < skin.mLookList->GetCount(); ++i)
-    {
-        const RCPtr<LLook> look = LLook::Create(*skin.mLookList->GetAtConst(i), wrap);
-        look->SetFont(font);
-        look->SetText(text);
-        control.AddLook(look);
-    }
-    control.ShowLook(0);
 }
 
 void BuildChildren(LControlFactory& factory, const RCPtr<LControlDescriptor>& descriptor,
-                   const RCPtr<LControl>& control, const LSkinDescriptor& defaults)
+                   const RCPtr<LControl>& control)
 {
     for (uint32_t i = 0; i < descriptor->mChildren.GetCount(); ++i)
     {
         const RCPtr<LControlDescriptor>& entry = *descriptor->mChildren.GetAtConst(i);
         RCPtr<LControl> child(
             new PlainControl(control, entry->mName, factory.GetStringTable(descriptor.Get(), entry->mName)));
-        Dress(*child, *entry, defaults);
-        BuildChildren(factory, entry, child, defaults);
+        Dress(*child, *entry);
+        BuildChildren(factory, entry, child);
     }
 }
 
@@ -107,10 +90,11 @@ protected:
         // Texts are measured by the renderer of the application's first window.
         app->AddRootWindow(window);
         const RCPtr<LControlDescriptor> skinRoot = factory->FindControlDescriptor(String(u"mainControl"));
-        const LSkinDescriptor& defaults = *factory->GetCurrentSkin()->mSkin;
+        // The skin's default font.
+        ASSERT_EQ(app->SetSkin(0), S_OK);
         RCPtr<LMainControl> main(new LMainControl(nullptr, String(u"mainControl")));
-        Dress(*main, *skinRoot, defaults);
-        BuildChildren(*factory, skinRoot, RCPtr<LControl>(main), defaults);
+        Dress(*main, *skinRoot);
+        BuildChildren(*factory, skinRoot, RCPtr<LControl>(main));
         window->SetRootControl(RCPtr<LControl>(main));
         main->SetLayout(Axis(PositionReference::Client, 0, 0, SizeReference::Client, 1, 0),
                         Axis(PositionReference::Client, 0, 0, SizeReference::Client, 1, 0));
