@@ -344,10 +344,14 @@ TEST_F(OSWindowTest, ClickAndTabFromTheServerReachTheControlsThroughTheRootWindo
     for (int attempt = 0; attempt < 50 && !hovered; ++attempt)
     {
         ASSERT_TRUE(Platform::MovePointer(origin.x + 110, origin.y + 20 + attempt % 2));
+        // A bounded number of events: the loop's ticks keep coming.
         Platform::WindowEvent event;
-        while (Platform::GetWindowEventSource().WaitEvent(event, 100))
+        for (int turn = 0; turn < 20 && !hovered && Platform::GetWindowEventSource().WaitEvent(event, 100);
+             ++turn)
+        {
             Platform::GetWindowEventSource().Dispatch(event);
-        hovered = rootWindow->GetHoverControl() == second;
+            hovered = rootWindow->GetHoverControl() == second;
+        }
     }
     ASSERT_TRUE(hovered);
     ASSERT_TRUE(Platform::PressButton(1, true));
