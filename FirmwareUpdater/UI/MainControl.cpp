@@ -8,6 +8,7 @@
 #include "Application/CursorNames.h"
 #include "Application/FrameworkApp.h"
 #include "ControlBase/Look.h"
+#include "Controls/Button.h"
 #include "ControlBase/RootWindow.h"
 #include "Notification/Notification.h"
 #include "Notification/NotificationCenter.h"
@@ -80,7 +81,8 @@ KVRESULT LMainControl::Initialize()
     for (const ButtonHandler& entry : buttons)
     {
         RCPtr<LControl>& button = Child(entry.button);
-        button = FindChild(String(DisplayControlName(entry.button)));
+        // A child of that name that is no button counts as missing.
+        button = RCPtr<LControl>(FindSubControl<LButton>(*this, DisplayControlName(entry.button)));
         if (!button && entry.required)
             KV_THROW_NULL_POINTER(MissingChildText(entry.button));
         if (button)

@@ -9,6 +9,7 @@
 
 #include "ControlBase/ControlFactory.h"
 #include "ControlBase/RootWindow.h"
+#include "Controls/Button.h"
 #include "Notification/Notification.h"
 #include "Notification/NotificationCenter.h"
 #include "Notification/NotificationParams.h"
@@ -101,10 +102,17 @@ protected:
     {
         RCPtr<LMainControl> main(new LMainControl(nullptr, String(u"mainControl")));
         for (const char16_t* name : kDisplayControlNames)
-            if (!omit.count(name))
-                RCPtr<LControl>(new PlainControl(main, String(name),
-                                                 mFactory->GetStringTable(mSkinRoot.Get(), String(name))))
+        {
+            if (omit.count(name))
+                continue;
+            const String childName(name);
+            if (childName.View().starts_with(u"button"))
+                RCPtr<LButton>(new LButton(main, childName))->GetLayout();
+            else
+                RCPtr<LControl>(
+                    new PlainControl(main, childName, mFactory->GetStringTable(mSkinRoot.Get(), childName)))
                     ->GetLayout();
+        }
         return main;
     }
 
@@ -170,6 +178,12 @@ TEST_F(MainControlTests, AMissingRequiredChildNamesItself)
         }
         main->ReleaseInternalReferences();
     }
+    // A child of the right name that is no button counts as missing.
+    RCPtr<LMainControl> main = MakeTree({u"buttonExit"});
+    RCPtr<LControl>(new PlainControl(main, String(u"buttonExit")))->GetLayout();
+    main->SetUpdateProcessor(mProcessor);
+    EXPECT_THROW(main->Initialize(), std::exception);
+    main->ReleaseInternalReferences();
 }
 
 TEST_F(MainControlTests, UpdateFromNormalModeThroughThePowerCycleToSuccess)

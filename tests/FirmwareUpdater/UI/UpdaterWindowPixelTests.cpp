@@ -8,6 +8,7 @@
 #include "ControlBase/ControlFactory.h"
 #include "ControlBase/Look.h"
 #include "ControlBase/RootWindow.h"
+#include "Controls/Button.h"
 #include "ControlTestSupport.h"
 #include "FakeWindowOSServices.h"
 #include "GdiFrame.h"
@@ -40,8 +41,12 @@ void BuildChildren(LControlFactory& factory, const RCPtr<LControlDescriptor>& de
     for (uint32_t i = 0; i < descriptor->mChildren.GetCount(); ++i)
     {
         const RCPtr<LControlDescriptor>& entry = *descriptor->mChildren.GetAtConst(i);
-        RCPtr<LControl> child(
-            new PlainControl(control, entry->mName, factory.GetStringTable(descriptor.Get(), entry->mName)));
+        RCPtr<LControl> child;
+        if (entry->mClassName.EqualsText(u"Framework.Button"))
+            child = RCPtr<LControl>(new LButton(control, entry->mName));
+        else
+            child = RCPtr<LControl>(new PlainControl(control, entry->mName,
+                                                     factory.GetStringTable(descriptor.Get(), entry->mName)));
         Dress(*child, *entry);
         BuildChildren(factory, entry, child);
     }
