@@ -7,7 +7,6 @@
 #include "Application/BusyCursorScope.h"
 #include "Application/CursorNames.h"
 #include "Application/FrameworkApp.h"
-#include "ControlBase/Look.h"
 #include "Controls/Button.h"
 #include "ControlBase/RootWindow.h"
 #include "Notification/Notification.h"
@@ -145,16 +144,16 @@ String LMainControl::LabelText(DisplayControl label, const char16_t* key) const
 
 void LMainControl::SetLabelText(DisplayControl label, const String& text)
 {
-    String& shown = mShownText[static_cast<size_t>(label)];
-    const RCPtr<LControl>& control = Child(label);
-    if (!control || shown == text)
-        return;
-    shown = text;
-    // Every look of a control holds its text; the shown one draws it.
-    for (int32_t i = 0; i < control->GetLookCount(); ++i)
-        if (const RCPtr<LLook> look = control->GetLook(i))
-            look->SetText(text);
-    control->InvalidateRect(RectT<double>{0, 0, control->GetRect().width, control->GetRect().height}, true);
+    // The label lays itself out again only when the text changed.
+    if (const RCPtr<LControl>& control = Child(label))
+        control->SetText(text);
+}
+
+const String& LMainControl::GetShownText(DisplayControl label) const
+{
+    static const String* const none = new String();
+    const RCPtr<LControl>& control = mChildren[static_cast<size_t>(label)];
+    return control ? control->GetText() : *none;
 }
 
 void LMainControl::ShowLabelKey(DisplayControl label, const char16_t* key)

@@ -44,8 +44,8 @@ public:
     // UpdateDisplay with what the engine reports now.
     void Refresh();
 
-    // The text the control last gave the label, empty before the first.
-    const String& GetShownText(DisplayControl label) const { return mShownText[static_cast<size_t>(label)]; }
+    // The label's text; empty for a label the skin lacks.
+    const String& GetShownText(DisplayControl label) const;
     bool IsWaitingForReset() const noexcept { return mWaitingForReset; }
 
     KVRESULT Receive(const RCPtr<LNotificationDistributor>& sender,
@@ -95,7 +95,6 @@ private:
 
     RCPtr<LNotificationHandler<LMainControl>> mOwnHandler;
     std::array<RCPtr<LControl>, kDisplayControlCount> mChildren;
-    std::array<String, kDisplayControlCount> mShownText;
     RCPtr<LUpdateProcessor> mProcessor;
     LOpenFileDialog mOpenFileDialog;
     bool mNoScanButton = false;
