@@ -69,7 +69,8 @@ SizeT<int32_t> GLDrawable::GetSize() const
 {
     int width = 0;
     int height = 0;
-    SDL_GL_GetDrawableSize(mWindow, &width, &height);
+    if (mWindow)
+        SDL_GL_GetDrawableSize(mWindow, &width, &height);
     return {width, height};
 }
 
@@ -126,6 +127,8 @@ GLContext::~GLContext()
 bool GLContext::MakeCurrent(const GLDrawable* drawable)
 {
     const GLDrawable* target = drawable ? drawable : mHiddenWindow.get();
+    if (!target->GetSdlWindow())
+        return false;
     if (SDL_GL_MakeCurrent(target->GetSdlWindow(), static_cast<SDL_GLContext>(mContext)) != 0)
         return false;
     gCurrentSerial = mSerial;
@@ -140,7 +143,8 @@ void GLContext::ReleaseCurrent()
 
 void GLContext::SwapBuffers(const GLDrawable& drawable)
 {
-    SDL_GL_SwapWindow(drawable.GetSdlWindow());
+    if (drawable.GetSdlWindow())
+        SDL_GL_SwapWindow(drawable.GetSdlWindow());
 }
 
 uint64_t GLContext::GetCurrentSerial() noexcept

@@ -25,9 +25,12 @@ public:
     GLDrawable& operator=(const GLDrawable&) = delete;
     virtual ~GLDrawable() = default;
 
-    // The size of the drawing surface in pixels.
+    // The size of the drawing surface in pixels; 0 x 0 once detached.
     SizeT<int32_t> GetSize() const;
+    // Null once detached.
     SDL_Window* GetSdlWindow() const noexcept { return mWindow; }
+    // The window is going: nothing is drawn into it or shown on it from now on.
+    void Detach() noexcept { mWindow = nullptr; }
 
 protected:
     explicit GLDrawable(SDL_Window* window) noexcept : mWindow(window) {}
@@ -54,7 +57,8 @@ public:
     // Deleted with nothing current afterwards.
     ~GLContext();
 
-    // Makes the context current on the drawable, or on its own hidden window for null.
+    // Makes the context current on the drawable, or on its own hidden window for null;
+    // false for a detached drawable.
     bool MakeCurrent(const GLDrawable* drawable);
     // Leaves no context current.
     void ReleaseCurrent();

@@ -4,6 +4,8 @@
 // renderer that draws into it; the window backend derives its window from this class and
 // the drawing backends find their surface through it.
 
+#include <memory>
+
 namespace KV::Platform {
 
 class GLDrawable;
@@ -20,8 +22,9 @@ public:
     // Owned by the window.
     virtual SurfacePresenter* GetSurfacePresenter() { return nullptr; }
     // What the OpenGL renderer draws into on this window; null for a window made without
-    // the OpenGL flag. Owned by the window.
-    virtual GLDrawable* GetGLDrawable() { return nullptr; }
+    // the OpenGL flag. Shared, so that a render context that outlives the window finds it
+    // detached instead of dangling.
+    virtual std::shared_ptr<GLDrawable> GetGLDrawable() { return nullptr; }
 
 protected:
     NativeWindow() = default;

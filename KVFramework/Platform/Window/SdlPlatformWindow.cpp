@@ -32,12 +32,13 @@ public:
     }
     ~SdlPlatformWindow() override
     {
-        mGLDrawable.reset();
+        if (mGLDrawable)
+            mGLDrawable->Detach();
         SDL_DestroyWindow(mWindow);
     }
 
     SurfacePresenter* GetSurfacePresenter() override { return &mPresenter; }
-    GLDrawable* GetGLDrawable() override { return mGLDrawable.get(); }
+    std::shared_ptr<GLDrawable> GetGLDrawable() override { return mGLDrawable; }
 
     uint32_t GetId() const override { return SDL_GetWindowID(mWindow); }
     void SetTitle(const std::string& utf8) override { SDL_SetWindowTitle(mWindow, utf8.c_str()); }
@@ -123,7 +124,7 @@ private:
     SdlVideoUse mVideo; // video outlives the window
     SDL_Window* mWindow;
     SdlSurfacePresenter mPresenter;
-    std::unique_ptr<GLDrawable> mGLDrawable;
+    std::shared_ptr<GLDrawable> mGLDrawable;
 };
 
 std::array<SDL_Cursor*, 14>& LoadedCursors()

@@ -8,6 +8,7 @@
 #include "Renderer/RenderContextInfo.h"
 
 #include <array>
+#include <memory>
 #include <cstdint>
 
 namespace KV {
@@ -23,7 +24,7 @@ public:
     SizeT<int32_t> GetMaxSurfaceSize() const override { return mMaxSurface; }
 
     // The window's drawable; null for an offscreen context.
-    const Platform::GLDrawable* GetDrawable() const noexcept { return mDrawable; }
+    const Platform::GLDrawable* GetDrawable() const noexcept { return mDrawable.get(); }
     // True when frames are shown on the window when they end.
     bool IsPresented() const noexcept { return mDrawable != nullptr; }
     // Draws into this context's framebuffer from now on (made, or made again at a new
@@ -53,7 +54,7 @@ private:
     static void ClearPicture();
 
     SizeT<int32_t> mMaxSurface;
-    const Platform::GLDrawable* mDrawable = nullptr;
+    std::shared_ptr<Platform::GLDrawable> mDrawable;
     uint32_t mFramebuffer = 0;
     // Two pictures, so that one can be drawn onto the other (moving an offscreen picture).
     std::array<uint32_t, 2> mPictures{0, 0};

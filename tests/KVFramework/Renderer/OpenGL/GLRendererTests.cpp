@@ -486,6 +486,25 @@ TEST(GLWindow, AFrameIsShownOnTheWindowItWasDrawnFor)
     EXPECT_TRUE(Near(kBlack, captured.At(7, 10), 2));
 }
 
+TEST(GLWindow, AContextWhoseWindowIsGoneDrawsNothing)
+{
+    Platform::WindowSpec spec;
+    spec.clientRect = {30, 30, 32, 32};
+    spec.openGL = true;
+    std::unique_ptr<Platform::PlatformWindow> window = Platform::PlatformWindow::Create(spec);
+    ASSERT_NE(nullptr, window);
+    const RCPtr<LRenderer> renderer = LRenderer::Create(kRendererTypeOpenGL, {0, 0, 32, 32}, window.get());
+    RCPtr<LRenderContextInfo> context;
+    ASSERT_EQ(S_OK, renderer->InitRenderContextInfo({0, 0, 32, 32}, window.get(), false, context));
+    window.reset();
+    renderer->RenderStart(context);
+    EXPECT_EQ(S_OK, renderer->FillRect({0, 0, 32, 32}, Color(kRed), true));
+    renderer->RenderFinish(context);
+    RCPtr<LGLRenderer> gl;
+    gl.AssignDynamicCast(renderer);
+    EXPECT_TRUE(gl->ReadPixels(context, {0, 0, 4, 4}).empty());
+}
+
 TEST(GLWindow, AWindowWithoutOpenGLGetsNoContext)
 {
     Platform::WindowSpec spec;
