@@ -105,6 +105,13 @@ KVRESULT LMainControl::Initialize()
     return S_OK;
 }
 
+void LMainControl::SetUpdateProcessor(const RCPtr<LUpdateProcessor>& processor)
+{
+    mProcessor = processor;
+    if (mOwnHandler)
+        Refresh();
+}
+
 void LMainControl::ProcessRootWindowAquired()
 {
     LControl::ProcessRootWindowAquired();

@@ -28,8 +28,8 @@ public:
     LMainControl(const RCPtr<LControl>& parent, const String& name);
 
     // The processor whose engine the window shows. Without one, Initialize takes the
-    // application's.
-    void SetUpdateProcessor(const RCPtr<LUpdateProcessor>& processor) { mProcessor = processor; }
+    // application's. Set after Initialize, the display follows at once.
+    void SetUpdateProcessor(const RCPtr<LUpdateProcessor>& processor);
     const RCPtr<LUpdateProcessor>& GetUpdateProcessor() const noexcept { return mProcessor; }
 
     // Finds the children and registers the handlers; throws, naming the child, when the

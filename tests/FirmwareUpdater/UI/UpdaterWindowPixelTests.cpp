@@ -1,20 +1,21 @@
-// The updater's window drawn through the GDI+ renderer from the shipped skin, with the main
-// control showing a keyboard that waits for its update, compared with a reference picture.
+// The updater's window built from the shipped skin by the control factory and drawn through
+// the GDI+ renderer, with the main control showing what a scripted engine reports, compared
+// with reference pictures.
 
 #include "Application.h"
 #include "MainControl.h"
 #include "UiTestSupport.h"
+#include "UpdaterControlClasses.h"
 
 #include "ControlBase/ControlFactory.h"
-#include "ControlBase/Look.h"
 #include "ControlBase/RootWindow.h"
-#include "Controls/Button.h"
+#include "Controls/ControlClass.h"
+#include "Controls/FrameworkControls.h"
 #include "ControlTestSupport.h"
 #include "FakeWindowOSServices.h"
 #include "GdiFrame.h"
 #include "Notification/NotificationCenter.h"
 #include "ReferenceImage.h"
-#include "Renderer/Font.h"
 
 #include <gtest/gtest.h>
 
@@ -28,28 +29,15 @@ using namespace uitest;
 
 namespace {
 
-// The skin entry applied to the control: its layout, its looks (the first shown) with its
-// font, and the "LABEL" text of the control's own table.
-void Dress(LControl& control, const LControlDescriptor& descriptor)
+// Classes of the skin that no control is built for yet stand in as plain controls; a class
+// registered already keeps its own create function.
+void RegisterClasses(LControlFactory& factory)
 {
-    control.ApplyDescriptor(RCPtr<LControlDescriptor>(const_cast<LControlDescriptor*>(&descriptor)));
-}
-
-void BuildChildren(LControlFactory& factory, const RCPtr<LControlDescriptor>& descriptor,
-                   const RCPtr<LControl>& control)
-{
-    for (uint32_t i = 0; i < descriptor->mChildren.GetCount(); ++i)
-    {
-        const RCPtr<LControlDescriptor>& entry = *descriptor->mChildren.GetAtConst(i);
-        RCPtr<LControl> child;
-        if (entry->mClassName.EqualsText(u"Framework.Button"))
-            child = RCPtr<LControl>(new LButton(control, entry->mName));
-        else
-            child = RCPtr<LControl>(new PlainControl(control, entry->mName,
-                                                     factory.GetStringTable(descriptor.Get(), entry->mName)));
-        Dress(*child, *entry);
-        BuildChildren(factory, entry, child);
-    }
+    RegisterFrameworkControlClasses(factory);
+    RegisterUpdaterControlClasses(factory);
+    for (const char16_t* coming : {u"Framework.ProgressBar", u"Framework.MainMenu", u"Framework.ComboMenu",
+                                   u"Framework.PopupMenu", u"Framework.MenuItem"})
+        factory.RegisterControlClass(String(coming), &CreateControlOfClass<PlainControl>);
 }
 
 void LayOut(LControl& control)
@@ -94,17 +82,18 @@ protected:
         RCPtr<LRootWindow> window = LRootWindow::CreateInstance(&os, RCPtr<LRenderer>(mRenderer));
         // Texts are measured by the renderer of the application's first window.
         app->AddRootWindow(window);
-        const RCPtr<LControlDescriptor> skinRoot = factory->FindControlDescriptor(String(u"mainControl"));
         // The skin's default font.
         ASSERT_EQ(app->SetSkin(0), S_OK);
-        RCPtr<LMainControl> main(new LMainControl(nullptr, String(u"mainControl")));
-        Dress(*main, *skinRoot);
-        BuildChildren(*factory, skinRoot, RCPtr<LControl>(main));
+        // The window as the application builds it: the main control and its children from
+        // the skin, through the control factory.
+        RegisterClasses(*factory);
+        const RCPtr<LMainControl> main = RCPtr<LMainControl>::DynamicCastFrom(
+            factory->CreateControlByName(String(u"mainControl"), nullptr));
+        ASSERT_TRUE(main);
         window->SetRootControl(RCPtr<LControl>(main));
         main->SetLayout(Axis(PositionReference::Client, 0, 0, SizeReference::Client, 1, 0),
                         Axis(PositionReference::Client, 0, 0, SizeReference::Client, 1, 0));
         main->SetUpdateProcessor(processor);
-        main->Initialize();
         LNotificationCenterManager::GetInstance()->ProcessAllQueues(false);
         if (steps)
         {
