@@ -6,6 +6,8 @@
 #include "ControlBase/Control.h"
 #include "ControlBase/RootWindow.h"
 #include "ControlFactoryTestSupport.h"
+#include "Controls/ControlClass.h"
+#include "Controls/ToolTip.h"
 #include "FakeWindowOSServices.h"
 #include "Notification/Notification.h"
 #include "NotificationTestSupport.h"
@@ -285,4 +287,37 @@ TEST_F(SkinnedTree, SetTextRepaintsOnlyAChange)
     EXPECT_EQ(root->SetText(String(u"Title")), S_FALSE);
     window->CollectInvalidRegion(painted);
     EXPECT_TRUE(painted.IsEmpty());
+}
+
+TEST_F(SkinnedTree, ToolTipIsMadeFromTheSkinForTheHoveredOwnerAndGoesWithIt)
+{
+    Load("<Skin Name=\"first\">" + Control("root", "") +
+             "<SubControl Class=\"Framework.ToolTip\" Name=\"toolTip\" XSizeAbs=\"40\" YSizeAbs=\"12\">"
+             "<Skin Name=\"s\" LookList=\"looks\"/></SubControl></Skin>",
+         "");
+    mFactory->RegisterControlClass(String(u"Framework.ToolTip"), &CreateControlOfClass<LToolTip>);
+    const RCPtr<LControl> root = mFactory->CreateControlByName(String(u"root"), nullptr);
+    const RCPtr<LControl> quiet(new SkinnedControl(root, String(u"quiet")));
+    root->SetToolTipText(String(u"Root tip"));
+
+    EXPECT_EQ(root->ShowToolTip(true), S_OK);
+    const RCPtr<LToolTip> tip = RCPtr<LToolTip>(dynamic_cast<LToolTip*>(Child(root, u"toolTip").Get()));
+    ASSERT_TRUE(tip);
+    EXPECT_EQ(Narrow(tip->GetText()), "Root tip");
+    EXPECT_EQ(tip->GetShowState(), LToolTip::ShowState::Pending);
+
+    // Hidden, then shown again before the idle pass took the old tip away.
+    root->ShowToolTip(false);
+    EXPECT_EQ(tip->GetShowState(), LToolTip::ShowState::Hidden);
+    root->ShowToolTip(true);
+    const RCPtr<LControl> second = Child(root, u"toolTip");
+    ASSERT_TRUE(second);
+    EXPECT_NE(second.Get(), tip.Get());
+    EXPECT_FALSE(tip->GetParent());
+
+    // Without a text there is no tip.
+    quiet->ShowToolTip(true);
+    EXPECT_FALSE(Child(quiet, u"toolTip"));
+    root->ShowToolTip(false);
+    root->RemoveFromTree();
 }
