@@ -1,6 +1,6 @@
 #pragma once
-// For the tests of the updater's window: an engine whose keyboard the test plays, and a
-// plain control to stand for a child of the skin.
+// For the tests of the updater's window: an engine whose keyboard the test plays, a plain
+// control to stand for a child of the skin, and the classes that are not built yet.
 
 #include "UpdateEngineInterface.h"
 
@@ -166,6 +166,14 @@ public:
 
 protected:
     ~PlainControl() override = default;
+};
+
+// Classes the skin uses whose controls are not built yet: the tests let plain controls stand
+// in for them, and ask that they do not resolve yet. Take a class out once it is registered
+// by the start-up: the tests then ask that it resolves and use the real control.
+inline constexpr const char16_t* kClassesNotBuiltYet[] = {
+    u"Framework.ProgressBar", u"Framework.MainMenu", u"Framework.ComboMenu",
+    u"Framework.PopupMenu",   u"Framework.MenuItem",
 };
 
 } // namespace uitest

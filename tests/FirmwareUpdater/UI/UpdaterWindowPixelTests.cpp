@@ -35,8 +35,7 @@ void RegisterClasses(LControlFactory& factory)
 {
     RegisterFrameworkControlClasses(factory);
     RegisterUpdaterControlClasses(factory);
-    for (const char16_t* coming : {u"Framework.ProgressBar", u"Framework.MainMenu", u"Framework.ComboMenu",
-                                   u"Framework.PopupMenu", u"Framework.MenuItem"})
+    for (const char16_t* coming : kClassesNotBuiltYet)
         factory.RegisterControlClass(String(coming), &CreateControlOfClass<PlainControl>);
 }
 
