@@ -137,4 +137,9 @@ TEST_F(UpdaterWindowPixels, WhatTheWindowShowsOnTheWayOfAnUpdate)
                      engine.mRescans = {updated};
                      engine.Finish(true);
                  });
+    ExpectWindow({ScriptedEngine::Device{}}, "UpdaterWindowKeyboardSilent",
+                 [&](LMainControl& main, ScriptedEngine& engine) {
+                     engine.mAnswersSwitch = false;
+                     main.OnUpdateFirmwareClicked(nobody, nullptr);
+                 });
 }
