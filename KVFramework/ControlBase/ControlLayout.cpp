@@ -76,6 +76,10 @@ PointT<double> LControl::GetRootPosition() const
 
 bool LControl::GetTopReferences(LayoutScreenReferences& screen)
 {
+    // A finished top control lives in its own window; another window's size means nothing
+    // to it.
+    if (mCreated && !mRootWindow)
+        return false;
     LFrameworkApp* app = LFrameworkApp::GetInstance();
     RCPtr<LRootWindow> window = mRootWindow;
     if (!window && app)

@@ -1,6 +1,8 @@
 // Layout of controls in a tree: the references a control is placed against, its limits,
 // and what a new rectangle sets off (siblings, parent, window, repaints).
 
+#include "Application/FrameworkApp.h"
+#include "ControlBase/ControlDescriptor.h"
 #include "ControlBase/RootWindow.h"
 
 #include "ControlTestSupport.h"
@@ -194,4 +196,14 @@ TEST(ControlLayout, ATopControlSizesItsWindowAndDockedChildrenFollowTheScroll)
     child->OnParentScrolled({0, 4});
     EXPECT_EQ(14, child->GetRect().y);
     window->SetRootControl(nullptr);
+
+    // A finished top control is laid out only in its own window, not in another one.
+    RCPtr<LRootWindow> other = LRootWindow::CreateInstance(&os);
+    LFrameworkApp app;
+    app.AddRootWindow(other);
+    RCPtr<TestControl> loose = MakeControl(nullptr, u"loose");
+    EXPECT_EQ(S_OK, loose->RecalcLayout()); // while it is being made: the application's window
+    loose->RunCreationSequence(LControlDescriptor::Create(String(u"Test"), String(u"loose"), nullptr));
+    EXPECT_EQ(E_FAIL, loose->RecalcLayout());
+    app.RemoveRootWindow(other);
 }
