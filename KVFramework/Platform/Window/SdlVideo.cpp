@@ -19,6 +19,9 @@ bool SdlVideo::Acquire()
     // Windows live on X (an X server, or the X layer of a Wayland session); no quiet
     // fall-back to a driver without a screen. SDL_VIDEODRIVER in the environment wins.
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    // Pictures drawn in memory go to the window as they are (shared memory with the X
+    // server); a window surface must not start an OpenGL driver of its own for them.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
