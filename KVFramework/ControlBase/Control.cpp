@@ -37,7 +37,7 @@ int DockedAxes(const LLayoutDescriptor& layout)
 } // namespace
 
 LControl::LControl(const RCPtr<LControl>& parent, const String& name, const RCPtr<LStringTable>& stringTable)
-    : mName(name), mStringTable(stringTable)
+    : mConditionsParam(LConditionsParam::Create(0, 0, {})), mName(name), mStringTable(stringTable)
 {
     if (parent)
         SetParent(parent);
@@ -499,8 +499,6 @@ KVRESULT LControl::Detach(const RCPtr<LNotificationDistributor>& distributor, No
 }
 
 // ---- slots filled in by conditions and dragging ----
-
-void LControl::UpdateConditions() {}
 
 KVRESULT LControl::DragTo(const RCPtr<LPointWithModifiersParam>&)
 {

@@ -139,6 +139,10 @@ KVRESULT LControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
     if (!reapplied)
     {
         ShowLook(0);
+        // The first change is measured from the state the control starts in.
+        mConditionsParam->mOldConditions = mConditionsParam->mNewConditions;
+        mConditionsParam->mNewConditions = GetConditions();
+        mConditionsParam->mPressPoint = mPressPoint;
         return S_OK;
     }
 

@@ -10,11 +10,6 @@ namespace KV {
 
 namespace {
 
-// Bits of the condition word.
-constexpr uint32_t kConditionCapture = 0x0008;
-constexpr uint32_t kConditionLeftPressed = 0x0010;
-constexpr uint32_t kConditionHoverOrHighlighted = 0x1000;
-
 // Enter pressed, no modifier.
 constexpr uint32_t kEnterPressed = 0x200D0000;
 

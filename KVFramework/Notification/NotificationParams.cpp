@@ -65,9 +65,9 @@ RCPtr<LValueParam> LValueParam::Create(double normalizedValue, double value)
 }
 
 RCPtr<LConditionsParam> LConditionsParam::Create(uint32_t oldConditions, uint32_t newConditions,
-                                                 const PointT<double>& dragOffset)
+                                                 const PointT<double>& pressPoint)
 {
-    return Wrap([&] { return new LConditionsParam(oldConditions, newConditions, dragOffset); });
+    return Wrap([&] { return new LConditionsParam(oldConditions, newConditions, pressPoint); });
 }
 
 static_assert(sizeof(LItemConditionsParam) != sizeof(LConditionsParam),
@@ -75,11 +75,11 @@ static_assert(sizeof(LItemConditionsParam) != sizeof(LConditionsParam),
 
 RCPtr<LItemConditionsParam> LItemConditionsParam::Create(int itemIndex, int lookIndex, uint8_t itemFlag,
                                                          uint32_t oldConditions, uint32_t newConditions,
-                                                         const PointT<double>& dragOffset)
+                                                         const PointT<double>& pressPoint)
 {
     return Wrap([&] {
         return new LItemConditionsParam(itemIndex, lookIndex, itemFlag, oldConditions, newConditions,
-                                        dragOffset);
+                                        pressPoint);
     });
 }
 

@@ -6,6 +6,7 @@
 // A child holds its parent; the topmost control of a tree is held by its root window and
 // holds that window back, a reference the window counts as internal.
 
+#include "ControlBase/ControlConditions.h"
 #include "ControlBase/ControlLooks.h"
 #include "ControlBase/LayoutDescriptor.h"
 #include "ControlBase/StringTable.h"
@@ -327,7 +328,21 @@ public:
     // is unclipped), which lie outside the control.
     void InvalidateUnclippedDescendants();
 
+    // ---- conditions (ControlConditions.cpp) ----
+    // The condition word: kCondition... bits.
+    uint32_t GetConditions();
+    // Recomputes the word; a change goes to OnConditionsChanged, then to the listeners
+    // as "NID_CONDITION_CHANGE" and one notification per changed condition, and moves
+    // the window's cursor and hover with it; a change of enabled or shown reaches the
+    // children.
     virtual void UpdateConditions();
+    // The control's own reaction to a change, before any notification.
+    virtual void OnConditionsChanged(const RCPtr<LConditionsParam>&) {}
+    // Drawn as if hovered.
+    void SetHighlighted(bool highlighted);
+    bool IsHighlighted() const noexcept { return mHighlighted; }
+    // The parameter every condition notification of the control carries.
+    const RCPtr<LConditionsParam>& GetConditionsParam() const noexcept { return mConditionsParam; }
     // Moves the pointer's drag along (drag and drop, scrolling); 1 when not handled.
     virtual KVRESULT DragTo(const RCPtr<LPointWithModifiersParam>& param);
 
@@ -489,6 +504,7 @@ protected:
     bool mLeftDragging = false;
     bool mMiddleDragging = false;
     bool mRightDragging = false;
+    bool mHighlighted = false;
     bool mBusy = false;         // passed over by the hit test
     PointT<double> mPressPoint; // of the captured press, in the parent's coordinates
     RCPtr<LMouseButtonParam> mLastLeftPress;
@@ -504,6 +520,7 @@ protected:
     RCPtr<LMenuItemUpdater> mMenuItemUpdater;
     RCPtr<LNotificationHandler<LControl>> mHandler;
     RCPtr<LNotificationCenter> mNotificationCenter;
+    RCPtr<LConditionsParam> mConditionsParam;
 
 private:
     // The whole wheel routing of both axes.

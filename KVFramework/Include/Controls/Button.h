@@ -39,7 +39,7 @@ public:
     void SetRadio(bool radio) noexcept { mIsRadio = radio; }
     bool IsRadio() const noexcept { return mIsRadio; }
 
-    void OnConditionsChanged(const RCPtr<LConditionsParam>& param);
+    void OnConditionsChanged(const RCPtr<LConditionsParam>& param) override;
     void OnValueChanged() override;
     void SetEnabled(bool enabled) override;
     void HandleLeftClick(const RCPtr<LMouseButtonParam>& param) override;

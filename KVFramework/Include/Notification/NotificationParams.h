@@ -158,15 +158,15 @@ class LConditionsParam : public virtual LRefCountedObject, public ParamPool<LCon
 {
 public:
     static RCPtr<LConditionsParam> Create(uint32_t oldConditions, uint32_t newConditions,
-                                          const PointT<double>& dragOffset);
+                                          const PointT<double>& pressPoint);
 
     uint32_t mOldConditions;
     uint32_t mNewConditions;
-    PointT<double> mDragOffset; // the control's accumulated drag offset at the change
+    PointT<double> mPressPoint; // of the control's last captured press, in its parent's coordinates
 
 protected:
-    LConditionsParam(uint32_t oldConditions, uint32_t newConditions, const PointT<double>& dragOffset)
-        : mOldConditions(oldConditions), mNewConditions(newConditions), mDragOffset(dragOffset)
+    LConditionsParam(uint32_t oldConditions, uint32_t newConditions, const PointT<double>& pressPoint)
+        : mOldConditions(oldConditions), mNewConditions(newConditions), mPressPoint(pressPoint)
     {
     }
     ~LConditionsParam() override = default;
@@ -179,7 +179,7 @@ class LItemConditionsParam : public LConditionsParam
 public:
     static RCPtr<LItemConditionsParam> Create(int itemIndex, int lookIndex, uint8_t itemFlag,
                                               uint32_t oldConditions, uint32_t newConditions,
-                                              const PointT<double>& dragOffset);
+                                              const PointT<double>& pressPoint);
 
     int mItemIndex;
     int mLookIndex; // the item's first look with a weight above 0, -1 when none
@@ -187,8 +187,8 @@ public:
 
 protected:
     LItemConditionsParam(int itemIndex, int lookIndex, uint8_t itemFlag, uint32_t oldConditions,
-                         uint32_t newConditions, const PointT<double>& dragOffset)
-        : LConditionsParam(oldConditions, newConditions, dragOffset), mItemIndex(itemIndex),
+                         uint32_t newConditions, const PointT<double>& pressPoint)
+        : LConditionsParam(oldConditions, newConditions, pressPoint), mItemIndex(itemIndex),
           mLookIndex(lookIndex), mItemFlag(itemFlag)
     {
     }

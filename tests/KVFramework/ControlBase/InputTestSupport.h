@@ -86,6 +86,7 @@ public:
     }
     void UpdateConditions() override
     {
+        LControl::UpdateConditions();
         // The drag conditions, as the condition code would report them.
         const bool dragging = IsDragging(kMouseButtonLeft);
         if (dragging && !mWasDragging)

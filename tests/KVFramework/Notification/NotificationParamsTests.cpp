@@ -77,7 +77,7 @@ TEST(NotificationParams, ItemConditionsComeFromTheHeapNotTheConditionsPool)
         EXPECT_EQ(item->mItemFlag, 0x80);
         EXPECT_EQ(item->mOldConditions, 0x10u);
         EXPECT_EQ(item->mNewConditions, 0x30u);
-        EXPECT_EQ(item->mDragOffset, (PointT<double>{2.0, 3.0}));
+        EXPECT_EQ(item->mPressPoint, (PointT<double>{2.0, 3.0}));
         EXPECT_EQ(LConditionsParam::Pool().GetFreeCount(), free);
     }
     // Freed to the heap (AddressSanitizer checks the pairing), not kept as a pool block.
