@@ -68,7 +68,7 @@ std::vector<std::string> SimArguments(const ImageFolder& folder, std::vector<std
 // waits in its update mode.
 void SwitchAndPowerCycle(SimProcess& sim, const ImageFolder& folder)
 {
-    ASSERT_TRUE(sim.WaitForLine("on: normal mode"));
+    ASSERT_TRUE(sim.WaitForLine("on: normal mode")) << sim.Output();
     const RunResult first = RunUpdater({"-SILENT", folder.ImageOption()});
     ASSERT_EQ(first.status, 2) << Both(first) << sim.Output();
     EXPECT_NE(first.output.find("Switch it off and on"), std::string::npos) << first.output;
@@ -161,7 +161,7 @@ TEST(SilentUpdate, UnreadableImageEndsBeforeAnythingIsSent)
     const std::string broken = (folder.folder / "broken.led").string();
     std::ofstream(broken) << "0003AABBC"; // odd length
     SimProcess sim(SimArguments(folder));
-    ASSERT_TRUE(sim.WaitForLine("on: normal mode"));
+    ASSERT_TRUE(sim.WaitForLine("on: normal mode")) << sim.Output();
     const RunResult run = RunUpdater({"-SILENT", "-ABSOLUTE_FIRMWARE_FILE_PATH=" + broken});
     EXPECT_EQ(run.status, 3) << Both(run);
     EXPECT_NE(run.errors.find("could not be read"), std::string::npos) << Both(run);

@@ -88,7 +88,7 @@ public:
 
     // Waits for an event line that contains the piece, after the lines already seen
     // by earlier waits; the generous time-out only guards against a hang.
-    bool WaitForLine(const std::string& piece, std::chrono::milliseconds timeout = 20s)
+    bool WaitForLine(const std::string& piece, std::chrono::milliseconds timeout = 60s)
     {
         std::unique_lock lock(mMutex);
         bool found = false;
