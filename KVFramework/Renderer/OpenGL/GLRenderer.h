@@ -112,6 +112,10 @@ private:
                                           &GetSelf<GraphicsHandle>, 8, &GetBits<8, 0, GraphicsHandle>>;
     using TextureCache = PurgableObjectCache<LGLTexture, GraphicsHandle, GraphicsHandle,
                                              &GetSelf<GraphicsHandle>, 8, &GetBits<8, 0, GraphicsHandle>>;
+    // Lines are drawn through the centres of the pixels their points name, so that a
+    // one-pixel line covers one row or column of pixels, as the GDI+ renderer draws it.
+    static constexpr float kPixelCentre = 0.5f;
+
     enum class Shape
     {
         Segments,
