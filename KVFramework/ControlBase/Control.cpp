@@ -106,10 +106,16 @@ int32_t LControl::ChildControlList::IndexOfName(const String& name) const noexce
     return -1;
 }
 
+[[noreturn]] void LControl::ChildControlList::ThrowOutOfRange(const SourceLocation& where)
+{
+    // No detail: the method and the line tell which check failed.
+    ThrowException<std::runtime_error>("", where, false, "KV::LControl::ChildControlList::GetAt");
+}
+
 const RCPtr<LControl>& LControl::ChildControlList::GetAt(uint32_t index, int order)
 {
     if (index >= mControls.size())
-        KV_THROW(std::runtime_error, "child index out of range");
+        ThrowOutOfRange(KV_HERE);
     switch (order)
     {
     case kInsertionOrder:
@@ -121,7 +127,7 @@ const RCPtr<LControl>& LControl::ChildControlList::GetAt(uint32_t index, int ord
         SortIfChanged();
         return mControls[mTabOrder[index]];
     default:
-        KV_THROW(std::runtime_error, "unknown child order");
+        ThrowOutOfRange(KV_HERE);
     }
 }
 
@@ -456,22 +462,27 @@ bool LControl::IsEnabled(bool withAncestors)
 
 // ---- idle processing ----
 
-void LControl::BeginIdleProcessing()
+KVRESULT LControl::BeginIdleProcessing()
 {
     if (mIdleCount++ > 0)
-        return;
-    if (RCPtr<LRootWindow> window = GetRootWindow())
-        RegisterNotification(window, u"NID_IDLE");
+        return S_OK;
+    if (RCPtr<LRootWindow> window = GetRootWindow(); window && !RegisterNotification(window, u"NID_IDLE"))
+    {
+        mIdleCount = 0;
+        return E_FAIL;
+    }
+    return S_OK;
 }
 
-void LControl::EndIdleProcessing()
+KVRESULT LControl::EndIdleProcessing()
 {
     // An unmatched end must not drive the count below zero.
     if (mIdleCount <= 0)
-        return;
+        return S_OK;
     if (--mIdleCount == 0)
         if (RCPtr<LRootWindow> window = GetRootWindow())
-            UnregisterNotification(window, u"NID_IDLE");
+            return UnregisterNotification(window, u"NID_IDLE") == S_OK ? S_OK : E_FAIL;
+    return S_OK;
 }
 
 KVRESULT LControl::Receive(const RCPtr<LNotificationDistributor>& sender,

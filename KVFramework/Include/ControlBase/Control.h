@@ -34,6 +34,7 @@ class LControlFactory;
 class LMenuDescriptor;
 class LMenuItemUpdater;
 struct LMenuItemInfo;
+struct SourceLocation;
 class LRenderer;
 
 // What a control without a parent is laid out against, in window client coordinates:
@@ -78,7 +79,8 @@ public:
         int32_t Remove(const RCPtr<LControl>& child);
         // True when the list was empty.
         bool RemoveAll();
-        // Throws std::runtime_error for an index out of range or an unknown order.
+        // Throws a runtime error naming GetAt for an index out of range or an unknown
+        // order.
         const RCPtr<LControl>& GetAt(uint32_t index, int order);
         uint32_t GetCount() const noexcept { return static_cast<uint32_t>(mControls.size()); }
         int32_t IndexOf(const LControl* child) const noexcept;
@@ -91,6 +93,8 @@ public:
 
     private:
         void SortIfChanged();
+        // The runtime error of an index past the count or an unknown order.
+        [[noreturn]] static void ThrowOutOfRange(const SourceLocation& where);
 
         std::vector<RCPtr<LControl>> mControls;
         std::vector<int32_t> mTabOrder;
@@ -161,8 +165,10 @@ public:
 
     // While at least one request is outstanding the control gets the root window's idle
     // tick (OnIdle).
-    void BeginIdleProcessing();
-    void EndIdleProcessing();
+    // E_FAIL, and no request counted, when the registration with the window fails.
+    KVRESULT BeginIdleProcessing();
+    // E_FAIL when the last request ends and the window did not have the registration.
+    KVRESULT EndIdleProcessing();
     int32_t GetIdleCount() const noexcept { return mIdleCount; }
     virtual void OnIdle() {}
 

@@ -44,6 +44,38 @@ protected:
     ~SkinnedControl() override { --gLiveControls; }
 };
 
+// Listens to a distributor from Initialize; the distributor sends while the creation
+// sequence is still running.
+class Pinged : public LControl
+{
+public:
+    Pinged(const RCPtr<LNotificationDistributor>& sender)
+        : LControl(nullptr, String(u"pinged")), mSender(sender)
+    {
+    }
+
+    KVRESULT Initialize() override
+    {
+        const KVRESULT base = LControl::Initialize();
+        mHandler->AddHandlerFor(static_cast<LNotificationHandler<LControl>::Handler>(&Pinged::OnPing),
+                                mSender, u"NID_PING");
+        return base;
+    }
+    KVRESULT PostInitialize() override
+    {
+        mSender->SendNotification(LNotification::Create(u"NID_PING", nullptr));
+        return S_OK;
+    }
+    KVRESULT OnPing(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+    {
+        ++mPings;
+        return S_OK;
+    }
+
+    RCPtr<LNotificationDistributor> mSender;
+    int mPings = 0;
+};
+
 // One look with a label, for every control of the skins below.
 const std::string kLooks =
     "<Colorizers><Colorizer Name=\"c\" ColorType=\"SolidFill\" Color=\"FF102030\"/></Colorizers>"
@@ -320,4 +352,24 @@ TEST_F(SkinnedTree, ToolTipIsMadeFromTheSkinForTheHoveredOwnerAndGoesWithIt)
     EXPECT_FALSE(Child(quiet, u"toolTip"));
     root->ShowToolTip(false);
     root->RemoveFromTree();
+}
+
+TEST_F(SkinnedTree, HandlersRunOnceTheControlIsCreatedAndHotKeysListenToTheParent)
+{
+    Load("<Skin Name=\"first\">" + Control("parent", "", Control("keyed", "") + Control("plain", "")) +
+             "</Skin>",
+         Strings("Test|keyed", "LHK.NID_GO", "Alt+VKEY_F4"));
+    const RCPtr<LControl> parent = mFactory->CreateControlByName(String(u"parent"), nullptr);
+    const auto siblingKeys = parent->FindClientPool(InternNotificationId(u"NID_SIBLING_KEY"));
+    ASSERT_TRUE(siblingKeys);
+    EXPECT_EQ(siblingKeys->GetCount(), 1);
+    EXPECT_GE(siblingKeys->IndexOfClient(Child(parent, u"keyed").Get()), 0);
+
+    const RCPtr<LControl> sender(new LControl(nullptr, String(u"sender")));
+    const RCPtr<Pinged> pinged(new Pinged(sender));
+    pinged->RunCreationSequence(LControlDescriptor::Create(String(u"Test"), String(u"pinged"), nullptr));
+    EXPECT_EQ(pinged->mPings, 0); // sent before the control was created
+    sender->SendNotification(LNotification::Create(u"NID_PING", nullptr));
+    EXPECT_EQ(pinged->mPings, 1);
+    pinged->UnregisterAllNotifications();
 }

@@ -1,6 +1,7 @@
 #include "ControlBase/Control.h"
 #include "ControlBase/ControlDescriptor.h"
 #include "ControlBase/RootWindow.h"
+#include "ObjectBase/Exception.h"
 
 #include <gtest/gtest.h>
 
@@ -117,8 +118,22 @@ TEST(ControlTree, DrawingAndTabOrdersFollowKeyChangesAndKeepInsertionOrderAmongE
     EXPECT_EQ(root->FindChildIndex(c, LControl::kTabOrder), 0);
     EXPECT_EQ(root->FindChildIndex(Make(nullptr, u"x"), LControl::kTabOrder), -1);
 
-    EXPECT_THROW(root->GetChildren().GetAt(4, LControl::kInsertionOrder), std::runtime_error);
-    EXPECT_THROW(root->GetChildren().GetAt(0, 3), std::runtime_error);
+    for (const auto& [index, order] : {std::pair{4u, LControl::kInsertionOrder}, std::pair{0u, 3}})
+        try
+        {
+            root->GetChildren().GetAt(index, order);
+            ADD_FAILURE() << "no exception for " << index << ", " << order;
+        }
+        catch (const Exception<std::runtime_error>& error)
+        {
+            EXPECT_EQ(
+                std::string(error.what())
+                    .rfind(
+                        "Runtime Error : KV::LControl::ChildControlList::GetAt : ControlBase/Control : Line ",
+                        0),
+                0u)
+                << error.what();
+        }
 }
 
 TEST(ControlTree, UnclippedCountsMatchARecountAfterRandomChanges)
