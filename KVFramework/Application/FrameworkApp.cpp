@@ -76,7 +76,10 @@ KVRESULT LFrameworkApp::Receive(const RCPtr<LNotificationDistributor>&,
 void LFrameworkApp::OnExitRequest()
 {
     mExitRequested = true;
-    // The loop ends; the main window closes after it, before the last drain.
+    // The other windows close in the drain after the loop, from the last to the second;
+    // the main window closes when the loop has ended.
+    for (uint32_t i = mRootWindows.GetCount(); i-- > 1;)
+        (*mRootWindows.GetAtConst(i))->RequestClose(0);
     QuitMessageLoop(0);
 }
 
@@ -132,6 +135,8 @@ KVRESULT LFrameworkApp::ReleaseServices()
 
 bool LFrameworkApp::Run()
 {
+    if (const RCPtr<LRootWindow> first = GetFirstRootWindow())
+        first->Redraw();
     BeforeMessageLoop();
     ProcessNotificationQueues(true);
     // An error inside the loop takes the ordinary exit road: the request is posted and the
@@ -175,7 +180,9 @@ int32_t LFrameworkApp::RunMessageLoop()
         MessageLoop* outer;
         ~Restore() { running = outer; }
     } restore{mRunningLoop, outer};
-    return loop.Run([this](int32_t passCount) { return OnIdle(passCount); });
+    // An exit request taken before the loop began (in the drain ahead of it) ends it too.
+    return loop.Run([this](int32_t passCount) { return OnIdle(passCount); },
+                    [this] { return !mExitRequested; });
 }
 
 void LFrameworkApp::QuitMessageLoop(int32_t code)

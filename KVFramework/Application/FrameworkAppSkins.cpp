@@ -2,6 +2,7 @@
 #include "Application/BusyCursorScope.h"
 #include "Application/CursorNames.h"
 #include "Application/FrameworkApp.h"
+#include "Application/WindowOSServices.h"
 #include "ObjectBase/Exception.h"
 #include "Platform/Window/PlatformWindow.h"
 
@@ -62,7 +63,19 @@ KVRESULT LFrameworkApp::SetSkin(int32_t index)
     for (const RCPtr<LRootWindow>& window : windows)
     {
         LBusyCursorScope busy(String(u"Loading Skin..."));
+        // The focus leaves the controls while they change and comes back afterwards.
+        IWindowOSServices* os = window->GetOSServices();
+        const bool active = os && os->IsActive();
+        if (active)
+            window->OnFocusLost();
         mControlFactory->ApplySkinToControl(window->GetRootControl());
+        if (os)
+        {
+            const RectT<int32_t> client = window->GetScreenRect();
+            window->InvalidateRect({0, 0, client.width, client.height});
+        }
+        if (active)
+            window->OnActivate();
     }
 
     IIniFileManager* settings = GetIniFileManager();

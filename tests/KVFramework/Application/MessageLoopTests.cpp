@@ -1,5 +1,6 @@
 #include "AppLoopSupport.h"
 #include "Application/MessageLoop.h"
+#include "FakeWindowOSServices.h"
 #include "NotificationTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +20,13 @@ public:
     LoopApp() : LApplicationBase(MainSkinFactory(), nullptr, String()) {}
     String GetRootControlName() override { return String(u"mainControl"); }
     bool CanExit() override { return mCanExit; }
+    void BeforeMessageLoop() override
+    {
+        if (mExitBeforeLoop)
+            GetDefaultCenter()->PostNotification(LNotification::Create(u"NID_APP_EXIT_REQ"));
+    }
     bool mCanExit = true;
+    bool mExitBeforeLoop = false;
 };
 
 // An application on the fake window layer and clock, started, with its main window.
@@ -131,6 +138,9 @@ TEST(MessageLoop, AnExitRequestIsTakenOnlyWhenTheApplicationCanExit)
         RCPtr<Recorder> idle(new Recorder(nullptr, "idle"));
         idle->RegisterNotification(f.app->GetDefaultCenter(), u"NID_IDLE");
         idle->mAction = [&] { idleAfterExit += f.app->IsExitRequested() ? 1 : 0; };
+        // A second window, which the exit closes in the drain after the loop.
+        FakeWindowOSServices secondWindow;
+        f.app->AddRootWindow(LRootWindow::CreateInstance(&secondWindow));
         f.Source().EventAt(1010, [&] { f.Post(u"NID_APP_EXIT_REQ"); });
         if (row.allowLater)
             f.Source().EventAt(1110, [&] {
@@ -144,10 +154,22 @@ TEST(MessageLoop, AnExitRequestIsTakenOnlyWhenTheApplicationCanExit)
         EXPECT_EQ(f.EndedByExitRequest(), row.ends);
         EXPECT_EQ(f.boxes.mBoxes.size(), 0u);
         EXPECT_EQ(f.windows.mLog, std::vector<std::string>{"close"});
+        EXPECT_EQ(secondWindow.mEndModalResults, row.ends ? std::vector<int32_t>{0} : std::vector<int32_t>{});
         // No idle pass runs after the request: the tick goes out only at the end of the drain
         // that took it and in the drain after the loop.
         EXPECT_EQ(idleAfterExit, row.ends ? 2 : 0);
     }
+}
+
+TEST(MessageLoop, AnExitRequestTakenBeforeTheLoopEndsIt)
+{
+    LoopFixture f;
+    f.app->mExitBeforeLoop = true;
+    f.EndAt(1500);
+    f.app->Run();
+    EXPECT_TRUE(f.app->IsExitRequested());
+    EXPECT_TRUE(f.EndedByExitRequest());
+    EXPECT_EQ(f.windows.mLog, std::vector<std::string>{"close"});
 }
 
 TEST(MessageLoop, AnErrorInAHandlerShowsOneBoxAndTakesTheExitRoad)
