@@ -1,4 +1,5 @@
 #include "Application/FrameworkApp.h"
+#include "Application/MainWindowFactory.h"
 #include "Application/OSWindow.h"
 #include "Application/Profile.h"
 #include "Notification/Notification.h"
@@ -430,4 +431,45 @@ TEST_F(OSWindowTest, WindowEndedFromItsOwnEventIsDeletedAfterIt)
     EXPECT_EQ(0u, second->GetWindowId());
     EXPECT_EQ(1, mApp->GetRootWindows().GetCount());
     OSWindow::DeleteClosedWindows();
+}
+
+TEST_F(OSWindowTest, MainWindowOfTheFactoryHasTheLayoutsPlaceSizeAndStyle)
+{
+    mWindow->Close();
+    mWindow = nullptr;
+    OSWindow::DeleteClosedWindows();
+    TemporaryFolder home;
+    ScopedVariable config("XDG_CONFIG_HOME", home / "config");
+    OSWindowFactory factory(String(u"Test Company"), String(u"Test Product"), String(u"TestWindowClass"));
+    for (const bool fixed : {true, false})
+    {
+        RCPtr<LLayoutDescriptor> layout = LLayoutDescriptor::Create();
+        layout->mXPosition.mAbs = 30;
+        layout->mYPosition.mAbs = 40;
+        layout->mXSize.mAbs = 200.7; // truncated
+        layout->mYSize.mAbs = 120;
+        layout->mXMinSize = {false, String(), 0, 200};
+        layout->mYMinSize = {false, String(), 0, 120};
+        if (fixed)
+        {
+            layout->mXMaxSize = layout->mXMinSize;
+            layout->mYMaxSize = layout->mYMinSize;
+        }
+        RCPtr<LControlDescriptor> descriptor =
+            LControlDescriptor::Create(String(u"Framework.Panel"), String(u"mainControl"), nullptr);
+        descriptor->SetLayoutDescriptor(layout);
+        std::unique_ptr<IApplicationWindow> window =
+            factory.CreateMainWindow(*mApp, descriptor, String(u"Test Company"), kRendererTypeGDI);
+        ASSERT_NE(nullptr, window);
+        ASSERT_EQ(1, mApp->GetRootWindows().GetCount());
+        auto* osWindow = static_cast<OSWindow*>(mApp->GetFirstRootWindow()->GetOSServices());
+        const RectT<int32_t> client = osWindow->GetPlatformWindow()->GetClientRect();
+        EXPECT_EQ((RectT<int32_t>{30, 40, 200, 120}), client) << (fixed ? "fixed" : "resizable");
+        EXPECT_EQ(!fixed, osWindow->GetPlatformWindow()->IsResizable());
+        window->Show();
+        window->Close();
+        window.reset();
+        OSWindow::DeleteClosedWindows();
+        EXPECT_EQ(0, mApp->GetRootWindows().GetCount());
+    }
 }
