@@ -50,7 +50,11 @@ KVRESULT LRootWindow::SetRootControl(const RCPtr<LControl>& control)
         control->GetLayout()->mIsVisible = true;
     if (control->GetStringTable())
         mHotKeyManager->GetKeyCodeTable().LoadFromStringTable(control->GetStringTable(), u"GHK");
-    if (!control->GetRootWindow() && control->SetRootWindow(RCPtr<LRootWindow>(this)) == S_OK)
+    // A control the factory made for this window holds it already: that reference is the
+    // same back reference and counts as internal too, or the pair would keep each other.
+    const bool holdsThisWindow = !control->GetParent() && control->GetRootWindow().Get() == this;
+    if (holdsThisWindow ||
+        (!control->GetRootWindow() && control->SetRootWindow(RCPtr<LRootWindow>(this)) == S_OK))
     {
         AdjustInternalRefCount(1);
         mRootControlHoldsWindow = true;
