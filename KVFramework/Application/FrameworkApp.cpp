@@ -2,6 +2,7 @@
 
 #include "Application/ExitStatus.h"
 #include "Application/MessageLoop.h"
+#include "Application/OSWindow.h"
 #include "Application/StartupError.h"
 #include "Application/WindowOSServices.h"
 #include "Controls/FrameworkControls.h"
@@ -165,7 +166,10 @@ bool LFrameworkApp::Run()
     }
     if (mMainWindow)
         mMainWindow->Close();
-    return ProcessNotificationQueues(true);
+    const bool itemsRemain = ProcessNotificationQueues(true);
+    // The windows closed since the loop's last turn are deleted here: no turn follows.
+    OSWindow::DeleteClosedWindows();
+    return itemsRemain;
 }
 
 int32_t LFrameworkApp::RunMessageLoop()

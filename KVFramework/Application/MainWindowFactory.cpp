@@ -38,6 +38,10 @@ public:
         if (IsOpen())
             mWindow->Close();
         mWindow = nullptr;
+        // The root control holds its root window: the tree goes with the window.
+        if (mRootWindow)
+            mRootWindow->SetRootControl(nullptr);
+        mRootWindow.Reset();
     }
 
 private:

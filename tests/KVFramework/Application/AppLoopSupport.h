@@ -156,6 +156,7 @@ public:
     {
         mLog.push_back("close");
         mApp.RemoveRootWindow(mRootWindow);
+        mRootWindow->SetRootControl(nullptr);
     }
 
 private:
