@@ -216,7 +216,7 @@ struct LMidiComm::Delivery
 {
     explicit Delivery(LMidiComm* owner) : service(owner) {}
 
-    LMidiComm* const service; // valid until `stopping`
+    LMidiComm* const service; // taken with TryAddRef for each delivery
     std::mutex lock;
     std::condition_variable ready;
     std::deque<RCPtr<LMidiCaptureNotificationData>> queue;
@@ -264,9 +264,15 @@ uint32_t LMidiComm::DeliveryThread(void* parameter)
             return 0;
         RCPtr<LRefCountedObject> message(delivery->queue.front());
         delivery->queue.pop_front();
+        // The delivery holds the service. Once its last reference is gone its destructor
+        // waits for this thread, and a reference taken now (sending takes one) would
+        // destroy it a second time: the message then has no one to go to.
+        if (!delivery->service->TryAddRef())
+            continue;
         lock.unlock();
         delivery->service->DoWork(message);
         message.Reset();
+        delivery->service->Release(); // the last one destroys the service on this thread
         lock.lock();
     }
 }

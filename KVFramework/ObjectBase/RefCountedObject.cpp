@@ -60,6 +60,16 @@ int32_t LRefCountedObject::Release()
     return remaining;
 }
 
+bool LRefCountedObject::TryAddRef() noexcept
+{
+    int32_t count = mRefCount.load(std::memory_order_acquire);
+    while (count > 0)
+        if (mRefCount.compare_exchange_weak(count, count + 1, std::memory_order_acq_rel,
+                                            std::memory_order_acquire))
+            return true;
+    return false;
+}
+
 KVRESULT LRefCountedObject::ReleaseInternalReferences()
 {
     return GetRefCount() == 1 && GetInternalRefCount() == 0 ? S_OK : E_FAIL;

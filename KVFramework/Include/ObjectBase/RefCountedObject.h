@@ -48,6 +48,10 @@ public:
     // Takes a reference; returns the new count. Not virtual: taking a reference is the
     // hottest operation of the framework and no class changes how it is done.
     int32_t AddRef() noexcept { return mRefCount.fetch_add(1, std::memory_order_relaxed) + 1; }
+    // Takes a reference only while someone else still holds one: false once the count
+    // reached 0 and the object is being destroyed. For a thread that reaches the object
+    // through a plain pointer, where AddRef could bring a dying object back to life.
+    bool TryAddRef() noexcept;
     // Drops a reference; returns the new count. At 0 the object no longer exists.
     virtual int32_t Release();
     // Called by Release when only internal references would remain. An override drops
