@@ -38,6 +38,8 @@ double LButton::Now() const
 KVRESULT LButton::Initialize()
 {
     const KVRESULT base = LControl::Initialize();
+    if (KV_FAILED(base))
+        return base;
     mOwnHandler = LNotificationHandler<LButton>::Create(this);
     try
     {

@@ -4,6 +4,7 @@
 #include "Controls/Button.h"
 #include "Controls/Label.h"
 #include "Controls/Panel.h"
+#include "Controls/ProgressBar.h"
 #include "Controls/ToolTip.h"
 
 #include <cstring>
@@ -15,9 +16,8 @@ namespace {
 
 // The create function of each class built so far, by class name.
 constexpr std::pair<const char*, ControlCreateFunction> kCreateFunctions[] = {
-    {"LButton", &CreateControlOfClass<LButton>},
-    {"LLabel", &CreateControlOfClass<LLabel>},
-    {"LPanel", &CreateControlOfClass<LPanel>},
+    {"LButton", &CreateControlOfClass<LButton>},   {"LLabel", &CreateControlOfClass<LLabel>},
+    {"LPanel", &CreateControlOfClass<LPanel>},     {"LProgressBar", &CreateControlOfClass<LProgressBar>},
     {"LToolTip", &CreateControlOfClass<LToolTip>},
 };
 

@@ -1,7 +1,5 @@
 #include "Controls/LabelBehaviour.h"
 
-#include "ControlBase/Look.h"
-
 namespace KV {
 
 KVRESULT MarkLabelNotFocusable(LControl& label)
@@ -12,11 +10,7 @@ KVRESULT MarkLabelNotFocusable(LControl& label)
 
 String LabelToolTipText(LControl& label, const String& ownToolTip)
 {
-    if (!label.IsLabelTextClipped())
-        return ownToolTip;
-    // Every look holds the control's text; the shown one is the one cut off.
-    const RCPtr<LLook> look = label.GetLook(-1);
-    return look && look->GetLabel() ? look->GetLabel()->GetText() : ownToolTip;
+    return label.IsLabelTextClipped() ? label.GetText() : ownToolTip;
 }
 
 } // namespace KV

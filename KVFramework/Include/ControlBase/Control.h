@@ -154,6 +154,9 @@ public:
     const RCPtr<LLayoutDescriptor>& GetLayout();
     const RectT<double>& GetRect() const noexcept { return mRect; }
     void SetRectForTest(const RectT<double>& rect) noexcept { mRect = rect; }
+    // A test that builds a tree by hand marks a control created, as its create function
+    // would at the end of the creation sequence, so that its handlers receive.
+    void MarkCreatedForTest() noexcept { mCreated = true; }
     int32_t GetUnclippedCount() const noexcept { return mUnclippedCount; }
     // The new value.
     virtual bool SetClipToParent(bool clip);

@@ -42,7 +42,8 @@ KVRESULT ReceiveThroughOwnTable(T& control, const RCPtr<LNotificationHandler<T>>
                                 const RCPtr<LNotificationDistributor>& sender,
                                 const RCPtr<LNotification>& notification)
 {
-    if (ownTable)
+    // Handlers run only once the whole creation sequence is done.
+    if (ownTable && control.IsCreated())
     {
         const KVRESULT taken = ownTable->Dispatch(sender, notification);
         if (taken != 0)

@@ -95,6 +95,7 @@ protected:
         mMain = MakeTree(omit);
         mMain->SetUpdateProcessor(mProcessor);
         mMain->Initialize();
+        mMain->MarkCreatedForTest();
         Drain();
     }
 

@@ -172,8 +172,10 @@ protected:
 // in for them, and ask that they do not resolve yet. Take a class out once it is registered
 // by the start-up: the tests then ask that it resolves and use the real control.
 inline constexpr const char16_t* kClassesNotBuiltYet[] = {
-    u"Framework.ProgressBar", u"Framework.MainMenu", u"Framework.ComboMenu",
-    u"Framework.PopupMenu",   u"Framework.MenuItem",
+    u"Framework.MainMenu",
+    u"Framework.ComboMenu",
+    u"Framework.PopupMenu",
+    u"Framework.MenuItem",
 };
 
 } // namespace uitest

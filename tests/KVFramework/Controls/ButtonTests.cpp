@@ -12,14 +12,10 @@ public:
     // A button at (10, 10), 40 x 20, with its fourteen looks.
     RCPtr<LButton> NewButton(const char16_t* name, double x = 10)
     {
-        RCPtr<LButton> button(new LButton(RCPtr<LControl>(mRoot), String(name)));
-        for (int i = 0; i < 14; ++i)
-            button->AddLook(PlainLook(0xFF000000u | static_cast<uint32_t>(i)));
-        button->ShowLook(0);
-        Place(*button, x, 10, 40, 20);
-        button->SetNotFocusable(false);
-        button->Initialize();
-        button->PostInitialize();
+        std::vector<RCPtr<LLookDescriptor>> looks;
+        for (uint32_t i = 0; i < 14; ++i)
+            looks.push_back(ColourLook(0xFF000000u | i));
+        RCPtr<LButton> button = Make<LButton>(RCPtr<LControl>(mRoot), name, x, 10, 40, 20, looks);
         for (const char16_t* id : {u"NID_LEFT_CLICK", u"NID_VALUE_CHANGE", u"NID_BUTTON_AUTOREPEAT"})
             mRecorder->Listen(RCPtr<LNotificationDistributor>(button), id);
         return button;

@@ -14,7 +14,7 @@ class ChainButton : public LButton
 public:
     ChainButton(const RCPtr<LControl>& parent, const String& name) : LButton(parent, name) {}
 
-    KVRESULT Initialize()
+    KVRESULT Initialize() override
     {
         const KVRESULT base = LButton::Initialize();
         mOwnHandler = LNotificationHandler<ChainButton>::Create(this);

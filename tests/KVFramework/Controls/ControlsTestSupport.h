@@ -4,12 +4,14 @@
 // panel, pointer and key events, idle ticks, and a recorder of notifications.
 
 #include "ControlBase/RootWindow.h"
+#include "Controls/FrameworkControls.h"
 #include "Controls/Panel.h"
 #include "FakeWindowOSServices.h"
 #include "MeasuringApp.h"
 #include "Notification/Notification.h"
 
 #include "ControlTestSupport.h"
+#include "LookTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -63,20 +65,66 @@ private:
     std::vector<std::string>* mLog;
 };
 
+// The framework's texts that controls read, in English.
+inline RCPtr<LStringTable> FrameworkStrings()
+{
+    RCPtr<LStringTable> strings = LStringTable::Create();
+    const char16_t* const texts[][2] = {
+        {u"HOURS_SINGULAR", u"Hour"},    {u"HOURS_PLURAL", u"Hours"},      {u"MINUTES_SINGULAR", u"Minute"},
+        {u"MINUTES_PLURAL", u"Minutes"}, {u"SECONDS_SINGULAR", u"Second"}, {u"SECONDS_PLURAL", u"Seconds"},
+        {u"REMAINING", u"Remaining"},
+    };
+    for (const auto& [key, text] : texts)
+        strings->SetString(String(key), String(text));
+    return strings;
+}
+
+// A control's descriptor: placed at (x, y), w x h in its parent's client area, with the
+// looks given; its class and its children are the caller's.
+inline RCPtr<LControlDescriptor> Describe(const char16_t* className, const char16_t* name, double x, double y,
+                                          double w, double h,
+                                          const std::vector<RCPtr<LLookDescriptor>>& looks = {})
+{
+    RCPtr<LControlDescriptor> descriptor =
+        LControlDescriptor::Create(String(className), String(name), nullptr);
+    RCPtr<LLayoutDescriptor> layout = LLayoutDescriptor::Create();
+    layout->mXPosition.mAbs = x;
+    layout->mYPosition.mAbs = y;
+    layout->mXSize = {SizeReference::Self, String(), 0, w};
+    layout->mYSize = {SizeReference::Self, String(), 0, h};
+    descriptor->SetLayoutDescriptor(layout);
+    RCPtr<LSkinDescriptor> skin = LSkinDescriptor::Create(String(u"skin"));
+    skin->mLookList = MakeRCPtr<LLookList>(0u);
+    for (const RCPtr<LLookDescriptor>& look : looks)
+        skin->mLookList->AddItem(look);
+    descriptor->SetSkinDescriptor(skin);
+    return descriptor;
+}
+
+// A look of one colour.
+inline RCPtr<LLookDescriptor> ColourLook(uint32_t argb)
+{
+    return MakeLook(FillPart(1, 1, argb), Offsets(kL | kT | kR | kB));
+}
+
 class ControlHarness : public ::testing::Test
 {
 public:
     ControlHarness()
     {
         gNow = 100000;
+        RegisterFrameworkControlClasses(*mFactory);
+        // One empty skin, so that the application has its default font for labels.
+        const std::string skin =
+            "<r><Application Name=\"App\"><Skins><Skin Name=\"s\"/></Skins></Application></r>";
+        EXPECT_EQ(mFactory->ParseXML({reinterpret_cast<const unsigned char*>(skin.data()), skin.size()}),
+                  S_OK);
+        EXPECT_EQ(mApp->SetSkin(0), S_OK);
         mApp->GetClock() = ApplicationClock(&TestTick);
         mApp->mMeasurer = mMeasurer;
         mWindow = LRootWindow::CreateInstance(&mOS);
         mApp->AddRootWindow(mWindow);
-        mRoot = RCPtr<LPanel>(new LPanel(nullptr, String(u"root")));
-        // As the attributes of a skin with tab stops would leave it.
-        mRoot->SetNotFocusable(false);
-        mRoot->Initialize();
+        mRoot = Create<LPanel>(Describe(u"Framework.Panel", u"root", 0, 0, 200, 100), nullptr);
         mWindow->SetRootControl(RCPtr<LControl>(mRoot));
         mRoot->RecalcLayout();
     }
@@ -86,16 +134,17 @@ public:
         mApp->RemoveRootWindow(mWindow);
     }
 
-    // A control of class T at (x, y), w x h in the parent's client area, initialised.
+    // A control of class T made from the descriptor, the way the control factory makes it.
     template <class T>
-    RCPtr<T> Make(const RCPtr<LControl>& parent, const char16_t* name, double x, double y, double w, double h)
+    RCPtr<T> Create(const RCPtr<LControlDescriptor>& descriptor, const RCPtr<LControl>& parent)
     {
-        RCPtr<T> control(new T(parent, String(name)));
-        Place(*control, x, y, w, h);
-        control->SetNotFocusable(false);
-        control->T::Initialize();
-        control->T::PostInitialize();
-        return control;
+        return RCPtr<T>::DynamicCastFrom(CreateControlOfClass<T>(parent, descriptor));
+    }
+    template <class T>
+    RCPtr<T> Make(const RCPtr<LControl>& parent, const char16_t* name, double x, double y, double w, double h,
+                  const std::vector<RCPtr<LLookDescriptor>>& looks = {})
+    {
+        return Create<T>(Describe(u"", name, x, y, w, h, looks), parent);
     }
 
     // Lets time pass, then one idle tick.
@@ -125,7 +174,8 @@ public:
     std::vector<std::string> TakeLog() { return std::exchange(mLog, {}); }
 
     RCPtr<FixedAdvanceMeasurer> mMeasurer = FixedAdvanceMeasurer::Create();
-    RCPtr<MeasuringApp> mApp{new MeasuringApp()};
+    RCPtr<LControlFactory> mFactory = LControlFactory::Create(String(u"App"));
+    RCPtr<MeasuringApp> mApp{new MeasuringApp(mFactory, FrameworkStrings(), String())};
     FakeWindowOSServices mOS;
     RCPtr<LRootWindow> mWindow;
     RCPtr<LPanel> mRoot;

@@ -8,17 +8,14 @@ using namespace controltest;
 namespace {
 
 // A look whose text area is the whole control.
-RCPtr<LLook> TextLook(const char16_t* text)
+RCPtr<LLookDescriptor> TextLook()
 {
-    RCPtr<LLookDescriptor> descriptor = LLookDescriptor::Create(u"label");
+    RCPtr<LLookDescriptor> descriptor = ColourLook(0xFF000000u);
     LLookDescriptor::TextProperties properties;
     properties.mRightRel = 1;
     properties.mBottomRel = 1;
     descriptor->SetTextProperties(properties);
-    const RCPtr<LLook> look = LLook::Create(descriptor, false);
-    look->SetFont(LFont::GetFont(u"Label Face", 10.0f, 0));
-    look->SetText(text);
-    return look;
+    return descriptor;
 }
 
 class Label : public ControlHarness
@@ -28,11 +25,8 @@ class Label : public ControlHarness
 TEST_F(Label, TheToolTipIsTheWholeTextWhenItDoesNotFit)
 {
     mMeasurer->mAdvance = 10; // "abcdef" is 60 wide
-    RCPtr<LLabel> label(new LLabel(RCPtr<LControl>(mRoot), String(u"label")));
-    label->AddLook(TextLook(u"abcdef"));
-    label->ShowLook(0);
-    Place(*label, 0, 0, 80, 20);
-    label->PostInitialize();
+    RCPtr<LLabel> label = Make<LLabel>(RCPtr<LControl>(mRoot), u"label", 0, 0, 80, 20, {TextLook()});
+    label->SetText(String(u"abcdef"));
     label->SetToolTipText(String(u"From the table"));
     EXPECT_EQ(label->GetToolTipText(), String(u"From the table"));
 

@@ -47,6 +47,8 @@ private:
 class MeasuringApp : public LFrameworkApp
 {
 public:
+    using LFrameworkApp::LFrameworkApp;
+
     RCPtr<LMeasurementRenderer> mMeasurer;
 
     RCPtr<LMeasurementRenderer> GetMeasurementRenderer() override { return mMeasurer; }
