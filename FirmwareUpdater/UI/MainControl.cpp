@@ -88,12 +88,17 @@ KVRESULT LMainControl::Initialize()
             KV_THROW_IF_FAILED(mOwnHandler->AddHandlerFor(entry.onClick, button, u"NID_LEFT_CLICK"));
     }
     for (DisplayControl required : {C::DeviceLabel, C::FileLabel, C::ProcessLabel, C::FileVersionLabel,
-                                    C::DeviceVersionLabel, C::CannotUpdateLabel, C::ProgressBar})
+                                    C::DeviceVersionLabel, C::CannotUpdateLabel})
     {
         Child(required) = FindChild(String(DisplayControlName(required)));
         if (!Child(required))
             KV_THROW_NULL_POINTER(MissingChildText(required));
     }
+    // A child of that name that is no progress bar counts as missing.
+    mProgressBar = FindSubControl<LProgressBar>(*this, DisplayControlName(C::ProgressBar));
+    if (!mProgressBar)
+        KV_THROW_NULL_POINTER(MissingChildText(C::ProgressBar));
+    Child(C::ProgressBar) = RCPtr<LControl>(mProgressBar);
 
     mWaitingForReset = false;
     if (!mProcessor)
@@ -288,13 +293,15 @@ KVRESULT LMainControl::OnFirmwareFileStateChangeNotification(Sender, Notified no
 KVRESULT LMainControl::OnFirmwareUpdateProgressNotification(Sender, Notified notification)
 {
     const auto* data = DataOf<LFirmwareUpdateProgressNotificationData>(notification);
-    const RCPtr<LControl>& bar = Child(DisplayControl::ProgressBar);
-    if (!data || !bar)
+    if (!data || !mProgressBar)
         return kHandled;
-    bar->SetNormalizedValue(data->mFraction);
-    // The progress bar's remaining-time display (seconds, when the engine gives them, and
-    // its own estimate) comes with the progress bar control; the engine gives -1, which is
-    // no time at all and is not to be shown as none left.
+    mProgressBar->SetNormalizedValue(data->mFraction);
+    // The engine's own count of seconds is shown when it gives one; -1 means it has none,
+    // which is no reason to show that no time is left.
+    const bool ownEstimate = data->mEstimate != 0;
+    if (!ownEstimate && data->mSecondsRemaining >= 0)
+        mProgressBar->SetTimeRemaining(data->mSecondsRemaining);
+    mProgressBar->EnableTimeEstimate(ownEstimate);
     return kHandled;
 }
 
@@ -374,8 +381,11 @@ KVRESULT LMainControl::OnUpdateFirmwareClicked(Sender, Notified)
     if (engine->GetDeviceState() == Engine::DeviceStateReadyForUpdate)
     {
         mWaitingForReset = true;
-        if (const RCPtr<LControl>& bar = Child(DisplayControl::ProgressBar))
-            bar->SetNormalizedValue(0);
+        if (mProgressBar)
+        {
+            mProgressBar->SetNormalizedValue(0);
+            mProgressBar->EnableTimeEstimate(false);
+        }
         engine->StartUpdate();
     }
     Refresh();

@@ -15,6 +15,7 @@
 
 #include "Application/OpenFileDialog.h"
 #include "Controls/ControlClass.h"
+#include "Controls/ProgressBar.h"
 
 #include <array>
 
@@ -95,6 +96,8 @@ private:
 
     RCPtr<LNotificationHandler<LMainControl>> mOwnHandler;
     std::array<RCPtr<LControl>, kDisplayControlCount> mChildren;
+    // The same control as the progress bar's entry among the children, as what it is.
+    RCPtr<LProgressBar> mProgressBar;
     RCPtr<LUpdateProcessor> mProcessor;
     LOpenFileDialog mOpenFileDialog;
     bool mNoScanButton = false;

@@ -9,7 +9,9 @@
 
 #include "ControlBase/ControlFactory.h"
 #include "ControlBase/RootWindow.h"
+#include "Application.h"
 #include "Controls/Button.h"
+#include "Controls/ProgressBar.h"
 #include "Notification/Notification.h"
 #include "Notification/NotificationCenter.h"
 #include "Notification/NotificationParams.h"
@@ -109,12 +111,25 @@ protected:
             const String childName(name);
             if (childName.View().starts_with(u"button"))
                 RCPtr<LButton>(new LButton(main, childName))->GetLayout();
+            else if (childName == String(DisplayControlName(C::ProgressBar)))
+                MakeProgressBar(main);
             else
                 RCPtr<LControl>(
                     new PlainControl(main, childName, mFactory->GetStringTable(mSkinRoot.Get(), childName)))
                     ->GetLayout();
         }
         return main;
+    }
+
+    // A progress bar with the parts its skin gives it.
+    static void MakeProgressBar(const RCPtr<LMainControl>& main)
+    {
+        RCPtr<LProgressBar> bar(new LProgressBar(main, String(DisplayControlName(C::ProgressBar))));
+        bar->GetLayout();
+        RCPtr<LControl>(new LPanel(bar, String(u"activeOverlay")))->GetLayout();
+        RCPtr<LControl>(new LLabel(bar, String(u"timeRemainingLabel")))->GetLayout();
+        RCPtr<LControl>(new LLabel(bar, String(u"percentCompleteLabel")))->GetLayout();
+        bar->Initialize();
     }
 
     RCPtr<LControl> Child(C control) const { return mMain->FindChild(String(DisplayControlName(control))); }
@@ -179,12 +194,15 @@ TEST_F(MainControlTests, AMissingRequiredChildNamesItself)
         }
         main->ReleaseInternalReferences();
     }
-    // A child of the right name that is no button counts as missing.
-    RCPtr<LMainControl> main = MakeTree({u"buttonExit"});
-    RCPtr<LControl>(new PlainControl(main, String(u"buttonExit")))->GetLayout();
-    main->SetUpdateProcessor(mProcessor);
-    EXPECT_THROW(main->Initialize(), std::exception);
-    main->ReleaseInternalReferences();
+    // A child of the right name but of another class counts as missing.
+    for (const char16_t* typed : {u"buttonExit", u"progressBar"})
+    {
+        RCPtr<LMainControl> main = MakeTree({typed});
+        RCPtr<LControl>(new PlainControl(main, String(typed)))->GetLayout();
+        main->SetUpdateProcessor(mProcessor);
+        EXPECT_THROW(main->Initialize(), std::exception) << Narrow(String(typed));
+        main->ReleaseInternalReferences();
+    }
 }
 
 TEST_F(MainControlTests, UpdateFromNormalModeThroughThePowerCycleToSuccess)
@@ -241,6 +259,55 @@ TEST_F(MainControlTests, UpdateFromNormalModeThroughThePowerCycleToSuccess)
     EXPECT_EQ(Text(C::ProcessLabel),
               "Your Norvik has been successfully updated. You may now close this application.");
     EXPECT_EQ(Shown(), "001011 0 01000-");
+}
+
+// The engine's count of the seconds left is shown when it has one; -1 is none, not "0
+// Seconds Remaining". When the engine says its count is not worth showing, the bar
+// estimates by itself.
+TEST_F(MainControlTests, TheProgressBarShowsTheRemainingTimeTheEngineKnows)
+{
+    // The bar's words come from the application's framework table.
+    const RCPtr<LApplication> app =
+        LApplication::Create(mFactory, mFactory->GetFrameworkStringTable(), String());
+    mAtScan = {ScriptedEngine::Device{Presence::UpdateMode}};
+    Start();
+    const RCPtr<LProgressBar> bar = RCPtr<LProgressBar>::DynamicCastFrom(Child(C::ProgressBar));
+    ASSERT_TRUE(bar);
+    const RCPtr<LControl> timeLabel = bar->FindChild(String(u"timeRemainingLabel"));
+    ASSERT_TRUE(timeLabel);
+
+    // A new transfer starts without the estimate of an earlier one.
+    bar->EnableTimeEstimate(true);
+    Click(C::UpdateButton);
+    EXPECT_FALSE(bar->IsTimeEstimateOn());
+    EXPECT_EQ(bar->GetNormalizedValue(), 0);
+
+    struct Row
+    {
+        double fraction;
+        int32_t seconds;
+        uint8_t estimate;
+        bool timeShown;
+        const char* timeText; // the label keeps its last text when nothing new is shown
+        bool estimating;
+    };
+    const Row rows[] = {
+        {0.10, -1, 0, false, "", false},
+        {0.20, 95, 0, true, "1 Minute 35 Seconds Remaining", false},
+        {0.30, -1, 0, true, "1 Minute 35 Seconds Remaining", false},
+        {0.40, -1, 1, true, "1 Minute 35 Seconds Remaining", true},
+        {0.50, 0, 0, true, "0 Seconds Remaining", false},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.fraction);
+        mEngine->PostUpdateProgress(0, row.fraction, 1, row.seconds, row.estimate);
+        Drain();
+        EXPECT_DOUBLE_EQ(bar->GetNormalizedValue(), row.fraction);
+        EXPECT_EQ(timeLabel->GetLayout()->mIsVisible, row.timeShown);
+        EXPECT_EQ(Narrow(timeLabel->GetText()), row.timeText);
+        EXPECT_EQ(bar->IsTimeEstimateOn(), row.estimating);
+    }
 }
 
 TEST_F(MainControlTests, AKeyboardInUpdateModeStartsAtOnce)

@@ -94,6 +94,8 @@ protected:
                         Axis(PositionReference::Client, 0, 0, SizeReference::Client, 1, 0));
         main->SetUpdateProcessor(processor);
         LNotificationCenterManager::GetInstance()->ProcessAllQueues(false);
+        // Laid out as the shown window is, before anything happens in it.
+        LayOut(*main);
         if (steps)
         {
             steps(*main, *engine);
@@ -136,6 +138,12 @@ TEST_F(UpdaterWindowPixels, WhatTheWindowShowsOnTheWayOfAnUpdate)
                      updated.version = {1, 0, 0, 6};
                      engine.mRescans = {updated};
                      engine.Finish(true);
+                 });
+    // A third of the image sent; the engine counts no remaining time.
+    ExpectWindow({ScriptedEngine::Device{ScriptedEngine::Presence::UpdateMode}}, "UpdaterWindowTransfer",
+                 [&](LMainControl& main, ScriptedEngine& engine) {
+                     main.OnUpdateFirmwareClicked(nobody, nullptr);
+                     engine.PostUpdateProgress(0, 1.0 / 3, 1, -1, 0);
                  });
     ExpectWindow({ScriptedEngine::Device{}}, "UpdaterWindowKeyboardSilent",
                  [&](LMainControl& main, ScriptedEngine& engine) {
