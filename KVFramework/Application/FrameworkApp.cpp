@@ -9,6 +9,7 @@
 #include "ObjectBase/Exception.h"
 #include "Platform/Locale/UserLocale.h"
 #include "Platform/Window/WindowEventSource.h"
+#include "System/DebugConsole.h"
 
 #include <algorithm>
 #include <atomic>
@@ -94,8 +95,10 @@ KVRESULT LFrameworkApp::PostStartup(const String&)
     return S_OK;
 }
 
-KVRESULT LFrameworkApp::OnCommandLine(const String&)
+KVRESULT LFrameworkApp::OnCommandLine(const String& commandLine)
 {
+    // Nothing acts on it; the debug console shows that it arrived.
+    CDebugLine<char16_t>() << u"Command line handed over: " << commandLine.View() << u"\n";
     return S_OK;
 }
 

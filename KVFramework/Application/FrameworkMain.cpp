@@ -72,7 +72,7 @@ int RunApplication(const String& commandLine, const FrameworkEntry& entry, IMess
         else
         {
             app->PostStartup(commandLine);
-            if (!entry.windowFactory)
+            if (!entry.windowFactory || !entry.windowFactory->IsAvailable())
                 status = app->OnWindowUnavailable();
             else
             {

@@ -2,6 +2,7 @@
 
 #include "Application/FrameworkApp.h"
 #include "Application/OSWindow.h"
+#include "Platform/Window/SdlVideo.h"
 
 #include <cmath>
 
@@ -69,6 +70,19 @@ OSWindowFactory::OSWindowFactory(const String& company, const String& productNam
                                  const String& placementSection)
     : mProfile(company, productName), mPlacementSection(placementSection)
 {
+}
+
+OSWindowFactory::~OSWindowFactory()
+{
+    if (mVideoStarted.value_or(false))
+        Platform::SdlVideo::Release();
+}
+
+bool OSWindowFactory::IsAvailable()
+{
+    if (!mVideoStarted)
+        mVideoStarted = Platform::SdlVideo::Acquire();
+    return *mVideoStarted;
 }
 
 std::unique_ptr<IApplicationWindow>

@@ -28,6 +28,10 @@ class IWindowFactory
 {
 public:
     virtual ~IWindowFactory() = default;
+    // Whether windows can be made in this run (a display is there). Asked once, when the
+    // start-up asks for the main window, so that runs that end before never reach the
+    // window system.
+    virtual bool IsAvailable() { return true; }
     // The main window for the root control's descriptor, titled, placed and sized by its
     // layout, drawing through a renderer of the type; its root window is on the
     // application's list (AddRootWindow) when this returns. Null when no window was made.

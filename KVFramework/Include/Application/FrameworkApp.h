@@ -61,7 +61,8 @@ public:
     // Steps around the start-up; each returns 0 here.
     virtual KVRESULT PreStartup(const String& commandLine);
     virtual KVRESULT PostStartup(const String& commandLine);
-    // A command line handed over by a second instance; ignored here.
+    // A command line handed over by a second instance; only written to the debug console
+    // here.
     virtual KVRESULT OnCommandLine(const String& commandLine);
 
     // The start-up sequence of the framework. Its first step switches recycling on; it

@@ -11,6 +11,7 @@
 #include "ControlBase/LayoutDescriptor.h"
 
 #include <memory>
+#include <optional>
 
 namespace KV {
 
@@ -23,6 +24,13 @@ public:
     // placementSection: the application's unique name: the section of the profile that
     // keeps the main window's placement, and the name later instances hand over to.
     OSWindowFactory(const String& company, const String& productName, const String& placementSection);
+    ~OSWindowFactory() override;
+    OSWindowFactory(const OSWindowFactory&) = delete;
+    OSWindowFactory& operator=(const OSWindowFactory&) = delete;
+
+    // Starts the window system's video on first call and holds it while the factory
+    // lives; false when there is no display to start on.
+    bool IsAvailable() override;
 
     std::unique_ptr<IApplicationWindow> CreateMainWindow(LFrameworkApp& app,
                                                          const RCPtr<LControlDescriptor>& descriptor,
@@ -31,6 +39,7 @@ public:
 private:
     LProfile mProfile;
     String mPlacementSection;
+    std::optional<bool> mVideoStarted;
 };
 
 } // namespace KV

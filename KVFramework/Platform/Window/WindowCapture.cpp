@@ -8,20 +8,11 @@
 
 namespace KV::Platform {
 
-bool CaptureWindow(const PlatformWindow& window, CapturedPixels& captured)
+namespace {
+
+// The window's pixels as the server holds them, read on the connection given.
+bool ReadWindow(Display* display, Window xWindow, CapturedPixels& captured)
 {
-    captured = CapturedPixels{};
-    const auto xWindow = static_cast<Window>(window.GetSystemHandle());
-    if (xWindow == 0)
-        return false;
-    // SDL's own connection: what SDL drew is flushed on it before the read.
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    SDL_Window* sdlWindow = SDL_GetWindowFromID(window.GetId());
-    if (!sdlWindow || !SDL_GetWindowWMInfo(sdlWindow, &info) || info.subsystem != SDL_SYSWM_X11)
-        return false;
-    Display* display = info.info.x11.display;
-    XSync(display, False);
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(display, xWindow, &attributes) || attributes.map_state != IsViewable)
         return false;
@@ -54,6 +45,36 @@ bool CaptureWindow(const PlatformWindow& window, CapturedPixels& captured)
         }
     XDestroyImage(image);
     return true;
+}
+
+} // namespace
+
+bool CaptureWindow(const PlatformWindow& window, CapturedPixels& captured)
+{
+    captured = CapturedPixels{};
+    const auto xWindow = static_cast<Window>(window.GetSystemHandle());
+    if (xWindow == 0)
+        return false;
+    // SDL's own connection: what SDL drew is flushed on it before the read.
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    SDL_Window* sdlWindow = SDL_GetWindowFromID(window.GetId());
+    if (!sdlWindow || !SDL_GetWindowWMInfo(sdlWindow, &info) || info.subsystem != SDL_SYSWM_X11)
+        return false;
+    Display* display = info.info.x11.display;
+    XSync(display, False);
+    return ReadWindow(display, xWindow, captured);
+}
+
+bool CaptureSystemWindow(uintptr_t systemWindow, CapturedPixels& captured)
+{
+    captured = CapturedPixels{};
+    Display* display = systemWindow != 0 ? XOpenDisplay(nullptr) : nullptr;
+    if (!display)
+        return false;
+    const bool read = ReadWindow(display, static_cast<Window>(systemWindow), captured);
+    XCloseDisplay(display);
+    return read;
 }
 
 bool SavePng(const CapturedPixels& captured, const std::string& path)

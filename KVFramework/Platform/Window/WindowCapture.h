@@ -5,6 +5,7 @@
 
 #include "Platform/Window/PlatformWindow.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct CapturedPixels
 // false when the window system does not let the window be read (no X11 window, or the
 // window is not mapped).
 bool CaptureWindow(const PlatformWindow& window, CapturedPixels& captured);
+// The same for a window of any process on the X server (an X window id), read on a
+// connection of its own; what its process drew is there once that process flushed it.
+bool CaptureSystemWindow(uintptr_t systemWindow, CapturedPixels& captured);
 // The captured pixels as a PNG file; false when it cannot be written.
 bool SavePng(const CapturedPixels& captured, const std::string& path);
 

@@ -1,9 +1,11 @@
 #pragma once
 // Runs the updater's executable as a child process with a bounded wait and collects
-// what it writes.
+// what it writes. Runs have no display unless asked for one, so that a run that would
+// open the window ends with status 6 wherever the tests are started.
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
@@ -38,59 +40,100 @@ struct RunResult
     }
 };
 
-// Runs the updater with the arguments; kills it after `timeout`.
+// The updater started as a child; it dies with the test.
+class UpdaterChild
+{
+public:
+    // display: the run sees the test's DISPLAY (its window opens there).
+    UpdaterChild(const std::vector<std::string>& arguments, bool display)
+    {
+        int output[2];
+        int errors[2];
+        if (pipe2(output, O_CLOEXEC) != 0 || pipe2(errors, O_CLOEXEC) != 0)
+            throw std::runtime_error("pipe");
+        std::vector<std::string> all{UPDATER_PATH};
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& argument : all)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        // The child's environment is made before the fork: only async-signal-safe calls
+        // may follow it.
+        std::vector<char*> environment;
+        for (char** entry = environ; *entry; ++entry)
+            if (display || (std::strncmp(*entry, "DISPLAY=", 8) != 0 &&
+                            std::strncmp(*entry, "WAYLAND_DISPLAY=", 16) != 0))
+                environment.push_back(*entry);
+        environment.push_back(nullptr);
+        mPid = fork();
+        if (mPid == 0)
+        {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            dup2(output[1], STDOUT_FILENO);
+            dup2(errors[1], STDERR_FILENO);
+            execve(UPDATER_PATH, argv.data(), environment.data());
+            _exit(127);
+        }
+        close(output[1]);
+        close(errors[1]);
+        const auto collect = [](int fd, std::string& into) {
+            char buffer[4096];
+            for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
+                into.append(buffer, static_cast<size_t>(n));
+            close(fd);
+        };
+        mOutputReader = std::thread(collect, output[0], std::ref(mResult.output));
+        mErrorReader = std::thread(collect, errors[0], std::ref(mResult.errors));
+    }
+
+    ~UpdaterChild() { Finish(std::chrono::milliseconds(0)); }
+    UpdaterChild(const UpdaterChild&) = delete;
+    UpdaterChild& operator=(const UpdaterChild&) = delete;
+
+    pid_t Pid() const noexcept { return mPid; }
+
+    // Whether it has ended (its status is then kept).
+    bool HasEnded()
+    {
+        int status = 0;
+        if (!mResult.status && !mKilled && waitpid(mPid, &status, WNOHANG) == mPid)
+            mResult.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return mResult.status.has_value();
+    }
+
+    // Waits for the end, kills it after the time-out, and returns what it did.
+    const RunResult& Finish(std::chrono::milliseconds timeout)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (!HasEnded() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (!HasEnded() && !mKilled)
+        {
+            kill(mPid, SIGKILL);
+            waitpid(mPid, nullptr, 0);
+            mKilled = true;
+        }
+        if (mOutputReader.joinable())
+            mOutputReader.join();
+        if (mErrorReader.joinable())
+            mErrorReader.join();
+        return mResult;
+    }
+
+private:
+    pid_t mPid = -1;
+    bool mKilled = false;
+    RunResult mResult;
+    std::thread mOutputReader;
+    std::thread mErrorReader;
+};
+
+// Runs the updater with the arguments and no display; kills it after `timeout`.
 inline RunResult RunUpdater(const std::vector<std::string>& arguments,
                             std::chrono::milliseconds timeout = std::chrono::seconds(120))
 {
-    int output[2];
-    int errors[2];
-    if (pipe2(output, O_CLOEXEC) != 0 || pipe2(errors, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe");
-    std::vector<std::string> all{UPDATER_PATH};
-    all.insert(all.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& argument : all)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0)
-    {
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        dup2(output[1], STDOUT_FILENO);
-        dup2(errors[1], STDERR_FILENO);
-        execve(UPDATER_PATH, argv.data(), environ);
-        _exit(127);
-    }
-    close(output[1]);
-    close(errors[1]);
-    RunResult result;
-    const auto collect = [](int fd, std::string& into) {
-        char buffer[4096];
-        for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
-            into.append(buffer, static_cast<size_t>(n));
-        close(fd);
-    };
-    std::thread outputReader(collect, output[0], std::ref(result.output));
-    std::thread errorReader(collect, errors[0], std::ref(result.errors));
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    int status = 0;
-    while (std::chrono::steady_clock::now() < deadline)
-    {
-        if (waitpid(pid, &status, WNOHANG) == pid)
-        {
-            result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    if (!result.status)
-    {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-    }
-    outputReader.join();
-    errorReader.join();
-    return result;
+    UpdaterChild child(arguments, false);
+    return child.Finish(timeout);
 }
 
 } // namespace UpdaterTest

@@ -176,9 +176,11 @@ public:
             return nullptr;
         return std::make_unique<FakeWindow>(app, mLog);
     }
+    bool IsAvailable() override { return mAvailable; }
     InstalledEventSource mSource;
     std::vector<std::string> mLog;
     bool mFail = false;
+    bool mAvailable = true;
 };
 
 } // namespace apptest

@@ -187,9 +187,15 @@ TEST(FrameworkMain, AWindowedRunShowsTheRootControlAndEndsThroughTheExitRequest)
 
 TEST(FrameworkMain, WithoutADisplayTheApplicationSaysSoAndEndsWithStatus6)
 {
-    DocumentFolder documents;
-    EntryRun run;
-    EXPECT_EQ(run.Run(documents.Path(), {}, false), kExitWindowUnavailable);
-    EXPECT_EQ(run.windows.mLog, std::vector<std::string>{"no window"});
-    EXPECT_TRUE(run.boxes.mBoxes.empty());
+    // No window layer at all, and a window layer that finds no display.
+    for (const bool windowLayer : {false, true})
+    {
+        SCOPED_TRACE(windowLayer);
+        DocumentFolder documents;
+        EntryRun run;
+        run.windows.mAvailable = false;
+        EXPECT_EQ(run.Run(documents.Path(), {}, windowLayer), kExitWindowUnavailable);
+        EXPECT_EQ(run.windows.mLog, std::vector<std::string>{"no window"});
+        EXPECT_TRUE(run.boxes.mBoxes.empty());
+    }
 }

@@ -1,6 +1,7 @@
 #include "Platform/Window/PlatformWindow.h"
 #include "Platform/Window/SurfacePresenter.h"
 #include "Platform/Window/SyntheticInput.h"
+#include "Platform/Window/SystemWindows.h"
 #include "Platform/Window/WindowCapture.h"
 #include "Platform/Window/WindowEventSource.h"
 #include "SdlVideoEnvironment.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <unistd.h>
 #include <vector>
 
 using namespace KV;
@@ -156,4 +158,19 @@ TEST_F(SdlPlatformWindowTest, APicturePresentedIsWhatTheServerShows)
     EXPECT_EQ(0xFFE0C010u, captured.At(139, 29));
     EXPECT_EQ(0xFF204080u, captured.At(140, 29));
     EXPECT_EQ(0xFF204080u, captured.At(client.width - 1, client.height - 1));
+
+    // Seen from outside, as another process sees it: found by this process's id, at its
+    // place on the screen, with the same pixels.
+    const uintptr_t found = FindProcessWindow(getpid());
+    EXPECT_EQ(found, mWindow->GetSystemHandle());
+    EXPECT_EQ(FindProcessWindow(getpid() + 100000), 0u);
+    ScreenPlace place;
+    ASSERT_TRUE(GetSystemWindowPlace(found, place));
+    EXPECT_EQ(place.x, 40);
+    EXPECT_EQ(place.y, 30);
+    EXPECT_EQ(place.width, client.width);
+    EXPECT_EQ(place.height, client.height);
+    CapturedPixels outside;
+    ASSERT_TRUE(CaptureSystemWindow(found, outside));
+    EXPECT_EQ(outside.pixels, captured.pixels);
 }
