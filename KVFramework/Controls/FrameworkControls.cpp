@@ -3,6 +3,7 @@
 #include "ControlBase/FrameworkControlClasses.h"
 #include "Controls/Button.h"
 #include "Controls/Label.h"
+#include "Controls/LevelMeter.h"
 #include "Controls/Panel.h"
 #include "Controls/ProgressBar.h"
 #include "Controls/ToolTip.h"
@@ -18,7 +19,7 @@ namespace {
 constexpr std::pair<const char*, ControlCreateFunction> kCreateFunctions[] = {
     {"LButton", &CreateControlOfClass<LButton>},   {"LLabel", &CreateControlOfClass<LLabel>},
     {"LPanel", &CreateControlOfClass<LPanel>},     {"LProgressBar", &CreateControlOfClass<LProgressBar>},
-    {"LToolTip", &CreateControlOfClass<LToolTip>},
+    {"LToolTip", &CreateControlOfClass<LToolTip>}, {"LLevelMeter", &CreateControlOfClass<LLevelMeter>},
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "Application/FrameworkApp.h"
 #include "Controls/Button.h"
 #include "Controls/Label.h"
+#include "Controls/LevelMeter.h"
 #include "Controls/Panel.h"
 #include "Controls/ToolTip.h"
 
@@ -29,6 +30,7 @@ TEST(FrameworkControls, TheApplicationRegistersThemUnderEachOfTheirSkinClassName
     EXPECT_TRUE(MakesA<LButton>(*factory, u"Framework.Button"));
     EXPECT_TRUE(MakesA<LLabel>(*factory, u"Framework.Label"));
     EXPECT_TRUE(MakesA<LToolTip>(*factory, u"Framework.ToolTip"));
+    EXPECT_TRUE(MakesA<LLevelMeter>(*factory, u"Framework.LevelMeter"));
     for (const char16_t* panel :
          {u"Framework.Panel", u"Framework.ScrollChannel", u"Framework.ComboSlider.DropDownPanel"})
         EXPECT_TRUE(MakesA<LPanel>(*factory, panel));
