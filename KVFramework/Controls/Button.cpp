@@ -13,16 +13,6 @@ namespace {
 // Enter pressed, no modifier.
 constexpr uint32_t kEnterPressed = 0x200D0000;
 
-bool TurnedOn(const LConditionsParam& param, uint32_t bit)
-{
-    return (param.mNewConditions & bit) != 0 && (param.mOldConditions & bit) == 0;
-}
-
-bool TurnedOff(const LConditionsParam& param, uint32_t bit)
-{
-    return (param.mNewConditions & bit) == 0 && (param.mOldConditions & bit) != 0;
-}
-
 } // namespace
 
 LButton::LButton(const RCPtr<LControl>& parent, const String& name) : LControl(parent, name) {}
@@ -94,12 +84,12 @@ void LButton::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
     RCPtr<LButton> self(this);
     if (param)
     {
-        if (mAutoRepeat && TurnedOn(*param, kConditionHoverOrHighlighted))
+        if (mAutoRepeat && ConditionTurnedOn(*param, kConditionHoverOrHighlighted))
         {
             // Time spent outside the button does not count towards the next repeat.
             mLastRepeatTick = Now();
         }
-        else if (TurnedOn(*param, kConditionLeftPressed))
+        else if (ConditionTurnedOn(*param, kConditionLeftPressed))
         {
             if (mAutoRepeat && IsEnabled(true) && !mRepeatActive)
             {
@@ -110,7 +100,7 @@ void LButton::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
                 SendAutoRepeat();
             }
         }
-        else if (TurnedOff(*param, kConditionCapture) && mAutoRepeat && mRepeatActive)
+        else if (ConditionTurnedOff(*param, kConditionCapture) && mAutoRepeat && mRepeatActive)
         {
             mRepeatActive = false;
             if (!mSimulatedPress)

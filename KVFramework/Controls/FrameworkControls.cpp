@@ -6,6 +6,7 @@
 #include "Controls/LevelMeter.h"
 #include "Controls/Panel.h"
 #include "Controls/ProgressBar.h"
+#include "Controls/TextBox.h"
 #include "Controls/ToolTip.h"
 
 #include <cstring>
@@ -20,6 +21,7 @@ constexpr std::pair<const char*, ControlCreateFunction> kCreateFunctions[] = {
     {"LButton", &CreateControlOfClass<LButton>},   {"LLabel", &CreateControlOfClass<LLabel>},
     {"LPanel", &CreateControlOfClass<LPanel>},     {"LProgressBar", &CreateControlOfClass<LProgressBar>},
     {"LToolTip", &CreateControlOfClass<LToolTip>}, {"LLevelMeter", &CreateControlOfClass<LLevelMeter>},
+    {"LTextBox", &CreateControlOfClass<LTextBox>},
 };
 
 } // namespace

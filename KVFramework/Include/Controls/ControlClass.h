@@ -35,6 +35,16 @@ inline bool ReadAttributeFlag(LControl& control, const char16_t* key, bool& valu
     return true;
 }
 
+// Whether a condition bit (kCondition...) came on, or went off, in the change.
+inline bool ConditionTurnedOn(const LConditionsParam& param, uint32_t bit)
+{
+    return (param.mNewConditions & bit) != 0 && (param.mOldConditions & bit) == 0;
+}
+inline bool ConditionTurnedOff(const LConditionsParam& param, uint32_t bit)
+{
+    return (param.mNewConditions & bit) == 0 && (param.mOldConditions & bit) != 0;
+}
+
 // Receive of a class with its own handler table: the table first, then Base's Receive
 // unless the table's handler took the notification.
 template <class Base, class T>

@@ -1,7 +1,8 @@
 #pragma once
 // A headless place for controls: an application whose clock the test sets and whose text
 // measures with a fixed advance, a root window on a fake window with a 200 x 100 root
-// panel, pointer and key events, idle ticks, and a recorder of notifications.
+// panel, pointer and key events, idle ticks, a recorder of notifications, and an in-process
+// clipboard.
 
 #include "ControlBase/RootWindow.h"
 #include "Controls/FrameworkControls.h"
@@ -9,12 +10,14 @@
 #include "FakeWindowOSServices.h"
 #include "MeasuringApp.h"
 #include "Notification/Notification.h"
+#include "Platform/Clipboard/FakeClipboardBackend.h"
 
 #include "ControlTestSupport.h"
 #include "LookTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -107,6 +110,30 @@ inline RCPtr<LLookDescriptor> ColourLook(uint32_t argb)
     return MakeLook(FillPart(1, 1, argb), Offsets(kL | kT | kR | kB));
 }
 
+// Makes the clipboard of every application made while it lives the given fake.
+class FakeClipboardInstaller
+{
+public:
+    explicit FakeClipboardInstaller(std::shared_ptr<Platform::FakeClipboardBackend> clipboard)
+    {
+        Platform::SetClipboardBackendFactory([clipboard] { return clipboard; });
+    }
+    ~FakeClipboardInstaller() { Platform::SetClipboardBackendFactory(nullptr); }
+    FakeClipboardInstaller(const FakeClipboardInstaller&) = delete;
+    FakeClipboardInstaller& operator=(const FakeClipboardInstaller&) = delete;
+};
+
+// A look of one colour whose text area is the whole control.
+inline RCPtr<LLookDescriptor> TextLook(uint32_t argb = 0xFF000000u)
+{
+    RCPtr<LLookDescriptor> descriptor = ColourLook(argb);
+    LLookDescriptor::TextProperties properties;
+    properties.mRightRel = 1;
+    properties.mBottomRel = 1;
+    descriptor->SetTextProperties(properties);
+    return descriptor;
+}
+
 class ControlHarness : public ::testing::Test
 {
 public:
@@ -170,9 +197,18 @@ public:
         mWindow->OnMouseButton(LRootWindow::kRelease, kMouseButtonLeft, 0, {x, y});
         mOS.mCursorPos = {x, y};
     }
+    void DoubleClick(int32_t x, int32_t y)
+    {
+        mOS.mButtons |= kMouseButtonLeft;
+        mWindow->OnMouseButton(LRootWindow::kDoubleClick, kMouseButtonLeft, 0, {x, y});
+        mOS.mCursorPos = {x, y};
+    }
     void Key(uint32_t code) { mWindow->OnKey(LKeyParam::Create(KeyCode{code}, 1)); }
     std::vector<std::string> TakeLog() { return std::exchange(mLog, {}); }
 
+    std::shared_ptr<Platform::FakeClipboardBackend> mClipboard =
+        std::make_shared<Platform::FakeClipboardBackend>();
+    FakeClipboardInstaller mClipboardInstaller{mClipboard}; // before the application
     RCPtr<FixedAdvanceMeasurer> mMeasurer = FixedAdvanceMeasurer::Create();
     RCPtr<LControlFactory> mFactory = LControlFactory::Create(String(u"App"));
     RCPtr<MeasuringApp> mApp{new MeasuringApp(mFactory, FrameworkStrings(), String())};

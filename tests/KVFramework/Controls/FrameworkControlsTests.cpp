@@ -3,6 +3,7 @@
 #include "Controls/Label.h"
 #include "Controls/LevelMeter.h"
 #include "Controls/Panel.h"
+#include "Controls/TextBox.h"
 #include "Controls/ToolTip.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +32,7 @@ TEST(FrameworkControls, TheApplicationRegistersThemUnderEachOfTheirSkinClassName
     EXPECT_TRUE(MakesA<LLabel>(*factory, u"Framework.Label"));
     EXPECT_TRUE(MakesA<LToolTip>(*factory, u"Framework.ToolTip"));
     EXPECT_TRUE(MakesA<LLevelMeter>(*factory, u"Framework.LevelMeter"));
+    EXPECT_TRUE(MakesA<LTextBox>(*factory, u"Framework.TextBox"));
     for (const char16_t* panel :
          {u"Framework.Panel", u"Framework.ScrollChannel", u"Framework.ComboSlider.DropDownPanel"})
         EXPECT_TRUE(MakesA<LPanel>(*factory, panel));

@@ -7,17 +7,6 @@ using namespace controltest;
 
 namespace {
 
-// A look whose text area is the whole control.
-RCPtr<LLookDescriptor> TextLook()
-{
-    RCPtr<LLookDescriptor> descriptor = ColourLook(0xFF000000u);
-    LLookDescriptor::TextProperties properties;
-    properties.mRightRel = 1;
-    properties.mBottomRel = 1;
-    descriptor->SetTextProperties(properties);
-    return descriptor;
-}
-
 class Label : public ControlHarness
 {
 };
