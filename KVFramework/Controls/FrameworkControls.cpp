@@ -4,6 +4,7 @@
 #include "Controls/Button.h"
 #include "Controls/Label.h"
 #include "Controls/LevelMeter.h"
+#include "Controls/NumericUpDown.h"
 #include "Controls/Panel.h"
 #include "Controls/ProgressBar.h"
 #include "Controls/TextBox.h"
@@ -21,7 +22,7 @@ constexpr std::pair<const char*, ControlCreateFunction> kCreateFunctions[] = {
     {"LButton", &CreateControlOfClass<LButton>},   {"LLabel", &CreateControlOfClass<LLabel>},
     {"LPanel", &CreateControlOfClass<LPanel>},     {"LProgressBar", &CreateControlOfClass<LProgressBar>},
     {"LToolTip", &CreateControlOfClass<LToolTip>}, {"LLevelMeter", &CreateControlOfClass<LLevelMeter>},
-    {"LTextBox", &CreateControlOfClass<LTextBox>},
+    {"LTextBox", &CreateControlOfClass<LTextBox>}, {"LNumericUpDown", &CreateControlOfClass<LNumericUpDown>},
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "Controls/Button.h"
 #include "Controls/Label.h"
 #include "Controls/LevelMeter.h"
+#include "Controls/NumericUpDown.h"
 #include "Controls/Panel.h"
 #include "Controls/TextBox.h"
 #include "Controls/ToolTip.h"
@@ -33,6 +34,7 @@ TEST(FrameworkControls, TheApplicationRegistersThemUnderEachOfTheirSkinClassName
     EXPECT_TRUE(MakesA<LToolTip>(*factory, u"Framework.ToolTip"));
     EXPECT_TRUE(MakesA<LLevelMeter>(*factory, u"Framework.LevelMeter"));
     EXPECT_TRUE(MakesA<LTextBox>(*factory, u"Framework.TextBox"));
+    EXPECT_TRUE(MakesA<LNumericUpDown>(*factory, u"Framework.NumericUpDown"));
     for (const char16_t* panel :
          {u"Framework.Panel", u"Framework.ScrollChannel", u"Framework.ComboSlider.DropDownPanel"})
         EXPECT_TRUE(MakesA<LPanel>(*factory, panel));
