@@ -8,6 +8,7 @@
 #include "Controls/Panel.h"
 #include "Controls/ProgressBar.h"
 #include "Controls/TextBox.h"
+#include "Controls/Slider.h"
 #include "Controls/ToolTip.h"
 
 #include <cstring>
@@ -23,6 +24,7 @@ constexpr std::pair<const char*, ControlCreateFunction> kCreateFunctions[] = {
     {"LPanel", &CreateControlOfClass<LPanel>},     {"LProgressBar", &CreateControlOfClass<LProgressBar>},
     {"LToolTip", &CreateControlOfClass<LToolTip>}, {"LLevelMeter", &CreateControlOfClass<LLevelMeter>},
     {"LTextBox", &CreateControlOfClass<LTextBox>}, {"LNumericUpDown", &CreateControlOfClass<LNumericUpDown>},
+    {"LTextBox", &CreateControlOfClass<LTextBox>}, {"LSlider", &CreateControlOfClass<LSlider>},
 };
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "Controls/NumericUpDown.h"
 #include "Controls/Panel.h"
 #include "Controls/TextBox.h"
+#include "Controls/Slider.h"
 #include "Controls/ToolTip.h"
 
 #include <gtest/gtest.h>
@@ -35,6 +36,7 @@ TEST(FrameworkControls, TheApplicationRegistersThemUnderEachOfTheirSkinClassName
     EXPECT_TRUE(MakesA<LLevelMeter>(*factory, u"Framework.LevelMeter"));
     EXPECT_TRUE(MakesA<LTextBox>(*factory, u"Framework.TextBox"));
     EXPECT_TRUE(MakesA<LNumericUpDown>(*factory, u"Framework.NumericUpDown"));
+    EXPECT_TRUE(MakesA<LSlider>(*factory, u"Framework.Slider"));
     for (const char16_t* panel :
          {u"Framework.Panel", u"Framework.ScrollChannel", u"Framework.ComboSlider.DropDownPanel"})
         EXPECT_TRUE(MakesA<LPanel>(*factory, panel));
