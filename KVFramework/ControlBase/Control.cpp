@@ -525,10 +525,9 @@ bool LControl::IsEditTarget() const
 
 RCPtr<LControl> LControl::GetEditTarget()
 {
-    for (LControl* control = this; control; control = control->mParent.Get())
-        if (control->IsEditTarget())
-            return RCPtr<LControl>(control);
-    return nullptr;
+    if (IsEditTarget())
+        return RCPtr<LControl>(this);
+    return mParent ? RCPtr<LControl>(mParent)->GetEditTarget() : nullptr;
 }
 
 bool LControl::CanPerformEdit(int)

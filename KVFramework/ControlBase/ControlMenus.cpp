@@ -4,6 +4,7 @@
 
 #include "ControlBase/Control.h"
 #include "ControlBase/MenuItemUpdater.h"
+#include "Controls/MenuDescriptor.h"
 #include "Storage/Array.h"
 
 #include <map>
@@ -76,6 +77,14 @@ void LControl::GetContextMenuEntries(std::vector<std::vector<LStringTable::Entry
     }
     for (auto& [number, menu] : numbered)
         menus.push_back(std::move(menu));
+}
+
+void LControl::BuildContextMenu(std::vector<RCPtr<LMenuDescriptor>>& menus) const
+{
+    std::vector<std::vector<LStringTable::Entry>> entries;
+    GetContextMenuEntries(entries);
+    for (const std::vector<LStringTable::Entry>& menu : entries)
+        menus.push_back(LMenuDescriptor::BuildFromPaths(menu));
 }
 
 } // namespace KV

@@ -123,7 +123,7 @@ public:
     virtual bool IsEditTarget() const;
     // The control itself when it is an edit target, else its parent's answer; empty at
     // the top of the tree.
-    RCPtr<LControl> GetEditTarget();
+    virtual RCPtr<LControl> GetEditTarget();
     // Whether the control can carry out the request now.
     virtual bool CanPerformEdit(int request);
     // Carries out the request; 0 when done. Every edit target overrides it: the base
@@ -442,6 +442,8 @@ public:
     // describes, in menu order: the "CONTEXT_MENU." entries as one menu, or else one menu
     // per "CONTEXT_MENU<n>." prefix, ordered by the texts of n.
     void GetContextMenuEntries(std::vector<std::vector<LStringTable::Entry>>& menus) const;
+    // The menus those entries describe, appended in the same order.
+    void BuildContextMenu(std::vector<RCPtr<LMenuDescriptor>>& menus) const;
 
     // ---- focus and keys (ControlFocus.cpp, ControlKeys.cpp) ----
     // Gives the focus to the control, or to its first (forward) or last focusable

@@ -56,6 +56,7 @@ public:
     // false, or true when there was none.
     bool SetOverridePart(const RCPtr<LBitmap>& bitmap, ResizeType resizeType, bool hidesClient);
     void SetTextForegroundPart(const RCPtr<LVisualPart>& part) { mTextForegroundPart = part; }
+    const RCPtr<LVisualPart>& GetTextForegroundPart() const noexcept { return mTextForegroundPart; }
 
     const RCPtr<LLookDescriptor>& GetDescriptor() const noexcept { return mDescriptor; }
     const SizeT<int32_t>& GetSize() const noexcept { return mSize; }
@@ -64,6 +65,8 @@ public:
     const ConstRCPtr<LStencil>& GetStencil() const noexcept { return mStencil; }
     const std::vector<RectT<int32_t>>& GetPartRects() const noexcept { return mPartRects; }
     const RCPtr<LFontText>& GetLabel() const noexcept { return mLabel; }
+    // The parts around the client area, in the skin's order.
+    const std::vector<RCPtr<LVisualPart>>& GetParts() const noexcept { return mParts; }
     const PointT<int32_t>& GetTextOrigin() const noexcept { return mTextOrigin; }
     // Limits every draw of the look while not empty.
     RectRegion& GetRegion() noexcept { return mRegion; }

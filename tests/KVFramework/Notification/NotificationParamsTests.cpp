@@ -11,10 +11,6 @@ using namespace KV;
 
 namespace {
 
-class TestMenu : public LMenuDescriptor
-{
-};
-
 // Creates one pooled parameter, drops it, and creates another: the second takes the
 // block of the first, and the pool made no new block.
 template <class T, class Make> void ExpectReuse(Make make)
@@ -50,7 +46,7 @@ TEST(NotificationParams, PooledClassesReuseTheirOwnBlocks)
     ExpectReuse<LValueParam>([] { return LValueParam::Create(0.25, 40.0); });
     ExpectReuse<LConditionsParam>([] { return LConditionsParam::Create(1, 2, {0.5, -0.5}); });
     ExpectReuse<LMenuActivationParam>(
-        [] { return LMenuActivationParam::Create(RCPtr<LMenuDescriptor>(new TestMenu()), 2); });
+        [] { return LMenuActivationParam::Create(LMenuDescriptor::Create(), 2); });
 
     // A derived pooled class takes its blocks from its own pool, not from its base's.
     const uint32_t baseFree = LPointWithModifiersParam::Pool().GetFreeCount();
