@@ -5,6 +5,8 @@
 #include "Controls/Label.h"
 #include "Controls/LevelMeter.h"
 #include "Controls/NumericUpDown.h"
+#include "Controls/ListBox.h"
+#include "Controls/ListBoxItem.h"
 #include "Controls/Panel.h"
 #include "Controls/ProgressBar.h"
 #include "Controls/TextBox.h"
@@ -25,6 +27,7 @@ constexpr std::pair<const char*, ControlCreateFunction> kCreateFunctions[] = {
     {"LToolTip", &CreateControlOfClass<LToolTip>}, {"LLevelMeter", &CreateControlOfClass<LLevelMeter>},
     {"LTextBox", &CreateControlOfClass<LTextBox>}, {"LNumericUpDown", &CreateControlOfClass<LNumericUpDown>},
     {"LTextBox", &CreateControlOfClass<LTextBox>}, {"LSlider", &CreateControlOfClass<LSlider>},
+    {"LListBox", &CreateControlOfClass<LListBox>}, {"LListBoxItem", &CreateControlOfClass<LListBoxItem>},
 };
 
 } // namespace

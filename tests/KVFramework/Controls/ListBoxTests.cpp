@@ -1,0 +1,206 @@
+#include "Controls/ListBox.h"
+
+#include "Application/WindowInputTarget.h"
+#include "ControlsTestSupport.h"
+
+using namespace controltest;
+
+namespace {
+
+std::vector<RCPtr<LLookDescriptor>> Looks(uint32_t count)
+{
+    std::vector<RCPtr<LLookDescriptor>> looks;
+    for (uint32_t i = 0; i < count; ++i)
+        looks.push_back(ColourLook(0xFF000000u | i));
+    return looks;
+}
+
+class ListBox : public ControlHarness
+{
+public:
+    // A list box at (0, 0), 100 x 100 in the root panel, whose rows are 20 pixels high and as
+    // wide as its client area: five rows in view. extra: further skin children, made before
+    // the rows.
+    RCPtr<LListBox> NewListBox(double height = 100, const std::vector<RCPtr<LControlDescriptor>>& extra = {})
+    {
+        RCPtr<LControlDescriptor> list = Describe(u"Framework.ListBox", u"list", 0, 0, 100, height, Looks(3));
+        for (const RCPtr<LControlDescriptor>& child : extra)
+            list->AddChild(child);
+        RCPtr<LControlDescriptor> row =
+            Describe(u"Framework.ListBoxItem", u"templateItem", 0, 0, 0, 20, Looks(14));
+        row->mLayout->mXSize = {SizeReference::Client, String(), 1.0f, 0};
+        list->AddChild(row);
+        RCPtr<LListBox> listBox = Create<LListBox>(list, RCPtr<LControl>(mRoot));
+        for (const char16_t* id :
+             {u"NID_SELECTION_CHANGE", u"NID_ITEM_DOUBLE_CLICKED", u"NID_ITEM_ACTIVATED"})
+            mRecorder->Listen(RCPtr<LNotificationDistributor>(listBox), id);
+        return listBox;
+    }
+    static void Fill(LListBox& list, int32_t count)
+    {
+        for (int32_t row = 0; row < count; ++row)
+        {
+            String text;
+            text.Format(u"row %d", row);
+            list.InsertItemWithData(row, LListBox::MakeTextData(text));
+        }
+    }
+    void DoubleClick(int32_t x, int32_t y)
+    {
+        mOS.mButtons |= kMouseButtonLeft;
+        mWindow->OnMouseButton(IWindowInputTarget::kDoubleClick, kMouseButtonLeft, 0, {x, y});
+    }
+};
+
+TEST_F(ListBox, TheRowsFillTheViewAndShowTheItemsFromTheTopRow)
+{
+    RCPtr<LListBox> list = NewListBox();
+    ASSERT_EQ(list->GetItemControlCount(), 5);
+    EXPECT_EQ(list->GetRowHeight(), 20);
+    Fill(*list, 3);
+    EXPECT_EQ(list->GetContentHeight(), 60);
+    const char* texts[] = {"row 0", "row 1", "row 2", "", ""};
+    for (int32_t index = 0; index < 5; ++index)
+    {
+        RCPtr<LListBoxItem> row = list->GetItemControl(index);
+        EXPECT_EQ(std::string(row->GetText().ToNarrow().View()), texts[index]) << index;
+        EXPECT_EQ(row->IsEnabled(false), index < 3) << index; // rows past the items are disabled
+        EXPECT_EQ(row->GetRect().y, 20.0 * index);
+    }
+    EXPECT_FALSE(list->GetItemControl(5));
+    EXPECT_FALSE(list->GetItemControl(-1));
+}
+
+TEST_F(ListBox, EnsureVisibleScrollsTheLeastAndNeverBeyondTheItems)
+{
+    struct Case
+    {
+        int32_t count;
+        int32_t topRow; // before
+        int32_t row;
+        KVRESULT result;
+        int32_t expectedTop;
+    };
+    const Case cases[] = {
+        {10, 0, 9, S_OK, 5},          // below the view: the row becomes the last in view
+        {10, 5, 2, S_OK, 2},          // above the view: the row becomes the top row
+        {10, 3, 7, S_OK, 3},          // in view already: nothing moves
+        {10, 0, 10, E_INVALIDARG, 0}, // past the items
+        {10, 4, -1, E_INVALIDARG, 4},
+        {7, 5, 4, S_OK, 2}, // a top row left near the end comes back to a full view
+        {3, 5, 0, S_OK, 0}, // fewer items than rows in view: never a negative top row
+    };
+    for (const Case& c : cases)
+    {
+        RCPtr<LListBox> list = NewListBox();
+        Fill(*list, 10);
+        if (c.topRow > 0)
+            list->EnsureVisible(c.topRow + 4);
+        while (list->GetItemCount() > c.count)
+            list->RemoveItemAt(list->GetItemCount() - 1);
+        ASSERT_EQ(list->GetTopRow(), c.topRow) << c.count << " " << c.row;
+        EXPECT_EQ(list->EnsureVisible(c.row), c.result) << c.count << " " << c.row;
+        EXPECT_EQ(list->GetTopRow(), c.expectedTop) << c.count << " " << c.row;
+        EXPECT_EQ(list->GetScrollOffset().y, 20.0 * c.expectedTop);
+        // The rows show the items from the top row on.
+        EXPECT_EQ(list->GetItemControl(0)->GetText(), list->GetItemText(c.expectedTop));
+        list->RemoveFromTree();
+    }
+}
+
+TEST_F(ListBox, ADoubleClickSelectsTheRowBeforeItSaysSo)
+{
+    RCPtr<LListBox> list = NewListBox();
+    Fill(*list, 4);
+    Press(10, 30);
+    Release(10, 30);
+    EXPECT_EQ(TakeLog(), std::vector<std::string>{"list NID_SELECTION_CHANGE"});
+    // The only selected row again: no change to tell.
+    Press(10, 30);
+    Release(10, 30);
+    EXPECT_TRUE(TakeLog().empty());
+    DoubleClick(10, 50);
+    Release(10, 50);
+    EXPECT_EQ(TakeLog(),
+              (std::vector<std::string>{"list NID_SELECTION_CHANGE", "list NID_ITEM_DOUBLE_CLICKED"}));
+    EXPECT_EQ(list->GetCaret(), 2);
+    EXPECT_EQ(list->GetSelectedCount(), 1);
+    EXPECT_EQ(list->GetItemControl(2)->GetShownLookIndex(),
+              LListBoxItem::kLookHover[2]); // on, under the pointer
+    EXPECT_EQ(list->GetItemControl(1)->GetShownLookIndex(), LListBoxItem::kLookNormal[0]);
+    // A press on a row past the items selects nothing.
+    Press(10, 90);
+    Release(10, 90);
+    EXPECT_TRUE(TakeLog().empty());
+    EXPECT_EQ(list->GetCaret(), 2);
+}
+
+TEST_F(ListBox, InDropDownModeThePressedRowFollowsThePointerAndTheReleaseActivatesIt)
+{
+    RCPtr<LListBox> list = NewListBox(30);
+    list->SetDropDownMode(true);
+    Fill(*list, 4);
+    // The height follows the items.
+    EXPECT_EQ(list->GetRect().height, 80);
+    EXPECT_EQ(list->GetItemControlCount(), 4);
+
+    Move(10, 10);
+    EXPECT_EQ(list->GetCaret(), 0); // hovering selects
+    Press(10, 10);
+    EXPECT_EQ(mWindow->GetCaptureControl(), RCPtr<LControl>(list)); // the row hands the press on
+    Move(10, 50);
+    EXPECT_EQ(list->GetCaret(), 2);
+    Move(150, 50); // outside the rows: nothing selected
+    EXPECT_EQ(list->GetSelectedCount(), 0);
+    Move(12, 70);
+    EXPECT_EQ(list->GetSelectedIndices().GetCount(), 1u);
+    EXPECT_EQ(*list->GetSelectedIndices().GetAtConst(0), 3u);
+    Release(12, 70);
+    EXPECT_EQ(TakeLog(), std::vector<std::string>{"list NID_ITEM_ACTIVATED"}); // and no selection change
+    EXPECT_FALSE(list->IsShown(false));
+    EXPECT_FALSE(mWindow->GetCaptureControl());
+}
+
+TEST_F(ListBox, StringTableItemsFillTheGapsAndSkipKeysThatNameNoRow)
+{
+    RCPtr<LListBox> list = NewListBox();
+    const LStringTable::TextMap texts = {
+        {String(u"ITEM.0"), String(u"zero")},          {String(u"ITEM.3"), String(u"three")},
+        {String(u"ITEMS.1"), String(u"not an item")},  {String(u"ITEM.-1"), String(u"negative")},
+        {String(u"ITEM.x"), String(u"no number")},     {String(u"ITEM.99999999999"), String(u"too far")},
+        {String(u"ITEM.4000000"), String(u"too far")},
+    };
+    EXPECT_EQ(list->LoadItemsFromStringTable(LStringTable::Create(texts)), S_OK);
+    ASSERT_EQ(list->GetItemCount(), 4);
+    const char* expected[] = {"zero", "", "", "three"};
+    for (int32_t row = 0; row < 4; ++row)
+        EXPECT_EQ(std::string(list->GetItemText(row).ToNarrow().View()), expected[row]) << row;
+    EXPECT_EQ(list->LoadItemsFromStringTable(nullptr), E_INVALIDARG);
+    // Loading again replaces the items.
+    EXPECT_EQ(list->LoadItemsFromStringTable(LStringTable::Create({{String(u"ITEM.1"), String(u"one")}})),
+              S_OK);
+    EXPECT_EQ(list->GetItemCount(), 2);
+    EXPECT_EQ(list->FindItemByText(String(u"ONE"), false), 1);
+    EXPECT_EQ(list->FindItemByText(String(u"ONE"), true), -1);
+}
+
+TEST_F(ListBox, RemovingAnotherChildLeavesTheRowsInPlace)
+{
+    RCPtr<LListBox> list = NewListBox(100, {Describe(u"Framework.Label", u"caption", 0, 0, 10, 10)});
+    Fill(*list, 8);
+    ASSERT_EQ(list->GetChildren().GetAt(0, LControl::kInsertionOrder)->GetName(), u"caption");
+    list->FindChild(String(u"caption"))->RemoveFromTree();
+    ASSERT_EQ(list->GetItemControlCount(), 5);
+    list->EnsureVisible(7);
+    for (int32_t index = 0; index < 5; ++index)
+    {
+        String name;
+        name.Format(u"ItemControl%d", index + 1);
+        EXPECT_EQ(list->GetItemControl(index)->GetName(), name);
+        EXPECT_EQ(list->GetItemControl(index)->GetText(), list->GetItemText(3 + index));
+    }
+    EXPECT_EQ(list->SelectRange(6, -1, true), 6);
+    EXPECT_TRUE(list->GetItemControl(3)->IsOn());
+}
+
+} // namespace
