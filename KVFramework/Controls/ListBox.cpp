@@ -323,7 +323,8 @@ KVRESULT LListBox::UpdateItemControl(int32_t row)
     RCPtr<LListBoxItem> control = mRows[index];
     const bool exists = row >= 0 && row < GetItemCount();
     const ListBoxItemRecord& record = GetItem(row);
-    control->SetText(exists ? GetItemText(row) : String());
+    // A separator shows no text, however often its row is refilled.
+    control->SetText(exists && !record.mSeparator ? GetItemText(row) : String());
     control->SetNormalizedValue(exists ? record.mValue : 0.0);
     control->SetHasSubMenu(exists && record.mHasSubMenu);
     control->SetEnabled(exists);

@@ -203,4 +203,139 @@ TEST_F(ListBox, RemovingAnotherChildLeavesTheRowsInPlace)
     EXPECT_TRUE(list->GetItemControl(3)->IsOn());
 }
 
+TEST_F(ListBox, TheRowShowsTheLookOfItsState)
+{
+    RCPtr<LListBox> list = NewListBox();
+    Fill(*list, 2);
+    RCPtr<LListBoxItem> row = list->GetItemControl(0);
+    struct Case
+    {
+        double value;
+        bool subMenu;
+        bool highlighted;
+        bool enabled;
+        bool separator;
+        int32_t look;
+    };
+    const Case cases[] = {
+        {0.0, false, false, true, false, 0}, {0.0, true, false, true, false, 3},
+        {0.5, false, false, true, false, 7}, {1.0, true, false, true, false, 10},
+        {0.0, false, true, true, false, 1},  {1.0, true, true, true, false, 11},
+        {0.0, true, false, false, false, 6}, {0.7, false, true, false, false, 13}, // disabled and on: 13
+        {1.0, true, true, true, true, 13},   {0.0, false, false, false, true, 13}, // separators
+    };
+    for (const Case& c : cases)
+    {
+        list->SetItemRecord(0, LListBox::MakeTextData(String(u"text")), c.value, c.subMenu, c.separator);
+        row->SetHighlighted(c.highlighted);
+        row->SetEnabled(c.enabled);
+        EXPECT_EQ(row->GetLookIndex(), c.look)
+            << c.value << c.subMenu << c.highlighted << c.enabled << c.separator;
+        EXPECT_EQ(row->GetShownLookIndex(), c.look);
+        EXPECT_EQ(row->GetText().IsEmpty(), c.separator);
+        list->SetItemSeparator(0, false);
+    }
+
+    // Pressed on a row and dragged off it with the button held: the hover look, not the
+    // normal one.
+    row = list->GetItemControl(1);
+    Press(10, 30);
+    EXPECT_EQ(row->GetShownLookIndex(), 9); // pressed, and selected by the press
+    Move(10, 80);
+    EXPECT_EQ(row->GetShownLookIndex(), 8);
+    Release(10, 80);
+    EXPECT_EQ(row->GetShownLookIndex(), 7);
+}
+
+TEST_F(ListBox, ArrowKeysMoveTheSelectionAndEnterActivatesIt)
+{
+    RCPtr<LListBox> empty = NewListBox();
+    for (uint32_t key : {0x20280000u, 0x20260000u, 0x200D0000u})
+        EXPECT_EQ(empty->OnKeyDown(LKeyParam::Create(KeyCode{key}, 1)), S_OK);
+    EXPECT_EQ(empty->GetCaret(), -1);
+    EXPECT_TRUE(TakeLog().empty());
+    empty->RemoveFromTree();
+
+    RCPtr<LListBox> list = NewListBox();
+    Fill(*list, 7);
+    struct Step
+    {
+        uint32_t key;
+        KVRESULT result;
+        int32_t caret;
+        int32_t topRow;
+    };
+    const Step steps[] = {
+        {0x20260000, S_OK, -1, 0}, // Up without a caret: nothing
+        {0x20280000, S_OK, 0, 0},  // Down without a caret: the first row
+        {0x22280000, S_OK, 1, 0},  // Shift+Down moves the single selection too
+        {0x20280000, S_OK, 2, 0},    {0x20280000, S_OK, 3, 0},
+        {0x20280000, S_OK, 4, 0},    {0x20280000, S_OK, 5, 1},    // the caret stays in view
+        {0x20280000, S_OK, 6, 2},    {0x20280000, S_OK, 6, 2},    // the last row: nothing
+        {0x20260000, S_OK, 5, 2},    {0x00260000, S_FALSE, 5, 2}, // a key release is not handled
+        {0x20410000, S_FALSE, 5, 2},                              // another key
+    };
+    for (const Step& step : steps)
+    {
+        EXPECT_EQ(list->OnKeyDown(LKeyParam::Create(KeyCode{step.key}, 1)), step.result)
+            << std::hex << step.key;
+        EXPECT_EQ(list->GetCaret(), step.caret) << std::hex << step.key;
+        EXPECT_EQ(list->GetTopRow(), step.topRow) << std::hex << step.key;
+        EXPECT_EQ(list->GetSelectedCount(), step.caret < 0 ? 0 : 1);
+    }
+    TakeLog();
+    EXPECT_EQ(list->OnKeyDown(LKeyParam::Create(KeyCode{0x200D0000}, 1)), S_OK);
+    EXPECT_EQ(TakeLog(), std::vector<std::string>{"list NID_ITEM_ACTIVATED"});
+    EXPECT_TRUE(list->IsShown(false)); // only a drop-down list hides
+}
+
+TEST_F(ListBox, RangesSelectAndDeselectingMovesTheCaretToASelectedNeighbour)
+{
+    RCPtr<LListBox> list = NewListBox();
+    Fill(*list, 6);
+    EXPECT_EQ(list->SelectRange(1, 3, true), 1);
+    EXPECT_EQ(list->SelectRange(5, -1, false), 5); // added alone
+    EXPECT_EQ(list->GetSelectedCount(), 4);
+    EXPECT_EQ(list->SelectRange(6, -1, true), E_INVALIDARG);
+    EXPECT_EQ(list->SelectRange(-1, 2, true), E_INVALIDARG);
+    EXPECT_EQ(list->SelectRange(2, 6, true), E_INVALIDARG);
+    EXPECT_EQ(list->GetSelectedCount(), 4);
+    EXPECT_EQ(list->SelectRange(3, 1, false), 3); // all selected already: nothing changes
+    EXPECT_EQ(TakeLog(),
+              (std::vector<std::string>{"list NID_SELECTION_CHANGE", "list NID_SELECTION_CHANGE"}));
+    EXPECT_EQ(list->GetAnchor(), 3);
+    EXPECT_EQ(list->GetCaret(), 1);
+
+    struct Step
+    {
+        int32_t row;
+        KVRESULT result;
+        int32_t anchor;
+        int32_t caret;
+    };
+    const Step steps[] = {
+        {0, S_FALSE, 3, 1}, // not selected
+        {9, S_FALSE, 3, 1}, // no such row
+        {1, S_OK, 3, 2},    // the caret moves down to a selected neighbour
+        {3, S_OK, 2, 2},    // the anchor moves up to one
+        {2, S_OK, 2, 2},    // caret and anchor together, no selected neighbour: the caret takes the anchor
+        {5, S_OK, -1, -1},  // the last one: nothing left to point at
+    };
+    for (const Step& step : steps)
+    {
+        EXPECT_EQ(list->DeselectItem(step.row), step.result) << step.row;
+        EXPECT_EQ(list->GetAnchor(), step.anchor) << step.row;
+        EXPECT_EQ(list->GetCaret(), step.caret) << step.row;
+    }
+    EXPECT_EQ(list->GetSelectedCount(), 0);
+    EXPECT_EQ(list->GetSelectedIndices().GetCount(), 0u);
+    // Inserting where no row can go changes nothing.
+    EXPECT_EQ(list->InsertItemWithData(7, nullptr), E_INVALIDARG);
+    EXPECT_EQ(list->InsertItemWithData(-1, nullptr), E_INVALIDARG);
+    EXPECT_EQ(list->RemoveItemAt(6), E_INVALIDARG);
+    EXPECT_EQ(list->GetItemCount(), 6);
+    EXPECT_EQ(list->GetItemText(-1), String());
+    EXPECT_EQ(list->GetItemValue(6), 0.0);
+}
+
 } // namespace
