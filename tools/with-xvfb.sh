@@ -18,8 +18,10 @@ log=$(mktemp -t kv-xvfb.XXXXXX)
 display_file=$(mktemp -t kv-xvfb-display.XXXXXX)
 
 # -displayfd: Xvfb chooses the first free display number and writes it to the
-# descriptor once it listens, so parallel runs never pick the same one.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >"$log" 2>&1 &
+# descriptor once it listens, so parallel runs never pick the same one. -noreset: the
+# server would otherwise reset whenever its last client leaves, and refuse a program
+# that connects meanwhile (tools that connect only briefly, then a program's start).
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$display_file" >"$log" 2>&1 &
 xvfb_pid=$!
 
 stop_xvfb() {

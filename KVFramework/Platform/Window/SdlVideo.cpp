@@ -1,5 +1,7 @@
 #include "Platform/Window/SdlVideo.h"
 
+#include "System/DebugConsole.h"
+
 #include <SDL.h>
 
 namespace KV::Platform {
@@ -22,7 +24,10 @@ bool SdlVideo::Acquire()
     // Pictures drawn in memory go to the window as they are (shared memory with the X
     // server); a window surface must not start an OpenGL driver of its own for them.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
+        return true;
+    CDebugLine<char>() << "No windows: " << SDL_GetError() << "\n";
+    return false;
 }
 
 void SdlVideo::Release()
