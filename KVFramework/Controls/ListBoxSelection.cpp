@@ -4,6 +4,7 @@
 #include "Controls/ListBox.h"
 
 #include "ControlBase/RootWindow.h"
+#include "Controls/DropDownControl.h"
 #include "Notification/Notification.h"
 
 #include <algorithm>
@@ -352,9 +353,22 @@ void LListBox::OnLeftButtonUp(const RCPtr<LMouseButtonParam>& param)
 {
     if (!mDropDown || !param)
         return;
+    RCPtr<LListBox> self(this);
+    const RCPtr<LControl> parent = GetParent();
     const int32_t row = GetRowAtPoint(param->mPoint);
-    if (row >= 0 && GetParent())
+    if (row >= 0 && parent)
+    {
         ActivateItem(row);
+        return;
+    }
+    // The list of a combo box or a menu entry closes on a release away from both.
+    if (!RCPtr<LDropDownControl>::DynamicCastFrom(parent))
+        return;
+    const PointT<double> point =
+        parent->MapPointFromControl(*this, {double(param->mPoint.x), double(param->mPoint.y)});
+    const RectT<double>& rect = parent->GetRect();
+    if (point.x < 0 || point.x >= rect.width || point.y < 0 || point.y >= rect.height)
+        SetVisible(false);
 }
 
 // ---- keys ----

@@ -1,11 +1,21 @@
 #include "Controls/ListBox.h"
 
 #include "Application/WindowInputTarget.h"
+#include "Controls/DropDownControl.h"
 #include "ControlsTestSupport.h"
 
 using namespace controltest;
 
 namespace {
+
+// A drop-down whose part is nothing but a flag.
+class FlagDropDown : public LDropDownControl
+{
+public:
+    using LDropDownControl::LDropDownControl;
+    bool IsDropDownOpen() override { return true; }
+    KVRESULT SetDropDownOpen(bool) override { return S_OK; }
+};
 
 std::vector<RCPtr<LLookDescriptor>> Looks(uint32_t count)
 {
@@ -21,16 +31,20 @@ public:
     // A list box at (0, 0), 100 x 100 in the root panel, whose rows are 20 pixels high and as
     // wide as its client area: five rows in view. extra: further skin children, made before
     // the rows.
-    RCPtr<LListBox> NewListBox(double height = 100, const std::vector<RCPtr<LControlDescriptor>>& extra = {})
+    // parent: the root panel when null; a list box under another control floats below it.
+    RCPtr<LListBox> NewListBox(double height = 100, const std::vector<RCPtr<LControlDescriptor>>& extra = {},
+                               const RCPtr<LControl>& parent = nullptr)
     {
-        RCPtr<LControlDescriptor> list = Describe(u"Framework.ListBox", u"list", 0, 0, 100, height, Looks(3));
+        RCPtr<LControlDescriptor> list =
+            Describe(u"Framework.ListBox", u"list", 0, parent ? 20 : 0, 100, height, Looks(3));
+        list->mLayout->mClipToParent = !parent;
         for (const RCPtr<LControlDescriptor>& child : extra)
             list->AddChild(child);
         RCPtr<LControlDescriptor> row =
             Describe(u"Framework.ListBoxItem", u"templateItem", 0, 0, 0, 20, Looks(14));
         row->mLayout->mXSize = {SizeReference::Client, String(), 1.0f, 0};
         list->AddChild(row);
-        RCPtr<LListBox> listBox = Create<LListBox>(list, RCPtr<LControl>(mRoot));
+        RCPtr<LListBox> listBox = Create<LListBox>(list, parent ? parent : RCPtr<LControl>(mRoot));
         for (const char16_t* id :
              {u"NID_SELECTION_CHANGE", u"NID_ITEM_DOUBLE_CLICKED", u"NID_ITEM_ACTIVATED"})
             mRecorder->Listen(RCPtr<LNotificationDistributor>(listBox), id);
@@ -336,6 +350,31 @@ TEST_F(ListBox, RangesSelectAndDeselectingMovesTheCaretToASelectedNeighbour)
     EXPECT_EQ(list->GetItemCount(), 6);
     EXPECT_EQ(list->GetItemText(-1), String());
     EXPECT_EQ(list->GetItemValue(6), 0.0);
+}
+
+TEST_F(ListBox, TheListOfADropDownClosesOnAReleaseAwayFromItAndFromItsOwner)
+{
+    RCPtr<FlagDropDown> owner = Make<FlagDropDown>(RCPtr<LControl>(mRoot), u"owner", 0, 0, 100, 20);
+    RCPtr<LListBox> list = NewListBox(20, {}, RCPtr<LControl>(owner));
+    list->SetDropDownMode(true);
+    Fill(*list, 2);
+    ASSERT_EQ(list->GetRootPosition(), (PointT<double>{0, 20}));
+    struct Case
+    {
+        PointT<int32_t> release;
+        bool shown;
+    };
+    for (const Case& c : {Case{{50, 10}, true}, Case{{150, 90}, false}})
+    {
+        list->SetVisible(true);
+        Press(10, 30);
+        EXPECT_EQ(mWindow->GetCaptureControl(), RCPtr<LControl>(list));
+        Move(c.release.x, c.release.y);
+        EXPECT_EQ(list->GetSelectedCount(), 0);
+        Release(c.release.x, c.release.y);
+        EXPECT_EQ(list->IsShown(false), c.shown) << c.release.x;
+    }
+    EXPECT_TRUE(TakeLog().empty()); // nothing was activated
 }
 
 } // namespace
