@@ -2,6 +2,7 @@
 
 #include "Application/FrameworkApp.h"
 #include "ControlBase/RootWindow.h"
+#include "Controls/MenuDescriptor.h"
 #include "Notification/Notification.h"
 #include "Notification/NotificationParams.h"
 #include "Storage/CharacterClasses.h"
@@ -51,6 +52,21 @@ String FromUnits(const std::u16string& units)
     return String(units.c_str());
 }
 
+// The items of the edit menu, in menu order: the key of the item's text in the framework's
+// table, the notification it sends and the edit request it stands for.
+struct EditItem
+{
+    const char16_t* textKey;
+    const char16_t* id;
+    int request;
+};
+constexpr EditItem kEditItems[] = {
+    {u"EDIT_CUT", u"NID_EDIT_CUT_REQ", kEditCut},
+    {u"EDIT_COPY", u"NID_EDIT_COPY_REQ", kEditCopy},
+    {u"EDIT_PASTE", u"NID_EDIT_PASTE_REQ", kEditPaste},
+    {u"EDIT_DELETE", u"NID_EDIT_DELETE_REQ", kEditDelete},
+};
+
 } // namespace
 
 LTextBox::LTextBox(const RCPtr<LControl>& parent, const String& name) : LScrollView(parent, name) {}
@@ -78,6 +94,9 @@ KVRESULT LTextBox::Initialize()
     // The label moves with the content when a long text scrolls.
     mLabelFollowsScroll = true;
     UpdateCaretGeometry();
+    // A box made inside a tree that is in a window already gets no word of the window.
+    if (GetRootWindow())
+        BuildEditMenu();
     return S_OK;
 }
 
@@ -105,7 +124,36 @@ void LTextBox::ProcessRootWindowAquired()
 {
     // The base renews the idle registration of a blinking caret with the new window.
     LScrollView::ProcessRootWindowAquired();
-    // The edit menu of cut, copy, paste and delete comes with the menus.
+    BuildEditMenu();
+}
+
+void LTextBox::BuildEditMenu()
+{
+    LFrameworkApp* app = LFrameworkApp::GetInstance();
+    const RCPtr<LStringTable> texts = app ? app->GetFrameworkStringTable() : nullptr;
+    if (!texts)
+        return;
+    RCPtr<LMenuDescriptor> menu = LMenuDescriptor::Create();
+    for (const EditItem& item : kEditItems)
+    {
+        String text;
+        texts->GetString(item.textKey, text);
+        menu->AddItem(static_cast<int32_t>(menu->GetItemCount()), text, String(item.id), true, false);
+    }
+    mEditMenu = menu;
+}
+
+KVRESULT LTextBox::GetMenuItemState(const RCPtr<LMenuDescriptor>& menu, int32_t itemIndex,
+                                    const String& itemId, LMenuItemInfo& info)
+{
+    for (const EditItem& item : kEditItems)
+        if (itemId == String(item.id))
+        {
+            LFrameworkApp* app = LFrameworkApp::GetInstance();
+            info.enabled = app && app->GetClipboard() && app->GetClipboard()->CanPerform(item.request);
+            return S_OK;
+        }
+    return LScrollView::GetMenuItemState(menu, itemIndex, itemId, info);
 }
 
 String LTextBox::GetToolTipText()

@@ -16,6 +16,7 @@
 
 namespace KV {
 
+class LMenuDescriptor;
 class LTextValidationParams;
 
 class LTextBox : public LScrollView
@@ -121,6 +122,14 @@ public:
     int32_t DrawContent(LRenderer& renderer) override;
     String GetToolTipText() override;
 
+    // Cut, copy, paste and delete, made when the box comes into a window that has the
+    // framework's texts; empty before.
+    const RCPtr<LMenuDescriptor>& GetEditMenu() const noexcept { return mEditMenu; }
+    // The edit items are enabled as the clipboard service can carry them out; other items
+    // are not the box's (1).
+    KVRESULT GetMenuItemState(const RCPtr<LMenuDescriptor>& menu, int32_t itemIndex, const String& itemId,
+                              LMenuItemInfo& info) override;
+
     bool IsEditTarget() const override { return true; }
     bool CanPerformEdit(int request) override;
     int PerformEdit(int request) override;
@@ -146,6 +155,7 @@ private:
     // Where the first laid-out line of look 0 starts, in control coordinates.
     PointT<float> GetLineOrigin();
     void InvalidateAll();
+    void BuildEditMenu();
 
     String mHintText;
     int32_t mCaret = 0;
@@ -158,6 +168,7 @@ private:
     double mNextBlinkTime = 0;
     String mAllowedCharacters;
     bool mInputRestricted = false;
+    RCPtr<LMenuDescriptor> mEditMenu;
 };
 
 } // namespace KV

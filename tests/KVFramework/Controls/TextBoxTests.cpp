@@ -1,5 +1,6 @@
 #include "Controls/TextBox.h"
 
+#include "Controls/MenuDescriptor.h"
 #include "ControlsTestSupport.h"
 #include "System/Clipboard.h"
 
@@ -341,6 +342,30 @@ TEST_F(TextBox, EditCommandsThroughTheClipboard)
     EXPECT_TRUE(mApp->GetClipboard()->CanPerform(kEditDelete));
     EXPECT_EQ(mApp->GetClipboard()->OnEditRequest(kEditDelete), S_OK);
     EXPECT_EQ(box->GetText(), String(u"yz\u00E9"));
+}
+
+TEST_F(TextBox, TheEditMenuAndTheStatesOfItsItems)
+{
+    mApp->GetFrameworkStringTable()->SetString(String(u"EDIT_CUT"), String(u"Cut"));
+    RCPtr<LTextBox> box = NewBox();
+    const RCPtr<LMenuDescriptor>& menu = box->GetEditMenu();
+    ASSERT_TRUE(menu);
+    ASSERT_EQ(menu->GetItemCount(), 4u);
+    const char* const ids[] = {"NID_EDIT_CUT_REQ", "NID_EDIT_COPY_REQ", "NID_EDIT_PASTE_REQ",
+                               "NID_EDIT_DELETE_REQ"};
+    for (int32_t i = 0; i < 4; ++i)
+        EXPECT_EQ(Utf8(menu->GetItem(i)->GetName()), ids[i]);
+    EXPECT_EQ(menu->GetItem(0)->GetText(), String(u"Cut"));
+
+    box->SetText(String(u"abc"));
+    box->SetFocus(true);
+    LMenuItemInfo info;
+    EXPECT_EQ(box->GetMenuItemState(menu, 0, String(u"NID_EDIT_CUT_REQ"), info), S_OK);
+    EXPECT_FALSE(info.enabled);
+    box->SelectChars(0, 1);
+    EXPECT_EQ(box->GetMenuItemState(menu, 0, String(u"NID_EDIT_CUT_REQ"), info), S_OK);
+    EXPECT_TRUE(info.enabled);
+    EXPECT_EQ(box->GetMenuItemState(menu, 0, String(u"NID_OTHER"), info), S_FALSE);
 }
 
 TEST_F(TextBox, SelectionAndHintLooks)
