@@ -21,7 +21,7 @@ namespace {
 
 std::atomic<LFrameworkApp*> gInstance{nullptr};
 constinit std::atomic<uint32_t> gLocale{0};
-constinit IStatusTextTarget* gStatusBar = nullptr;
+constinit std::atomic<IStatusTextTarget*> gStatusBar{nullptr};
 
 constexpr const char16_t* kExitRequest = u"NID_APP_EXIT_REQ";
 
@@ -285,12 +285,17 @@ int32_t LFrameworkApp::MessageBox(const String& text, const String& caption, uin
 
 IStatusTextTarget* LFrameworkApp::GetStatusBar()
 {
-    return gStatusBar;
+    return gStatusBar.load(std::memory_order_acquire);
 }
 
 void LFrameworkApp::SetCurrentStatusBar(IStatusTextTarget* statusBar) noexcept
 {
-    gStatusBar = statusBar;
+    gStatusBar.store(statusBar, std::memory_order_release);
+}
+
+void LFrameworkApp::ClearCurrentStatusBar(IStatusTextTarget* statusBar) noexcept
+{
+    gStatusBar.compare_exchange_strong(statusBar, nullptr, std::memory_order_acq_rel);
 }
 
 KVRESULT LFrameworkApp::SetStatusText(const String& text, bool atOnce)

@@ -3,6 +3,7 @@
 #include "Application/FrameworkApp.h"
 #include "Application/WindowOSServices.h"
 #include "ControlBase/StringTable.h"
+#include "Controls/Dialog.h"
 
 #include <utility>
 
@@ -365,6 +366,12 @@ KVRESULT LRootWindow::EnableTextInput(bool enable, LControl* control, int32_t va
 
 void LRootWindow::OnCloseCommand()
 {
+    // A dialog decides itself whether it may close: its listeners can keep it open.
+    if (RCPtr<LDialog> dialog = RCPtr<LDialog>::DynamicCastFrom(mRootControl))
+    {
+        dialog->EndDialog(LDialog::kClosedByWindow);
+        return;
+    }
     if (mOSServices)
     {
         mCloseCode = 0;

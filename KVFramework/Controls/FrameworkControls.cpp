@@ -9,6 +9,8 @@
 #include "Controls/ListBoxItem.h"
 #include "Controls/Panel.h"
 #include "Controls/ProgressBar.h"
+#include "Controls/StatusBar.h"
+#include "Controls/TabControl.h"
 #include "Controls/TextBox.h"
 #include "Controls/Slider.h"
 #include "Controls/ToolTip.h"
@@ -22,12 +24,20 @@ namespace {
 
 // The create function of each class built so far, by class name.
 constexpr std::pair<const char*, ControlCreateFunction> kCreateFunctions[] = {
-    {"LButton", &CreateControlOfClass<LButton>},   {"LLabel", &CreateControlOfClass<LLabel>},
-    {"LPanel", &CreateControlOfClass<LPanel>},     {"LProgressBar", &CreateControlOfClass<LProgressBar>},
-    {"LToolTip", &CreateControlOfClass<LToolTip>}, {"LLevelMeter", &CreateControlOfClass<LLevelMeter>},
-    {"LTextBox", &CreateControlOfClass<LTextBox>}, {"LNumericUpDown", &CreateControlOfClass<LNumericUpDown>},
-    {"LTextBox", &CreateControlOfClass<LTextBox>}, {"LSlider", &CreateControlOfClass<LSlider>},
-    {"LListBox", &CreateControlOfClass<LListBox>}, {"LListBoxItem", &CreateControlOfClass<LListBoxItem>},
+    {"LButton", &CreateControlOfClass<LButton>},
+    {"LLabel", &CreateControlOfClass<LLabel>},
+    {"LPanel", &CreateControlOfClass<LPanel>},
+    {"LProgressBar", &CreateControlOfClass<LProgressBar>},
+    {"LToolTip", &CreateControlOfClass<LToolTip>},
+    {"LLevelMeter", &CreateControlOfClass<LLevelMeter>},
+    {"LTextBox", &CreateControlOfClass<LTextBox>},
+    {"LNumericUpDown", &CreateControlOfClass<LNumericUpDown>},
+    {"LTextBox", &CreateControlOfClass<LTextBox>},
+    {"LSlider", &CreateControlOfClass<LSlider>},
+    {"LListBox", &CreateControlOfClass<LListBox>},
+    {"LListBoxItem", &CreateControlOfClass<LListBoxItem>},
+    {"LStatusBar", &CreateControlOfClass<LStatusBar>},
+    {"LTabControl", &CreateControlOfClass<LTabControl>},
 };
 
 } // namespace

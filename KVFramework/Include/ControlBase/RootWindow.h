@@ -57,7 +57,8 @@ public:
     void OnFocusLost() override;
     // The window became active: the focus goes back where it was.
     void OnActivate() override;
-    // The close box: recorded, carried out at the next idle pass.
+    // The close box: recorded, carried out at the next idle pass; a dialog as the root
+    // control is ended instead, and its listeners may keep it open.
     void OnCloseCommand() override;
     // E_FAIL without a window.
     KVRESULT RequestClose(int32_t code);
