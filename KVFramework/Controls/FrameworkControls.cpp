@@ -2,6 +2,7 @@
 
 #include "ControlBase/FrameworkControlClasses.h"
 #include "Controls/Button.h"
+#include "Controls/Knob.h"
 #include "Controls/Label.h"
 #include "Controls/LevelMeter.h"
 #include "Controls/NumericUpDown.h"
@@ -38,6 +39,7 @@ constexpr std::pair<const char*, ControlCreateFunction> kCreateFunctions[] = {
     {"LListBoxItem", &CreateControlOfClass<LListBoxItem>},
     {"LStatusBar", &CreateControlOfClass<LStatusBar>},
     {"LTabControl", &CreateControlOfClass<LTabControl>},
+    {"LKnob", &CreateControlOfClass<LKnob>},
 };
 
 } // namespace
