@@ -2,6 +2,7 @@
 
 #include "ControlBase/FrameworkControlClasses.h"
 #include "Controls/Button.h"
+#include "Controls/ComboSlider.h"
 #include "Controls/Knob.h"
 #include "Controls/Label.h"
 #include "Controls/LevelMeter.h"
@@ -40,6 +41,7 @@ constexpr std::pair<const char*, ControlCreateFunction> kCreateFunctions[] = {
     {"LStatusBar", &CreateControlOfClass<LStatusBar>},
     {"LTabControl", &CreateControlOfClass<LTabControl>},
     {"LKnob", &CreateControlOfClass<LKnob>},
+    {"LComboSlider", &CreateControlOfClass<LComboSlider>},
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "Application/FrameworkApp.h"
 #include "Controls/Button.h"
+#include "Controls/ComboSlider.h"
 #include "Controls/Knob.h"
 #include "Controls/Label.h"
 #include "Controls/LevelMeter.h"
@@ -39,6 +40,7 @@ TEST(FrameworkControls, TheApplicationRegistersThemUnderEachOfTheirSkinClassName
     EXPECT_TRUE(MakesA<LNumericUpDown>(*factory, u"Framework.NumericUpDown"));
     EXPECT_TRUE(MakesA<LSlider>(*factory, u"Framework.Slider"));
     EXPECT_TRUE(MakesA<LKnob>(*factory, u"Framework.Knob"));
+    EXPECT_TRUE(MakesA<LComboSlider>(*factory, u"Framework.ComboSlider"));
     for (const char16_t* panel :
          {u"Framework.Panel", u"Framework.ScrollChannel", u"Framework.ComboSlider.DropDownPanel"})
         EXPECT_TRUE(MakesA<LPanel>(*factory, panel));
