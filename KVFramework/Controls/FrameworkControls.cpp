@@ -9,6 +9,7 @@
 #include "Controls/NumericUpDown.h"
 #include "Controls/ListBox.h"
 #include "Controls/ListBoxItem.h"
+#include "Controls/MultiColumnListBox.h"
 #include "Controls/Panel.h"
 #include "Controls/ProgressBar.h"
 #include "Controls/StatusBar.h"
@@ -42,6 +43,7 @@ constexpr std::pair<const char*, ControlCreateFunction> kCreateFunctions[] = {
     {"LTabControl", &CreateControlOfClass<LTabControl>},
     {"LKnob", &CreateControlOfClass<LKnob>},
     {"LComboSlider", &CreateControlOfClass<LComboSlider>},
+    {"LMultiColumnListBox", &CreateControlOfClass<LMultiColumnListBox>},
 };
 
 } // namespace

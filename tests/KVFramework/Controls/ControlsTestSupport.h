@@ -110,6 +110,15 @@ inline RCPtr<LLookDescriptor> ColourLook(uint32_t argb)
     return MakeLook(FillPart(1, 1, argb), Offsets(kL | kT | kR | kB));
 }
 
+// count looks, each of its own colour.
+inline std::vector<RCPtr<LLookDescriptor>> ColourLooks(uint32_t count)
+{
+    std::vector<RCPtr<LLookDescriptor>> looks;
+    for (uint32_t i = 0; i < count; ++i)
+        looks.push_back(ColourLook(0xFF000000u | i));
+    return looks;
+}
+
 // Makes the clipboard of every application made while it lives the given fake.
 class FakeClipboardInstaller
 {
