@@ -2,6 +2,7 @@
 
 #include "ControlBase/FrameworkControlClasses.h"
 #include "Controls/Button.h"
+#include "Controls/ComboBox.h"
 #include "Controls/ComboSlider.h"
 #include "Controls/Knob.h"
 #include "Controls/Label.h"
@@ -35,7 +36,6 @@ constexpr std::pair<const char*, ControlCreateFunction> kCreateFunctions[] = {
     {"LLevelMeter", &CreateControlOfClass<LLevelMeter>},
     {"LTextBox", &CreateControlOfClass<LTextBox>},
     {"LNumericUpDown", &CreateControlOfClass<LNumericUpDown>},
-    {"LTextBox", &CreateControlOfClass<LTextBox>},
     {"LSlider", &CreateControlOfClass<LSlider>},
     {"LListBox", &CreateControlOfClass<LListBox>},
     {"LListBoxItem", &CreateControlOfClass<LListBoxItem>},
@@ -44,6 +44,7 @@ constexpr std::pair<const char*, ControlCreateFunction> kCreateFunctions[] = {
     {"LKnob", &CreateControlOfClass<LKnob>},
     {"LComboSlider", &CreateControlOfClass<LComboSlider>},
     {"LMultiColumnListBox", &CreateControlOfClass<LMultiColumnListBox>},
+    {"LComboBox", &CreateControlOfClass<LComboBox>},
 };
 
 } // namespace

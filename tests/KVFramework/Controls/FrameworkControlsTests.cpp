@@ -1,5 +1,6 @@
 #include "Application/FrameworkApp.h"
 #include "Controls/Button.h"
+#include "Controls/ComboBox.h"
 #include "Controls/ComboSlider.h"
 #include "Controls/Knob.h"
 #include "Controls/Label.h"
@@ -38,6 +39,8 @@ TEST(FrameworkControls, TheApplicationRegistersThemUnderEachOfTheirSkinClassName
     EXPECT_TRUE(MakesA<LLevelMeter>(*factory, u"Framework.LevelMeter"));
     EXPECT_TRUE(MakesA<LTextBox>(*factory, u"Framework.TextBox"));
     EXPECT_TRUE(MakesA<LNumericUpDown>(*factory, u"Framework.NumericUpDown"));
+    for (const char16_t* combo : {u"Framework.ComboBox", u"Framework.ComboTextBox"})
+        EXPECT_TRUE(MakesA<LComboBox>(*factory, combo));
     EXPECT_TRUE(MakesA<LSlider>(*factory, u"Framework.Slider"));
     EXPECT_TRUE(MakesA<LKnob>(*factory, u"Framework.Knob"));
     EXPECT_TRUE(MakesA<LComboSlider>(*factory, u"Framework.ComboSlider"));
