@@ -104,6 +104,115 @@ TEST_F(Button, EnterClicksTheFocusedButton)
     EXPECT_EQ(TakeLog(), std::vector<std::string>{"ok NID_LEFT_CLICK"});
 }
 
+// The pointer over the button is at (20, 20), outside it at (100, 60).
+TEST_F(Button, ThePointerChoosesTheHoverAndPressedLooks)
+{
+    struct Step
+    {
+        char action; // 'm' move, 'p' press, 'r' release
+        int32_t x, y;
+        int32_t look;
+    };
+    struct Row
+    {
+        const char* name;
+        bool focused; // else the press gives it the focus
+        bool on;
+        bool pressedWhileDragged;
+        std::vector<Step> steps;
+        std::vector<std::string> log;
+    };
+    const Row rows[] = {
+        {"off: over it, pressed, out and back, released over it",
+         false,
+         false,
+         false,
+         {{'m', 20, 20, 1},
+          {'p', 20, 20, 5},
+          {'m', 100, 60, 4},
+          {'m', 20, 20, 5},
+          {'r', 20, 20, 4},
+          {'m', 100, 60, 3}},
+         {"b NID_LEFT_CLICK"}},
+        {"on: released outside it, no click",
+         true,
+         true,
+         false,
+         {{'m', 20, 20, 11}, {'p', 20, 20, 12}, {'m', 100, 60, 11}, {'r', 100, 60, 10}},
+         {}},
+        {"a thumb keeps its pressed look outside",
+         false,
+         false,
+         true,
+         {{'m', 20, 20, 1}, {'p', 20, 20, 5}, {'m', 100, 60, 5}, {'r', 100, 60, 3}},
+         {}},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        Move(150, 80);
+        RCPtr<LButton> button = NewButton(u"b");
+        button->SetNormalizedValue(row.on ? 1 : 0);
+        button->SetPressedWhileDragged(row.pressedWhileDragged);
+        if (!row.focused)
+            mWindow->OnFocusLost();
+        EXPECT_EQ(button->HasFocus(), row.focused);
+        TakeLog();
+        for (const Step& step : row.steps)
+        {
+            if (step.action == 'm')
+                Move(step.x, step.y);
+            else if (step.action == 'p')
+                Press(step.x, step.y);
+            else
+                Release(step.x, step.y);
+            EXPECT_EQ(button->GetShownLookIndex(), step.look)
+                << step.action << " " << step.x << "," << step.y;
+        }
+        EXPECT_EQ(TakeLog(), row.log);
+        button->RemoveFromTree();
+    }
+}
+
+TEST_F(Button, HeldAutoRepeatButtonRepeatsOnlyWhileThePointerIsOverIt)
+{
+    RCPtr<LButton> arrow = NewButton(u"arrow");
+    arrow->SetAutoRepeat(true);
+    const std::vector<std::string> repeat{"arrow NID_BUTTON_AUTOREPEAT"};
+    const std::vector<std::string> none;
+
+    Move(20, 20);
+    Press(20, 20);
+    EXPECT_EQ(TakeLog(), repeat); // at once
+    Idle(250);
+    EXPECT_EQ(TakeLog(), none);
+    Idle(60); // 0.31 s: the delay is over
+    EXPECT_EQ(TakeLog(), repeat);
+    Idle(80);
+    EXPECT_EQ(TakeLog(), none);
+    Idle(30); // 0.1 s after the last one
+    EXPECT_EQ(TakeLog(), repeat);
+    Idle(50);
+
+    // Outside, nothing repeats, and the time out there does not count: coming back does
+    // not bring a burst, the next repeat follows after what was left of the interval.
+    Move(100, 60);
+    Idle(500);
+    Idle(500);
+    EXPECT_EQ(TakeLog(), none);
+    Move(20, 20);
+    Idle(30);
+    EXPECT_EQ(TakeLog(), none);
+    Idle(30);
+    EXPECT_EQ(TakeLog(), repeat);
+
+    Release(20, 20);
+    EXPECT_EQ(TakeLog(), std::vector<std::string>{"arrow NID_LEFT_CLICK"});
+    Idle(1000);
+    EXPECT_EQ(TakeLog(), none);
+    EXPECT_EQ(arrow->GetIdleCount(), 0);
+}
+
 TEST_F(Button, APassiveButtonIsNeverHitAndKeepsTheLookItsOwnerSet)
 {
     RCPtr<LButton> button = NewButton(u"check");

@@ -146,13 +146,15 @@ inline RCPtr<LLookDescriptor> TextLook(uint32_t argb = 0xFF000000u)
 class ControlHarness : public ::testing::Test
 {
 public:
-    ControlHarness()
+    // skinControls: the skin's top-level controls, as XML text (the skin's "toolTip", for
+    // example); none by default.
+    explicit ControlHarness(const std::string& skinControls = "")
     {
         gNow = 100000;
         RegisterFrameworkControlClasses(*mFactory);
-        // One empty skin, so that the application has its default font for labels.
-        const std::string skin =
-            "<r><Application Name=\"App\"><Skins><Skin Name=\"s\"/></Skins></Application></r>";
+        // One skin, so that the application has its default font for labels.
+        const std::string skin = "<r><Application Name=\"App\"><Skins><Skin Name=\"s\">" + skinControls +
+                                 "</Skin></Skins></Application></r>";
         EXPECT_EQ(mFactory->ParseXML({reinterpret_cast<const unsigned char*>(skin.data()), skin.size()}),
                   S_OK);
         EXPECT_EQ(mApp->SetSkin(0), S_OK);
