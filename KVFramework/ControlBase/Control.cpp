@@ -344,13 +344,18 @@ void LControl::ClearFocusWithin()
     RCPtr<LRootWindow> window = GetRootWindow();
     if (!window)
         return;
-    for (LControl* control = window->GetFocusControl().Get(); control; control = control->mParent.Get())
-        if (control == this)
-        {
-            // The focus must not stay on a control that is leaving the window.
-            window->SetFocusControl(mParent);
-            return;
-        }
+    const auto isWithin = [this](LControl* control) {
+        for (; control; control = control->mParent.Get())
+            if (control == this)
+                return true;
+        return false;
+    };
+    // The focus must not stay on a control that is leaving the window.
+    if (isWithin(window->GetFocusControl().Get()))
+        window->SetFocusControl(mParent);
+    // Nor must the window hold on to it as the control to come back to.
+    if (isWithin(window->GetSavedFocusControl().Get()))
+        window->ForgetSavedFocusControl();
 }
 
 void LControl::ProcessRootWindowAquired()

@@ -81,6 +81,8 @@ public:
     // The focus control gave the focus up: it is kept as the one to come back to.
     void ClearFocusControl();
     const RCPtr<LControl>& GetSavedFocusControl() const noexcept { return mSavedFocusControl; }
+    // The saved control left the window: activation gives the root control the focus.
+    void ForgetSavedFocusControl() { mSavedFocusControl.Reset(); }
     // E_INVALIDARG for null; a control holding the capture loses it first.
     KVRESULT SetCaptureControl(const RCPtr<LControl>& control);
     KVRESULT ReleaseCaptureControl();
@@ -170,5 +172,9 @@ private:
     bool mDispatchesItself = false;
     bool mRootControlHoldsWindow = false; // the root control's back reference, counted as internal
 };
+
+// The modifiers held now, as the application sees the keyboard: kModifierCtrl,
+// kModifierShift and kModifierAlt.
+uint32_t GetModifierState();
 
 } // namespace KV

@@ -126,6 +126,43 @@ TEST_F(RootWindowInput, FocusLeavesWithTheWindowAndComesBackOnActivation)
     EXPECT_EQ(TakeLog(), std::vector<std::string>{"first:key"});
 }
 
+TEST_F(RootWindowInput, AControlLeavingTheTreeIsNotKeptToComeBackTo)
+{
+    struct Row
+    {
+        const char* name;
+        bool windowActive; // false: the window lost the focus before the removal
+        bool removeParent; // the saved control's parent leaves, with it
+    };
+    const Row rows[] = {
+        {"the focused control", true, false},
+        {"the saved control of an inactive window", false, false},
+        {"the parent of the saved control", false, true},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        RCPtr<inputtest::Probe> first = Add(mRoot, u"first", {0, 0, 10, 10});
+        RCPtr<inputtest::Probe> group = Add(mRoot, u"group", {20, 0, 30, 30});
+        RCPtr<inputtest::Probe> leaving = Add(group, u"leaving", {0, 0, 10, 10});
+        leaving->SetFocus(true);
+        ASSERT_EQ(mWindow->GetFocusControl(), leaving);
+        if (!row.windowActive)
+            mWindow->OnFocusLost();
+        (row.removeParent ? RCPtr<LControl>(group) : RCPtr<LControl>(leaving))->RemoveFromTree();
+
+        EXPECT_FALSE(mWindow->GetSavedFocusControl());
+        EXPECT_EQ(leaving->GetRefCount(), row.removeParent ? 2 : 1); // ours, and the group's list
+        // Activation gives the focus to a control still in the window.
+        mWindow->OnFocusLost();
+        mWindow->OnActivate();
+        ASSERT_TRUE(mWindow->GetFocusControl());
+        EXPECT_EQ(mWindow->GetFocusControl()->GetRootWindow(), mWindow);
+        first->RemoveFromTree();
+        group->RemoveFromTree();
+    }
+}
+
 TEST_F(RootWindowInput, InvalidationIsCutToTheClientAreaAndCollectedOnce)
 {
     mWindow->CollectInvalidRegion(
