@@ -114,4 +114,22 @@ OSWindowFactory::CreateMainWindow(LFrameworkApp& app, const RCPtr<LControlDescri
     return std::make_unique<MainWindow>(app, window);
 }
 
+RCPtr<LRootWindow> OSWindowFactory::CreateRootWindow(LFrameworkApp&, const RootWindowSpec& spec)
+{
+    OSWindow::Style style;
+    style.resizable = spec.resizable;
+    style.openGL = !spec.sharedRenderer && spec.rendererType == kRendererTypeOpenGL;
+    auto* window = new OSWindow();
+    if (KV_FAILED(window->CreateEx(spec.title, spec.clientRect, style)))
+    {
+        delete window;
+        return nullptr;
+    }
+    if (spec.sharedRenderer)
+        window->AttachRenderer(spec.sharedRenderer);
+    else
+        window->CreateRenderer(spec.rendererType);
+    return window->GetRootWindow();
+}
+
 } // namespace KV

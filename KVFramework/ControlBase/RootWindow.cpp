@@ -265,7 +265,10 @@ int32_t LRootWindow::GetMouseButtons()
 {
     if (!mOSServices)
         return 0;
-    return mOSServices->IsActive() ? mOSServices->GetMouseButtons() : 0;
+    if (mOSServices->IsActive())
+        return mOSServices->GetMouseButtons();
+    LFrameworkApp* app = LFrameworkApp::GetInstance();
+    return app ? app->GetMouseButtons() : 0;
 }
 
 PointT<int32_t> LRootWindow::GetCursorPosition()
@@ -289,6 +292,28 @@ CursorHandle LRootWindow::SetCursor(CursorHandle cursor)
 }
 
 // ---- keys and focus ----
+
+uint32_t GetModifierState()
+{
+    LFrameworkApp* app = LFrameworkApp::GetInstance();
+    if (!app)
+        return 0;
+    constexpr std::pair<uint32_t, uint32_t> kModifierKeys[] = {
+        {0x11, kModifierCtrl}, // the virtual keys of Ctrl, Shift and Alt
+        {0x10, kModifierShift},
+        {0x12, kModifierAlt},
+    };
+    uint32_t modifiers = 0;
+    for (const auto& [virtualKey, modifier] : kModifierKeys)
+    {
+        bool down = false;
+        bool toggled = false;
+        app->GetKeyState(virtualKey, down, toggled);
+        if (down)
+            modifiers |= modifier;
+    }
+    return modifiers;
+}
 
 void LRootWindow::OnKey(const RCPtr<LKeyParam>& param)
 {

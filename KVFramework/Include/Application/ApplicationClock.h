@@ -7,6 +7,9 @@
 
 #include "KVTypes.h"
 
+#include <chrono>
+#include <cstdint>
+
 namespace KV {
 
 class ApplicationClock
@@ -31,5 +34,22 @@ private:
     Milliseconds mLastReading;
     double mElapsedSeconds = 0.0;
 };
+
+// A moment of the calendar in Coordinated Universal Time, field by field.
+struct SystemTime
+{
+    int32_t year = 0;
+    int32_t month = 0;     // 1 January ... 12 December
+    int32_t dayOfWeek = 0; // 0 Sunday ... 6 Saturday
+    int32_t day = 0;       // of the month, from 1
+    int32_t hour = 0;
+    int32_t minute = 0;
+    int32_t second = 0;
+    int32_t milliseconds = 0;
+
+    bool operator==(const SystemTime&) const = default;
+};
+
+SystemTime ToSystemTime(std::chrono::system_clock::time_point moment);
 
 } // namespace KV

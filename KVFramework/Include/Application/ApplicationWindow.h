@@ -3,6 +3,8 @@
 // control. The window backend supplies the factory; a run without a display has none.
 
 #include "ControlBase/ControlDescriptor.h"
+#include "ControlBase/RootWindow.h"
+#include "Renderer/Renderer.h"
 #include "Storage/StringT.h"
 
 #include <cstdint>
@@ -24,6 +26,23 @@ public:
     virtual void Close() = 0;
 };
 
+// A window other than the main window, as CreateRootWindow asks for it.
+struct RootWindowSpec
+{
+    String title;
+    RectT<int32_t> clientRect; // on the screen
+    bool resizable = false;
+    bool closeBox = false;
+    bool minimizeBox = false;
+    bool maximizeBox = false;
+    // The window it belongs to (a modal window's owner); null for a modeless window.
+    RCPtr<LRootWindow> owner;
+    // Drawn through this renderer, shared with another window; null: a renderer of the
+    // type of its own.
+    RCPtr<LRenderer> sharedRenderer;
+    int32_t rendererType = 0;
+};
+
 class IWindowFactory
 {
 public:
@@ -32,6 +51,10 @@ public:
     // start-up asks for the main window, so that runs that end before never reach the
     // window system.
     virtual bool IsAvailable() { return true; }
+    // Another window, hidden until shown or its modal loop runs: its root window, on the
+    // application's list when this returns; the window ends itself when closed. Null when
+    // no window was made (here: always).
+    virtual RCPtr<LRootWindow> CreateRootWindow(LFrameworkApp&, const RootWindowSpec&) { return nullptr; }
     // The main window for the root control's descriptor, titled, placed and sized by its
     // layout, drawing through a renderer of the type; its root window is on the
     // application's list (AddRootWindow) when this returns. Null when no window was made.

@@ -19,6 +19,7 @@
 
 #include "Application/ApplicationClock.h"
 #include "Application/ApplicationWindow.h"
+#include "Application/DesktopServices.h"
 #include "Application/MessageBoxSink.h"
 #include "Application/StatusTextTarget.h"
 #include "ControlBase/ControlFactory.h"
@@ -215,12 +216,51 @@ public:
     // The last root window whose operating-system window is active; empty when none.
     RCPtr<LRootWindow> GetActiveRootWindow() const;
 
-    // The part of the screen windows may take, in screen coordinates. The base gives the
-    // main window's client area on the screen, the only part of the screen it knows.
+    // What the application asks of the window system beyond its windows; the window
+    // layer's unless set (null: the window layer's again).
+    void SetDesktopServices(IDesktopServices* desktop) noexcept;
+    IDesktopServices& GetDesktopServices() const noexcept { return *mDesktop; }
+    // The part of the screen windows may take, in screen coordinates. When the window
+    // system does not tell (no display), the main window's client area on the screen.
     virtual RectT<int32_t> GetWorkArea();
-    // The pointer in screen coordinates: over the active window as that window sees it,
-    // else (0, 0).
+    // The pointer in screen coordinates: over the active window as that window sees it
+    // (where it was last while the window holds the capture), else the system's.
     virtual PointT<int32_t> GetMousePosition();
+    // The mouse buttons held (kMouseButton...): the active window's answer, else the
+    // buttons' key states.
+    virtual int32_t GetMouseButtons();
+    // Whether the key of the virtual key is down and whether its lock is on. Returns 0.
+    virtual KVRESULT GetKeyState(uint32_t virtualKey, bool& down, bool& toggled);
+    // The calendar time in Coordinated Universal Time. Returns 0.
+    virtual KVRESULT GetSystemTime(SystemTime& time);
+    // Counts the pointer shown (true) or hidden (false) once more; it shows while the
+    // count is at least 0. The new count.
+    virtual int32_t ShowCursor(bool show);
+    // Moves the pointer to the point of the screen; E_FAIL when the system refused.
+    virtual KVRESULT SetCursorPos(int32_t x, int32_t y);
+
+    // The look of a window that CreateRootWindow opens.
+    struct RootWindowStyle
+    {
+        bool closeBox = false;
+        bool minimizeBox = false;
+        bool maximizeBox = false;
+    };
+    // Opens another window through the window factory for the root control that the
+    // descriptor describes or, without one, for the current skin's control of that name,
+    // titled with the "LABEL" text of the control's string table, placed and sized by its
+    // layout and moved inside the work area. A window that is not modeless belongs to the
+    // owner. The new root window's index in the list; E_FAIL when no window was made.
+    // Throws a runtime error when neither a descriptor nor a control of that name exists.
+    KVRESULT CreateRootWindow(const RCPtr<LControlDescriptor>& descriptor, bool modeless,
+                              const RootWindowStyle& style, const RCPtr<LRootWindow>& owner,
+                              const String& controlName);
+    // Opens the window for the descriptor and runs its modal loop: the result it ended
+    // with; E_FAIL when no window was made.
+    virtual int32_t RunModalRootWindow(const RCPtr<LControlDescriptor>& descriptor, bool closeBox);
+    // Opens the window for the descriptor, shown without a modal loop: as CreateRootWindow.
+    virtual KVRESULT OpenRootWindow(const RCPtr<LControlDescriptor>& descriptor,
+                                    const RootWindowStyle& style);
 
     // The renderer that fonts and text layouts measure with: the first root window's.
     // Null while no root window draws through a renderer; callers must cope.
@@ -256,6 +296,8 @@ private:
     std::unique_ptr<IApplicationWindow> mMainWindow;
     MessageLoop* mRunningLoop = nullptr;
     bool mLoopFailureShown = false;
+    IDesktopServices* mDesktop = &GetWindowSystemDesktop();
+    int32_t mCursorShowCount = 0;
 };
 
 } // namespace KV

@@ -35,6 +35,9 @@ public:
     std::unique_ptr<IApplicationWindow> CreateMainWindow(LFrameworkApp& app,
                                                          const RCPtr<LControlDescriptor>& descriptor,
                                                          const String& title, int32_t rendererType) override;
+    // An OSWindow at the spec's place, resizable or not; the window system gives every
+    // window its own title-bar buttons, so the spec's boxes change nothing.
+    RCPtr<LRootWindow> CreateRootWindow(LFrameworkApp& app, const RootWindowSpec& spec) override;
 
 private:
     LProfile mProfile;

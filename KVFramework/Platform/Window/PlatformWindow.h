@@ -90,7 +90,16 @@ uint32_t GetFocusedWindowId();
 // The pointer on the screen, and the buttons held (1 left, 2 middle, 4 right).
 PointT<int32_t> GetPointerScreenPosition();
 int GetPointerButtons();
-// The part of the screen that windows may use (without panels and docks).
+// Whether the key of the virtual key is down and whether its lock is on, as far as the
+// windows of this process have seen the keyboard; the mouse buttons' virtual keys (1, 2,
+// 4) from the pointer.
+void GetKeyState(uint8_t virtualKey, bool& down, bool& toggled);
+// Moves the pointer to the point of the screen; false when the window system refused.
+bool MovePointerTo(int32_t screenX, int32_t screenY);
+// Shows or hides the pointer over the windows of this process.
+void SetPointerVisible(bool visible);
+// The part of the screen that windows may use (without panels and docks); empty when
+// there is no display.
 RectT<int32_t> GetWorkArea();
 // A system cursor, loaded once and kept for the life of the process: 0 when it cannot be.
 uintptr_t LoadSystemCursor(SystemCursor cursor);

@@ -188,4 +188,66 @@ char16_t ControlCharacterFor(uint8_t virtualKey, uint32_t modifiers)
     return 0;
 }
 
+void KeyStateFromSdl(uint8_t virtualKey, const uint8_t* keyboardState, int32_t count, uint16_t sdlModifiers,
+                     int32_t pointerButtons, bool& down, bool& toggled)
+{
+    down = false;
+    toggled = false;
+    const auto pressed = [&](SDL_Scancode scanCode) {
+        return keyboardState && scanCode < count && keyboardState[scanCode] != 0;
+    };
+    switch (virtualKey)
+    {
+    case 0x01: // left button
+        down = (pointerButtons & 1) != 0;
+        return;
+    case 0x02: // right button
+        down = (pointerButtons & 4) != 0;
+        return;
+    case 0x04: // middle button
+        down = (pointerButtons & 2) != 0;
+        return;
+    case 0xA0:
+        down = pressed(SDL_SCANCODE_LSHIFT);
+        return;
+    case 0xA1:
+        down = pressed(SDL_SCANCODE_RSHIFT);
+        return;
+    case 0xA2:
+        down = pressed(SDL_SCANCODE_LCTRL);
+        return;
+    case 0xA3:
+        down = pressed(SDL_SCANCODE_RCTRL);
+        return;
+    case 0xA4:
+        down = pressed(SDL_SCANCODE_LALT);
+        return;
+    case 0xA5:
+        down = pressed(SDL_SCANCODE_RALT);
+        return;
+    case 0x14:
+        toggled = (sdlModifiers & KMOD_CAPS) != 0;
+        break;
+    case 0x90:
+        toggled = (sdlModifiers & KMOD_NUM) != 0;
+        break;
+    case 0x91:
+        toggled = (sdlModifiers & KMOD_SCROLL) != 0;
+        break;
+    default:
+        break;
+    }
+    if (virtualKey >= kVirtualKeyA && virtualKey <= kVirtualKeyZ)
+    {
+        down = pressed(static_cast<SDL_Scancode>(SDL_SCANCODE_A + (virtualKey - kVirtualKeyA)));
+        return;
+    }
+    for (const auto& [scanCode, key] : kScanCodeKeys)
+        if (key == virtualKey && pressed(scanCode))
+        {
+            down = true;
+            return;
+        }
+}
+
 } // namespace KV::Platform

@@ -23,4 +23,13 @@ uint32_t ModifiersFromSdl(uint16_t sdlModifiers);
 // arrives as text). 0 when the press types nothing of these.
 char16_t ControlCharacterFor(uint8_t virtualKey, uint32_t modifiers);
 
+// Whether the key of a virtual key is down, and whether its lock is on, from SDL's
+// keyboard state (one byte per scan code, count of them), modifier state and pointer
+// buttons (1 left, 2 middle, 4 right). The virtual keys of both sides of a modifier are
+// down with either side; the left and right ones (0xA0 to 0xA5) only with their own.
+// The mouse buttons' virtual keys (1, 2, 4) follow the pointer buttons. Only Caps Lock,
+// Num Lock and Scroll Lock have a lock.
+void KeyStateFromSdl(uint8_t virtualKey, const uint8_t* keyboardState, int32_t count, uint16_t sdlModifiers,
+                     int32_t pointerButtons, bool& down, bool& toggled);
+
 } // namespace KV::Platform

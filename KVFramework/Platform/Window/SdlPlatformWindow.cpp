@@ -3,11 +3,13 @@
 //  [x] size limits, fixed or resizable, borderless       [x] raise, top-most, focus, capture
 //  [x] icon, system cursors                              [x] pictures through the presenter
 //  [x] OpenGL drawable for the OpenGL renderer (windows made with the OpenGL flag)
+//  [x] key and button state, pointer position and moves, pointer visibility, work area
 //  [ ] disabling a window (SDL has no such state)
 
 #include "Platform/Window/PlatformWindow.h"
 
 #include "Platform/Window/GLContext.h"
+#include "Platform/Window/SdlKeyTranslation.h"
 #include "Platform/Window/SdlSurfacePresenter.h"
 #include "Platform/Window/SdlVideo.h"
 
@@ -188,6 +190,30 @@ int GetPointerButtons()
     const uint32_t state = SDL_GetGlobalMouseState(nullptr, nullptr);
     return ((state & SDL_BUTTON_LMASK) ? 1 : 0) | ((state & SDL_BUTTON_MMASK) ? 2 : 0) |
            ((state & SDL_BUTTON_RMASK) ? 4 : 0);
+}
+
+void GetKeyState(uint8_t virtualKey, bool& down, bool& toggled)
+{
+    if (!SDL_WasInit(SDL_INIT_VIDEO))
+    {
+        down = toggled = false;
+        return;
+    }
+    int count = 0;
+    const uint8_t* keyboard = SDL_GetKeyboardState(&count);
+    KeyStateFromSdl(virtualKey, keyboard, count, static_cast<uint16_t>(SDL_GetModState()),
+                    GetPointerButtons(), down, toggled);
+}
+
+bool MovePointerTo(int32_t screenX, int32_t screenY)
+{
+    return SDL_WasInit(SDL_INIT_VIDEO) && SDL_WarpMouseGlobal(screenX, screenY) == 0;
+}
+
+void SetPointerVisible(bool visible)
+{
+    if (SDL_WasInit(SDL_INIT_VIDEO))
+        SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
 }
 
 RectT<int32_t> GetWorkArea()

@@ -4,6 +4,8 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace KV;
 using namespace KV::Platform;
 
@@ -107,4 +109,57 @@ TEST(SdlKeyTranslation, ControlCharactersThatSdlSendsNoTextFor)
     for (const Row& row : rows)
         EXPECT_EQ(row.character, ControlCharacterFor(row.virtualKey, row.modifiers))
             << "virtual key " << int{row.virtualKey} << " modifiers " << row.modifiers;
+}
+
+TEST(SdlKeyTranslation, KeyStateFromTheKeyboardTheLocksAndThePointer)
+{
+    struct Row
+    {
+        uint8_t virtualKey;
+        std::vector<SDL_Scancode> pressed;
+        uint16_t modifiers;
+        int32_t pointerButtons;
+        bool down;
+        bool toggled;
+    };
+    const Row rows[] = {
+        {0x41, {SDL_SCANCODE_A}, 0, 0, true, false},
+        {0x41, {SDL_SCANCODE_B}, 0, 0, false, false},
+        // Either side makes the modifier's key down; a side's own key only that side.
+        {0x11, {SDL_SCANCODE_RCTRL}, 0, 0, true, false},
+        {0xA2, {SDL_SCANCODE_RCTRL}, 0, 0, false, false},
+        {0xA3, {SDL_SCANCODE_RCTRL}, 0, 0, true, false},
+        {0x12, {SDL_SCANCODE_LALT}, 0, 0, true, false},
+        {0x0D, {SDL_SCANCODE_KP_ENTER}, 0, 0, true, false},
+        // Locks are on while their modifier is, whether the key is held or not.
+        {0x14, {}, KMOD_CAPS, 0, false, true},
+        {0x90, {SDL_SCANCODE_NUMLOCKCLEAR}, KMOD_NUM, 0, true, true},
+        {0x91, {}, KMOD_SCROLL, 0, false, true},
+        {0x14, {}, KMOD_NUM, 0, false, false},
+        // The mouse buttons' keys: 1 left, 2 right, 4 middle.
+        {0x01, {}, 0, 1, true, false},
+        {0x02, {}, 0, 4, true, false},
+        {0x04, {}, 0, 2, true, false},
+        {0x02, {}, 0, 2, false, false},
+        // No virtual key: never down.
+        {0x00, {SDL_SCANCODE_UNKNOWN}, 0, 0, false, false},
+    };
+    for (const Row& row : rows)
+    {
+        std::vector<uint8_t> keyboard(SDL_NUM_SCANCODES, 0);
+        for (SDL_Scancode scanCode : row.pressed)
+            keyboard[scanCode] = 1;
+        bool down = !row.down;
+        bool toggled = !row.toggled;
+        KeyStateFromSdl(row.virtualKey, keyboard.data(), SDL_NUM_SCANCODES, row.modifiers, row.pointerButtons,
+                        down, toggled);
+        EXPECT_EQ(down, row.down) << int(row.virtualKey);
+        EXPECT_EQ(toggled, row.toggled) << int(row.virtualKey);
+    }
+    // A keyboard state shorter than the scan codes is read only within its count.
+    const uint8_t few[SDL_SCANCODE_A] = {1, 1, 1, 1};
+    bool down = true;
+    bool toggled = true;
+    KeyStateFromSdl(0x41, few, SDL_SCANCODE_A, 0, 0, down, toggled);
+    EXPECT_FALSE(down);
 }
