@@ -33,7 +33,7 @@ public:
     // the rows.
     // parent: the root panel when null; a list box under another control floats below it.
     RCPtr<LListBox> NewListBox(double height = 100, const std::vector<RCPtr<LControlDescriptor>>& extra = {},
-                               const RCPtr<LControl>& parent = nullptr)
+                               const RCPtr<LControl>& parent = nullptr, double rowWidth = 0)
     {
         RCPtr<LControlDescriptor> list =
             Describe(u"Framework.ListBox", u"list", 0, parent ? 20 : 0, 100, height, Looks(3));
@@ -42,7 +42,10 @@ public:
             list->AddChild(child);
         RCPtr<LControlDescriptor> row =
             Describe(u"Framework.ListBoxItem", u"templateItem", 0, 0, 0, 20, Looks(14));
-        row->mLayout->mXSize = {SizeReference::Client, String(), 1.0f, 0};
+        if (rowWidth == 0)
+            row->mLayout->mXSize = {SizeReference::Client, String(), 1.0f, 0};
+        else
+            row->mLayout->mXSize.mAbs = rowWidth;
         list->AddChild(row);
         RCPtr<LListBox> listBox = Create<LListBox>(list, parent ? parent : RCPtr<LControl>(mRoot));
         for (const char16_t* id :
@@ -375,6 +378,31 @@ TEST_F(ListBox, TheListOfADropDownClosesOnAReleaseAwayFromItAndFromItsOwner)
         EXPECT_EQ(list->IsShown(false), c.shown) << c.release.x;
     }
     EXPECT_TRUE(TakeLog().empty()); // nothing was activated
+}
+
+TEST_F(ListBox, RowsOfTheirOwnWidthAreAsWideAsTheWidestItem)
+{
+    // 10 pixels of row without text, 6 pixels a character.
+    RCPtr<LListBox> list = NewListBox(100, {}, nullptr, 10);
+    for (const char16_t* text : {u"ab", u"abcdef", u"abc"})
+        list->InsertItemWithData(list->GetItemCount(), LListBox::MakeTextData(String(text)));
+    EXPECT_EQ(list->MeasureItem(1), 46); // 36 + 0.5 + 10, whole pixels
+    EXPECT_EQ(list->GetItemControl(4)->GetRect().width, 46);
+    EXPECT_EQ(list->GetItemControl(0)->GetRect().x, 27); // centred in the 100 pixels
+    EXPECT_EQ(list->GetClientExtent(), (SizeT<double>{46, 60}));
+    list->RemoveItemAt(1);
+    EXPECT_EQ(list->GetItemControl(0)->GetRect().width, 28);
+    list->SetItemData(0, LListBox::MakeTextData(String(u"abcdefgh")));
+    EXPECT_EQ(list->GetItemControl(0)->GetRect().width, 58);
+    EXPECT_EQ(list->GetClientExtent(), (SizeT<double>{58, 40}));
+
+    // Searching by text goes round from the row after the start.
+    list->SetItemData(1, LListBox::MakeTextData(String(u"abcdefgh")));
+    EXPECT_EQ(list->SelectNextByText(String(u"ABCDEFGH"), 1, false), 0);
+    EXPECT_EQ(list->SelectNextByText(String(u"abcdefgh"), 0, true), 1);
+    EXPECT_EQ(list->SelectNextByText(String(u"abcdefgh"), 7, true), 0); // a start past the end: from the top
+    EXPECT_EQ(list->SelectNextByText(String(u"x"), 0, true), -1);
+    EXPECT_EQ(list->GetCaret(), 0);
 }
 
 } // namespace
