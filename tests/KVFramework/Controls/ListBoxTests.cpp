@@ -405,4 +405,25 @@ TEST_F(ListBox, RowsOfTheirOwnWidthAreAsWideAsTheWidestItem)
     EXPECT_EQ(list->GetCaret(), 0);
 }
 
+TEST_F(ListBox, ANewSkinMakesNewRowsThatShowTheSameItems)
+{
+    RCPtr<LListBox> list = NewListBox();
+    Fill(*list, 8);
+    list->EnsureVisible(7);
+    list->SelectRange(6, -1, true);
+    const RCPtr<LListBoxItem> oldRow = list->GetItemControl(0);
+    RCPtr<LControlDescriptor> skin = list->GetDescriptor()->Clone();
+    skin->mLayout = skin->mLayout->Clone();
+    skin->mLayout->mYSize.mAbs = 60; // three rows
+    EXPECT_EQ(list->ApplyDescriptor(skin), S_OK);
+    EXPECT_FALSE(oldRow->GetParent());
+    EXPECT_GE(list->GetItemControlCount(), 3);
+    EXPECT_EQ(list->GetItemCount(), 8);
+    for (int32_t index = 0; index < 3; ++index)
+    {
+        EXPECT_EQ(list->GetItemControl(index)->GetText(), list->GetItemText(list->GetTopRow() + index));
+        EXPECT_EQ(list->GetItemControl(index)->IsOn(), list->GetTopRow() + index == 6);
+    }
+}
+
 } // namespace
