@@ -130,6 +130,22 @@ TEST_F(ComboBox, KeysOpenAndCloseTheList)
     EXPECT_EQ(combo->OnKeyDown(LKeyParam::Create(KeyCode{kEscape}, 1)), S_FALSE);
 }
 
+TEST_F(ComboBox, APressOpensTheListAndReleasingOnARowChoosesIt)
+{
+    RCPtr<LComboBox> combo = NewCombo(5);
+    Fill(*combo, {u"a", u"b", u"c"});
+    TakeLog();
+    Move(20, 10);
+    Press(20, 10);
+    EXPECT_TRUE(combo->IsDropDownOpen());
+    EXPECT_EQ(combo->GetShownLookIndex(), LComboBox::kLookOpenHovered);
+    Move(20, 25 + 30); // row 1 of the list below the field
+    Release(20, 25 + 30);
+    EXPECT_FALSE(combo->IsDropDownOpen());
+    EXPECT_EQ(combo->GetSelectedIndex(), 1);
+    EXPECT_EQ(combo->GetText(), String(u"b"));
+}
+
 TEST_F(ComboBox, AValidatedTypedTextSelectsItsRow)
 {
     RCPtr<LComboBox> combo = NewCombo(5, 20, 0, true);
