@@ -495,6 +495,7 @@ KVRESULT LControl::Receive(const RCPtr<LNotificationDistributor>& sender,
 {
     if (notification && notification->GetId() == kIdleId)
     {
+        StepAutoScroll();
         ProcessPendingRemovals();
         OnIdle();
         return S_OK;
@@ -512,13 +513,6 @@ KVRESULT LControl::Detach(const RCPtr<LNotificationDistributor>& distributor, No
     if (mHandler)
         mHandler->RemoveHandler(distributor.Get(), id);
     return LNotificationClient::Detach(distributor, id);
-}
-
-// ---- slots filled in by conditions and dragging ----
-
-KVRESULT LControl::DragTo(const RCPtr<LPointWithModifiersParam>&)
-{
-    return S_FALSE;
 }
 
 // ---- edit targets ----

@@ -97,6 +97,9 @@ void LControl::UpdateConditions()
             window->SetCursor(mSavedCursor);
     }
 
+    if (mDragMode != kDragNone && TurnedOff(before, word, kConditionLeftDragging))
+        EndDrag();
+
     OnConditionsChanged(param);
     SendNotification(LNotification::Create(u"NID_CONDITION_CHANGE", param));
     // A listener may change the state again: the nested pass moves the parameter on, and
@@ -104,6 +107,11 @@ void LControl::UpdateConditions()
     for (const ConditionNotification& condition : kConditionNotifications)
         if (((param->mOldConditions ^ param->mNewConditions) & condition.bits) != 0)
             SendNotification(LNotification::Create(condition.id, param));
+
+    // A control that sets its drag mode as the drag begins (in OnConditionsChanged above)
+    // starts it in this same pass.
+    if (mDragMode != kDragNone && TurnedOn(before, word, kConditionLeftDragging))
+        BeginDrag();
 
     // The control that left the pointer's way passes the hover on to the one beneath.
     const bool noLongerShown = ((before ^ word) & kConditionShown) != 0 && !IsShown(true);

@@ -3,6 +3,7 @@
 // its children, the siblings laid out after it, its parent, the window).
 
 #include "Application/FrameworkApp.h"
+#include "AxisParts.h"
 #include "ControlBase/Control.h"
 #include "ControlBase/LabelMinimum.h"
 #include "ControlBase/LayoutArithmetic.h"
@@ -13,31 +14,13 @@
 
 namespace KV {
 
+using namespace AxisParts;
+
 namespace {
 
 // Sizes that differ by less than this count as unchanged.
 constexpr double kSizeTolerance = 2.220446049250313e-15;
 const String kChildrenName(u"Children");
-
-double& Axis(PointT<double>& point, int axis)
-{
-    return axis == 0 ? point.x : point.y;
-}
-
-double& Axis(SizeT<double>& size, int axis)
-{
-    return axis == 0 ? size.width : size.height;
-}
-
-double Origin(const RectT<double>& rect, int axis)
-{
-    return axis == 0 ? rect.x : rect.y;
-}
-
-double Extent(const RectT<double>& rect, int axis)
-{
-    return axis == 0 ? rect.width : rect.height;
-}
 
 bool IsDocked(const LLayoutDescriptor& layout, int axis)
 {

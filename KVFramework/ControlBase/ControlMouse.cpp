@@ -147,9 +147,13 @@ KVRESULT LControl::BeginMouseCapture(int button, int32_t x, int32_t y)
         if (!window || (window->GetMouseButtons() & button) == 0)
             return S_FALSE;
         mPressPoint = {ClampCoordinate(x + mRect.x), ClampCoordinate(y + mRect.y)};
+        mDragOffset = {0, 0};
     }
+    // A press holds a fling of the content where it is.
+    StopKineticScroll();
     mHasCapture = true;
     mCaptureTime = mPreviousMoveTime = Now();
+    mDragVelocity = {0, 0};
     if (window)
         window->SetCaptureControl(self);
     switch (button)
@@ -234,6 +238,8 @@ KVRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& param)
     case kMouseButtonLeft:
         OnLeftButtonUp(param);
         isClick = (mLeftPressed || (mLeftDragging && mDragMode == 0)) && mHover;
+        if (mLeftDragging && mDragMode == kDragPan)
+            StartKineticScroll();
         break;
     case kMouseButtonMiddle:
         OnMiddleButtonUp(param);

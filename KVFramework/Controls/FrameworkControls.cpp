@@ -13,6 +13,7 @@
 #include "Controls/MultiColumnListBox.h"
 #include "Controls/Panel.h"
 #include "Controls/ProgressBar.h"
+#include "Controls/Scrollbar.h"
 #include "Controls/StatusBar.h"
 #include "Controls/TabControl.h"
 #include "Controls/TextBox.h"
@@ -45,6 +46,7 @@ constexpr std::pair<const char*, ControlCreateFunction> kCreateFunctions[] = {
     {"LComboSlider", &CreateControlOfClass<LComboSlider>},
     {"LMultiColumnListBox", &CreateControlOfClass<LMultiColumnListBox>},
     {"LComboBox", &CreateControlOfClass<LComboBox>},
+    {"LScrollbar", &CreateControlOfClass<LScrollbar>},
 };
 
 } // namespace

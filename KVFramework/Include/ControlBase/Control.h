@@ -8,6 +8,7 @@
 
 #include "ControlBase/ControlConditions.h"
 #include "ControlBase/ControlLooks.h"
+#include "ControlBase/DragModes.h"
 #include "ControlBase/LayoutDescriptor.h"
 #include "ControlBase/StringTable.h"
 #include "ControlBase/UITarget.h"
@@ -352,8 +353,6 @@ public:
     bool IsHighlighted() const noexcept { return mHighlighted; }
     // The parameter every condition notification of the control carries.
     const RCPtr<LConditionsParam>& GetConditionsParam() const noexcept { return mConditionsParam; }
-    // Moves the pointer's drag along (drag and drop, scrolling); 1 when not handled.
-    virtual KVRESULT DragTo(const RCPtr<LPointWithModifiersParam>& param);
 
     // ---- pointer input (ControlMouse.cpp) ----
     KVRESULT OnMouseEnter() override;
@@ -401,8 +400,8 @@ public:
     // E_INVALIDARG for a negative distance.
     KVRESULT SetDragThreshold(int32_t pixels);
     int32_t GetDragThreshold() const noexcept { return mDragThreshold; }
-    void SetDragMode(int32_t mode) noexcept { mDragMode = mode; }
     int32_t GetDragMode() const noexcept { return mDragMode; }
+    int32_t GetDragFlags() const noexcept { return mDragFlags; }
     // The cursor shown while the pointer is over the control; 0: the window's default.
     void SetCursor(CursorHandle cursor);
     CursorHandle GetCursor() const noexcept { return mCursor; }
@@ -419,6 +418,57 @@ public:
 
     // A point of the other control's coordinates in this control's.
     PointT<double> MapPointFromControl(LControl& other, const PointT<double>& point);
+
+    // ---- dragging (ControlDragging.cpp) ----
+    // What a left drag does (kDrag...) and on which axes or edges (kDragFlag...); set by
+    // the control itself, typically when the left drag begins. Returns 0.
+    virtual KVRESULT SetDragMode(int32_t mode, int32_t flags = 0);
+    // Called when a left drag with a mode begins and ends.
+    virtual void BeginDrag();
+    virtual void EndDrag();
+    // Takes the present state as the drag's start (a control that changed its own layout
+    // during the drag).
+    virtual void RebaseDrag();
+    // Follows the pointer (control coordinates): moves, resizes or pans the control, or
+    // looks for a drop target; the container scrolls near its edges. Returns 0.
+    virtual KVRESULT DragTo(const RCPtr<LPointWithModifiersParam>& param);
+    virtual void OnDragMoved(const RCPtr<LPointWithModifiersParam>&) {}
+    // The first control from this one up (or underneath a floating one) that accepts the
+    // dragged control; empty when none does.
+    virtual RCPtr<LControl> FindDropTarget(const RCPtr<LControl>& dragged, const PointT<double>& windowPoint);
+    virtual bool CanAcceptDrop(const RCPtr<LControl>&) { return false; }
+    // The directions (kDragFlag... edges) in which a drop target scrolls near its edges.
+    virtual int32_t GetDropScrollDirections(const RCPtr<LControl>&) { return 0; }
+    // Where a move or resize may take the pointer, in the parent's content coordinates.
+    virtual void GetDragLimits(RectT<double>&) {}
+    virtual void OnDragEnter(const RCPtr<LControl>&) {}
+    virtual void OnDragOver(const RCPtr<LControl>&, const PointT<double>&) {}
+    virtual void OnDragLeave(const RCPtr<LControl>&) {}
+    virtual KVRESULT Drop(const RCPtr<LControl>&) { return E_FAIL; }
+    const PointT<double>& GetDragOffset() const noexcept { return mDragOffset; }
+    const RCPtr<LControl>& GetDropTarget() const noexcept { return mDropTarget; }
+    const PointT<double>& GetDragVelocity() const noexcept { return mDragVelocity; }
+
+    // ---- scrolling (ControlScrolling.cpp) ----
+    // Moves the content (rounded to whole pixels); a change lets the docked children
+    // follow, repaints, moves the offscreen buffer, sends "NID_SCROLL_OFFSET_CHANGE" and
+    // moves the hover with the content. The offset now.
+    virtual PointT<double> SetScrollOffset(const PointT<double>& offset);
+    // The offsets the content may scroll to (the control scrolled, when it is not this
+    // one); no limit here.
+    virtual RectT<double> GetScrollRange(const LControl* control = nullptr);
+    // The part of the client area the content shows in: {0, 0, client size}.
+    virtual RectT<double> GetClientArea();
+    // The part of the content in view: from the scroll offset, the client size.
+    virtual RectT<double> GetViewRect();
+    // Scrolls one axis (0 x, 1 y) at speed pixels per second on every idle tick, within
+    // minimum..maximum; the tracked control is dragged along with the pointer. Returns 0.
+    KVRESULT StartAutoScroll(int axis, double speed, double maximum, double minimum,
+                             const RCPtr<LControl>& tracked);
+    // 1 when the axis was not scrolling.
+    KVRESULT StopAutoScroll(int axis);
+    bool IsAutoScrolling(int axis) const noexcept { return mAutoScroll[axis & 1].running; }
+    double GetAutoScrollSpeed(int axis) const noexcept { return mAutoScroll[axis & 1].speed; }
 
     // ---- tool tips (ControlToolTips.cpp) ----
     virtual String GetToolTipText();
@@ -521,6 +571,7 @@ protected:
     RCPtr<LMouseButtonParam> mLastLeftPress;
     int32_t mDragThreshold = 1;
     int32_t mDragMode = 0;
+    int32_t mDragFlags = 0;
     Milliseconds mMoveTime = 0;
     Milliseconds mPreviousMoveTime = 0;
     Milliseconds mCaptureTime = 0;
@@ -534,6 +585,29 @@ protected:
     RCPtr<LConditionsParam> mConditionsParam;
 
 private:
+    // One axis of the automatic scrolling.
+    struct AutoScrollAxis
+    {
+        bool running = false;
+        bool decelerating = false;
+        double lastStep = 0; // seconds
+        double speed = 0;    // pixels per second, signed
+        double minimum = 0;
+        double maximum = 0;
+        RCPtr<LControl> tracked;
+    };
+    // One idle tick of the automatic scrolling of both axes.
+    void StepAutoScroll();
+    // A fling that ends a pan scrolls on, slowing down.
+    void StartKineticScroll();
+    void StopKineticScroll();
+    // The drag and drop of DragTo: the target under the pointer, and the scrolling
+    // requests of its edges.
+    void TrackDropTarget(const PointT<double>& windowPoint, double request[2], double overshoot[2]);
+    // Scrolls the container (or stops it) as the drag asks, per axis: request -1, 0, +1.
+    void ApplyDragScrolling(const RCPtr<LControl>& container, const double request[2],
+                            const double overshoot[2]);
+
     // The whole wheel routing of both axes.
     KVRESULT RouteWheel(const RCPtr<LMouseWheelParam>& param);
     // A control that is not shown, disabled, or under a disabled ancestor takes no input.
@@ -611,6 +685,21 @@ private:
     RCPtr<LRootWindow> mRootWindow; // on the topmost control only
     RCPtr<LStringTable> mStringTable;
     std::vector<RCPtr<LControl>> mPendingRemovals;
+    // Drag state.
+    PointT<double> mDragOffset; // the pointer's displacement since the press, after limits
+    SizeT<double> mDragStartSize;
+    PointT<double> mDragStartParentScroll;
+    double mDragStartPositionAbs[2] = {0, 0};
+    double mDragStartSizeAbs[2] = {0, 0};
+    bool mDragStartClip = true;
+    bool mDragStartDocked[2] = {false, false};
+    bool mInDrag = false;
+    RCPtr<LControl> mDropTarget;
+    PointT<double> mDragVelocity; // pixels per second
+    Milliseconds mReleaseTime = 0;
+    AutoScrollAxis mAutoScroll[2];
+    double mDeceleration = 1000.0; // pixels per second per second
+    bool mScrollInProgress = false;
     ChildControlList mChildren{this};
 };
 

@@ -7,6 +7,7 @@
 #include "Controls/LevelMeter.h"
 #include "Controls/NumericUpDown.h"
 #include "Controls/Panel.h"
+#include "Controls/Scrollbar.h"
 #include "Controls/TextBox.h"
 #include "Controls/Slider.h"
 #include "Controls/ToolTip.h"
@@ -38,6 +39,7 @@ TEST(FrameworkControls, TheApplicationRegistersThemUnderEachOfTheirSkinClassName
     EXPECT_TRUE(MakesA<LToolTip>(*factory, u"Framework.ToolTip"));
     EXPECT_TRUE(MakesA<LLevelMeter>(*factory, u"Framework.LevelMeter"));
     EXPECT_TRUE(MakesA<LTextBox>(*factory, u"Framework.TextBox"));
+    EXPECT_TRUE(MakesA<LScrollbar>(*factory, u"Framework.ScrollBar"));
     EXPECT_TRUE(MakesA<LNumericUpDown>(*factory, u"Framework.NumericUpDown"));
     for (const char16_t* combo : {u"Framework.ComboBox", u"Framework.ComboTextBox"})
         EXPECT_TRUE(MakesA<LComboBox>(*factory, combo));

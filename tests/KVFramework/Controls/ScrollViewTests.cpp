@@ -2,6 +2,9 @@
 
 #include "ControlsTestSupport.h"
 
+#include <string>
+#include <utility>
+
 using namespace controltest;
 
 namespace {
@@ -10,7 +13,59 @@ class TestScrollView : public LScrollView
 {
 public:
     using LScrollView::LScrollView;
+    // "v" or "h" for each bar that came or went.
+    std::string mBarChanges;
+    void OnScrollBarVisibilityChanged(int axis) override { mBarChanges += axis == 1 ? "v" : "h"; }
 };
+
+// One axis of a layout, for the skin of a view with bars.
+LayoutAxisSpec Spec(PositionReference position, float rel, double abs, float anchor, SizeReference size,
+                    float sizeRel, double sizeAbs, const char16_t* sizeControl = u"")
+{
+    LayoutAxisSpec spec = Axis(position, rel, abs, size, sizeRel, sizeAbs, anchor, true);
+    spec.mSize.mControlName = String(sizeControl);
+    return spec;
+}
+
+RCPtr<LControlDescriptor> Docked(const char16_t* className, const char16_t* name, const LayoutAxisSpec& x,
+                                 const LayoutAxisSpec& y)
+{
+    RCPtr<LControlDescriptor> descriptor = Describe(className, name, 0, 0, 0, 0);
+    descriptor->mLayout->SetAxisSpec(0, x);
+    descriptor->mLayout->SetAxisSpec(1, y);
+    return descriptor;
+}
+
+// A bar along the view's right (vertical) or bottom edge: its far edges reach to the corner
+// (a size given by a control ends where that control begins), so it is as thick as the
+// corner is across it and ends where the corner begins.
+RCPtr<LControlDescriptor> BarDescriptor(bool vertical)
+{
+    const auto along = [&](PositionReference p, float rel, double abs, float anchor, SizeReference s,
+                           float sizeRel,
+                           double sizeAbs) { return Spec(p, rel, abs, anchor, s, sizeRel, sizeAbs); };
+    const LayoutAxisSpec edge =
+        Spec(PositionReference::Client, 1, 0, 1, SizeReference::Control, 0, 0, u"corner");
+    const LayoutAxisSpec length =
+        Spec(PositionReference::Client, 0, 0, 0, SizeReference::Control, 0, 0, u"corner");
+    RCPtr<LControlDescriptor> bar = vertical ? Docked(u"Framework.ScrollBar", u"vBar", edge, length)
+                                             : Docked(u"Framework.ScrollBar", u"hBar", length, edge);
+    const LayoutAxisSpec across = along(PositionReference::Client, 0, 0, 0, SizeReference::Self, 0, 16);
+    const auto part = [&](const char16_t* cls, const char16_t* name, const LayoutAxisSpec& onAxis) {
+        return vertical ? Docked(cls, name, across, onAxis) : Docked(cls, name, onAxis, across);
+    };
+    bar->AddChild(part(u"Framework.Button", u"dec",
+                       along(PositionReference::Client, 0, 0, 0, SizeReference::Self, 0, 16)));
+    bar->AddChild(part(u"Framework.Button", u"inc",
+                       along(PositionReference::Client, 1, 0, 1, SizeReference::Self, 0, 16)));
+    RCPtr<LControlDescriptor> channel =
+        part(u"Framework.ScrollChannel", u"channel",
+             along(PositionReference::Client, 0, 16, 0, SizeReference::Client, 1, -32));
+    channel->AddChild(part(u"Framework.Button", u"thumb",
+                           along(PositionReference::Client, 0, 0, 0, SizeReference::Self, 0, 10)));
+    bar->AddChild(channel);
+    return bar;
+}
 
 class ScrollView : public ControlHarness
 {
@@ -20,6 +75,24 @@ public:
         mView = Make<TestScrollView>(RCPtr<LControl>(mRoot), u"view", 0, 0, 200, 100);
         mRecorder->Listen(RCPtr<LNotificationDistributor>(mView), u"NID_CLIENT_EXTENT_CHANGE");
     }
+    RCPtr<TestScrollView> mView;
+};
+
+// A view 300 x 200 with a corner of 16 x 16 and both bars.
+class ScrollViewWithBars : public ControlHarness
+{
+public:
+    ScrollViewWithBars()
+    {
+        RCPtr<LControlDescriptor> view = Describe(u"", u"barView", 0, 0, 300, 200);
+        const LayoutAxisSpec corner = Spec(PositionReference::Client, 1, 0, 1, SizeReference::Self, 0, 16);
+        view->AddChild(Docked(u"Framework.Panel", u"corner", corner, corner));
+        view->AddChild(BarDescriptor(true));
+        view->AddChild(BarDescriptor(false));
+        mView = Create<TestScrollView>(view, RCPtr<LControl>(mRoot));
+        mView->mBarChanges.clear();
+    }
+    bool Shown(const RCPtr<LScrollbar>& bar) { return LScrollView::IsBarShown(bar); }
     RCPtr<TestScrollView> mView;
 };
 
@@ -80,6 +153,122 @@ TEST_F(ScrollView, TheViewRectangleEndsWhereTheChildrenOrTheClientAreaEnd)
     EXPECT_EQ(mView->GetViewRect(), (RectT<double>{0, 0, 80, 100}));
     Place(*child, 0, 0, 0, 0);
     EXPECT_EQ(mView->GetViewRect(), (RectT<double>{0, 0, 1, 1}));
+}
+
+TEST_F(ScrollViewWithBars, EachBarShowsWhenTheContentDoesNotFitBeside)
+{
+    ASSERT_TRUE(mView->GetVerticalBar() && mView->GetHorizontalBar());
+    EXPECT_FALSE(mView->GetHorizontalBar()->IsVertical());
+    struct Case
+    {
+        SizeT<double> extent;
+        bool vertical;
+        bool horizontal;
+        RectT<double> area;
+        const char* changes;
+    };
+    const Case cases[] = {
+        {{284, 1000}, true, false, {0, 0, 284, 200}, "v"},  // 284 fits beside the vertical bar
+        {{290, 1000}, true, true, {0, 0, 284, 184}, "h"},   // it does not
+        {{310, 190}, true, true, {0, 0, 284, 184}, ""},     // the horizontal bar leaves 184 < 190
+        {{300, 150}, false, false, {0, 0, 300, 200}, "vh"}, // everything fits
+    };
+    for (const Case& c : cases)
+    {
+        mView->SetClientExtent(c.extent.width, c.extent.height);
+        const std::string at = std::to_string(c.extent.width) + " x " + std::to_string(c.extent.height);
+        EXPECT_EQ(Shown(mView->GetVerticalBar()), c.vertical) << at;
+        EXPECT_EQ(Shown(mView->GetHorizontalBar()), c.horizontal) << at;
+        EXPECT_EQ(mView->GetClientArea(), c.area) << at;
+        EXPECT_EQ(std::exchange(mView->mBarChanges, {}), c.changes) << at;
+    }
+}
+
+TEST_F(ScrollViewWithBars, TheBarsAndTheOffsetFollowEachOther)
+{
+    mView->SetClientExtent(284, 1000); // only the vertical bar: 800 px to scroll
+    const RCPtr<LScrollbar> bar = mView->GetVerticalBar();
+    EXPECT_FLOAT_EQ(bar->GetThumbFraction(), 0.2f); // worked out in single precision
+    EXPECT_FLOAT_EQ(bar->GetPageStep(), 0.25f);
+    bar->SetNormalizedValue(0.5);
+    EXPECT_EQ(mView->GetScrollOffset(), (PointT<double>{0, 400}));
+    // Scrolled from elsewhere, the bar follows without scrolling back.
+    mView->SetScrollOffset({0, 200});
+    EXPECT_DOUBLE_EQ(bar->GetNormalizedValue(), 0.25);
+    EXPECT_EQ(mView->GetScrollOffset(), (PointT<double>{0, 200}));
+
+    // Shrinking the content past the offset brings the offset back to the new end.
+    bar->SetNormalizedValue(1);
+    EXPECT_EQ(mView->GetScrollOffset().y, 800);
+    mView->SetClientExtent(284, 500);
+    EXPECT_EQ(mView->GetScrollOffset().y, 300);
+    EXPECT_DOUBLE_EQ(bar->GetNormalizedValue(), 1);
+    mView->SetClientExtent(284, 100);
+    EXPECT_EQ(mView->GetScrollOffset().y, 0);
+}
+
+TEST_F(ScrollViewWithBars, LineScrollingCountsWholeLines)
+{
+    struct Case
+    {
+        int32_t lineHeight;
+        double maximum;
+        double lineStep;
+        double pageStep;
+    };
+    const Case cases[] = {
+        {20, 90, 1.0 / 90, 10.0 / 90}, // 100 lines, 10 in view
+        {0, 1800, 0.1 / 9, 1.0 / 9},   // no line height: pixels
+    };
+    mView->SetClientExtent(284, 2000); // the vertical bar alone
+    for (const Case& c : cases)
+    {
+        mView->SetLineScrolling(true, c.lineHeight);
+        const RCPtr<LScrollbar> bar = mView->GetVerticalBar();
+        EXPECT_DOUBLE_EQ(bar->NormalizedToValue(1), c.maximum) << c.lineHeight;
+        EXPECT_NEAR(bar->GetLineStep(), c.lineStep, 1e-6) << c.lineHeight;
+        EXPECT_NEAR(bar->GetPageStep(), c.pageStep, 1e-6) << c.lineHeight;
+    }
+    mView->SetLineScrolling(true, 20);
+    mView->GetVerticalBar()->SetNormalizedValue(3.5 / 90); // line 3 and a half: line 3
+    EXPECT_EQ(mView->GetScrollOffset().y, 60);
+}
+
+TEST_F(ScrollViewWithBars, TheWheelMovesABarOrGoesToTheParent)
+{
+    // Inside the view, a view of its own without bars.
+    RCPtr<TestScrollView> inner = Make<TestScrollView>(RCPtr<LControl>(mView), u"inner", 0, 0, 50, 50);
+    const auto wheel = [&](int direction, uint32_t modifiers) {
+        return inner->OnMouseWheel(LMouseWheelParam::Create({10, 10}, modifiers, direction));
+    };
+    const auto hwheel = [&](int direction, uint32_t modifiers) {
+        return inner->OnMouseHWheel(LMouseWheelParam::Create({10, 10}, modifiers, direction));
+    };
+    mView->SetClientExtent(300, 200);
+    EXPECT_EQ(wheel(kWheelVerticalNegative, 0), S_FALSE); // no bar anywhere: nobody takes it
+
+    mView->SetClientExtent(1284, 984); // both bars: 1000 x 800 to scroll, lines of 0.0284 and 0.023
+    struct Step
+    {
+        bool horizontal;
+        int direction;
+        uint32_t modifiers;
+        PointT<double> offset;
+    };
+    const Step steps[] = {
+        {false, kWheelVerticalNegative, 0, {0, 18}},               // towards the user: down a line
+        {false, kWheelVerticalPositive, 0, {0, 0}},                // away: back up
+        {false, kWheelVerticalNegative, kModifierShift, {0, 184}}, // a page
+        {false, kWheelVerticalNegative, kModifierAlt, {28, 184}},  // Alt: across
+        // The bar takes its value back from the whole pixels the view scrolled: 0.028.
+        {true, kWheelHorizontalPositive, 0, {56, 184}}, // tilted right: to the right
+        {true, kWheelHorizontalNegative, 0, {28, 184}},
+    };
+    for (const Step& s : steps)
+    {
+        EXPECT_EQ(s.horizontal ? hwheel(s.direction, s.modifiers) : wheel(s.direction, s.modifiers), S_OK);
+        EXPECT_EQ(mView->GetScrollOffset(), s.offset) << s.direction << " " << s.modifiers;
+    }
 }
 
 } // namespace
