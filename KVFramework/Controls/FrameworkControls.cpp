@@ -3,6 +3,7 @@
 #include "ControlBase/FrameworkControlClasses.h"
 #include "Controls/Button.h"
 #include "Controls/ComboBox.h"
+#include "Controls/FileDropper.h"
 #include "Controls/ComboSlider.h"
 #include "Controls/Knob.h"
 #include "Controls/Label.h"
@@ -13,6 +14,7 @@
 #include "Controls/MultiColumnListBox.h"
 #include "Controls/Panel.h"
 #include "Controls/ProgressBar.h"
+#include "Controls/Splitter.h"
 #include "Controls/Scrollbar.h"
 #include "Controls/StatusBar.h"
 #include "Controls/TabControl.h"
@@ -46,6 +48,9 @@ constexpr std::pair<const char*, ControlCreateFunction> kCreateFunctions[] = {
     {"LComboSlider", &CreateControlOfClass<LComboSlider>},
     {"LMultiColumnListBox", &CreateControlOfClass<LMultiColumnListBox>},
     {"LComboBox", &CreateControlOfClass<LComboBox>},
+    {"LFileDropper", &CreateControlOfClass<LFileDropper>},
+    {"LSplitterH", &CreateControlOfClass<LSplitterH>},
+    {"LSplitterV", &CreateControlOfClass<LSplitterV>},
     {"LScrollbar", &CreateControlOfClass<LScrollbar>},
 };
 
