@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 namespace KV {
 
 namespace {
 
 constexpr const char16_t* kSelectionChange = u"NID_SELECTION_CHANGE";
+constexpr const char16_t* kScrollOffsetChange = u"NID_SCROLL_OFFSET_CHANGE";
 
 bool IsSelected(const LListBox& column, int32_t row)
 {
@@ -53,8 +55,12 @@ KVRESULT LMultiColumnListBox::Initialize()
         KV_THROW_IF_FAILED(mOwnHandler->AddHandlerFor(&LMultiColumnListBox::OnColumnItemDoubleClicked, sender,
                                                       u"NID_ITEM_DOUBLE_CLICKED"));
         if (n == 1)
+        {
+            KV_THROW_IF_FAILED(mOwnHandler->AddHandlerFor(&LMultiColumnListBox::OnFirstColumnScrolled, sender,
+                                                          kScrollOffsetChange));
             KV_THROW_IF_FAILED(mOwnHandler->AddHandlerFor(&LMultiColumnListBox::OnFirstColumnExtentChange,
                                                           sender, u"NID_CLIENT_EXTENT_CHANGE"));
+        }
         dockVertically(*column);
         mColumns.push_back(column);
     }
@@ -71,6 +77,7 @@ KVRESULT LMultiColumnListBox::Initialize()
     }
     mAscending.assign(mColumns.size(), true);
     SetAutoExtent(kAutoExtentOff, 0, 0);
+    SetLineScrolling(true, mColumns.empty() ? 0 : mColumns.front()->GetRowHeight());
     if (mHeaders.empty())
         return base;
     return mHeaders.size() == mColumns.size() ? S_FALSE : S_OK;
@@ -140,6 +147,7 @@ void LMultiColumnListBox::UpdateExtent()
 {
     if (mColumns.empty())
         return;
+    SetLineScrolling(true, mColumns.front()->GetRowHeight());
     const RectT<double>& last = mColumns.back()->GetRect();
     SetClientExtent(last.x + last.width, mColumns.front()->GetClientExtent().height);
 }
@@ -150,6 +158,38 @@ int32_t LMultiColumnListBox::InvalidateChildArea(const RCPtr<LControl>& child)
     if (!mColumns.empty() && child == RCPtr<LControl>(mColumns.back()))
         UpdateExtent();
     return result;
+}
+
+RectT<double> LMultiColumnListBox::GetClientArea()
+{
+    if (mColumns.empty())
+        return {};
+    const LListBox& first = *mColumns.front();
+    return {first.GetRect().x, first.GetRect().y, LPanel::GetClientArea().width - GetBarThickness().width,
+            first.GetClientRect(-1).height};
+}
+
+int32_t LMultiColumnListBox::ScrollOffscreenBuffer(const PointT<double>& oldOffset)
+{
+    RCPtr<LMultiColumnListBox> self(this);
+    const double y = GetScrollOffset().y;
+    {
+        // The first column's own change must not come back here.
+        const bool wasSyncing = std::exchange(mSyncingScroll, true);
+        for (const RCPtr<LListBox>& column : mColumns)
+            column->SetScrollOffset({column->GetScrollOffset().x, y});
+        mSyncingScroll = wasSyncing;
+    }
+    return LPanel::ScrollOffscreenBuffer(oldOffset);
+}
+
+KVRESULT LMultiColumnListBox::OnFirstColumnScrolled(const RCPtr<LNotificationDistributor>&,
+                                                    const RCPtr<LNotification>&)
+{
+    if (mSyncingScroll)
+        return S_FALSE;
+    SetScrollOffset({GetScrollOffset().x, mColumns.front()->GetScrollOffset().y});
+    return S_FALSE;
 }
 
 KVRESULT LMultiColumnListBox::OnFirstColumnExtentChange(const RCPtr<LNotificationDistributor>&,

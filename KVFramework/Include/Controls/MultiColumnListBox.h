@@ -30,6 +30,11 @@ public:
     KVRESULT PostInitialize() override;
     // The last column's rectangle changed: the table's extent follows it.
     int32_t InvalidateChildArea(const RCPtr<LControl>& child) override;
+    // Every column takes the table's vertical offset.
+    int32_t ScrollOffscreenBuffer(const PointT<double>& oldOffset) override;
+    // Where the rows show: the first column's place and height, the table's width less the
+    // vertical bar; all 0 without columns.
+    RectT<double> GetClientArea() override;
 
     // Sorts every column by the texts of one column (letter case ignored), ascending or
     // descending by turns; rows of equal texts keep their order, selected rows stay
@@ -64,6 +69,8 @@ private:
                                        const RCPtr<LNotification>& notification);
     KVRESULT OnFirstColumnExtentChange(const RCPtr<LNotificationDistributor>& sender,
                                        const RCPtr<LNotification>& notification);
+    KVRESULT OnFirstColumnScrolled(const RCPtr<LNotificationDistributor>& sender,
+                                   const RCPtr<LNotification>& notification);
     KVRESULT OnHeaderClick(const RCPtr<LNotificationDistributor>& sender,
                            const RCPtr<LNotification>& notification);
     int32_t ColumnIndexOf(const LNotificationDistributor* sender) const;
@@ -75,6 +82,7 @@ private:
     std::vector<RCPtr<LButton>> mHeaders;
     std::vector<bool> mAscending;
     int32_t mHoveredRow = -1;
+    bool mSyncingScroll = false;
 };
 
 } // namespace KV

@@ -136,6 +136,23 @@ TEST_F(MultiColumnListBox, HoveringARowHighlightsItInTheOtherColumns)
     EXPECT_EQ(table->GetHoveredRow(), -1);
 }
 
+TEST_F(MultiColumnListBox, TheColumnsScrollTogether)
+{
+    RCPtr<LMultiColumnListBox> table = NewTable();
+    for (int32_t c = 0; c < 3; ++c)
+        Fill(*table->GetColumn(c), {u"0", u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8", u"9"});
+    const auto topRows = [&] {
+        std::string out;
+        for (int32_t c = 0; c < 3; ++c)
+            out += std::to_string(table->GetColumn(c)->GetTopRow()) + " ";
+        return out + std::to_string(static_cast<int>(table->GetScrollOffset().y));
+    };
+    table->SetScrollOffset({0, 40}); // the table's own bar
+    EXPECT_EQ(topRows(), "2 2 2 40");
+    table->GetColumn(0)->SetScrollOffset({0, 120}); // the first column scrolled
+    EXPECT_EQ(topRows(), "6 6 6 120");
+}
+
 TEST_F(MultiColumnListBox, InitializeTellsWhetherEveryColumnHasItsHeader)
 {
     const std::pair<int, KVRESULT> cases[] = {{3, S_FALSE}, {2, S_OK}, {0, S_OK}};
