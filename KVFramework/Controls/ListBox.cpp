@@ -62,6 +62,8 @@ KVRESULT LListBox::Initialize()
         AdoptTemplateItem(*templateRow);
         // It only serves as the pattern of the rows: never shown.
         templateRow->RemoveFromTree();
+        // The vertical bar moves by whole rows.
+        SetLineScrolling(true, mRowHeight);
         EnsureItemControls();
         LoadItemsFromStringTable(GetStringTable());
         UpdateItemControls(mTopRow);
@@ -407,19 +409,14 @@ KVRESULT LListBox::SetWidestItemWidth(int32_t width)
     mWidestItemWidth = width;
     LayoutItemControls();
     if (TemplateExpands())
-        FitWidthToContent(VerticalBarThickness() + mWidestItemWidth);
+        FitWidthToContent(GetBarThickness().width + mWidestItemWidth);
     return S_OK;
-}
-
-double LListBox::VerticalBarThickness()
-{
-    return 0;
 }
 
 void LListBox::OnScrollBarVisibilityChanged(int axis)
 {
     if (axis == 1 && TemplateExpands())
-        FitWidthToContent(VerticalBarThickness() + mWidestItemWidth);
+        FitWidthToContent(GetBarThickness().width + mWidestItemWidth);
 }
 
 // ---- size ----
@@ -498,19 +495,7 @@ int32_t LListBox::ScrollOffscreenBuffer(const PointT<double>& offset)
 
 void LListBox::ScrollToTopRow(int32_t topRow)
 {
-    // Until the scroll view moves its offset itself.
-    const PointT<double> old = GetScrollOffset();
-    mScrollOffset.y = static_cast<double>(topRow) * mRowHeight;
-    if (mScrollOffset.y == old.y)
-        return;
-    RCPtr<LListBox> self(this);
-    std::vector<RCPtr<LControl>> children;
-    for (uint32_t i = 0; i < GetChildren().GetCount(); ++i)
-        children.push_back(GetChildren().GetAt(i, kInsertionOrder));
-    for (const RCPtr<LControl>& child : children)
-        child->OnParentScrolled(old);
-    InvalidateRect({0, 0, GetRect().width, GetRect().height}, GetLayout()->mClipToParent);
-    ScrollOffscreenBuffer(old);
+    SetScrollOffset({GetScrollOffset().x, static_cast<double>(topRow) * mRowHeight});
 }
 
 void LListBox::OnConditionsChanged(const RCPtr<LConditionsParam>& param)

@@ -5,6 +5,7 @@
 
 #include "ControlBase/RootWindow.h"
 #include "Controls/DropDownControl.h"
+#include "Controls/Scrollbar.h"
 #include "Notification/Notification.h"
 
 #include <algorithm>
@@ -373,6 +374,14 @@ void LListBox::OnLeftButtonUp(const RCPtr<LMouseButtonParam>& param)
 
 // ---- keys ----
 
+KVRESULT LListBox::PassKeyToBar(const RCPtr<LScrollbar>& bar, const RCPtr<LKeyParam>& param)
+{
+    if (!bar)
+        return S_FALSE;
+    static_cast<UITarget*>(RCPtr<LScrollbar>(bar).Get())->OnKey(LKeyParam::Create(param->mKeyCode, 0));
+    return S_OK;
+}
+
 KVRESULT LListBox::OnKeyDown(const RCPtr<LKeyParam>& param)
 {
     if (!param)
@@ -402,6 +411,7 @@ KVRESULT LListBox::OnKeyDown(const RCPtr<LKeyParam>& param)
         return S_OK;
     case kKeyLeft:
     case kKeyRight:
+        PassKeyToBar(mHBar, param);
         return S_OK;
     case kKeyEnter:
         if (mCaret >= 0)
@@ -409,9 +419,14 @@ KVRESULT LListBox::OnKeyDown(const RCPtr<LKeyParam>& param)
         return S_OK;
     case kKeyPageUp:
     case kKeyPageDown:
+        return PassKeyToBar(mVBar, param);
     case kKeyHome:
     case kKeyEnd:
-        return S_FALSE;
+    {
+        const KVRESULT horizontal = PassKeyToBar(mHBar, param);
+        const KVRESULT vertical = PassKeyToBar(mVBar, param);
+        return horizontal == S_OK || vertical == S_OK ? S_OK : S_FALSE;
+    }
     default:
         return S_FALSE;
     }

@@ -173,8 +173,6 @@ protected:
     double NonClientHeight() const;
     // The size on the axis becomes the content's plus the frame's.
     KVRESULT FitAxisToContent(int axis, double content);
-    // Room a shown vertical bar takes, which a list box that widens with its rows adds.
-    double VerticalBarThickness();
 
     RCPtr<LNotificationHandler<LListBox>> mOwnHandler;
     int32_t mEmptyRowWidth = 0;
@@ -205,6 +203,8 @@ private:
     KVRESULT OnItemLeftDragChange(const RCPtr<LNotificationDistributor>& sender,
                                   const RCPtr<LNotification>& notification);
     // The hover and drag notifications carry the row and its look.
+    // The scroll keys move the bars: 0 when there is the bar, 1 when not.
+    KVRESULT PassKeyToBar(const RCPtr<LScrollbar>& bar, const RCPtr<LKeyParam>& param);
     void SendItemConditions(LListBoxItem& rowControl, const RCPtr<LNotification>& notification,
                             const char16_t* id);
 };

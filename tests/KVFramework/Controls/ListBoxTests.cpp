@@ -3,6 +3,7 @@
 #include "Application/WindowInputTarget.h"
 #include "Controls/DropDownControl.h"
 #include "ControlsTestSupport.h"
+#include "ScrollBarSkin.h"
 
 using namespace controltest;
 
@@ -32,7 +33,7 @@ public:
     // wide as its client area: five rows in view. extra: further skin children, made before
     // the rows.
     // parent: the root panel when null; a list box under another control floats below it.
-    RCPtr<LListBox> NewListBox(double height = 100, const std::vector<RCPtr<LControlDescriptor>>& extra = {},
+    RCPtr<LListBox> NewListBox(double height = 100, std::vector<RCPtr<LControlDescriptor>> extra = {},
                                const RCPtr<LControl>& parent = nullptr, double rowWidth = 0)
     {
         RCPtr<LControlDescriptor> list =
@@ -424,6 +425,35 @@ TEST_F(ListBox, ANewSkinMakesNewRowsThatShowTheSameItems)
         EXPECT_EQ(list->GetItemControl(index)->GetText(), list->GetItemText(list->GetTopRow() + index));
         EXPECT_EQ(list->GetItemControl(index)->IsOn(), list->GetTopRow() + index == 6);
     }
+}
+
+TEST_F(ListBox, TheVerticalBarScrollsByWholeRowsAndFollowsTheTopRow)
+{
+    const LayoutAxisSpec corner = Spec(PositionReference::Client, 1, 0, 1, SizeReference::Self, 0, 16);
+    RCPtr<LListBox> list =
+        NewListBox(100, {Docked(u"Framework.Panel", u"corner", corner, corner), BarDescriptor(true)});
+    Fill(*list, 10);
+    const RCPtr<LScrollbar> bar = list->GetVerticalBar();
+    ASSERT_TRUE(LScrollView::IsBarShown(bar));
+    list->SetFocus(true);
+
+    mWindow->OnMouseWheel({10, 10}, 0, kWheelVerticalNegative);
+    EXPECT_EQ(list->GetTopRow(), 1);
+    Key(0x20220000); // Page Down
+    EXPECT_EQ(list->GetTopRow(), 5);
+    EXPECT_EQ(list->GetItemControl(0)->GetText(), list->GetItemText(5));
+    Key(0x20240000); // Home
+    EXPECT_EQ(list->GetTopRow(), 0);
+    list->EnsureVisible(7);
+    EXPECT_EQ(list->GetTopRow(), 3);
+    EXPECT_DOUBLE_EQ(bar->GetNormalizedValue(), 0.6);
+
+    // Fewer items than rows: the bar goes and the first item is at the top again.
+    while (list->GetItemCount() > 4)
+        list->RemoveItemAt(list->GetItemCount() - 1);
+    EXPECT_FALSE(LScrollView::IsBarShown(bar));
+    EXPECT_EQ(list->GetTopRow(), 0);
+    EXPECT_EQ(list->GetItemControl(0)->GetText(), list->GetItemText(0));
 }
 
 } // namespace
