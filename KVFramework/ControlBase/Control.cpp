@@ -6,6 +6,7 @@
 #include "ControlBase/MenuItemUpdater.h"
 #include "ControlBase/RootWindow.h"
 #include "ControlBase/StringTable.h"
+#include "Controls/MenuDescriptor.h"
 #include "Notification/Notification.h"
 #include "Notification/NotificationId.h"
 #include "ObjectBase/Exception.h"

@@ -4,6 +4,9 @@
 
 #include "ControlBase/Control.h"
 #include "ControlBase/MenuItemUpdater.h"
+#include "Application/FrameworkApp.h"
+#include "ControlBase/RootWindow.h"
+#include "Notification/Notification.h"
 #include "Controls/MenuDescriptor.h"
 #include "Storage/Array.h"
 
@@ -85,6 +88,64 @@ void LControl::BuildContextMenu(std::vector<RCPtr<LMenuDescriptor>>& menus) cons
     GetContextMenuEntries(entries);
     for (const std::vector<LStringTable::Entry>& menu : entries)
         menus.push_back(LMenuDescriptor::BuildFromPaths(menu));
+}
+
+KVRESULT LControl::SetContextMenu(const RCPtr<LMenuDescriptor>& menu)
+{
+    if (mContextMenu)
+        BindMenuHotKeys(mContextMenu, false);
+    mContextMenu = menu;
+    if (mContextMenu)
+        BindMenuHotKeys(mContextMenu, true);
+    return S_OK;
+}
+
+void LControl::BindMenuHotKeys(const RCPtr<LMenuDescriptor>& menu, bool bind)
+{
+    if (!menu || !mHandler)
+        return;
+    const RCPtr<LRootWindow> window = GetRootWindow();
+    LFrameworkApp* app = LFrameworkApp::GetInstance();
+    for (uint32_t index = 0; index < menu->GetItemCount(); ++index)
+    {
+        const RCPtr<LMenuItemDescriptor> item = menu->GetItem(static_cast<int32_t>(index));
+        if (!item)
+            continue;
+        if (item->IsSubmenu())
+        {
+            BindMenuHotKeys(RCPtr<LMenuDescriptor>(item.Get()), bind);
+            continue;
+        }
+        const char16_t* name = item->GetName().GetText();
+        if (item->GetName().IsEmpty())
+            continue;
+        const bool isHotKey =
+            (window && window->GetHotKeyManager()->GetKeyCodeTable().HasName(name)) ||
+            (app && app->GetHotKeyManager() && app->GetHotKeyManager()->GetKeyCodeTable().HasName(name));
+        if (!isHotKey)
+            continue;
+        if (bind)
+            mHandler->AddHandler(&LControl::ForwardMenuHotKey, name);
+        else
+            mHandler->RemoveHandler(nullptr, name);
+    }
+}
+
+KVRESULT LControl::ForwardMenuHotKey(const RCPtr<LNotificationDistributor>&,
+                                     const RCPtr<LNotification>& notification)
+{
+    if (!notification)
+        return S_FALSE;
+    const NotificationId name = notification->GetId();
+    RCPtr<LNotificationReceiver> target;
+    const RCPtr<LRootWindow> window = GetRootWindow();
+    if (window && window->GetHotKeyManager()->GetKeyCodeTable().HasName(name))
+        target = window->GetHotKeyManager()->GetTarget();
+    else if (LFrameworkApp* app = LFrameworkApp::GetInstance(); app && app->GetHotKeyManager())
+        target = app->GetHotKeyManager()->GetTarget();
+    if (target)
+        DeliverNotification(target, name, nullptr);
+    return S_FALSE;
 }
 
 } // namespace KV

@@ -494,6 +494,20 @@ public:
     void GetContextMenuEntries(std::vector<std::vector<LStringTable::Entry>>& menus) const;
     // The menus those entries describe, appended in the same order.
     void BuildContextMenu(std::vector<RCPtr<LMenuDescriptor>>& menus) const;
+    // The menu a right click shows; null by default.
+    const RCPtr<LMenuDescriptor>& GetContextMenu() const noexcept { return mContextMenu; }
+    // Replaces the context menu: the old menu's items stop acting as hot keys, the new
+    // one's start. Returns 0.
+    KVRESULT SetContextMenu(const RCPtr<LMenuDescriptor>& menu);
+    // Every command of the menu (its submenus too) named like a global hot key of the
+    // root window, else of the application, is handled (bind) or no longer handled as
+    // that hot key when it is handed to the control without a sender.
+    void BindMenuHotKeys(const RCPtr<LMenuDescriptor>& menu, bool bind);
+    // Hands a new notification of the identifier to the hot keys' target of the root
+    // window when its table has the name, else of the application: it is posted, as the
+    // key's would be. Returns 1.
+    KVRESULT ForwardMenuHotKey(const RCPtr<LNotificationDistributor>& sender,
+                               const RCPtr<LNotification>& notification);
 
     // ---- focus and keys (ControlFocus.cpp, ControlKeys.cpp) ----
     // Gives the focus to the control, or to its first (forward) or last focusable
@@ -580,6 +594,7 @@ protected:
     String mToolTipText;
     bool mUseParentToolTip = false;
     RCPtr<LMenuItemUpdater> mMenuItemUpdater;
+    RCPtr<LMenuDescriptor> mContextMenu;
     RCPtr<LNotificationHandler<LControl>> mHandler;
     RCPtr<LNotificationCenter> mNotificationCenter;
     RCPtr<LConditionsParam> mConditionsParam;

@@ -15,6 +15,8 @@ public:
     static RCPtr<LGlobalHotKeyManager> Create(const RCPtr<LNotificationReceiver>& target);
 
     KeyCodeTable& GetKeyCodeTable() noexcept { return mKeyCodeTable; }
+    // Where the notifications of matched keys go.
+    const RCPtr<LNotificationReceiver>& GetTarget() const noexcept { return mTarget; }
     const KeyCodeTable& GetKeyCodeTable() const noexcept { return mKeyCodeTable; }
 
     // 0 when the key is bound (whether or not a notification could be delivered), 1 when
