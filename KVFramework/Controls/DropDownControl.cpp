@@ -29,9 +29,17 @@ KVRESULT LDropDownControl::Initialize()
 KVRESULT LDropDownControl::SetFocus(bool forward)
 {
     const KVRESULT result = LControl::SetFocus(forward);
-    mClosedOnFocus = IsDropDownOpen();
-    if (mClosedOnFocus)
+    if (IsDropDownOpen())
+    {
+        mClosedOnFocus = true;
+        // Closing may hand the focus back here (the drop-down had it): that nested call
+        // must not forget the close.
+        mClosingOnFocus = true;
         SetDropDownOpen(false);
+        mClosingOnFocus = false;
+    }
+    else if (!mClosingOnFocus)
+        mClosedOnFocus = false;
     return result;
 }
 

@@ -6,13 +6,17 @@
 #include "Controls/FileDropper.h"
 #include "Controls/ComboSlider.h"
 #include "Controls/Knob.h"
+#include "Controls/CheckedListBox.h"
+#include "Controls/ComboMenu.h"
 #include "Controls/Label.h"
 #include "Controls/LevelMeter.h"
+#include "Controls/MainMenu.h"
 #include "Controls/NumericUpDown.h"
 #include "Controls/ListBox.h"
 #include "Controls/ListBoxItem.h"
 #include "Controls/MultiColumnListBox.h"
 #include "Controls/Panel.h"
+#include "Controls/PopupMenu.h"
 #include "Controls/ProgressBar.h"
 #include "Controls/Splitter.h"
 #include "Controls/Scrollbar.h"
@@ -52,6 +56,12 @@ constexpr std::pair<const char*, ControlCreateFunction> kCreateFunctions[] = {
     {"LSplitterH", &CreateControlOfClass<LSplitterH>},
     {"LSplitterV", &CreateControlOfClass<LSplitterV>},
     {"LScrollbar", &CreateControlOfClass<LScrollbar>},
+    {"LCheckedListBox", &CreateControlOfClass<LCheckedListBox>},
+    {"LCheckedListBoxItem", &CreateControlOfClass<LCheckedListBoxItem>},
+    {"LPopupMenu", &CreateControlOfClass<LPopupMenu>},
+    {"LMenuListBoxItem", &CreateControlOfClass<LMenuListBoxItem>},
+    {"LComboMenu", &CreateControlOfClass<LComboMenu>},
+    {"LMainMenu", &CreateControlOfClass<LMainMenu>},
 };
 
 } // namespace

@@ -187,7 +187,8 @@ void LListBox::ActivateItem(int32_t row)
     if (row < 0 || row >= GetItemCount() || !IsItemSelectable(row))
         return;
     RCPtr<LListBox> self(this);
-    OnItemActivated(row);
+    if (!OnItemActivated(row))
+        return;
     if (mDropDown)
         SetVisible(false);
     if (GetParent())

@@ -57,6 +57,8 @@ public:
     bool SetOverridePart(const RCPtr<LBitmap>& bitmap, ResizeType resizeType, bool hidesClient);
     void SetTextForegroundPart(const RCPtr<LVisualPart>& part) { mTextForegroundPart = part; }
     const RCPtr<LVisualPart>& GetTextForegroundPart() const noexcept { return mTextForegroundPart; }
+    // The part set at run time over the client area; null when none is.
+    const RCPtr<LVisualPart>& GetOverridePart() const noexcept { return mOverridePart; }
 
     const RCPtr<LLookDescriptor>& GetDescriptor() const noexcept { return mDescriptor; }
     const SizeT<int32_t>& GetSize() const noexcept { return mSize; }

@@ -42,6 +42,7 @@ private:
     RCPtr<LNotificationHandler<LDropDownControl>> mOwnHandler;
     bool mClosedOnFocus = false;
     bool mSwallowPress = false;
+    bool mClosingOnFocus = false;
 };
 
 } // namespace KV

@@ -62,7 +62,9 @@ public:
     virtual int32_t SetItemCount(int32_t count);
     // Hooks: before "NID_SELECTION_CHANGE", and when a row is activated.
     virtual void OnSelectionChanged() {}
-    virtual void OnItemActivated(int32_t) {}
+    // false keeps the list as it is after the hook: not hidden, and no "NID_ITEM_ACTIVATED"
+    // (a menu's submenu entry opens its submenu instead).
+    virtual bool OnItemActivated(int32_t) { return true; }
     // Adds one row control to the pool.
     virtual KVRESULT CreateItemControl();
     // Fills the row control that shows the row; 1 when no row control shows it.
