@@ -11,6 +11,7 @@
 #include "ControlBase/RootWindow.h"
 #include "Controls/ControlClass.h"
 #include "Controls/FrameworkControls.h"
+#include "Controls/MainMenu.h"
 #include "ControlTestSupport.h"
 #include "FakeWindowOSServices.h"
 #include "GdiFrame.h"
@@ -149,5 +150,28 @@ TEST_F(UpdaterWindowPixels, WhatTheWindowShowsOnTheWayOfAnUpdate)
                  [&](LMainControl& main, ScriptedEngine& engine) {
                      engine.mAnswersSwitch = false;
                      main.OnUpdateFirmwareClicked(nobody, nullptr);
+                 });
+}
+
+TEST_F(UpdaterWindowPixels, TheMenuBarShowsTheMenusOfTheStringTable)
+{
+    ExpectWindow({ScriptedEngine::Device{}}, "UpdaterWindowFileMenu",
+                 [](LMainControl& main, ScriptedEngine&) {
+                     const RCPtr<LMainMenu> bar =
+                         RCPtr<LMainMenu>::DynamicCastFrom(main.FindChild(String(u"mainMenu")));
+                     ASSERT_TRUE(bar);
+                     ASSERT_EQ(bar->GetMenuCount(), 2);
+                     EXPECT_FALSE(bar->FindChild(String(u"templateMenu")));
+                     const RCPtr<LComboMenu> file = bar->GetMenuControl(0);
+                     EXPECT_EQ(file->GetName(), String(u"File"));
+                     EXPECT_EQ(file->GetText(), String(u"File"));
+                     EXPECT_EQ(bar->GetMenuText(1), String(u"Options"));
+                     const RCPtr<LMenuDescriptor> menu = bar->GetEntryMenu(0);
+                     ASSERT_EQ(menu->GetItemCount(), 2u);
+                     EXPECT_EQ(menu->GetItem(0)->GetName(), String(u"NID_MENU_FILE_SELECT"));
+                     EXPECT_EQ(menu->GetItem(0)->GetText(), String(u"Open Firmware File..."));
+                     EXPECT_EQ(menu->GetItem(1)->GetName(), String(u"NID_MENU_FILE_EXIT_REQ"));
+                     file->SetDropDownOpen(true);
+                     EXPECT_TRUE(file->IsDropDownOpen());
                  });
 }
