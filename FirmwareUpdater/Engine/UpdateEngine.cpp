@@ -5,8 +5,6 @@
 
 #include "System/Sleep.h"
 
-#include <utility>
-
 using namespace KV;
 using Bytes = DeviceMessages::Bytes;
 
@@ -224,25 +222,16 @@ KVRESULT LUpdateEngine::QueryDeviceVersion(DeviceDefinitionEx& device, const RCP
     const Milliseconds requestedAt = GetTickCount();
     SendIdentityRequest(render);
     const bool answered = WaitFor(mIdentityLight, mTimings.identityWait);
-    // The query lets go of the device's ports: kept open here, they would be handed
-    // again to the next probe of the same names, still joined to the connection the
-    // keyboard had before it restarted, and that probe would never be answered. They are
-    // released after the lock, which a delivery in progress may be waiting for.
-    DeviceDefinitionEx queried;
+    std::lock_guard lock(mCurrentLock);
+    mQueryWaiting = false;
+    device = mCurrent;
+    // A keyboard that answered nothing at all may still answer this request. One that
+    // sent the late answer of an earlier request meanwhile answers in its own time: its
+    // next reply counts, so that a single lost request cannot keep it unfound.
+    if (!answered && !mLateReplyDropped)
     {
-        std::lock_guard lock(mCurrentLock);
-        mQueryWaiting = false;
-        queried = std::exchange(mCurrent, DeviceDefinitionEx{});
-        device = queried;
-        // A keyboard that answered nothing at all may still answer this request. One
-        // that sent the late answer of an earlier request meanwhile answers in its own
-        // time: its next reply counts, so that a single lost request cannot keep it
-        // unfound.
-        if (!answered && !mLateReplyDropped)
-        {
-            mLateReplyExpected = true;
-            mLateReplyRequestedAt = requestedAt;
-        }
+        mLateReplyExpected = true;
+        mLateReplyRequestedAt = requestedAt;
     }
     return answered ? S_OK : E_FAIL;
 }
