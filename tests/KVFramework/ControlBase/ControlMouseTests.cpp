@@ -143,11 +143,13 @@ TEST_F(ControlMouse, RootWindowRoutesPressesReleasesAndDoubleClicks)
                                   "button:down L double 5,5", "button:up L double", "button:click L",
                                   "button:down L 5,5", "button:up L", "button:click L"}));
 
-    // An inactive window ignores the mouse.
+    // An inactive window ignores the mouse, the wheel too.
     mOS.mActive = false;
     Press(kMouseButtonLeft, 15, 15);
     Move(20, 20);
     Release(kMouseButtonLeft, 15, 15);
+    mWindow->OnMouseWheel({15, 15}, 0, kWheelVerticalPositive);
+    mWindow->OnMouseWheel({15, 15}, 0, kWheelHorizontalPositive);
     EXPECT_TRUE(TakeLog().empty());
 }
 
