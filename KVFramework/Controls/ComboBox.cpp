@@ -318,17 +318,19 @@ void LComboBox::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
     UpdateLook();
 }
 
+int32_t LComboBox::ChooseStateLook()
+{
+    if (!IsEnabled(true))
+        return kLookDisabled;
+    const bool hovered = mHover || mHighlighted;
+    if (IsDropDownOpen())
+        return hovered ? kLookOpenHovered : kLookOpen;
+    return (mHasFocus || mContainsFocus ? kLookFocused : kLookNormal) + (hovered ? 2 : 0);
+}
+
 KVRESULT LComboBox::UpdateLook()
 {
-    int32_t look = kLookDisabled;
-    if (IsEnabled(true))
-    {
-        const bool hovered = mHover || mHighlighted;
-        if (IsDropDownOpen())
-            look = hovered ? kLookOpenHovered : kLookOpen;
-        else
-            look = (mHasFocus || mContainsFocus ? kLookFocused : kLookNormal) + (hovered ? 2 : 0);
-    }
+    const int32_t look = ChooseStateLook();
     if (look < GetLookCount())
         ShowLook(look);
     return S_OK;

@@ -2,6 +2,7 @@
 
 #include "ControlBase/FrameworkControlClasses.h"
 #include "Controls/Button.h"
+#include "Controls/CheckedComboBox.h"
 #include "Controls/ComboBox.h"
 #include "Controls/FileDropper.h"
 #include "Controls/ComboSlider.h"
@@ -62,6 +63,7 @@ constexpr std::pair<const char*, ControlCreateFunction> kCreateFunctions[] = {
     {"LMenuListBoxItem", &CreateControlOfClass<LMenuListBoxItem>},
     {"LComboMenu", &CreateControlOfClass<LComboMenu>},
     {"LMainMenu", &CreateControlOfClass<LMainMenu>},
+    {"LCheckedComboBox", &CreateControlOfClass<LCheckedComboBox>},
 };
 
 } // namespace

@@ -34,6 +34,7 @@ public:
     // Set by the controls that own such buttons.
     void SetAutoRepeat(bool autoRepeat) noexcept { mAutoRepeat = autoRepeat; }
     void SetPassive(bool passive) noexcept { mPassive = passive; }
+    bool IsPassive() const noexcept { return mPassive; }
     void SetPressedWhileDragged(bool pressed) noexcept { mPressedWhileDragged = pressed; }
     void SetAutoValueSet(bool autoValueSet) noexcept { mAutoValueSet = autoValueSet; }
     void SetRadio(bool radio) noexcept { mIsRadio = radio; }

@@ -74,6 +74,9 @@ protected:
     // The row whose text equals the text, ignoring case; -1 when none.
     int32_t FindRowOfText(const String& text) const;
     void ApplyListSizeLimits();
+    // The look of the present state among the seven: disabled, open (hovered or not), or
+    // closed (focused, hovered, both or neither).
+    int32_t ChooseStateLook();
     // Places the list below or above the field, as the window leaves room.
     void PlaceList();
 

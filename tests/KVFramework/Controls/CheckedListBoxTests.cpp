@@ -1,32 +1,11 @@
 #include "Controls/CheckedListBox.h"
 #include "Controls/PopupMenu.h"
 
-#include "ControlsTestSupport.h"
+#include "CheckedListSkin.h"
 
 using namespace controltest;
 
 namespace {
-
-std::vector<RCPtr<LLookDescriptor>> Looks(uint32_t count)
-{
-    std::vector<RCPtr<LLookDescriptor>> looks;
-    for (uint32_t i = 0; i < count; ++i)
-        looks.push_back(ColourLook(0xFF000000u | i));
-    return looks;
-}
-
-// A look whose parts are two icons cut from one picture.
-RCPtr<LLookDescriptor> IconLook()
-{
-    const String file(KV_REFERENCE_IMAGE_FOLDER "/ProgressBarAndButton.png");
-    RCPtr<LLookDescriptor> look = LLookDescriptor::Create(u"icons");
-    for (int32_t x : {0, 8})
-        look->mNonClientParts.AddItem(
-            LDockedPart::Create(LVisualPartDescriptor::Create(u"icon", {file, x, 0, 8, 8},
-                                                              ResizeType::Stretch, nullptr, 1.0f, {}),
-                                Offsets(kL | kT, 0, 0)));
-    return look;
-}
 
 class CheckedList : public ControlHarness
 {
@@ -35,16 +14,8 @@ public:
     // check box at its left.
     template <class List = LCheckedListBox> RCPtr<List> NewList(const char16_t* className, bool icons)
     {
-        std::vector<RCPtr<LLookDescriptor>> looks = Looks(3);
-        if (icons)
-            looks.push_back(IconLook());
-        RCPtr<LControlDescriptor> list = Describe(className, u"list", 0, 0, 100, 100, looks);
-        RCPtr<LControlDescriptor> row =
-            Describe(u"Framework.CheckedListBoxItem", u"templateItem", 0, 0, 0, 20, Looks(14));
-        row->mLayout->mXSize = {SizeReference::Client, String(), 1.0f, 0};
-        row->AddChild(Describe(u"Framework.Button", u"checkBox", 2, 2, 16, 16, Looks(14)));
-        list->AddChild(row);
-        RCPtr<List> created = Create<List>(list, RCPtr<LControl>(mRoot));
+        RCPtr<List> created = Create<List>(DescribeCheckedList(className, u"list", 0, 0, 100, 100, icons),
+                                           RCPtr<LControl>(mRoot));
         for (const char16_t* id :
              {u"NID_ITEM_CHECK_CHANGE", u"NID_ITEM_CHECKBOX_CLICKED", u"NID_SELECTION_CHANGE"})
             mRecorder->Listen(RCPtr<LNotificationDistributor>(created), id);
@@ -54,10 +25,6 @@ public:
     {
         for (int32_t row = 0; row < count; ++row)
             list.InsertItemWithData(row, LListBox::MakeTextData(String(u"item")));
-    }
-    static RCPtr<LButton> CheckBoxOf(LListBox& list, int32_t index)
-    {
-        return RCPtr<LCheckedListBoxItem>::DynamicCastFrom(list.GetItemControl(index))->GetCheckBox();
     }
     static int32_t CountChecked(const LCheckedListBox& list)
     {

@@ -1,5 +1,6 @@
 #include "Application/FrameworkApp.h"
 #include "Controls/Button.h"
+#include "Controls/CheckedComboBox.h"
 #include "Controls/ComboBox.h"
 #include "Controls/ComboSlider.h"
 #include "Controls/Knob.h"
@@ -43,6 +44,8 @@ TEST(FrameworkControls, TheApplicationRegistersThemUnderEachOfTheirSkinClassName
     EXPECT_TRUE(MakesA<LNumericUpDown>(*factory, u"Framework.NumericUpDown"));
     for (const char16_t* combo : {u"Framework.ComboBox", u"Framework.ComboTextBox"})
         EXPECT_TRUE(MakesA<LComboBox>(*factory, combo));
+    for (const char16_t* combo : {u"Framework.CheckedComboBox", u"Framework.ComboBoxWithIcons"})
+        EXPECT_TRUE(MakesA<LCheckedComboBox>(*factory, combo));
     EXPECT_TRUE(MakesA<LSlider>(*factory, u"Framework.Slider"));
     EXPECT_TRUE(MakesA<LKnob>(*factory, u"Framework.Knob"));
     EXPECT_TRUE(MakesA<LComboSlider>(*factory, u"Framework.ComboSlider"));
