@@ -108,11 +108,45 @@ def progress():
     image.save("progress.png")
 
 
+def stroke(image, points, width, color):
+    """A polyline of the given width with round joins, anti-aliased."""
+    xs = [x for x, _ in points]
+    ys = [y for _, y in points]
+    half = width / 2.0
+    for y in range(int(min(ys) - half - 1), int(math.ceil(max(ys) + half + 1))):
+        for x in range(int(min(xs) - half - 1), int(math.ceil(max(xs) + half + 1))):
+            px, py = x + 0.5, y + 0.5
+            distance = min(segment_distance(px, py, a, b) for a, b in zip(points, points[1:]))
+            image.blend(x, y, color, half + 0.5 - distance)
+
+
+def segment_distance(px, py, a, b):
+    (ax, ay), (bx, by) = a, b
+    dx, dy = bx - ax, by - ay
+    t = max(0.0, min(1.0, ((px - ax) * dx + (py - ay) * dy) / float(dx * dx + dy * dy)))
+    return math.hypot(px - (ax + t * dx), py - (ay + t * dy))
+
+
+def menu():
+    """The marks of the menu rows, each 16 x 16: the check mark on a plain row and on a
+    highlighted row, then the submenu arrow on a plain and on a highlighted row."""
+    accent, light = (84, 206, 190, 255), (246, 250, 252, 255)
+    image = Image(64, 16)
+    for column, color in enumerate((accent, light)):
+        x0 = column * 16
+        stroke(image, [(x0 + 3.5, 8.5), (x0 + 6.5, 11.5), (x0 + 12.5, 4.5)], 2.2, color)
+    for column, color in enumerate(((152, 168, 184, 255), light)):
+        x0 = 32 + column * 16
+        stroke(image, [(x0 + 6.5, 4.5), (x0 + 10.5, 8.0), (x0 + 6.5, 11.5)], 1.6, color)
+    image.save("menu.png")
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     background()
     buttons()
     progress()
+    menu()
     return 0
 
 

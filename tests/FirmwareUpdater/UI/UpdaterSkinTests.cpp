@@ -142,6 +142,41 @@ TEST_F(UpdaterSkinTests, TheMainControlFindsWhatItNeeds)
     EXPECT_EQ(Narrow(Child(popup, u"templateItem")->mClassName), "Framework.MenuItem");
 }
 
+// The menu controls choose among their looks by index, so each list holds every look its
+// control can ask for, and the looks a user tells apart differ: a bar entry normal, hovered,
+// open and disabled; a row plain, hovered, pressed, disabled and a separator; its check mark
+// absent, checked and checked on the highlighted row. Each row carries its check mark and its
+// key's label.
+TEST_F(UpdaterSkinTests, TheMenusHaveEveryLookTheirControlsChoose)
+{
+    const RCPtr<LControlDescriptor> entry = Child(Child(mMain, u"mainMenu"), u"templateMenu");
+    const RCPtr<LControlDescriptor> row = Child(Child(entry, u"popupMenu"), u"templateItem");
+    ASSERT_TRUE(row);
+    const RCPtr<LControlDescriptor> check = Child(row, u"checkBox");
+    const RCPtr<LControlDescriptor> hotKey = Child(row, u"hotKeyLabel");
+    ASSERT_TRUE(check && hotKey);
+    EXPECT_EQ(Narrow(check->mClassName), "Framework.Button");
+    EXPECT_EQ(Narrow(hotKey->mClassName), "Framework.Label");
+
+    struct Expected
+    {
+        RCPtr<LControlDescriptor> control;
+        uint32_t count;
+        std::vector<uint32_t> distinct;
+    };
+    for (const Expected& expected : {Expected{entry, 4, {0, 1, 2, 3}}, Expected{row, 14, {0, 1, 2, 6, 13}},
+                                     Expected{check, 9, {0, 7, 8}}})
+    {
+        SCOPED_TRACE(Narrow(expected.control->mName));
+        const LLookList& looks = *expected.control->mSkin->mLookList;
+        ASSERT_EQ(looks.GetCount(), expected.count);
+        std::set<std::string> names;
+        for (const uint32_t index : expected.distinct)
+            names.insert(Narrow((*looks.GetAtConst(index))->mName));
+        EXPECT_EQ(names.size(), expected.distinct.size());
+    }
+}
+
 // A stacked group lies exactly on one rectangle, so that showing one of them hides the others.
 TEST_F(UpdaterSkinTests, StackedControlsShareTheirRectangle)
 {
@@ -189,7 +224,7 @@ TEST_F(UpdaterSkinTests, EveryLookListSlotLookAndPartResolves)
             EXPECT_TRUE(look->mClientPart->mPart);
         }
     }
-    EXPECT_EQ(mFactory->GetParts().size(), 15u) << "a part missing a required attribute is dropped";
+    EXPECT_EQ(mFactory->GetParts().size(), 23u) << "a part missing a required attribute is dropped";
 }
 
 TEST_F(UpdaterSkinTests, EveryPictureLoadsAndHoldsItsParts)
@@ -208,7 +243,7 @@ TEST_F(UpdaterSkinTests, EveryPictureLoadsAndHoldsItsParts)
         EXPECT_LE(part->mImage.mY + part->mImage.mHeight, area.height);
         EXPECT_TRUE(part->GetVisualPart());
     }
-    EXPECT_EQ(pictured, 7);
+    EXPECT_EQ(pictured, 11);
 }
 
 TEST_F(UpdaterSkinTests, EveryTextTheWindowShowsIsInItsTable)

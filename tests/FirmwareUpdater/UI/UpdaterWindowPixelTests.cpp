@@ -80,6 +80,8 @@ protected:
         FakeWindowOSServices os;
         os.mClientSize = {520, 360};
         RCPtr<LRootWindow> window = LRootWindow::CreateInstance(&os, RCPtr<LRenderer>(mRenderer));
+        mOS = &os;
+        mWindow = window;
         // Texts are measured by the renderer of the application's first window.
         app->AddRootWindow(window);
         // The skin's default font.
@@ -110,10 +112,41 @@ protected:
         ExpectMatchesReference([&](int32_t x, int32_t y) { return Pixel(x, y); }, 520, 360,
                                KV_REFERENCE_IMAGE_FOLDER, KV_TEST_OUTPUT_FOLDER, reference);
         window->SetRootControl(nullptr);
+        mWindow = nullptr;
+        mOS = nullptr;
         main->ReleaseInternalReferences();
         mRenderer->RenderFinish(mContext);
         std::filesystem::remove_all(folder);
     }
+
+    // The pointer, in the window's client coordinates, while a window is drawn.
+    void Move(int32_t x, int32_t y)
+    {
+        mOS->mCursorPos = {x, y};
+        mWindow->OnMouseMove({x, y}, 0);
+    }
+    void Click(int32_t x, int32_t y)
+    {
+        Move(x, y);
+        mOS->mButtons |= kMouseButtonLeft;
+        mWindow->OnMouseButton(LRootWindow::kPress, kMouseButtonLeft, 0, {x, y});
+        mOS->mButtons &= ~kMouseButtonLeft;
+        mWindow->OnMouseButton(LRootWindow::kRelease, kMouseButtonLeft, 0, {x, y});
+    }
+    // The middle of the menu-bar entry, in the window.
+    static PointT<int32_t> MiddleOf(LControl& entry)
+    {
+        const PointT<double> at = entry.GetRootPosition();
+        return {static_cast<int32_t>(at.x + entry.GetRect().width / 2),
+                static_cast<int32_t>(at.y + entry.GetRect().height / 2)};
+    }
+    static RCPtr<LMainMenu> Bar(LMainControl& main)
+    {
+        return RCPtr<LMainMenu>::DynamicCastFrom(main.FindChild(String(u"mainMenu")));
+    }
+
+    FakeWindowOSServices* mOS = nullptr;
+    RCPtr<LRootWindow> mWindow;
 };
 
 } // namespace
@@ -156,9 +189,8 @@ TEST_F(UpdaterWindowPixels, WhatTheWindowShowsOnTheWayOfAnUpdate)
 TEST_F(UpdaterWindowPixels, TheMenuBarShowsTheMenusOfTheStringTable)
 {
     ExpectWindow({ScriptedEngine::Device{}}, "UpdaterWindowFileMenu",
-                 [](LMainControl& main, ScriptedEngine&) {
-                     const RCPtr<LMainMenu> bar =
-                         RCPtr<LMainMenu>::DynamicCastFrom(main.FindChild(String(u"mainMenu")));
+                 [this](LMainControl& main, ScriptedEngine&) {
+                     const RCPtr<LMainMenu> bar = Bar(main);
                      ASSERT_TRUE(bar);
                      ASSERT_EQ(bar->GetMenuCount(), 2);
                      EXPECT_FALSE(bar->FindChild(String(u"templateMenu")));
@@ -167,11 +199,43 @@ TEST_F(UpdaterWindowPixels, TheMenuBarShowsTheMenusOfTheStringTable)
                      EXPECT_EQ(file->GetText(), String(u"File"));
                      EXPECT_EQ(bar->GetMenuText(1), String(u"Options"));
                      const RCPtr<LMenuDescriptor> menu = bar->GetEntryMenu(0);
-                     ASSERT_EQ(menu->GetItemCount(), 2u);
+                     ASSERT_EQ(menu->GetItemCount(), 3u);
                      EXPECT_EQ(menu->GetItem(0)->GetName(), String(u"NID_MENU_FILE_SELECT"));
                      EXPECT_EQ(menu->GetItem(0)->GetText(), String(u"Open Firmware File..."));
-                     EXPECT_EQ(menu->GetItem(1)->GetName(), String(u"NID_MENU_FILE_EXIT_REQ"));
-                     file->SetDropDownOpen(true);
+                     EXPECT_TRUE(menu->GetItem(1)->IsSeparator());
+                     EXPECT_EQ(menu->GetItem(2)->GetName(), String(u"NID_MENU_FILE_EXIT_REQ"));
+
+                     // Opened by a click, the pointer then resting on its first row.
+                     const PointT<int32_t> entry = MiddleOf(*file);
+                     Click(entry.x, entry.y);
                      EXPECT_TRUE(file->IsDropDownOpen());
+                     Move(entry.x + 20, entry.y + 24);
+                 });
+}
+
+// Each entry is as wide as its label, so that none is cut, and the next one starts where it
+// ends; the pointer over an entry lights it up.
+TEST_F(UpdaterWindowPixels, MenuBarEntriesFitTheirLabelsAndLightUpUnderThePointer)
+{
+    ExpectWindow({ScriptedEngine::Device{}}, "UpdaterWindowMenuHover",
+                 [this](LMainControl& main, ScriptedEngine&) {
+                     const RCPtr<LMainMenu> bar = Bar(main);
+                     ASSERT_TRUE(bar);
+                     const RCPtr<LComboMenu> file = bar->GetMenuControl(0);
+                     const RCPtr<LComboMenu> options = bar->GetMenuControl(1);
+                     for (const RCPtr<LComboMenu>& entry : {file, options})
+                     {
+                         SCOPED_TRACE(std::string(entry->GetText().ToNarrow().View()));
+                         EXPECT_FALSE(entry->IsLabelTextClipped());
+                         EXPECT_GE(entry->GetRect().width, 30);
+                     }
+                     EXPECT_EQ(options->GetRect().x, file->GetRect().x + file->GetRect().width);
+                     EXPECT_GT(options->GetRect().width, file->GetRect().width);
+
+                     const PointT<int32_t> over = MiddleOf(*options);
+                     Move(over.x, over.y);
+                     EXPECT_EQ(options->GetShownLookIndex(), LComboMenu::kLookHover);
+                     EXPECT_EQ(file->GetShownLookIndex(), LComboMenu::kLookNormal);
+                     EXPECT_FALSE(options->IsDropDownOpen());
                  });
 }
