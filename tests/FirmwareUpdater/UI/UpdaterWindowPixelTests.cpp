@@ -205,6 +205,16 @@ TEST_F(UpdaterWindowPixels, TheMenuBarShowsTheMenusOfTheStringTable)
                      EXPECT_TRUE(menu->GetItem(1)->IsSeparator());
                      EXPECT_EQ(menu->GetItem(2)->GetName(), String(u"NID_MENU_FILE_EXIT_REQ"));
 
+                     // Its commands show the window's keys for them.
+                     const RCPtr<LMenuDescriptor> shown = file->GetPopupMenu()->GetMenuDescriptor();
+                     EXPECT_EQ(shown->GetItem(0)->GetHotKeyLabel(), String(u"Ctrl+O"));
+                     EXPECT_EQ(shown->GetItem(2)->GetHotKeyLabel(), String(u"Ctrl+Q"));
+                     const KeyCodeTable& keys = mWindow->GetHotKeyManager()->GetKeyCodeTable();
+                     EXPECT_EQ(keys.FindNameByKeyCode(KeyCode::FromCharacter(u'\x0F', kModifierCtrl)),
+                               String(u"NID_MENU_FILE_SELECT"));
+                     EXPECT_EQ(keys.FindNameByKeyCode(KeyCode::FromCharacter(u'\x11', kModifierCtrl)),
+                               String(u"NID_MENU_FILE_EXIT_REQ"));
+
                      // Opened by a click, the pointer then resting on its first row.
                      const PointT<int32_t> entry = MiddleOf(*file);
                      Click(entry.x, entry.y);
@@ -237,5 +247,23 @@ TEST_F(UpdaterWindowPixels, MenuBarEntriesFitTheirLabelsAndLightUpUnderThePointe
                      EXPECT_EQ(options->GetShownLookIndex(), LComboMenu::kLookHover);
                      EXPECT_EQ(file->GetShownLookIndex(), LComboMenu::kLookNormal);
                      EXPECT_FALSE(options->IsDropDownOpen());
+                 });
+}
+
+// The window never disables a menu command itself; the File menu with Exit disabled shows the
+// skin's disabled row, which the pointer does not light up.
+TEST_F(UpdaterWindowPixels, ADisabledMenuRowIsDimmedAndStaysDark)
+{
+    ExpectWindow({ScriptedEngine::Device{}}, "UpdaterMenuDisabledRow",
+                 [this](LMainControl& main, ScriptedEngine&) {
+                     const RCPtr<LComboMenu> file = Bar(main)->GetMenuControl(0);
+                     const PointT<int32_t> entry = MiddleOf(*file);
+                     Click(entry.x, entry.y);
+                     const RCPtr<LPopupMenu> popup = file->GetPopupMenu();
+                     EXPECT_EQ(popup->ApplyItemInfo(2, LMenuItemInfo{false, false, String(u"Exit")}), S_OK);
+                     const RCPtr<LListBoxItem> exitRow = popup->GetItemControl(2);
+                     const PointT<double> row = exitRow->GetRootPosition();
+                     Move(static_cast<int32_t>(row.x) + 40, static_cast<int32_t>(row.y) + 10);
+                     EXPECT_EQ(exitRow->GetShownLookIndex(), 6);
                  });
 }
