@@ -61,8 +61,13 @@ KVRESULT LFrameworkApp::CreateRootWindow(const RCPtr<LControlDescriptor>& descri
             strings->GetString(u"LABEL", spec.title);
     if (const RCPtr<LLayoutDescriptor>& layout = found->mLayout)
     {
-        spec.clientRect = {WholePixels(layout->mXPosition.mAbs), WholePixels(layout->mYPosition.mAbs),
-                           WholePixels(layout->mXSize.mAbs), WholePixels(layout->mYSize.mAbs)};
+        // A control of the skin is placed on the screen by its layout, as the main window
+        // is; a descriptor's window by its absolute values, from its owner (below).
+        spec.clientRect =
+            byName
+                ? WindowRectFromLayout(*layout, GetWorkArea(), GetMousePosition())
+                : RectT<int32_t>{WholePixels(layout->mXPosition.mAbs), WholePixels(layout->mYPosition.mAbs),
+                                 WholePixels(layout->mXSize.mAbs), WholePixels(layout->mYSize.mAbs)};
         spec.resizable = !IsFixedSizeLayout(*layout);
     }
     RCPtr<LRootWindow> shareWith = GetActiveRootWindow();

@@ -2,6 +2,7 @@
 
 #include "Application/FrameworkApp.h"
 #include "Application/OSWindow.h"
+#include "ControlBase/LayoutArithmetic.h"
 #include "Platform/Window/SdlVideo.h"
 
 #include <cmath>
@@ -66,6 +67,41 @@ bool IsFixedSizeLayout(const LLayoutDescriptor& layout)
     return (!minZero && minEqualsMax) || allNamed;
 }
 
+RectT<int32_t> WindowRectFromLayout(const LLayoutDescriptor& layout, const RectT<int32_t>& workArea,
+                                    const PointT<int32_t>& pointer)
+{
+    if (workArea.width <= 0 || workArea.height <= 0)
+        return RectT<double>{layout.mXPosition.mAbs, layout.mYPosition.mAbs, layout.mXSize.mAbs,
+                             layout.mYSize.mAbs}
+            .ToLong();
+    double edges[2][2] = {};
+    for (int axis = 0; axis < 2; ++axis)
+    {
+        const LayoutAxisSpec spec = layout.GetAxisSpec(axis);
+        const LayoutReferenceFrame area =
+            axis == 0 ? LayoutReferenceFrame{double(workArea.x), double(workArea.width)}
+                      : LayoutReferenceFrame{double(workArea.y), double(workArea.height)};
+        const LayoutReferenceFrame atPointer{double(axis == 0 ? pointer.x : pointer.y), 0};
+        const LayoutReferenceFrame positionFrame =
+            spec.mPosition.mReference == PositionReference::Control ? atPointer : area;
+        const LayoutReferenceFrame sizeFrame =
+            spec.mSize.mReference == SizeReference::Control ? atPointer : area;
+        double& position = edges[axis][0];
+        double& size = edges[axis][1];
+        CalculateLayoutAxis(spec.mPosition, spec.mSize, positionFrame, sizeFrame, false, 0, position, size);
+        const LayoutSizeLimitSpec& minimum = axis == 0 ? layout.mXMinSize : layout.mYMinSize;
+        const LayoutSizeLimitSpec& maximum = axis == 0 ? layout.mXMaxSize : layout.mYMaxSize;
+        const float anchor = spec.mPosition.mPlacementAnchor;
+        if (!minimum.mToControl)
+            ApplyOwnMinimum(position, size, minimum.mAbs, anchor);
+        if (!maximum.mToControl)
+            ApplyOwnMaximum(position, size, maximum.mAbs, anchor);
+    }
+    RectT<double> rect{edges[0][0], edges[1][0], edges[0][1], edges[1][1]};
+    rect.RoundEdges();
+    return rect.ToLong();
+}
+
 OSWindowFactory::OSWindowFactory(const String& company, const String& productName,
                                  const String& placementSection)
     : mProfile(company, productName), mPlacementSection(placementSection)
@@ -93,10 +129,7 @@ OSWindowFactory::CreateMainWindow(LFrameworkApp& app, const RCPtr<LControlDescri
     OSWindow::Style style;
     if (const RCPtr<LLayoutDescriptor>& layout = descriptor->mLayout)
     {
-        rect = {static_cast<int32_t>(std::trunc(layout->mXPosition.mAbs)),
-                static_cast<int32_t>(std::trunc(layout->mYPosition.mAbs)),
-                static_cast<int32_t>(std::trunc(layout->mXSize.mAbs)),
-                static_cast<int32_t>(std::trunc(layout->mYSize.mAbs))};
+        rect = WindowRectFromLayout(*layout, app.GetWorkArea(), app.GetMousePosition());
         style.resizable = !IsFixedSizeLayout(*layout);
     }
     style.openGL = rendererType == kRendererTypeOpenGL;

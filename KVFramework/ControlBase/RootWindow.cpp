@@ -75,6 +75,10 @@ KVRESULT LRootWindow::SetRootControl(const RCPtr<LControl>& control)
         size->mRel = 1.0f;
         size->mAbs = 0;
     }
+    // Laid out when it was made against the screen, the control stood where its layout
+    // placed the window; from now on it is the window's content, from the client origin.
+    if (control->GetRootWindow().Get() == this)
+        control->RecalcLayout();
     if (!mFocusControl && mOSServices)
     {
         if (mOSServices->HasFocus())

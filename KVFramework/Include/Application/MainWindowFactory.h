@@ -18,6 +18,14 @@ namespace KV {
 // Whether a main window with this layout keeps its size (no sizing border).
 bool IsFixedSizeLayout(const LLayoutDescriptor& layout);
 
+// Where the client area of a window for a top control of this layout goes on the screen:
+// each axis placed and sized against the work area (an axis that follows a control,
+// against the pointer), within the layout's own minimum and maximum; limits that follow
+// other controls are the control's own business once it is in the window. Without a work
+// area, the layout's absolute values alone.
+RectT<int32_t> WindowRectFromLayout(const LLayoutDescriptor& layout, const RectT<int32_t>& workArea,
+                                    const PointT<int32_t>& pointer);
+
 class OSWindowFactory : public IWindowFactory
 {
 public:

@@ -27,6 +27,8 @@ struct Shown
 {
     bool resizable = true;
     RectT<int32_t> client;
+    RectT<int32_t> workArea;
+    RectT<double> rootRect;
     String rootControl;
     bool measures = false;
 };
@@ -50,6 +52,8 @@ public:
             mShown.resizable = window->GetPlatformWindow()->IsResizable();
             mShown.client = window->GetPlatformWindow()->GetClientRect();
         }
+        mShown.workArea = GetWorkArea();
+        mShown.rootRect = main->GetRootControl()->GetRect();
         mShown.rootControl = main->GetRootControl()->GetName();
         mShown.measures = GetMeasurementRenderer() != nullptr;
         GetDefaultCenter()->PostNotification(LNotification::Create(u"NID_APP_EXIT_REQ"));
@@ -64,13 +68,23 @@ TEST(MainWindow, FollowsTheRootControlsLayoutAndEndsThroughTheExitRequest)
     struct Row
     {
         const char* name;
+        const char* place;
         const char* limits;
         bool resizable;
+        bool centred; // else at 10, 10
     };
+    const char* const fixed =
+        "XMinSizeAbs=\"320\" YMinSizeAbs=\"200\" XMaxSizeAbs=\"320\" YMaxSizeAbs=\"200\"";
+    const char* const atTen = "XPositionAbs=\"10\" YPositionAbs=\"10\"";
     const Row rows[] = {
-        {"minimum equals maximum",
-         "XMinSizeAbs=\"320\" YMinSizeAbs=\"200\" XMaxSizeAbs=\"320\" YMaxSizeAbs=\"200\"", false},
-        {"no limits", "", true},
+        {"minimum equals maximum", atTen, fixed, false, false},
+        {"no limits", atTen, "", true, false},
+        // The window goes where the layout puts the control on the screen; the control
+        // itself fills the window from its client origin.
+        {"centred on the screen",
+         "XPlacementAnchor=\"0.5\" XPositionToControl=\"Screen\" XPositionRel=\"0.5\" "
+         "YPlacementAnchor=\"0.5\" YPositionToControl=\"Screen\" YPositionRel=\"0.5\"",
+         fixed, false, true},
     };
     for (const Row& row : rows)
     {
@@ -82,9 +96,9 @@ TEST(MainWindow, FollowsTheRootControlsLayoutAndEndsThroughTheExitRequest)
         TemporaryFolder::WriteFile(
             folder / "Skins.xml",
             std::string("<K><Application Name=\"App\"><Skins><Skin Name=\"s\">"
-                        "<SubControl Class=\"Test.Main\" Name=\"mainControl\" XPositionAbs=\"10\" "
-                        "YPositionAbs=\"10\" XSizeAbs=\"320\" YSizeAbs=\"200\" ") +
-                row.limits + "/></Skin></Skins></Application></K>");
+                        "<SubControl Class=\"Test.Main\" Name=\"mainControl\" XSizeAbs=\"320\" "
+                        "YSizeAbs=\"200\" ") +
+                row.place + " " + row.limits + "/></Skin></Skins></Application></K>");
 
         Shown shown;
         OSWindowFactory windows(String(u"KV Test"), String(u"Main Window Test"),
@@ -102,6 +116,17 @@ TEST(MainWindow, FollowsTheRootControlsLayoutAndEndsThroughTheExitRequest)
         EXPECT_EQ(shown.resizable, row.resizable);
         EXPECT_EQ(shown.client.width, 320);
         EXPECT_EQ(shown.client.height, 200);
+        if (row.centred)
+        {
+            EXPECT_EQ(shown.client.x, shown.workArea.x + (shown.workArea.width - 320) / 2);
+            EXPECT_EQ(shown.client.y, shown.workArea.y + (shown.workArea.height - 200) / 2);
+        }
+        else
+        {
+            EXPECT_EQ(shown.client.x, shown.workArea.x + 10);
+            EXPECT_EQ(shown.client.y, shown.workArea.y + 10);
+        }
+        EXPECT_EQ(shown.rootRect, (RectT<double>{0, 0, 320, 200}));
         EXPECT_EQ(shown.rootControl, u"mainControl");
         EXPECT_TRUE(shown.measures);
     }
