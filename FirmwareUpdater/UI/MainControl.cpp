@@ -8,6 +8,8 @@
 #include "Application/CursorNames.h"
 #include "Application/FrameworkApp.h"
 #include "Controls/Button.h"
+#include "Controls/MainMenu.h"
+#include "Controls/MenuDescriptor.h"
 #include "ControlBase/RootWindow.h"
 #include "Notification/Notification.h"
 #include "Notification/NotificationCenter.h"
@@ -100,6 +102,10 @@ KVRESULT LMainControl::Initialize()
         KV_THROW_NULL_POINTER(MissingChildText(C::ProgressBar));
     Child(C::ProgressBar) = RCPtr<LControl>(mProgressBar);
 
+    // The menu bar asks this control for the states of its items.
+    if (const RCPtr<LMainMenu> menu = FindSubControl<LMainMenu>(*this, u"mainMenu"))
+        menu->SetMenuItemUpdater(GetMenuItemUpdater());
+
     mWaitingForReset = false;
     if (!mProcessor)
         if (auto* application = dynamic_cast<LApplication*>(LFrameworkApp::GetInstance()))
@@ -130,6 +136,14 @@ void LMainControl::ProcessRootWindowAquired()
     mOwnHandler->AddHandlerFor(&LMainControl::OnExitClicked, sender, u"NID_MENU_FILE_EXIT_REQ");
     mOwnHandler->AddHandlerFor(&LMainControl::OnToggleAllowDowngrade, sender,
                                u"NID_MENU_OPTIONS_ALLOW_DOWNGRADE");
+}
+
+KVRESULT LMainControl::GetMenuItemState(const RCPtr<LMenuDescriptor>&, int32_t, const String& itemId,
+                                        LMenuItemInfo& info)
+{
+    if (itemId == u"NID_MENU_OPTIONS_ALLOW_DOWNGRADE" && mProcessor)
+        info.checked = mProcessor->GetAllowDowngrade();
+    return S_OK;
 }
 
 KVRESULT LMainControl::Receive(const RCPtr<LNotificationDistributor>& sender,

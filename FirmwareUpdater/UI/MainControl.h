@@ -39,6 +39,9 @@ public:
     KVRESULT Initialize() override;
     // Listens to the menu's commands, which reach the control through its root window.
     void ProcessRootWindowAquired() override;
+    // The allow-downgrade item is checked while the processor allows older firmware.
+    KVRESULT GetMenuItemState(const RCPtr<LMenuDescriptor>& menu, int32_t itemIndex, const String& itemId,
+                              LMenuItemInfo& info) override;
 
     // Shows the engine's situation: the texts of the labels and which controls are shown.
     void UpdateDisplay(int32_t updateResult, int32_t deviceState, int32_t fileState);

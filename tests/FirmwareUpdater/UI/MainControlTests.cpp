@@ -11,6 +11,8 @@
 #include "ControlBase/RootWindow.h"
 #include "Application.h"
 #include "Controls/Button.h"
+#include "Controls/MainMenu.h"
+#include "Controls/MenuDescriptor.h"
 #include "Controls/ProgressBar.h"
 #include "Notification/Notification.h"
 #include "Notification/NotificationCenter.h"
@@ -104,6 +106,7 @@ protected:
     RCPtr<LMainControl> MakeTree(const std::set<std::u16string>& omit)
     {
         RCPtr<LMainControl> main(new LMainControl(nullptr, String(u"mainControl")));
+        RCPtr<LControl>(new LMainMenu(main, String(u"mainMenu")))->GetLayout();
         for (const char16_t* name : kDisplayControlNames)
         {
             if (omit.count(name))
@@ -407,11 +410,23 @@ TEST_F(MainControlTests, AllowingOlderFirmwareFromTheMenuShowsTheUpdateButtonAtO
         window->PostNotification(LNotification::Create(u"NID_MENU_OPTIONS_ALLOW_DOWNGRADE"));
         window->ProcessNotifications(false);
     };
+    // The menu bar asks the main control whether the item is checked.
+    const RCPtr<LMainMenu> menu = RCPtr<LMainMenu>::DynamicCastFrom(mMain->FindChild(String(u"mainMenu")));
+    ASSERT_TRUE(menu);
+    EXPECT_TRUE(menu->SetMenuItemUpdater(mMain->GetMenuItemUpdater())) << "not the main control's";
+    auto checked = [&menu] {
+        LMenuItemInfo info;
+        menu->GetMenuItemState(nullptr, 0, String(u"NID_MENU_OPTIONS_ALLOW_DOWNGRADE"), info);
+        return info.checked;
+    };
+    EXPECT_FALSE(checked());
     chooseFromMenu();
     EXPECT_TRUE(mProcessor->GetAllowDowngrade());
+    EXPECT_TRUE(checked());
     EXPECT_EQ(Shown(), "111011 0 11000-");
     chooseFromMenu();
     EXPECT_FALSE(mProcessor->GetAllowDowngrade());
+    EXPECT_FALSE(checked());
     EXPECT_EQ(Shown(), "000111 0 01000-");
     window->SetRootControl(nullptr);
 }
