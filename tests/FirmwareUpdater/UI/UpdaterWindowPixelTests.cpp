@@ -267,3 +267,27 @@ TEST_F(UpdaterWindowPixels, ADisabledMenuRowIsDimmedAndStaysDark)
                      EXPECT_EQ(exitRow->GetShownLookIndex(), 6);
                  });
 }
+
+// While older firmware is allowed (chosen from the Options menu) its item is checked; the
+// check mark turns light on the row under the pointer.
+TEST_F(UpdaterWindowPixels, TheOptionsMenuChecksAllowingOlderFirmware)
+{
+    const auto openOptions = [this](LMainControl& main, bool pointerOnRow) {
+        mWindow->PostNotification(LNotification::Create(u"NID_MENU_OPTIONS_ALLOW_DOWNGRADE"));
+        mWindow->ProcessNotifications(false);
+        const RCPtr<LComboMenu> options = Bar(main)->GetMenuControl(1);
+        const PointT<int32_t> entry = MiddleOf(*options);
+        Click(entry.x, entry.y);
+        ASSERT_TRUE(options->IsDropDownOpen());
+        const RCPtr<LPopupMenu> popup = options->GetPopupMenu();
+        ASSERT_EQ(popup->GetItemCount(), 1);
+        EXPECT_TRUE(popup->IsItemChecked(0));
+        EXPECT_TRUE(popup->GetMenuDescriptor()->GetItem(0)->IsChecked());
+        if (pointerOnRow)
+            Move(entry.x + 20, entry.y + 24);
+    };
+    ExpectWindow({ScriptedEngine::Device{}}, "UpdaterWindowOptionsMenu",
+                 [&](LMainControl& main, ScriptedEngine&) { openOptions(main, false); });
+    ExpectWindow({ScriptedEngine::Device{}}, "UpdaterWindowOptionsMenuHover",
+                 [&](LMainControl& main, ScriptedEngine&) { openOptions(main, true); });
+}
