@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the images of the updater's skin into FirmwareUpdater/Resources.
+"""Draws the images of the updater's skin and its application icon into
+FirmwareUpdater/Resources.
 
 The pictures are plain geometry (gradients, rounded rectangles, lines), drawn here so
 that they can be changed and drawn again:
@@ -52,17 +53,35 @@ class Image:
                 distance = math.hypot(x + 0.5 - cx, y + 0.5 - cy)
                 self.blend(x, y, color, radius + 0.5 - distance if radius else 1.0)
 
-    def save(self, name):
+    def png(self):
         rows = b"".join(b"\x00" + bytes(v for p in self.px[y * self.w:(y + 1) * self.w] for v in p)
                         for y in range(self.h))
 
         def chunk(kind, data):
             return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
 
-        png = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", self.w, self.h, 8, 6, 0, 0, 0)) +
-               chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b""))
+        return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", self.w, self.h, 8, 6, 0, 0, 0)) +
+                chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b""))
+
+    def save(self, name):
         with open(os.path.join(OUT, name), "wb") as f:
-            f.write(png)
+            f.write(self.png())
+
+    def shape(self, inside, color_at, samples=4):
+        """Lays a shape over the image, anti-aliased by sampling each pixel samples x samples
+        times. inside(u, v) tells whether a point of the unit square (0..1 across the whole
+        image) is in the shape; color_at(v) gives the colour at that height."""
+        step = 1.0 / samples
+        for y in range(self.h):
+            v = (y + 0.5) / self.h
+            color = color_at(v)
+            for x in range(self.w):
+                hits = 0
+                for sy in range(samples):
+                    for sx in range(samples):
+                        if inside((x + (sx + 0.5) * step) / self.w, (y + (sy + 0.5) * step) / self.h):
+                            hits += 1
+                self.blend(x, y, color, hits / (samples * samples))
 
 
 def mix(a, b, t):
@@ -141,12 +160,71 @@ def menu():
     image.save("menu.png")
 
 
+def in_rounded(u0, v0, u1, v1, radius):
+    def inside(u, v):
+        if not (u0 <= u < u1 and v0 <= v < v1):
+            return False
+        cu = min(max(u, u0 + radius), u1 - radius)
+        cv = min(max(v, v0 + radius), v1 - radius)
+        return (u - cu) ** 2 + (v - cv) ** 2 <= radius ** 2
+    return inside
+
+
+def in_triangle(a, b, c):
+    def side(p, q, u, v):
+        return (q[0] - p[0]) * (v - p[1]) - (q[1] - p[1]) * (u - p[0])
+
+    def inside(u, v):
+        d = (side(a, b, u, v), side(b, c, u, v), side(c, a, u, v))
+        return all(x >= 0 for x in d) or all(x <= 0 for x in d)
+    return inside
+
+
+def flat(color):
+    return lambda v: color
+
+
+def app_icon():
+    """The window's icon: the keyboard's keys under an arrow pointing up (a new firmware
+    going in), on a tile of the window's colours. One PNG picture per size, drawn at each
+    size rather than scaled, in one icon file."""
+    pictures = []
+    for size in (16, 32, 48, 64):
+        image = Image(size, size)
+        image.shape(in_rounded(0.02, 0.02, 0.98, 0.98, 0.18), lambda v: mix((44, 57, 72, 255), (20, 26, 34, 255), v))
+        # The keyboard: a frame, six white keys, four black ones between them.
+        image.shape(in_rounded(0.10, 0.50, 0.90, 0.88, 0.05), flat((60, 76, 94, 255)))
+        left, right, gap = 0.14, 0.86, 0.02
+        width = (right - left + gap) / 6
+        for key in range(6):
+            x0 = left + key * width
+            image.shape(in_rounded(x0, 0.54, x0 + width - gap, 0.84, 0.015), flat((232, 236, 240, 255)))
+        for key in (1, 2, 4, 5):
+            x = left + key * width - gap / 2
+            image.shape(in_rounded(x - 0.035, 0.54, x + 0.035, 0.71, 0.01), flat((20, 26, 34, 255)))
+        # The arrow: a shaft under a head, in the accent colour of the progress bar.
+        accent = (84, 206, 190, 255)
+        image.shape(in_rounded(0.43, 0.24, 0.57, 0.45, 0.01), flat(accent))
+        image.shape(in_triangle((0.50, 0.07), (0.72, 0.29), (0.28, 0.29)), flat(accent))
+        pictures.append((size, image.png()))
+    # The icon file: its header, one directory entry per picture, then the pictures.
+    data = struct.pack("<HHH", 0, 1, len(pictures))
+    offset = 6 + 16 * len(pictures)
+    for size, png in pictures:
+        data += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(png), offset)
+        offset += len(png)
+    data += b"".join(png for _, png in pictures)
+    with open(os.path.join(OUT, "AppIcon.ico"), "wb") as f:
+        f.write(data)
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     background()
     buttons()
     progress()
     menu()
+    app_icon()
     return 0
 
 

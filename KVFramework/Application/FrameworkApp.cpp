@@ -246,6 +246,11 @@ int32_t LFrameworkApp::GetRendererType()
     return kRendererTypeGDI;
 }
 
+RCPtr<LBitmap> LFrameworkApp::GetAppIcon()
+{
+    return nullptr;
+}
+
 uint32_t LFrameworkApp::GetLocale()
 {
     return gLocale.load(std::memory_order_relaxed);

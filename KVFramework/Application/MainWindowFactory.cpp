@@ -139,6 +139,7 @@ OSWindowFactory::CreateMainWindow(LFrameworkApp& app, const RCPtr<LControlDescri
         delete window;
         return nullptr;
     }
+    window->SetIcon(app.GetAppIcon());
     window->CreateRenderer(rendererType);
     window->SetPlacementProfile(&mProfile, mPlacementSection);
     window->RestorePlacement();
@@ -147,7 +148,7 @@ OSWindowFactory::CreateMainWindow(LFrameworkApp& app, const RCPtr<LControlDescri
     return std::make_unique<MainWindow>(app, window);
 }
 
-RCPtr<LRootWindow> OSWindowFactory::CreateRootWindow(LFrameworkApp&, const RootWindowSpec& spec)
+RCPtr<LRootWindow> OSWindowFactory::CreateRootWindow(LFrameworkApp& app, const RootWindowSpec& spec)
 {
     OSWindow::Style style;
     style.resizable = spec.resizable;
@@ -158,6 +159,7 @@ RCPtr<LRootWindow> OSWindowFactory::CreateRootWindow(LFrameworkApp&, const RootW
         delete window;
         return nullptr;
     }
+    window->SetIcon(app.GetAppIcon());
     if (spec.sharedRenderer)
         window->AttachRenderer(spec.sharedRenderer);
     else

@@ -143,6 +143,18 @@ uint32_t OSWindow::GetWindowId() const noexcept
     return mWindow ? mWindow->GetId() : 0;
 }
 
+void OSWindow::SetIcon(const RCPtr<LBitmap>& icon)
+{
+    const BitmapImage* image = icon ? icon->GetGdiplusBitmap() : nullptr;
+    if (!mWindow || !image)
+        return;
+    // A bitmap may view an area of a larger image.
+    const RectT<int32_t>& area = icon->GetArea();
+    if (area.width <= 0 || area.height <= 0)
+        return;
+    mWindow->SetIcon({image->PixelAt(area.x, area.y), image->GetStride(), area.width, area.height});
+}
+
 void OSWindow::SetPlacementProfile(LProfile* profile, const String& section)
 {
     mPlacementProfile = profile;

@@ -12,7 +12,12 @@ namespace KV {
 template <class T> class LApplicationBase : public LFrameworkApp
 {
 public:
+    // The icon of the application's windows: the icon the executable carries as its
+    // resource "128".
+    static constexpr char16_t kAppIconResourceName[] = u"128";
+
     IIniFileManager* GetIniFileManager() override { return mSettings.Get(); }
+    RCPtr<LBitmap> GetAppIcon() override { return LBitmap::LoadIconResource(kAppIconResourceName); }
 
     // The framework's start-up (a failure becomes E_FAIL), then the subscription to
     // "NID_APP_EXIT_REQ" on the default center. 0 or E_FAIL.

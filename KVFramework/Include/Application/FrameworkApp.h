@@ -25,6 +25,7 @@
 #include "ControlBase/ControlFactory.h"
 #include "ControlBase/RootWindow.h"
 #include "ControlBase/StringTable.h"
+#include "Graphics/Bitmap.h"
 #include "Notification/NotificationCenter.h"
 #include "Renderer/Font.h"
 #include "Renderer/MeasurementRenderer.h"
@@ -137,6 +138,8 @@ public:
     virtual String GetRootControlName();
     // The renderer type of the main window (kRendererType...).
     virtual int32_t GetRendererType();
+    // The picture that the application's windows carry as their icon; none here.
+    virtual RCPtr<LBitmap> GetAppIcon();
 
     // The system's cursor for a cursor name (CursorNames), compared by text; the arrow
     // for any other name.

@@ -2,9 +2,9 @@
 // The window factory of a run with a display: the main window is an OSWindow titled,
 // placed and sized by the root control's layout, fixed in size when the layout's minimum
 // equals its maximum (or all its limits follow other controls), drawing through a
-// renderer of the type; its placement is kept in the company's profile under the
-// application's unique name, and while it exists it takes the command lines that later
-// instances of that name hand over.
+// renderer of the type, carrying the application's icon; its placement is kept in the
+// company's profile under the application's unique name, and while it exists it takes the
+// command lines that later instances of that name hand over.
 
 #include "Application/ApplicationWindow.h"
 #include "Application/Profile.h"

@@ -21,6 +21,7 @@
 #include "Application/WindowInputTarget.h"
 #include "Application/WindowOSServices.h"
 #include "ControlBase/RootWindow.h"
+#include "Graphics/Bitmap.h"
 #include "Renderer/Renderer.h"
 
 #include <memory>
@@ -79,6 +80,9 @@ public:
     // The id under which the window's events come; 0 without a native window.
     uint32_t GetWindowId() const noexcept;
     bool Show(bool show) { return Show(show ? kShowNormal : kShowHide); }
+    // The picture the window system shows for the window (title bar, task bar); nothing
+    // for a bitmap without image.
+    void SetIcon(const RCPtr<LBitmap>& icon);
 
     // Where the main window keeps its placement: the profile's section (the profile must
     // outlive the window). DestroyWindow stores it there; RestorePlacement applies it.

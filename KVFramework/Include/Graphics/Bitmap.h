@@ -22,6 +22,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 namespace KV {
 
@@ -42,6 +43,10 @@ public:
     // next request tries again). Resource names are keyed without regard to case, file
     // paths as given.
     static RCPtr<LBitmap> GetCachedBitmap(const String& name);
+    // The largest picture of the icon carried in the executable under the name (a
+    // resource of type "ICON", an icon file whose pictures are PNG images); null when the
+    // program carries no such icon or none of its pictures can be read. Not cached.
+    static RCPtr<LBitmap> LoadIconResource(std::u16string_view name);
 
     // A view of an area of this bitmap, in this bitmap's coordinates; a width or height
     // of 0 or less views the whole area. The view's parent is always the bitmap that

@@ -84,4 +84,40 @@ bool GetSystemWindowPlace(uintptr_t systemWindow, ScreenPlace& place)
     return true;
 }
 
+bool GetSystemWindowIcon(uintptr_t systemWindow, WindowIcon& icon)
+{
+    DisplayPtr display(XOpenDisplay(nullptr));
+    if (!display || systemWindow == 0)
+        return false;
+    const Atom iconAtom = XInternAtom(display.get(), "_NET_WM_ICON", True);
+    if (iconAtom == None)
+        return false;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    // Up to 1024 x 1024 pixels after the two sizes; the property's 32-bit items come as
+    // longs.
+    if (XGetWindowProperty(display.get(), static_cast<Window>(systemWindow), iconAtom, 0, 2 + 1024 * 1024,
+                           False, XA_CARDINAL, &type, &format, &count, &after, &data) != Success)
+        return false;
+    bool found = false;
+    if (data && type == XA_CARDINAL && format == 32 && count >= 2)
+    {
+        const auto* items = reinterpret_cast<const unsigned long*>(data);
+        const unsigned long width = items[0];
+        const unsigned long height = items[1];
+        if (width > 0 && height > 0 && width <= 1024 && height <= 1024 && count - 2 >= width * height)
+        {
+            icon.width = static_cast<int32_t>(width);
+            icon.height = static_cast<int32_t>(height);
+            icon.pixels.assign(items + 2, items + 2 + width * height);
+            found = true;
+        }
+    }
+    if (data)
+        XFree(data);
+    return found;
+}
+
 } // namespace KV::Platform

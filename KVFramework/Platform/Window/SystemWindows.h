@@ -4,6 +4,7 @@
 // it is on the screen (to aim made-up input at it and to read it back).
 
 #include <cstdint>
+#include <vector>
 
 namespace KV::Platform {
 
@@ -20,5 +21,15 @@ struct ScreenPlace
 uintptr_t FindProcessWindow(int processId);
 // The window's client area on the screen; false when the window is gone.
 bool GetSystemWindowPlace(uintptr_t systemWindow, ScreenPlace& place);
+
+struct WindowIcon
+{
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint32_t> pixels; // straight 0xAARRGGBB, rows top to bottom
+};
+// The first picture of the icon the window offers the window manager (_NET_WM_ICON);
+// false when it offers none or the window is gone.
+bool GetSystemWindowIcon(uintptr_t systemWindow, WindowIcon& icon);
 
 } // namespace KV::Platform

@@ -1,6 +1,7 @@
 #include "Graphics/Bitmap.h"
 
 #include "Graphics/BitmapData.h"
+#include "Graphics/IconFile.h"
 #include "ObjectBase/Exception.h"
 #include "Platform/Graphics/PngDecoder.h"
 #include "Storage/File.h"
@@ -25,6 +26,7 @@ NameCache& GetNameCache()
 }
 
 constexpr char16_t kImageResourceType[] = u"GDIPLUS";
+constexpr char16_t kIconResourceType[] = u"ICON";
 // Skin images are small: a larger file is refused rather than read into memory.
 constexpr int64_t kMaxImageFileBytes = int64_t{256} << 20;
 
@@ -103,6 +105,21 @@ LBitmap::LBitmap(std::unique_ptr<BitmapImage> image) : mImage(std::move(image))
 {
     if (mImage)
         mArea = mImage->GetBounds();
+}
+
+RCPtr<LBitmap> LBitmap::LoadIconResource(std::u16string_view name)
+{
+    std::vector<IconPicture> pictures = ReadIconPictures(FindModuleResource(kIconResourceType, name));
+    std::stable_sort(pictures.begin(), pictures.end(), [](const IconPicture& a, const IconPicture& b) {
+        return int64_t{a.width} * a.height > int64_t{b.width} * b.height;
+    });
+    for (const IconPicture& picture : pictures)
+    {
+        ImageStatus status = ImageStatus::Ok;
+        if (std::unique_ptr<BitmapImage> image = Platform::DecodePng(picture.png, status))
+            return RCPtr<LBitmap>(new LBitmap(std::move(image)));
+    }
+    return nullptr;
 }
 
 RCPtr<LBitmap> LBitmap::GetCachedBitmap(const String& name)

@@ -37,6 +37,17 @@ TEST(UpdaterApplication, NamesItsRootControlSettingsAndCursors)
     EXPECT_EQ(app->LoadCursorByName(names.dropCopy), 0u);
 }
 
+TEST(UpdaterApplication, ItsIconIsTheLargestPictureOfItsIconResource)
+{
+    RCPtr<LApplication> app = LApplication::Create(nullptr, nullptr, String());
+    const RCPtr<LBitmap> icon = app->GetAppIcon();
+    ASSERT_TRUE(icon);
+    EXPECT_EQ(icon->GetArea(), (RectT<int32_t>{0, 0, 64, 64}));
+    // The arrow's head in the accent colour, on a tile with rounded corners.
+    EXPECT_EQ(icon->GetPixelColor(32, 12).ToARGB(), 0xFF54CEBEu);
+    EXPECT_EQ(icon->GetPixelColor(0, 0).ToARGB() >> 24, 0u);
+}
+
 TEST(UpdaterApplication, KeepsTheSkinIndexInTheUserSettings)
 {
     TemporaryFolder root;

@@ -7,6 +7,7 @@
 #include "Platform/Instance/SingleInstance.h"
 #include "Platform/Window/PlatformWindow.h"
 #include "Platform/Window/SyntheticInput.h"
+#include "Platform/Window/SystemWindows.h"
 #include "Platform/Window/WindowCapture.h"
 #include "Platform/Window/WindowEventSource.h"
 #include "PumpEvents.h"
@@ -120,10 +121,18 @@ public:
     int clicks = 0;
 };
 
-// The application: keeps the command lines handed over to it.
+constexpr uint32_t kIconColor = 0xFFC04020u;
+
+// The application: keeps the command lines handed over to it; its windows carry a small
+// icon of one colour.
 class RecordingApp : public LFrameworkApp
 {
 public:
+    RCPtr<LBitmap> GetAppIcon() override
+    {
+        ColorT color;
+        return LBitmap::CreateFilledBitmap({16, 16}, color.FromARGB(kIconColor));
+    }
     KVRESULT OnCommandLine(const String& commandLine) override
     {
         commandLines.push_back(commandLine.ToNarrow().GetText());
@@ -466,6 +475,12 @@ TEST_F(OSWindowTest, MainWindowOfTheFactoryHasTheLayoutsPlaceSizeAndStyle)
         const RectT<int32_t> client = osWindow->GetPlatformWindow()->GetClientRect();
         EXPECT_EQ((RectT<int32_t>{30, 40, 200, 120}), client) << (fixed ? "fixed" : "resizable");
         EXPECT_EQ(!fixed, osWindow->GetPlatformWindow()->IsResizable());
+        // The application's icon, for the window manager to show.
+        Platform::WindowIcon icon;
+        ASSERT_TRUE(Platform::GetSystemWindowIcon(osWindow->GetWindowHandle(), icon));
+        EXPECT_EQ(16, icon.width);
+        EXPECT_EQ(16, icon.height);
+        EXPECT_EQ(std::vector<uint32_t>(16 * 16, kIconColor), icon.pixels);
         window->Show();
         window->Close();
         window.reset();
