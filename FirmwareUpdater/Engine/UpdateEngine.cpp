@@ -5,6 +5,8 @@
 
 #include "System/Sleep.h"
 
+#include <utility>
+
 using namespace KV;
 using Bytes = DeviceMessages::Bytes;
 
@@ -222,16 +224,26 @@ KVRESULT LUpdateEngine::QueryDeviceVersion(DeviceDefinitionEx& device, const RCP
     const Milliseconds requestedAt = GetTickCount();
     SendIdentityRequest(render);
     const bool answered = WaitFor(mIdentityLight, mTimings.identityWait);
-    std::lock_guard lock(mCurrentLock);
-    mQueryWaiting = false;
-    device = mCurrent;
-    // A keyboard that answered nothing at all may still answer this request. One that
-    // sent the late answer of an earlier request meanwhile answers in its own time: its
-    // next reply counts, so that a single lost request cannot keep it unfound.
-    if (!answered && !mLateReplyDropped)
+    // The query holds the device's ports only while it waits. Kept beyond, they stayed
+    // open on the keyboard's connection of that moment, which its next restart breaks,
+    // and were handed again to the next probe of the same names, which then went
+    // unanswered. They are released after the lock, which a delivery in progress may be
+    // waiting for.
+    DeviceDefinitionEx queried;
     {
-        mLateReplyExpected = true;
-        mLateReplyRequestedAt = requestedAt;
+        std::lock_guard lock(mCurrentLock);
+        mQueryWaiting = false;
+        queried = std::exchange(mCurrent, DeviceDefinitionEx{});
+        device = queried;
+        // A keyboard that answered nothing at all may still answer this request. One
+        // that sent the late answer of an earlier request meanwhile answers in its own
+        // time: its next reply counts, so that a single lost request cannot keep it
+        // unfound.
+        if (!answered && !mLateReplyDropped)
+        {
+            mLateReplyExpected = true;
+            mLateReplyRequestedAt = requestedAt;
+        }
     }
     return answered ? S_OK : E_FAIL;
 }

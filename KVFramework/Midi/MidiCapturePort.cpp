@@ -75,6 +75,11 @@ bool LMidiCapturePort::MatchesName(const String& text) const
     return MidiPortNameContains(mName, text);
 }
 
+bool LMidiCapturePort::IsGone() const
+{
+    return !mDevice || mDevice->IsGone();
+}
+
 KVRESULT LMidiCapturePort::ReleaseInternalReferences()
 {
     mOwner->UnlistReleasedPort(*this);

@@ -83,12 +83,17 @@ bool IsDigits(std::u16string_view text)
            std::all_of(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
 }
 
-// The open port opened last whose name contains the text.
-template <class Port> RCPtr<Port> FindOpenPort(RCPtrArray<Port, 1, 0>& ports, const String& text)
+// The open port opened last whose name contains the text (the test) and whose device
+// has not gone. A port whose device went stays listed while somebody holds it, but is
+// handed to nobody else: a device of its name that came back is opened anew.
+template <class Port, class Test> RCPtr<Port> FindOpenPort(RCPtrArray<Port, 1, 0>& ports, Test matches)
 {
     for (uint32_t i = ports.GetCount(); i-- > 0;)
-        if ((*ports.GetAt(i))->MatchesName(text))
-            return *ports.GetAt(i);
+    {
+        const RCPtr<Port>& port = *ports.GetAt(i);
+        if (matches(*port) && !port->IsGone())
+            return port;
+    }
     return nullptr;
 }
 
@@ -292,9 +297,8 @@ template <class Port> void LMidiComm::ListPort(RCPtrArray<Port, 1, 0>& ports, co
 KVRESULT LMidiComm::OpenListedPort(uint32_t id, const String& name, RCPtr<LMidiCapturePort>& port,
                                    RCPtr<LMidiCapturePort>& failed)
 {
-    for (uint32_t i = mCapturePorts.GetCount(); i-- > 0;)
-        if ((*mCapturePorts.GetAt(i))->GetName() == name)
-            return (port = *mCapturePorts.GetAt(i)), S_OK;
+    if ((port = FindOpenPort(mCapturePorts, [&](const LMidiCapturePort& p) { return p.GetName() == name; })))
+        return S_OK;
     std::unique_ptr<Platform::IMidiInDevice> device;
     if (mDriver->OpenInput(
             id, [this](Platform::IMidiInDevice& d, const Platform::MidiInMessage& m) { OnMidiIn(d, m); },
@@ -319,9 +323,8 @@ KVRESULT LMidiComm::OpenListedPort(uint32_t id, const String& name, RCPtr<LMidiC
 KVRESULT LMidiComm::OpenListedPort(uint32_t id, const String& name, RCPtr<LMidiRenderPort>& port,
                                    RCPtr<LMidiRenderPort>&)
 {
-    for (uint32_t i = mRenderPorts.GetCount(); i-- > 0;)
-        if ((*mRenderPorts.GetAt(i))->GetName() == name)
-            return (port = *mRenderPorts.GetAt(i)), S_OK;
+    if ((port = FindOpenPort(mRenderPorts, [&](const LMidiRenderPort& p) { return p.GetName() == name; })))
+        return S_OK;
     std::unique_ptr<Platform::IMidiOutDevice> device;
     if (mDriver->OpenOutput(
             id, [this](Platform::IMidiOutDevice& d, Platform::MidiBuffer& done) { OnMidiOut(d, done); },
@@ -344,7 +347,7 @@ KVRESULT LMidiComm::OpenPort(RCPtrArray<Port, 1, 0>& ports, const String& text, 
     if (text.IsEmpty())
         return E_INVALIDARG;
     MutexLock lock(mMutex);
-    if ((port = FindOpenPort(ports, text)))
+    if ((port = FindOpenPort(ports, [&](const Port& p) { return p.MatchesName(text); })))
         return S_OK;
     if (!mDriver)
         return E_FAIL;

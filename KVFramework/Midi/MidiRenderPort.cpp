@@ -71,6 +71,11 @@ bool LMidiRenderPort::MatchesName(const String& text) const
     return MidiPortNameContains(mName, text);
 }
 
+bool LMidiRenderPort::IsGone() const
+{
+    return !mDevice || mDevice->IsGone();
+}
+
 KVRESULT LMidiRenderPort::ReleaseInternalReferences()
 {
     mOwner->UnlistReleasedPort(*this);

@@ -7,7 +7,9 @@
 // it is opened. The input and the output of one device are asked for together
 // (OpenDevicePorts), so that two devices whose names both contain the text are never
 // crossed. A port stays open while anybody outside the service holds it; dropping the
-// last such reference closes the device, and asking again opens it anew.
+// last such reference closes the device, and asking again opens it anew. A port whose
+// device has gone is never handed out again, even when a device of the same name has
+// come back (a keyboard that restarted): asking then opens the device that is there.
 //
 // Every message that a capture port receives reaches the clients of the service as
 // the notification NID_MIDI_DATA_CAPTURED, sent by the service itself (a distributor)
@@ -165,8 +167,9 @@ private:
     template <class Port>
     KVRESULT OpenPort(RCPtrArray<Port, 1, 0>& ports, const String& text, RCPtr<Port>& port,
                       RCPtr<Port>& failed);
-    // The port of the listed device `id` named `name`: the open one of that name, or the
-    // device opened now. Called under mMutex and the listing lock.
+    // The port of the listed device `id` named `name`: the open one of that name whose
+    // device has not gone, or the device opened now. Called under mMutex and the listing
+    // lock.
     KVRESULT OpenListedPort(uint32_t id, const String& name, RCPtr<LMidiCapturePort>& port,
                             RCPtr<LMidiCapturePort>& failed);
     KVRESULT OpenListedPort(uint32_t id, const String& name, RCPtr<LMidiRenderPort>& port,
@@ -211,6 +214,8 @@ public:
     const String& GetName() const noexcept { return mName; }
     // Whether the name contains the text, ignoring case; never for an empty text.
     bool MatchesName(const String& text) const;
+    // Whether the device behind the port has gone: nothing sent reaches anyone.
+    bool IsGone() const;
 
     // Leaves the owner's list when the last reference from outside goes.
     KVRESULT ReleaseInternalReferences() override;
@@ -264,6 +269,8 @@ public:
 
     const String& GetName() const noexcept { return mName; }
     bool MatchesName(const String& text) const;
+    // Whether the device behind the port has gone: nothing arrives any more.
+    bool IsGone() const;
 
     KVRESULT ReleaseInternalReferences() override;
 

@@ -375,6 +375,11 @@ bool JackMidiPort::Receive(std::vector<uint8_t>& bytes, uint32_t& steadyMs)
     return mRing.Pop(bytes, steadyMs);
 }
 
+bool JackMidiPort::IsConnected() const noexcept
+{
+    return !mClosed.load(std::memory_order_acquire) && mClient->Alive() && jack_port_connected(mPort) > 0;
+}
+
 void JackMidiPort::DiscardInput()
 {
     uint32_t size = 0;

@@ -84,6 +84,11 @@ public:
     // Input messages dropped because the ring was full.
     uint64_t Dropped() const noexcept { return mRing.Dropped(); }
 
+    // Whether a connection made to the port still stands: the server breaks it when
+    // the peer's client leaves, and a client that comes back under the same name is
+    // not connected again.
+    bool IsConnected() const noexcept;
+
     // Output: waits until what was queued has been written to the server, at most
     // `drain`. Then takes the port out of the callback's view, breaks its connections
     // and gives it back to the client. No listener call starts afterwards. Idempotent.

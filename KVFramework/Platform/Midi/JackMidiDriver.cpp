@@ -63,6 +63,8 @@ public:
 
     ~JackMidiInDevice() override { Close(); }
 
+    bool IsGone() const override { return !mPort || !mPort->IsConnected(); }
+
     MidiResult Open()
     {
         const MidiResult r = mCore->OpenPort(Name(), JackPortDirection::Input, this, mPort);
@@ -112,6 +114,8 @@ public:
     }
 
     ~JackMidiOutDevice() override { Close(); }
+
+    bool IsGone() const override { return !mPort || !mPort->IsConnected(); }
 
     MidiResult Open()
     {

@@ -103,6 +103,10 @@ public:
     // back in a LongData callback with 0 bytes recorded.
     virtual MidiResult Reset() = 0;
     virtual MidiResult Close() = 0;
+    // True once the device behind it has gone (unplugged, or its client left the MIDI
+    // server): it passes nothing any more, not even to a device that comes back under
+    // the same name, which has to be opened anew.
+    virtual bool IsGone() const { return false; }
 };
 
 class IMidiOutDevice
@@ -126,6 +130,10 @@ public:
     // system-exclusive message.
     virtual MidiResult Reset() = 0;
     virtual MidiResult Close() = 0;
+    // True once the device behind it has gone (unplugged, or its client left the MIDI
+    // server): it passes nothing any more, not even to a device that comes back under
+    // the same name, which has to be opened anew.
+    virtual bool IsGone() const { return false; }
 };
 
 class IMidiDriver

@@ -90,6 +90,12 @@ struct VirtualMidiBus::Impl
         return MidiResult::Ok;
     }
 
+    bool IsUnplugged(const Endpoint& endpoint) const
+    {
+        std::lock_guard lock(mutex);
+        return !endpoint.plugged;
+    }
+
     void Closed(Endpoint& endpoint)
     {
         std::lock_guard lock(mutex);
@@ -112,6 +118,8 @@ public:
     }
 
     ~VirtualInDevice() override { Close(); }
+
+    bool IsGone() const override { return mBus->IsUnplugged(*mEndpoint); }
 
     // Called with the bus's mutex held.
     void Deliver(std::vector<uint8_t> bytes, std::optional<uint32_t> timestampMs, bool longError)
@@ -153,6 +161,8 @@ public:
     }
 
     ~VirtualOutDevice() override { Close(); }
+
+    bool IsGone() const override { return mBus->IsUnplugged(*mEndpoint); }
 
 private:
     MidiResult Transmit(const std::vector<uint8_t>& message) override

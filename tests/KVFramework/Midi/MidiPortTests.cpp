@@ -221,6 +221,52 @@ TEST_F(MidiDevicePorts, FailWholeAndAreHandedOutAgainWhileHeld)
     EXPECT_EQ(bus->Stats(keys).opens, 1u);
 }
 
+TEST_F(MidiDevicePorts, ThatWentAreNotHandedOutWhenADeviceOfTheirNameComesBack)
+{
+    // A keyboard that restarts: its ports go and come back under the same names while
+    // a holder keeps the ports it had.
+    const RCPtr<CaptureRecorder> recorder = CaptureRecorder::Create(service);
+    const VirtualDeviceId oldOut = bus->AddSource("Norvik ZR:out");
+    const VirtualDeviceId oldIn = bus->AddSink("Norvik ZR:in", nullptr);
+    RCPtr<LMidiCapturePort> capture;
+    RCPtr<LMidiRenderPort> render;
+    ASSERT_EQ(service->OpenDevicePorts(u"Norvik", u"Norvik", capture, render), S_OK);
+    bus->Unplug(bus->AddSource("Another:out"));
+    EXPECT_FALSE(capture->IsGone() || render->IsGone()) << "another device went";
+    bus->Unplug(oldOut);
+    bus->Unplug(oldIn);
+    EXPECT_TRUE(capture->IsGone() && render->IsGone());
+
+    std::vector<std::vector<uint8_t>> heard;
+    const VirtualDeviceId newOut = bus->AddSource("Norvik ZR:out");
+    const VirtualDeviceId newIn =
+        bus->AddSink("Norvik ZR:in", [&](const std::vector<uint8_t>& message) { heard.push_back(message); });
+    RCPtr<LMidiCapturePort> captureAgain;
+    RCPtr<LMidiRenderPort> renderAgain;
+    ASSERT_EQ(service->OpenDevicePorts(u"Norvik", u"Norvik", captureAgain, renderAgain), S_OK);
+    EXPECT_NE(captureAgain, capture);
+    EXPECT_NE(renderAgain, render);
+    EXPECT_EQ(bus->Stats(newOut).openNow, 1u);
+    EXPECT_EQ(bus->Stats(newIn).openNow, 1u);
+    // Asked by a piece of the name, too: the port that went is still listed (it is
+    // held), but only the working one is handed out.
+    RCPtr<LMidiCapturePort> byText;
+    RCPtr<LMidiRenderPort> renderByText;
+    ASSERT_EQ(service->OpenCapturePort(u"zr:out", byText), S_OK);
+    ASSERT_EQ(service->OpenRenderPort(u"zr:in", renderByText), S_OK);
+    EXPECT_EQ(byText, captureAgain);
+    EXPECT_EQ(renderByText, renderAgain);
+
+    // Both ways work with the device that came back.
+    const Bytes request = {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
+    EXPECT_EQ(service->Send(renderAgain, ToArray(request)), 6);
+    EXPECT_EQ(heard, std::vector<std::vector<uint8_t>>{request});
+    bus->Inject(newOut, {0xF0, 0x40, 0xF7});
+    const std::vector<Captured> captured = recorder->WaitFor(1);
+    ASSERT_EQ(captured.size(), 1u);
+    EXPECT_EQ(captured[0].bytes, (Bytes{0xF0, 0x40, 0xF7}));
+}
+
 using MidiCapturePorts = VirtualBusTest;
 
 TEST_F(MidiCapturePorts, ThatCannotStartAreClosedOnceAndNotHandedOut)
