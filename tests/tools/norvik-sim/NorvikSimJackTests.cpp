@@ -47,6 +47,14 @@ std::string ReadText(const fs::path& path)
     return text.str();
 }
 
+// Connects the host to the keyboard's ports once the keyboard has said that it is on
+// (a line containing `onLine`), not merely once its ports are listed (see Connect).
+bool ConnectWhenOn(TestMidiHost& host, SimProcess& sim, const std::string& onLine, const std::string& piece,
+                   const std::string& excluded = {})
+{
+    return sim.WaitForLine(onLine) && host.Connect(piece, excluded);
+}
+
 // Identity request on the connected ports; the reply's four version bytes.
 std::optional<std::array<std::uint8_t, 4>> AskVersion(TestMidiHost& host)
 {
@@ -87,14 +95,14 @@ TEST(NorvikSimOnJack, UpdatesFromIdentityToRebootAndExitsZeroOnAMatchingImage)
                     (folder / "received.hex").string(), "--off-time", "300", "--install-time", "300"});
     TestMidiHost host;
 
-    ASSERT_TRUE(host.Connect("Norvik")) << sim.Output();
+    ASSERT_TRUE(ConnectWhenOn(host, sim, "on: normal mode", "Norvik")) << sim.Output();
     EXPECT_EQ(AskVersion(host), Version1005) << sim.Output();
     EXPECT_EQ(host.Ask(DP::EnterUpdateModeMessage), Accepted);
     ASSERT_TRUE(sim.WaitForLine("enter: accepted")) << sim.Output();
 
     sim.Command("power");
     ASSERT_TRUE(sim.WaitForLine("off: power cycle")) << sim.Output();
-    ASSERT_TRUE(host.Connect("VORazuro Updater")) << sim.Output();
+    ASSERT_TRUE(ConnectWhenOn(host, sim, "on: update mode", "VORazuro Updater")) << sim.Output();
     EXPECT_EQ(host.CountPorts("Norvik"), 0u) << "never both sets of ports at once";
     SendImage(host, image);
 
@@ -103,7 +111,7 @@ TEST(NorvikSimOnJack, UpdatesFromIdentityToRebootAndExitsZeroOnAMatchingImage)
     ASSERT_TRUE(sim.WaitForLine("done: image matches (2 records, 53 bytes)")) << sim.Output();
     ASSERT_TRUE(sim.WaitForLine("on: normal mode, firmware 1.0.0.6")) << sim.Output();
     EXPECT_EQ(host.CountPorts("VORazuro Updater"), 0u);
-    ASSERT_TRUE(host.Connect("Norvik")) << sim.Output();
+    ASSERT_TRUE(host.Connect("Norvik")) << sim.Output(); // the keyboard is on
     EXPECT_EQ(AskVersion(host), Version1006);
 
     sim.Command("quit");
@@ -123,13 +131,13 @@ TEST(NorvikSimOnJack, AMismatchingImageIsNotInstalledAndExitsOne)
     sim.CloseInput();
     TestMidiHost host;
 
-    ASSERT_TRUE(host.Connect("Norvik")) << sim.Output();
+    ASSERT_TRUE(ConnectWhenOn(host, sim, "on: normal mode", "Norvik")) << sim.Output();
     // Asked once only: the keyboard switches off by itself soon after accepting.
     ASSERT_EQ(AskVersion(host), Version1005) << sim.Output();
     host.Send(DP::EnterUpdateModeMessage);
     EXPECT_EQ(host.Receive(), Accepted);
     ASSERT_TRUE(host.WaitForPortCount("Norvik", 0, std::chrono::seconds(20))) << sim.Output();
-    ASSERT_TRUE(host.Connect("VORazuro Updater")) << sim.Output();
+    ASSERT_TRUE(ConnectWhenOn(host, sim, "on: update mode", "VORazuro Updater")) << sim.Output();
     Bytes sent = expected;
     sent[sent.size() - 1] ^= 0x01;
     SendImage(host, sent);
@@ -145,10 +153,10 @@ TEST(NorvikSimOnJack, PortsVanishInTheTransferAndComeBackAsUpdatePorts)
 {
     SimProcess sim({"--vanish-at", "2", "--off-time", "300"});
     TestMidiHost host;
-    ASSERT_TRUE(host.Connect("Norvik")) << sim.Output();
+    ASSERT_TRUE(ConnectWhenOn(host, sim, "on: normal mode", "Norvik")) << sim.Output();
     ASSERT_EQ(host.Ask(DP::EnterUpdateModeMessage), Accepted);
     sim.Signal(SIGUSR1);
-    ASSERT_TRUE(host.Connect("VORazuro Updater")) << sim.Output();
+    ASSERT_TRUE(ConnectWhenOn(host, sim, "on: update mode", "VORazuro Updater")) << sim.Output();
 
     const auto records = ChunksByRecord(MakeImage({3, 30}));
     ASSERT_EQ(host.Ask(DP::EnterUpdateModeMessage), Ack);
@@ -168,6 +176,7 @@ TEST(NorvikSimOnJack, TwoKeyboardsAnswerOnTheirOwnPorts)
     SimProcess sim({"--two-keyboards", "--firmware", "1.0.10.0"});
     TestMidiHost host;
     ASSERT_TRUE(host.WaitForPortCount("Norvik", 4, std::chrono::seconds(20))) << sim.Output();
+    ASSERT_TRUE(sim.WaitForLine("#2 on: normal mode")) << sim.Output(); // both are on
     for (const auto& [piece, excluded] : {std::pair{"Norvik", "Norvik ZR 2"}, std::pair{"Norvik ZR 2", ""}})
     {
         ASSERT_TRUE(host.Connect(piece, excluded)) << piece;

@@ -58,7 +58,12 @@ public:
     }
 
     // Opens the first input and output port whose names contain the piece (and not
-    // the excluded one), once both exist.
+    // the excluded one), once both exist. On JACK the keyboard must be on by then (it
+    // has said so): its ports are listed from the moment it registers them, a little
+    // before its client is active, and the server refuses to connect a port of a
+    // client that is not active yet. RtMidi does not report that refusal, so a host
+    // that connected in that moment would never hear the keyboard (or never reach
+    // it), however often it asked.
     bool Connect(const std::string& piece, const std::string& excluded = {},
                  std::chrono::milliseconds timeout = std::chrono::seconds(20))
     {
