@@ -251,6 +251,11 @@ RCPtr<LBitmap> LFrameworkApp::GetAppIcon()
     return nullptr;
 }
 
+int32_t LFrameworkApp::OnPowerBroadcast(uint32_t, uintptr_t)
+{
+    return 1;
+}
+
 uint32_t LFrameworkApp::GetLocale()
 {
     return gLocale.load(std::memory_order_relaxed);

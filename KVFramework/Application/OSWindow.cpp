@@ -467,6 +467,14 @@ void OSWindow::OnWindowEvent(const WindowEvent& event)
                 }
         }
         return;
+    case WindowEventType::Resumed:
+        // After a sleep the screen may have lost what it showed: the window is drawn
+        // again whole, as after a change of the display.
+        if (IsMainWindow())
+            LFrameworkApp::GetInstance()->OnPowerBroadcast(LFrameworkApp::kPowerEventResumeAutomatic, 0);
+        if (!mWindow)
+            return;
+        [[fallthrough]];
     case WindowEventType::DisplayChanged:
         if (mInputTarget)
         {

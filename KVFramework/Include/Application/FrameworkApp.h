@@ -141,6 +141,12 @@ public:
     // The picture that the application's windows carry as their icon; none here.
     virtual RCPtr<LBitmap> GetAppIcon();
 
+    // The power-management events the main window passes on.
+    static constexpr uint32_t kPowerEventResumeAutomatic = 0x12; // the system woke from sleep
+    // The main window was told of the event (kPowerEvent...) with its data; its windows
+    // are drawn again afterwards. The answer: 1 (true) here.
+    virtual int32_t OnPowerBroadcast(uint32_t event, uintptr_t data);
+
     // The system's cursor for a cursor name (CursorNames), compared by text; the arrow
     // for any other name.
     virtual CursorHandle LoadCursorByName(const String& name);

@@ -19,6 +19,8 @@ public:
     void Wake() override;
 
     void Advance(Milliseconds elapsed) { mNow += elapsed; }
+    // The system sleeps that long (its clock stands still meanwhile).
+    void Sleep(Milliseconds slept) { mSlept += slept; }
     Milliseconds GetNow() const noexcept { return mNow; }
     // The waits asked of the source so far, in milliseconds, in order.
     const std::vector<Milliseconds>& GetWaits() const noexcept { return mWaits; }
@@ -26,11 +28,13 @@ public:
 protected:
     bool WaitNativeEvent(WindowEvent& event, Milliseconds timeout) override;
     Milliseconds Now() override { return mNow; }
+    uint64_t SleptTime() override { return mSlept; }
 
 private:
     std::mutex mLock;
     std::deque<WindowEvent> mQueue;
     Milliseconds mNow = 0;
+    uint64_t mSlept = 0;
     std::vector<Milliseconds> mWaits;
 };
 

@@ -5,6 +5,7 @@
 //      and the control characters (Backspace, Tab, Enter, Escape, Ctrl+letter) that SDL
 //      types no text for, as text right after their key
 //  [x] wake from any thread, ticks              [ ] input-method composition
+//  [x] waking from system sleep (told by the clocks: no event of SDL says it)
 
 #include "Platform/Window/SdlWindowEventSource.h"
 
@@ -17,6 +18,7 @@
 #include <cmath>
 #include <cstring>
 #include <deque>
+#include <time.h>
 
 namespace KV::Platform {
 
@@ -111,6 +113,16 @@ protected:
     }
 
     Milliseconds Now() override { return SDL_GetTicks(); }
+    // The boot-time clock runs on while the system sleeps, the monotonic one does not.
+    uint64_t SleptTime() override
+    {
+        timespec boot{}, monotonic{};
+        if (clock_gettime(CLOCK_BOOTTIME, &boot) != 0 || clock_gettime(CLOCK_MONOTONIC, &monotonic) != 0)
+            return 0;
+        const int64_t difference = (int64_t{boot.tv_sec} - monotonic.tv_sec) * 1000 +
+                                   (int64_t{boot.tv_nsec} - monotonic.tv_nsec) / 1000000;
+        return difference > 0 ? static_cast<uint64_t>(difference) : 0;
+    }
 
 private:
     bool Translate(const SDL_Event& native, WindowEvent& event)

@@ -34,6 +34,7 @@ enum class WindowEventType
     Text,         // text: UTF-16 units typed, modifiers
     DisplayChanged,
     CommandLines, // another instance handed command lines over to the window
+    Resumed,      // the system woke from sleep; every window gets one
 };
 
 // The mouse buttons of ButtonDown and ButtonUp and of button-state words.

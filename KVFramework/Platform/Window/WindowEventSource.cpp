@@ -26,6 +26,7 @@ SourceSlot& Slot()
 
 bool WindowEventSource::WaitEvent(WindowEvent& event, Milliseconds timeout)
 {
+    NoticeWakeUp();
     if (TakePosted(event) || WaitNativeEvent(event, 0) || TakePaint(event) || TakeDueTick(event))
         return true;
     Milliseconds wait = timeout;
@@ -40,6 +41,23 @@ bool WindowEventSource::WaitEvent(WindowEvent& event, Milliseconds timeout)
     if (WaitNativeEvent(event, wait))
         return true;
     return TakePosted(event) || TakeDueTick(event);
+}
+
+void WindowEventSource::NoticeWakeUp()
+{
+    const uint64_t slept = SleptTime();
+    const bool woke = mSlept && slept >= *mSlept + kNoticedSleep;
+    mSlept = slept;
+    if (!woke)
+        return;
+    std::lock_guard lock(mCrossThreadLock);
+    for (const auto& [windowId, handler] : mHandlers)
+    {
+        WindowEvent resumed;
+        resumed.type = WindowEventType::Resumed;
+        resumed.windowId = windowId;
+        mPosted.push_back(resumed);
+    }
 }
 
 void WindowEventSource::SetTickInterval(Milliseconds interval)

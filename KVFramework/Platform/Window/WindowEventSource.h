@@ -8,7 +8,8 @@
 // interval passed, so the loop turns at least that often while nothing else happens.
 // A window that wants painting asks for it (RequestPaint); like the paint of the
 // window systems it comes only when no other event waits, once however often it was
-// asked for.
+// asked for. When the system slept since the last wait, every window gets a Resumed
+// event first.
 //
 // WaitEvent, Dispatch and the registration run on the window thread; Wake and
 // RequestPaint on any (a request of another thread wakes the wait).
@@ -20,6 +21,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -67,8 +69,17 @@ protected:
     virtual bool WaitNativeEvent(WindowEvent& event, Milliseconds timeout) = 0;
     // The source's clock, milliseconds wrapping modulo 2^32.
     virtual Milliseconds Now() = 0;
+    // How long the system has slept since it started, in milliseconds; 0 where the source
+    // cannot tell.
+    virtual uint64_t SleptTime() { return 0; }
 
 private:
+    // A sleep shorter than this passes unnoticed; the two clocks it is told by are read
+    // one after the other, so the time between them wobbles a little.
+    static constexpr uint64_t kNoticedSleep = 1000;
+
+    // Queues a Resumed event for every window when the system slept since the last call.
+    void NoticeWakeUp();
     bool TakeDueTick(WindowEvent& event);
     bool TakePaint(WindowEvent& event);
     bool TakePosted(WindowEvent& event);
@@ -80,6 +91,7 @@ private:
     std::vector<WindowEvent> mPosted;
     Milliseconds mTickInterval = 0;
     Milliseconds mNextTick = 0;
+    std::optional<uint64_t> mSlept; // at the last wait
 };
 
 using WindowEventSourceFactory = std::function<std::shared_ptr<WindowEventSource>()>;

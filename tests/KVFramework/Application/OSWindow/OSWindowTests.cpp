@@ -66,7 +66,10 @@ public:
         size.height = std::max(size.height, 80);
         return asked.width != size.width || asked.height != size.height ? 1 : 0;
     }
-    void InvalidateRect(const RectT<int32_t>& rect) override {}
+    void InvalidateRect(const RectT<int32_t>& rect) override
+    {
+        Log("invalidate " + std::to_string(rect.width) + "x" + std::to_string(rect.height));
+    }
     void CollectInvalidRegion(RectRegion& region) override {}
     void OnPaint(const RectRegion& region) override
     {
@@ -138,7 +141,13 @@ public:
         commandLines.push_back(commandLine.ToNarrow().GetText());
         return S_OK;
     }
+    int32_t OnPowerBroadcast(uint32_t event, uintptr_t data) override
+    {
+        powerEvents.push_back(std::to_string(event) + " " + std::to_string(data));
+        return 1;
+    }
     std::vector<std::string> commandLines;
+    std::vector<std::string> powerEvents;
 };
 
 class OSWindowTest : public ::testing::Test
@@ -294,6 +303,23 @@ TEST_F(OSWindowTest, CloseBoxOfTheMainWindowAsksTheApplicationAndTheWindowStays)
     EXPECT_TRUE(mWindow->GetPlatformWindow()->IsVisible());
     EXPECT_EQ(1, mApp->GetRootWindows().GetCount());
     listener->UnregisterAllNotifications();
+}
+
+TEST_F(OSWindowTest, WakingFromSleepIsToldByTheMainWindowAndEveryWindowIsDrawnAgain)
+{
+    OSWindow* second = MakeWindow({400, 50, 120, 90}, false);
+    ASSERT_NE(nullptr, second);
+    for (OSWindow* window : {mWindow, second})
+    {
+        Platform::WindowEvent resumed;
+        resumed.type = Platform::WindowEventType::Resumed;
+        resumed.windowId = window->GetWindowId();
+        Platform::GetWindowEventSource().Dispatch(resumed);
+    }
+    EXPECT_EQ(std::vector<std::string>{"18 0"}, mApp->powerEvents);
+    EXPECT_TRUE(mTarget.Saw("invalidate 240x160"));
+    EXPECT_TRUE(mTarget.Saw("invalidate 120x90"));
+    second->Close();
 }
 
 TEST_F(OSWindowTest, MainWindowPlacementSurvivesARestart)

@@ -88,3 +88,27 @@ TEST(WindowEventSource, DispatchReachesTheWindowRegisteredForTheId)
     EXPECT_TRUE(first.types.empty());
     EXPECT_EQ(std::vector<WindowEventType>{WindowEventType::FocusGained}, second.types);
 }
+
+TEST(WindowEventSource, EveryWindowHearsOnceThatTheSystemWokeFromSleep)
+{
+    ScriptedWindowEventSource source;
+    RecordingHandler first, second;
+    source.AddHandler(1, &first);
+    source.AddHandler(2, &second);
+    source.Sleep(60000); // slept before the first wait: nothing to tell
+    WindowEvent event;
+    EXPECT_FALSE(source.WaitEvent(event, 0));
+
+    source.Push(Event(WindowEventType::KeyDown, 1));
+    source.Sleep(5000);
+    std::vector<std::pair<WindowEventType, uint32_t>> got;
+    while (source.WaitEvent(event, 0))
+        got.emplace_back(event.type, event.windowId);
+    const std::vector<std::pair<WindowEventType, uint32_t>> expected{
+        {WindowEventType::Resumed, 1}, {WindowEventType::Resumed, 2}, {WindowEventType::KeyDown, 1}};
+    EXPECT_EQ(expected, got);
+
+    // The clocks' wobble is no sleep.
+    source.Sleep(999);
+    EXPECT_FALSE(source.WaitEvent(event, 0));
+}
