@@ -192,7 +192,10 @@ KVRESULT LTextBox::ApplyText(const String& text, bool resetCaret)
     if (resetCaret)
         SetCaret(0, true);
     else
+    {
         UpdateCaretGeometry();
+        ScrollCaretIntoView();
+    }
     if (!mHintText.IsEmpty() && kLookHint < GetLookCount())
     {
         ShowHintInLook();
@@ -247,6 +250,7 @@ KVRESULT LTextBox::SetCaret(int32_t position, bool force)
     if (mSelectionLength == 0)
         mAnchor = position;
     UpdateCaretGeometry();
+    ScrollCaretIntoView();
     UpdateLooks();
     RestartBlink();
     InvalidateAll();
@@ -450,6 +454,10 @@ void LTextBox::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
             window->EnableTextInput(false, this, 0);
         EndIdleProcessing();
         mCaretShown = false;
+        // The box shows the text's start again when the user is done with it.
+        StopAutoScroll(0);
+        StopAutoScroll(1);
+        SetScrollOffset({0, 0});
         UpdateLooks();
         InvalidateAll();
     }
@@ -457,6 +465,11 @@ void LTextBox::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
     {
         if (LFrameworkApp* app = LFrameworkApp::GetInstance())
             SetCursor(app->LoadCursorByName(String(u"UI_CURSOR_IBEAM")));
+    }
+    if (ConditionTurnedOff(*param, kConditionLeftDragging))
+    {
+        StopAutoScroll(0);
+        StopAutoScroll(1);
     }
     if (Changed(*param, kConditionHoverOrHighlighted | kConditionHasFocus | kConditionEnabled) ||
         ConditionTurnedOff(*param, kConditionLeftDragging))
@@ -500,6 +513,7 @@ void LTextBox::OnMouseMoved(const RCPtr<LPointWithModifiersParam>& param)
     const PointT<double> point{std::clamp<double>(param->mPoint.x, area.x, area.x + area.width),
                                std::clamp<double>(param->mPoint.y, area.y, area.y + area.height)};
     ExtendSelectionTo(GetCharIndexAtPoint(point));
+    AutoScrollTowards(param->mPoint.x);
 }
 
 void LTextBox::HandleLeftClick(const RCPtr<LMouseButtonParam>& param)

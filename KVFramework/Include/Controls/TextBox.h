@@ -119,6 +119,11 @@ public:
     void HandleLeftClick(const RCPtr<LMouseButtonParam>& param) override;
     KVRESULT OnKeyDown(const RCPtr<LKeyParam>& param) override;
     void OnIdle() override;
+    // A text longer than the box scrolls sideways: the selection follows the pointer of a
+    // drag while the text scrolls under it, and the scrolling stops at either end.
+    PointT<double> SetScrollOffset(const PointT<double>& offset) override;
+    // How far the text may scroll sideways: to its end and the caret after it.
+    double GetLargestScrollX();
     int32_t DrawContent(LRenderer& renderer) override;
     String GetToolTipText() override;
 
@@ -156,6 +161,11 @@ private:
     PointT<float> GetLineOrigin();
     void InvalidateAll();
     void BuildEditMenu();
+    // Scrolls the text sideways just enough to show the caret.
+    void ScrollCaretIntoView();
+    // A drag that leaves the text area scrolls the text towards the pointer, the faster
+    // the farther; back inside, it stops.
+    void AutoScrollTowards(double x);
 
     String mHintText;
     int32_t mCaret = 0;
@@ -164,6 +174,7 @@ private:
     int32_t mAnchor = 0;
     bool mTextChanged = false;
     RectT<float> mCaretRect;
+    bool mInScrollUpdate = false;
     bool mCaretShown = true;
     double mNextBlinkTime = 0;
     String mAllowedCharacters;

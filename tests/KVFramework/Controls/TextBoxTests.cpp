@@ -394,3 +394,81 @@ TEST_F(TextBox, SelectionAndHintLooks)
 }
 
 } // namespace
+
+TEST_F(TextBox, ALongTextScrollsToKeepTheCaretInView)
+{
+    // 30 units of 6 pixels in a box 100 wide: the text may scroll 180 - 100 + 3 pixels.
+    RCPtr<LTextBox> box = NewBox();
+    box->SetText(String(u"abcdefghijklmnopqrstuvwxyzabcd"));
+    ASSERT_TRUE(box->HasFocus());
+    ASSERT_EQ(box->GetLargestScrollX(), 83);
+    const struct
+    {
+        const char* what;
+        std::vector<uint32_t> keys;
+        int32_t caret;
+        double scrollX;
+    } steps[] = {
+        {"End", {KeyPress(kEnd)}, 30, 80},
+        {"back inside the view", std::vector<uint32_t>(10, KeyPress(kLeft)), 20, 80},
+        {"Home", {KeyPress(kHome)}, 0, 0},
+        {"just past the right edge", std::vector<uint32_t>(17, KeyPress(kRight)), 17, 2},
+        {"typing", {u'x'}, 18, 8},
+        {"End of the longer text", {KeyPress(kEnd)}, 31, 86},
+        // The text shrinks: no blank room is left after its end.
+        {"Backspace", {KeyPress(kBack)}, 30, 83},
+    };
+    for (const auto& step : steps)
+    {
+        SCOPED_TRACE(step.what);
+        for (uint32_t key : step.keys)
+            Key(key);
+        EXPECT_EQ(box->GetCaret(), step.caret);
+        EXPECT_EQ(box->GetScrollOffset().x, step.scrollX);
+        // The caret is drawn inside the box (at the start, a pixel left of the first unit).
+        const float x = box->GetCaretRect().x - static_cast<float>(box->GetScrollOffset().x);
+        EXPECT_GE(x, box->GetCaret() == 0 ? -1 : 0);
+        EXPECT_LE(x + 1, 100);
+    }
+    // Leaving the box shows the text's start again; the caret stays where it was.
+    box->ReleaseFocus();
+    EXPECT_EQ(box->GetScrollOffset(), (PointT<double>{0, 0}));
+    EXPECT_EQ(box->GetCaret(), 30);
+}
+
+TEST_F(TextBox, ADragPastAnEdgeScrollsTheTextUnderThePointer)
+{
+    RCPtr<LTextBox> box = NewBox();
+    box->SetText(String(u"abcdefghijklmnopqrstuvwxyzabcd"));
+    Move(10 + 50, 15);
+    Press(10 + 50, 15); // before unit 8
+    Move(10 + 120, 15); // 20 pixels right of the box
+    // The selection reaches to the unit at the box's edge, whose caret shows whole.
+    EXPECT_EQ(box->GetCaret(), 17);
+    EXPECT_EQ(box->GetScrollOffset().x, 2);
+    EXPECT_TRUE(box->IsAutoScrolling(0));
+    EXPECT_EQ(box->GetAutoScrollSpeed(0), 21 * 15);
+    Idle(100); // 31.5 pixels
+    EXPECT_EQ(box->GetScrollOffset().x, 2 + 32);
+    // The selection follows to the unit now under the pointer, held at the box's edge.
+    EXPECT_EQ(box->GetSelectionStart(), 8);
+    EXPECT_EQ(box->GetCaret(), (100 + 34) / 6);
+    Idle(1000); // to the end, where it stops
+    EXPECT_EQ(box->GetScrollOffset().x, 83);
+    EXPECT_FALSE(box->IsAutoScrolling(0));
+    EXPECT_EQ(box->GetCaret(), 30);
+    EXPECT_EQ(box->GetSelectionLength(), 22);
+
+    Move(10 - 10, 15); // left of the box: back towards the start
+    EXPECT_EQ(box->GetAutoScrollSpeed(0), -11 * 15);
+    Idle(200);
+    EXPECT_EQ(box->GetScrollOffset().x, 50);
+    Move(10 + 50, 15); // back inside: the text stays
+    EXPECT_FALSE(box->IsAutoScrolling(0));
+    Move(10 + 120, 15);
+    EXPECT_TRUE(box->IsAutoScrolling(0));
+    Release(10 + 120, 15); // the drag ends, and its scrolling with it
+    EXPECT_FALSE(box->IsAutoScrolling(0));
+    EXPECT_EQ(box->GetIdleCount(), 1); // the caret's blink alone
+    EXPECT_EQ(box->GetScrollOffset().x, 50);
+}
