@@ -10,10 +10,15 @@ class CheckedCombo : public ControlHarness
 {
 public:
     // A field at (10, 5), 80 x 20, of fourteen looks, with a 16 x 16 check box of its own
-    // and a list of that class (rows of 20) below it.
-    RCPtr<LCheckedComboBox> NewCombo(const char16_t* className, const char16_t* listClass, bool icons)
+    // and a list of that class (rows of 20) below it; initialIndex: the row its create
+    // parameters select first (none: the first row).
+    RCPtr<LCheckedComboBox> NewCombo(const char16_t* className, const char16_t* listClass, bool icons,
+                                     const char16_t* initialIndex = nullptr)
     {
         RCPtr<LControlDescriptor> combo = Describe(className, u"combo", 10, 5, 80, 20, ColourLooks(14));
+        if (initialIndex)
+            combo->mCreateParams =
+                LStringTable::Create({{String(u"INITIAL_SELECTED_INDEX"), String(initialIndex)}});
         RCPtr<LControlDescriptor> list = DescribeCheckedList(listClass, u"listBox", 0, 0, 80, 60, icons);
         list->mLayout->mClipToParent = false;
         combo->AddChild(list);
@@ -112,6 +117,19 @@ TEST_F(CheckedCombo, TheFieldsBoxShowsTheSelectedRowsCheckAndIcon)
 
     EXPECT_EQ(combo->SetSelectedIndex(-1), -1);
     EXPECT_EQ(ImagesOf(*box), std::vector<const LBitmap*>(14, nullptr));
+}
+
+TEST_F(CheckedCombo, TheRowSelectedFirstShowsItsIconOnTheField)
+{
+    LoadControlTexts(
+        {{"Framework.Panel|combo", "ITEM.0", "zero"}, {"Framework.Panel|combo", "ITEM.1", "one"}});
+    RCPtr<LCheckedComboBox> combo =
+        NewCombo(u"Framework.ComboBoxWithIcons", u"Framework.ListBoxWithIcons", true, u"1");
+    EXPECT_EQ(combo->GetSelectedIndex(), 1);
+    EXPECT_EQ(combo->GetText(), String(u"one"));
+    const RCPtr<LBitmap> icon1 = combo->GetCheckedListBox()->GetItemImage(1);
+    ASSERT_TRUE(icon1);
+    EXPECT_EQ(ImagesOf(*combo->GetCheckBox()), std::vector<const LBitmap*>(14, icon1.Get()));
 }
 
 TEST_F(CheckedCombo, APlainListIsRefused)

@@ -17,6 +17,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -215,6 +219,36 @@ public:
         mOS.mCursorPos = {x, y};
     }
     void Key(uint32_t code) { mWindow->OnKey(LKeyParam::Create(KeyCode{code}, 1)); }
+
+    // One text of a control's string table: the table is named "<parent's class>|<name>"
+    // (the root panel's children: "Framework.Panel|<name>").
+    struct ControlText
+    {
+        std::string table;
+        std::string key;
+        std::string text;
+    };
+    // Loads the texts into the factory as the application's texts document gives them; a
+    // control made afterwards takes its table.
+    void LoadControlTexts(const std::vector<ControlText>& texts)
+    {
+        std::string document = "<r><Application Name=\"App\">";
+        for (const ControlText& entry : texts)
+            document += "<StringTable ID=\"" + entry.table + "\"><String ID=\"" + entry.key +
+                        "\"><Locale LCID=\"9\">" + entry.text + "</Locale></String></StringTable>";
+        document += "</Application></r>";
+        const std::filesystem::path folder =
+            std::filesystem::temp_directory_path() /
+            ("kv-control-texts-" + std::to_string(::getpid()) + "-" + std::to_string(++mTextDocuments));
+        std::filesystem::create_directories(folder);
+        const auto write = [&](const char* name, const std::string& text) {
+            std::ofstream(folder / name, std::ios::binary) << text;
+            return String((folder / name).string().c_str());
+        };
+        EXPECT_EQ(mFactory->LoadStringTables(write("app.xml", document), write("framework.xml", "<r/>"), 9),
+                  S_OK);
+        std::filesystem::remove_all(folder);
+    }
     std::vector<std::string> TakeLog() { return std::exchange(mLog, {}); }
 
     std::shared_ptr<Platform::FakeClipboardBackend> mClipboard =
@@ -227,6 +261,7 @@ public:
     RCPtr<LRootWindow> mWindow;
     RCPtr<LPanel> mRoot;
     std::vector<std::string> mLog;
+    int mTextDocuments = 0;
     RCPtr<NotificationRecorder> mRecorder = NotificationRecorder::Create(&mLog);
 };
 

@@ -2,9 +2,6 @@
 
 #include "StatusBarTestSupport.h"
 
-#include <filesystem>
-#include <fstream>
-
 using namespace controltest;
 
 namespace {
@@ -18,25 +15,7 @@ public:
     }
 
     // The application's texts: the status bar's label rests on "Ready".
-    void LoadRestingText()
-    {
-        const std::filesystem::path folder =
-            std::filesystem::temp_directory_path() /
-            ("kv-status-bar-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-             std::to_string(reinterpret_cast<uintptr_t>(this)));
-        std::filesystem::create_directories(folder);
-        const auto write = [&](const char* name, const std::string& text) {
-            std::ofstream(folder / name, std::ios::binary) << text;
-            return String((folder / name).string().c_str());
-        };
-        const String app =
-            write("app.xml", "<r><Application Name=\"App\"><StringTable "
-                             "ID=\"Framework.StatusBar|label1\"><String ID=\"LABEL\"><Locale "
-                             "LCID=\"9\">Ready</Locale></String></StringTable></Application></r>");
-        const String framework = write("framework.xml", "<r/>");
-        EXPECT_EQ(mFactory->LoadStringTables(app, framework, 9), S_OK);
-        std::filesystem::remove_all(folder);
-    }
+    void LoadRestingText() { LoadControlTexts({{"Framework.StatusBar|label1", "LABEL", "Ready"}}); }
 };
 
 TEST_F(StatusBar, OfTheTextsPostedBetweenTwoTicksOnlyTheLatestShows)

@@ -472,3 +472,30 @@ TEST_F(TextBox, ADragPastAnEdgeScrollsTheTextUnderThePointer)
     EXPECT_EQ(box->GetIdleCount(), 1); // the caret's blink alone
     EXPECT_EQ(box->GetScrollOffset().x, 50);
 }
+
+TEST_F(TextBox, TheLabelOfItsTextTableIsTheHintNotTheText)
+{
+    LoadControlTexts({{"Framework.Panel|box", "LABEL", "Search"}});
+    RCPtr<LTextBox> box = NewBox();
+    EXPECT_EQ(box->GetHintText(), String(u"Search"));
+    EXPECT_EQ(box->GetText(), String());
+    ASSERT_TRUE(box->GetLook(LTextBox::kLookHint)->GetLabel());
+    EXPECT_EQ(box->GetLook(LTextBox::kLookHint)->GetLabel()->GetText(), String(u"Search"));
+
+    // Empty and unfocused: the hint in its own region, the rest of the box beside it.
+    box->ReleaseFocus();
+    EXPECT_EQ(box->GetShownLookIndex(), LTextBox::kLookBesideHint);
+    EXPECT_EQ(box->GetLookWeight(LTextBox::kLookHint), 1.0f);
+    RegionRect bounds;
+    ASSERT_TRUE(box->GetLook(LTextBox::kLookHint)->GetRegion().GetBounds(bounds));
+    EXPECT_EQ(bounds, (RegionRect{0, 0, 36, 12})); // six units of 6 pixels, one line high
+
+    // Focused, the box shows no hint; typing keeps it hidden after the focus leaves.
+    box->SetFocus(true);
+    EXPECT_EQ(box->GetShownLookIndex(), LTextBox::kLookFocused);
+    EXPECT_EQ(box->GetLookWeight(LTextBox::kLookHint), 0.0f);
+    Key(u'x');
+    box->ReleaseFocus();
+    EXPECT_EQ(box->GetShownLookIndex(), LTextBox::kLookNormal);
+    EXPECT_EQ(box->GetLookWeight(LTextBox::kLookHint), 0.0f);
+}
