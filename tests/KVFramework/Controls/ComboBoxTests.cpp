@@ -160,4 +160,16 @@ TEST_F(ComboBox, AValidatedTypedTextSelectsItsRow)
               (std::vector<std::string>{"combo NID_SELECTION_CHANGE", "combo NID_TEXTBOX_VALIDATED"}));
 }
 
+TEST_F(ComboBox, EscapeInTheOpenListClosesIt)
+{
+    RCPtr<LComboBox> combo = NewCombo(5);
+    Fill(*combo, {u"a", u"b"});
+    Key(kDown);
+    ASSERT_TRUE(combo->IsDropDownOpen());
+    EXPECT_TRUE(combo->GetListBox()->HasFocus());
+    Key(kEscape);
+    EXPECT_FALSE(combo->IsDropDownOpen());
+    EXPECT_EQ(combo->GetShownLookIndex(), LComboBox::kLookFocused);
+}
+
 } // namespace
