@@ -1,6 +1,7 @@
 #include "Application/FrameworkMain.h"
 
 #include "Application/DebugConsoleOption.h"
+#include "Application/SplashWindow.h"
 #include "Application/Version.h"
 #include "ObjectBase/Exception.h"
 #include "Platform/Instance/SingleInstance.h"
@@ -24,6 +25,44 @@ void ShowStartupError(IMessageBoxSink& boxes, const RCPtr<LStringTable>& framewo
     const StartupErrorBoxTexts box = GetStartupErrorBoxTexts(frameworkStrings, error);
     boxes.ShowMessageBox(box.text, box.caption, kMessageBoxIconError);
 }
+
+// The splash screen of the start-up: shown from the start when the documents' folder holds
+// a splash image and there is a display, hidden once the main window shows, or before the
+// run says why it fails, or when it ends otherwise.
+class StartupSplash
+{
+public:
+    StartupSplash(const String& folder, IWindowFactory* windows)
+    {
+        const String path = GetSplashImagePath(folder);
+        if (path.IsEmpty() || !windows || !windows->IsAvailable())
+            return;
+        const RCPtr<LBitmap> image = LBitmap::GetCachedBitmap(path);
+        if (!image)
+            return;
+        mSplash = windows->CreateSplashScreen();
+        if (!mSplash)
+            return;
+        mSplash->SetImage(image);
+        mSplash->Start();
+        mSplash->AnimateProgress(0, 100, 8);
+    }
+    ~StartupSplash() { Hide(); }
+    StartupSplash(const StartupSplash&) = delete;
+    StartupSplash& operator=(const StartupSplash&) = delete;
+
+    void Hide()
+    {
+        if (!mSplash)
+            return;
+        mSplash->SetProgress(100);
+        mSplash->Stop();
+        mSplash.reset();
+    }
+
+private:
+    std::unique_ptr<ISplashScreen> mSplash;
+};
 
 // Whether the documents' folder carries no skin document at all.
 bool LacksSkinDocument(const String& folder)
@@ -52,7 +91,8 @@ RCPtr<LControlFactory> LoadDocuments(const String& folder, int32_t locale,
 
 // From the application object's creation to its release: the status of the run.
 int RunApplication(const String& commandLine, const FrameworkEntry& entry, IMessageBoxSink& boxes,
-                   const RCPtr<LControlFactory>& factory, const RCPtr<LStringTable>& frameworkStrings)
+                   const RCPtr<LControlFactory>& factory, const RCPtr<LStringTable>& frameworkStrings,
+                   StartupSplash& splash)
 {
     RCPtr<LFrameworkApp> app;
     int status = kExitNormal;
@@ -66,14 +106,20 @@ int RunApplication(const String& commandLine, const FrameworkEntry& entry, IMess
         app->PreStartup(commandLine);
         const KVRESULT started = app->RunApplicationStartup();
         if (IsQuietExitResult(started))
+        {
+            splash.Hide();
             status = app->GetQuietExitStatus(started);
+        }
         else if (KV_FAILED(started))
             KV_THROW_FAILED_RESULT(started);
         else
         {
             app->PostStartup(commandLine);
             if (!entry.windowFactory || !entry.windowFactory->IsAvailable())
+            {
+                splash.Hide();
                 status = app->OnWindowUnavailable();
+            }
             else
             {
                 KV_THROW_IF_FAILED(app->CreateMainWindow(app->GetRendererType()));
@@ -85,17 +131,20 @@ int RunApplication(const String& commandLine, const FrameworkEntry& entry, IMess
                     KV_THROW_NULL_POINTER("Invalid Control Name");
                 KV_THROW_IF_FAILED(main->SetRootControl(root));
                 app->GetMainWindow()->Show();
+                splash.Hide();
                 app->Run();
             }
         }
     }
     catch (const std::exception& error)
     {
+        splash.Hide();
         ShowStartupError(boxes, frameworkStrings, &error);
         status = kExitStartupFailed;
     }
     catch (...)
     {
+        splash.Hide();
         ShowStartupError(boxes, frameworkStrings, nullptr);
         status = kExitStartupFailed;
     }
@@ -117,6 +166,7 @@ int FrameworkMain(const String& commandLine, int32_t locale, const FrameworkEntr
         locale = static_cast<int32_t>(LFrameworkApp::GetUserDefaultLocale() & 0xFFFF);
     LFrameworkApp::SetLocale(static_cast<uint32_t>(locale));
 
+    StartupSplash splash(entry.resourceFolder, entry.windowFactory);
     RCPtr<LControlFactory> factory;
     RCPtr<LStringTable> frameworkStrings;
     try
@@ -125,6 +175,7 @@ int FrameworkMain(const String& commandLine, int32_t locale, const FrameworkEntr
     }
     catch (const std::exception& error)
     {
+        splash.Hide();
         ShowStartupError(boxes, frameworkStrings, &error);
         return kExitStartupFailed;
     }
@@ -135,7 +186,7 @@ int FrameworkMain(const String& commandLine, int32_t locale, const FrameworkEntr
         return kExitHandedOver;
 
     ApplyDebugConsoleOption(ParseDebugConsoleOption(commandLine));
-    return RunApplication(commandLine, entry, boxes, factory, frameworkStrings);
+    return RunApplication(commandLine, entry, boxes, factory, frameworkStrings, splash);
 }
 
 } // namespace KV

@@ -2,6 +2,7 @@
 
 #include "Application/FrameworkApp.h"
 #include "Application/OSWindow.h"
+#include "Application/SplashWindow.h"
 #include "ControlBase/LayoutArithmetic.h"
 #include "Platform/Window/SdlVideo.h"
 
@@ -165,6 +166,13 @@ RCPtr<LRootWindow> OSWindowFactory::CreateRootWindow(LFrameworkApp& app, const R
     else
         window->CreateRenderer(spec.rendererType);
     return window->GetRootWindow();
+}
+
+std::unique_ptr<ISplashScreen> OSWindowFactory::CreateSplashScreen()
+{
+    if (!IsAvailable())
+        return nullptr;
+    return std::make_unique<LSplashWindow>();
 }
 
 } // namespace KV

@@ -4,6 +4,7 @@
 
 #include "ControlBase/ControlDescriptor.h"
 #include "ControlBase/RootWindow.h"
+#include "Graphics/Bitmap.h"
 #include "Renderer/Renderer.h"
 #include "Storage/StringT.h"
 
@@ -24,6 +25,22 @@ public:
     // Closes the window: its placement is kept, its root window leaves the application's
     // list and lets go of its root control.
     virtual void Close() = 0;
+};
+
+// The splash screen of the start-up, as the entry drives it: an image with a progress
+// bar, shown from Start until Stop.
+class ISplashScreen
+{
+public:
+    virtual ~ISplashScreen() = default;
+    // The image to show; only the first one given counts.
+    virtual void SetImage(const RCPtr<LBitmap>& bitmap) = 0;
+    virtual void Start() = 0;
+    // The bar's position, 0..100.
+    virtual void SetProgress(int position) = 0;
+    // Moves the bar from start to end over the seconds.
+    virtual void AnimateProgress(int start, int end, int seconds) = 0;
+    virtual void Stop() = 0;
 };
 
 // A window other than the main window, as CreateRootWindow asks for it.
@@ -47,10 +64,12 @@ class IWindowFactory
 {
 public:
     virtual ~IWindowFactory() = default;
-    // Whether windows can be made in this run (a display is there). Asked once, when the
-    // start-up asks for the main window, so that runs that end before never reach the
-    // window system.
+    // Whether windows can be made in this run (a display is there). Asked when the
+    // start-up asks for the main window, or a splash screen is to be shown, so that runs
+    // that end before never reach the window system.
     virtual bool IsAvailable() { return true; }
+    // A splash screen, not started yet; null when none can be shown (here: never).
+    virtual std::unique_ptr<ISplashScreen> CreateSplashScreen() { return nullptr; }
     // Another window, hidden until shown or its modal loop runs: its root window, on the
     // application's list when this returns; the window ends itself when closed. Null when
     // no window was made (here: always).

@@ -1,5 +1,6 @@
 #pragma once
-// The process entry of an application on the framework: loads the skins and string
+// The process entry of an application on the framework: shows the splash screen while it
+// starts when the documents' folder holds a splash image, loads the skins and string
 // tables, keeps to one instance per user, makes the application object and runs its
 // start-up, ends quietly when the start-up asks for it, opens the main window with its
 // root control, runs the message loop and releases everything in order. It returns the

@@ -46,6 +46,8 @@ public:
     // An OSWindow at the spec's place, resizable or not; the window system gives every
     // window its own title-bar buttons, so the spec's boxes change nothing.
     RCPtr<LRootWindow> CreateRootWindow(LFrameworkApp& app, const RootWindowSpec& spec) override;
+    // An LSplashWindow; null without a display.
+    std::unique_ptr<ISplashScreen> CreateSplashScreen() override;
 
 private:
     LProfile mProfile;

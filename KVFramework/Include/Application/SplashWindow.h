@@ -9,6 +9,7 @@
 //
 // Start, Stop and the destructor run on the window thread; the posting operations on any.
 
+#include "Application/ApplicationWindow.h"
 #include "Application/SplashProgress.h"
 #include "Graphics/Bitmap.h"
 
@@ -28,28 +29,28 @@ class PlatformWindow;
 // else empty. The executable's own resources ("::") hold no such file.
 String GetSplashImagePath(const String& resourceFolder);
 
-class LSplashWindow
+class LSplashWindow : public ISplashScreen
 {
 public:
     LSplashWindow();
-    ~LSplashWindow();
+    ~LSplashWindow() override;
     LSplashWindow(const LSplashWindow&) = delete;
     LSplashWindow& operator=(const LSplashWindow&) = delete;
 
     // Keeps a copy of the bitmap's pixels, unless an image is set already.
-    void SetImage(const RCPtr<LBitmap>& bitmap);
+    void SetImage(const RCPtr<LBitmap>& bitmap) override;
     // Opens the window and starts the thread, unless it runs. Without an image, or when
     // the window cannot be made, nothing starts (the reason goes to the debug output).
-    void Start();
+    void Start() override;
     bool IsRunning() const noexcept { return mThread.joinable(); }
 
-    void SetProgress(int position);
+    void SetProgress(int position) override;
     // Animates the bar from start to end over the seconds.
-    void AnimateProgress(int start, int end, int seconds);
+    void AnimateProgress(int start, int end, int seconds) override;
     void SetBarColor(uint32_t argb);
 
     // Ends the thread, waiting for it, then closes the window and lets the image go.
-    void Stop();
+    void Stop() override;
 
     // The bar as the thread keeps it.
     SplashProgress GetProgress() const;

@@ -135,10 +135,14 @@ public:
     {
         mBoxes.push_back(std::string(NarrowString(caption).GetText()) + ": " + NarrowString(text).GetText());
         mFlags = flags;
+        if (mLog)
+            mLog->push_back("box");
         return kMessageBoxAnswerOk;
     }
     std::vector<std::string> mBoxes;
     uint32_t mFlags = 0;
+    // Where the boxes are noted among other things, when set.
+    std::vector<std::string>* mLog = nullptr;
 };
 
 // A window without a display: its root window joins the application's list while it is
@@ -165,9 +169,36 @@ private:
     RCPtr<LRootWindow> mRootWindow;
 };
 
+// A splash screen without a display: it records what the entry does to it.
+class RecordingSplash : public ISplashScreen
+{
+public:
+    explicit RecordingSplash(std::vector<std::string>& log) : mLog(log) {}
+    void SetImage(const RCPtr<LBitmap>& bitmap) override
+    {
+        const RectT<int32_t>& area = bitmap->GetArea();
+        mLog.push_back("splash image " + std::to_string(area.width) + "x" + std::to_string(area.height));
+    }
+    void Start() override { mLog.push_back("splash start"); }
+    void SetProgress(int position) override { mLog.push_back("splash at " + std::to_string(position)); }
+    void AnimateProgress(int start, int end, int seconds) override
+    {
+        mLog.push_back("splash from " + std::to_string(start) + " to " + std::to_string(end) + " in " +
+                       std::to_string(seconds));
+    }
+    void Stop() override { mLog.push_back("splash stop"); }
+
+private:
+    std::vector<std::string>& mLog;
+};
+
 class FakeWindowFactory : public IWindowFactory
 {
 public:
+    std::unique_ptr<ISplashScreen> CreateSplashScreen() override
+    {
+        return std::make_unique<RecordingSplash>(mLog);
+    }
     std::unique_ptr<IApplicationWindow> CreateMainWindow(LFrameworkApp& app, const RCPtr<LControlDescriptor>&,
                                                          const String&, int32_t) override
     {

@@ -185,6 +185,60 @@ TEST(FrameworkMain, AWindowedRunShowsTheRootControlAndEndsThroughTheExitRequest)
     EXPECT_TRUE(run.boxes.mBoxes.empty());
 }
 
+TEST(FrameworkMain, ASplashImageIsShownFromTheStartUntilTheWindowShowsOrTheRunEnds)
+{
+    // A 4 x 3 picture.
+    const std::string splash(
+        "\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x04"
+        "\x00\x00\x00\x03\x08\x06\x00\x00\x00\xb4\xf4\xae\xc6\x00\x00\x00\x12\x49\x44\x41"
+        "\x54\x78\xda\x63\xe0\x12\x91\xfb\x8f\x8c\x19\x08\x0a\x00\x00\x67\x52\x0e\xc5\x65"
+        "\xbd\xd8\x2d\x00\x00\x00\x00\x49\x45\x4e\x44\xae\x42\x60\x82",
+        75);
+    const std::vector<std::string> shown = {"splash image 4x3", "splash start", "splash from 0 to 100 in 8"};
+    const std::vector<std::string> hidden = {"splash at 100", "splash stop"};
+    const auto joined = [](std::vector<std::vector<std::string>> parts) {
+        std::vector<std::string> all;
+        for (const std::vector<std::string>& part : parts)
+            all.insert(all.end(), part.begin(), part.end());
+        return all;
+    };
+    struct Row
+    {
+        const char* name;
+        bool image;
+        bool display;
+        KVRESULT startup;
+        std::vector<std::string> log;
+    };
+    const Row rows[] = {
+        {"windowed run", true, true, S_OK, joined({shown, {"create", "show"}, hidden, {"close"}})},
+        {"start-up failure", true, true, E_FAIL, joined({shown, hidden, {"box", "finish work"}})},
+        {"quiet exit", true, true, E_QUIET_EXIT_A020, joined({shown, hidden})},
+        {"no display", true, false, S_OK, {"no window"}},
+        {"no splash image", false, true, S_OK, {"create", "show", "close"}},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        DocumentFolder documents;
+        if (row.image)
+            TemporaryFolder::WriteFile(documents.folder / "Splash.png", splash);
+        EntryRun run;
+        run.windows.mAvailable = row.display;
+        run.boxes.mLog = &run.windows.mLog;
+        run.windows.mSource->EventAt(1010, [] {
+            LFrameworkApp::GetInstance()->GetDefaultCenter()->PostNotification(
+                LNotification::Create(u"NID_APP_EXIT_REQ"));
+        });
+        const KVRESULT startup = row.startup;
+        run.Run(documents.Path(), [startup](MainApp& app) {
+            if (startup != S_OK)
+                app.mStartup = [startup] { return startup; };
+        });
+        EXPECT_EQ(run.windows.mLog, row.log);
+    }
+}
+
 TEST(FrameworkMain, WithoutADisplayTheApplicationSaysSoAndEndsWithStatus6)
 {
     // No window layer at all, and a window layer that finds no display.
