@@ -1,11 +1,13 @@
 // The updater's process entry: the framework's entry with the updater's application
-// object. Until the window layer is part of the updater, every run has no display: a run
-// that needs the window reports what it found and ends with status 6.
+// object and, where there is a display, the window layer. A run that needs the window
+// and finds no display reports what it found and ends with status 6.
 
 #include "Application.h"
 #include "CommandLine.h"
 
 #include "Application/FrameworkMain.h"
+#include "Application/MainWindowFactory.h"
+#include "Application/Version.h"
 
 int main(int argc, char* argv[])
 {
@@ -16,5 +18,10 @@ int main(int argc, char* argv[])
         return LApplication::Create(factory, frameworkStringTable, commandLine);
     };
     entry.uniqueInstanceName = LApplication::GetUniqueInstanceName();
+    // The display is looked for only when a run comes to need the window, so the silent
+    // runs never touch the window system.
+    const KV::Version version;
+    KV::OSWindowFactory windows(version.GetCompanyName(), version.GetProductName(), entry.uniqueInstanceName);
+    entry.windowFactory = &windows;
     return KV::FrameworkMain(CommandLine::Join(argc, argv), -1, entry);
 }

@@ -14,15 +14,7 @@ trap cleanup EXIT
 
 # A sample image: 24 records of random lengths up to 200 bytes.
 image="$work/VORazuro61.led"
-python3 - "$image" <<'PY'
-import random, sys
-random.seed(2026)
-text = ''
-for _ in range(24):
-    n = random.randint(0, 200)
-    text += '%04X' % n + ''.join('%02X' % random.randint(0, 255) for _ in range(n))
-open(sys.argv[1], 'w').write(text)
-PY
+python3 "$(dirname "$0")/lib/make-sample-image.py" "$image" 24 0 200
 
 mkfifo "$work/sim-input"
 "$build/tools/norvik-sim/norvik-sim" --expect "$image" --off-time 500 --install-time 500 \
@@ -31,12 +23,8 @@ sim_pid=$!
 exec 3>"$work/sim-input"
 sleep 1
 
-options=("$@")
-has_image=
-for option in "${options[@]}"; do
-  case "${option^^}" in -ABSOLUTE_FIRMWARE_FILE_PATH=*|-FIRMWARE_IMAGE_NAME=*) has_image=1 ;; esac
-done
-[ -z "$has_image" ] && options+=("-ABSOLUTE_FIRMWARE_FILE_PATH=$image")
+. "$(dirname "$0")/lib/demo-options.sh"
+demo_options "$image" "$@"
 has_silent=
 for option in "${options[@]}"; do [ "${option^^}" = "-SILENT" ] && has_silent=1; done
 [ -z "$has_silent" ] && options+=("-SILENT")

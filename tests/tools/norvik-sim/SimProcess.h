@@ -62,7 +62,11 @@ public:
 
     ~SimProcess()
     {
+        // Asked to end first: a killed JACK client holds up its server for the next
+        // client, which would fail the tests after a failed one.
         if (!mStatus)
+            kill(mPid, SIGTERM);
+        if (!mStatus && !WaitForExit(5s))
         {
             kill(mPid, SIGKILL);
             waitpid(mPid, nullptr, 0);
