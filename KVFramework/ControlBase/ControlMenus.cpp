@@ -8,6 +8,8 @@
 #include "ControlBase/RootWindow.h"
 #include "Notification/Notification.h"
 #include "Controls/MenuDescriptor.h"
+#include "Controls/PopupMenu.h"
+#include "ControlBase/ControlFactory.h"
 #include "Storage/Array.h"
 
 #include <map>
@@ -17,6 +19,7 @@ namespace KV {
 namespace {
 
 constexpr char16_t kContextMenuPrefix[] = u"CONTEXT_MENU";
+constexpr char16_t kContextMenuName[] = u"contextMenu";
 
 } // namespace
 
@@ -97,6 +100,51 @@ KVRESULT LControl::SetContextMenu(const RCPtr<LMenuDescriptor>& menu)
     mContextMenu = menu;
     if (mContextMenu)
         BindMenuHotKeys(mContextMenu, true);
+    return S_OK;
+}
+
+KVRESULT LControl::ShowContextMenu(const RCPtr<LMenuDescriptor>& menu)
+{
+    RCPtr<LControl> self(this);
+    const String name(kContextMenuName);
+    const RCPtr<LControlFactory> factory = GetApplicationFactory();
+    // A skin without the descriptor shows no context menus.
+    const RCPtr<LControlDescriptor> descriptor = factory ? factory->FindControlDescriptor(name) : nullptr;
+    if (!menu || !descriptor)
+        return S_OK;
+    // The new popup needs the name: a menu still shown is closed first, and a closed one
+    // still waiting for the idle pass leaves now. Made beside one of the same name, the
+    // new popup would be refused by this control and left without parent.
+    if (const RCPtr<LControl> old = FindChild(name))
+    {
+        auto* popup = dynamic_cast<LPopupMenu*>(old.Get());
+        if (!popup)
+            return S_OK; // a control of the owner's own under that name
+        if (!popup->IsClosed())
+            popup->CloseMenu();
+        ProcessPendingRemovals();
+        if (FindChild(name))
+            return S_OK;
+    }
+    // Made hidden: a shown control made under one that has the focus takes it, and a
+    // popup given the focus it holds already closes.
+    const RCPtr<LLayoutDescriptor> layout =
+        descriptor->mLayout ? descriptor->mLayout->Clone() : LLayoutDescriptor::Create();
+    layout->mIsVisible = false;
+    const RCPtr<LControl> made =
+        factory->CreateControl(factory->CloneControlDescriptor(descriptor, layout, name), self);
+    const RCPtr<LPopupMenu> popup = RCPtr<LPopupMenu>::DynamicCastFrom(made);
+    if (!popup || popup->GetParent().Get() != this)
+    {
+        // Another class under that name is no menu: it does not stay.
+        if (made && made->GetParent().Get() == this)
+            made->RemoveFromTree();
+        return S_OK;
+    }
+    popup->SetVisible(false);
+    popup->SetMenuDescriptor(menu);
+    OnContextMenu(popup);
+    popup->ShowAtPointer();
     return S_OK;
 }
 

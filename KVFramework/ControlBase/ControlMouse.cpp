@@ -4,6 +4,7 @@
 #include "Application/FrameworkApp.h"
 #include "ControlBase/Control.h"
 #include "ControlBase/RootWindow.h"
+#include "Controls/MenuDescriptor.h"
 #include "Notification/Notification.h"
 
 #include <algorithm>
@@ -323,8 +324,12 @@ KVRESULT LControl::OnRightClick(const RCPtr<LMouseButtonParam>& param)
 {
     if (!param)
         return E_INVALIDARG;
+    RCPtr<LControl> self(this);
     HandleRightClick(param);
     Send(*this, u"NID_RIGHT_CLICK", param);
+    // A listener may have replaced the menu or taken the control out of its window.
+    if (const RCPtr<LMenuDescriptor> menu = GetContextMenu(); menu && GetRootWindow())
+        ShowContextMenu(menu);
     return S_OK;
 }
 

@@ -34,6 +34,7 @@ class LControlDescriptor;
 class LControlFactory;
 class LMenuDescriptor;
 class LMenuItemUpdater;
+class LPopupMenu;
 struct LMenuItemInfo;
 struct SourceLocation;
 class LRenderer;
@@ -496,6 +497,13 @@ public:
     void BuildContextMenu(std::vector<RCPtr<LMenuDescriptor>>& menus) const;
     // The menu a right click shows; null by default.
     const RCPtr<LMenuDescriptor>& GetContextMenu() const noexcept { return mContextMenu; }
+    // Shows the menu at the pointer in a popup made from the skin's "contextMenu" as a
+    // child of this control; its commands come back to this control. A context menu of
+    // this control still shown gives way to the new one; a child of that name that is no
+    // popup stays as it is, and nothing is shown then. Returns 0.
+    KVRESULT ShowContextMenu(const RCPtr<LMenuDescriptor>& menu);
+    // Runs with the popup, its menu set, before it is shown.
+    virtual void OnContextMenu(const RCPtr<LPopupMenu>&) {}
     // Replaces the context menu: the old menu's items stop acting as hot keys, the new
     // one's start. Returns 0.
     KVRESULT SetContextMenu(const RCPtr<LMenuDescriptor>& menu);

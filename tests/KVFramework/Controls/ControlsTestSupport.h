@@ -218,6 +218,20 @@ public:
         mWindow->OnMouseButton(LRootWindow::kDoubleClick, kMouseButtonLeft, 0, {x, y});
         mOS.mCursorPos = {x, y};
     }
+    // A right click at (x, y), where the pointer is left.
+    void RightClick(int32_t x, int32_t y)
+    {
+        mOS.mCursorPos = {x, y};
+        mOS.mButtons |= kMouseButtonRight;
+        mWindow->OnMouseButton(LRootWindow::kPress, kMouseButtonRight, 0, {x, y});
+        mOS.mButtons &= ~kMouseButtonRight;
+        mWindow->OnMouseButton(LRootWindow::kRelease, kMouseButtonRight, 0, {x, y});
+    }
+    // Adds a top-level control to the skin, found by name as the skin's own.
+    void AddSkinControl(const RCPtr<LControlDescriptor>& descriptor)
+    {
+        mFactory->GetCurrentSkin()->AddChild(descriptor);
+    }
     void Key(uint32_t code) { mWindow->OnKey(LKeyParam::Create(KeyCode{code}, 1)); }
 
     // One text of a control's string table: the table is named "<parent's class>|<name>"

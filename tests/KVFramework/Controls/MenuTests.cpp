@@ -1,6 +1,6 @@
 #include "Controls/MainMenu.h"
 
-#include "ControlsTestSupport.h"
+#include "MenuTestSupport.h"
 
 using namespace controltest;
 
@@ -10,48 +10,6 @@ constexpr uint32_t kDown = 0x20280000;
 constexpr uint32_t kLeft = 0x20250000;
 constexpr uint32_t kRight = 0x20270000;
 constexpr uint32_t kEscape = 0x201B0000;
-
-std::vector<RCPtr<LLookDescriptor>> Looks(uint32_t count)
-{
-    std::vector<RCPtr<LLookDescriptor>> looks;
-    for (uint32_t i = 0; i < count; ++i)
-        looks.push_back(ColourLook(0xFF000000u | i));
-    return looks;
-}
-
-// A popup 120 wide whose rows are 20 high, each with a check box and a hot-key label.
-RCPtr<LControlDescriptor> PopupDescriptor(const char16_t* name, double y)
-{
-    RCPtr<LControlDescriptor> popup = Describe(u"Framework.PopupMenu", name, 0, y, 120, 10, Looks(3));
-    popup->mLayout->mClipToParent = false;
-    RCPtr<LControlDescriptor> row = Describe(u"Framework.MenuItem", u"templateItem", 0, 0, 0, 20, Looks(14));
-    row->mLayout->mXSize = {SizeReference::Client, String(), 1.0f, 0};
-    row->AddChild(Describe(u"Framework.Button", u"checkBox", 2, 2, 16, 16, Looks(14)));
-    row->AddChild(Describe(u"Framework.Label", u"hotKeyLabel", 80, 0, 36, 20, Looks(1)));
-    popup->AddChild(row);
-    return popup;
-}
-
-// "Open", the submenu "Tools" (X, Y), a separator and "Exit".
-RCPtr<LMenuDescriptor> FileMenu()
-{
-    const std::vector<LStringTable::Entry> entries = {
-        {String(u"00.NID_OPEN"), String(u"Open|Opens a file")},
-        {String(u"01.Tools."), String(u"Tools")},
-        {String(u"02.-"), String()},
-        {String(u"03.NID_EXIT"), String(u"Exit")},
-        {String(u"Tools.00.NID_X"), String(u"X")},
-        {String(u"Tools.01.NID_Y"), String(u"Y")},
-    };
-    return LMenuDescriptor::BuildFromPaths(entries);
-}
-
-RCPtr<LMenuDescriptor> OneItemMenu(const char16_t* name)
-{
-    RCPtr<LMenuDescriptor> menu = LMenuDescriptor::Create();
-    menu->AddItem(0, String(name), String(name), true, false);
-    return menu;
-}
 
 // Answers for the items of the menus it owns: "NID_EXIT" disabled, "NID_OPEN" checked.
 class Owner : public LPanel
@@ -80,9 +38,10 @@ public:
     // below them.
     RCPtr<LMainMenu> NewBar()
     {
-        RCPtr<LControlDescriptor> bar = Describe(u"Framework.MainMenu", u"menuBar", 0, 0, 200, 20, Looks(1));
+        RCPtr<LControlDescriptor> bar =
+            Describe(u"Framework.MainMenu", u"menuBar", 0, 0, 200, 20, ColourLooks(1));
         RCPtr<LControlDescriptor> entry =
-            Describe(u"Framework.ComboMenu", u"templateMenu", 0, 0, 50, 20, Looks(4));
+            Describe(u"Framework.ComboMenu", u"templateMenu", 0, 0, 50, 20, ColourLooks(4));
         entry->AddChild(PopupDescriptor(u"popupMenu", 20));
         bar->AddChild(entry);
         return Create<LMainMenu>(bar, RCPtr<LControl>(mRoot));
@@ -110,7 +69,7 @@ public:
         Release(x, y);
     }
 
-    RCPtr<LButton> mOther = Make<LButton>(RCPtr<LControl>(mRoot), u"other", 150, 80, 40, 20, Looks(14));
+    RCPtr<LButton> mOther = Make<LButton>(RCPtr<LControl>(mRoot), u"other", 150, 80, 40, 20, ColourLooks(14));
 };
 
 TEST_F(Menus, EntriesAreAddedAndInsertedByPositionAndNamesAreNeverShared)
@@ -213,7 +172,7 @@ TEST_F(Menus, RightOpensASubmenuLeftClosesItAndEscapeClosesTheChain)
 
 TEST_F(Menus, ItemsShowTheirKeysAndTheStateTheirOwnerGives)
 {
-    RCPtr<Owner> owner = Make<Owner>(RCPtr<LControl>(mRoot), u"owner", 0, 0, 200, 100, Looks(1));
+    RCPtr<Owner> owner = Make<Owner>(RCPtr<LControl>(mRoot), u"owner", 0, 0, 200, 100, ColourLooks(1));
     KeyCode ctrlO;
     ctrlO.mCode = KeyCode::kCtrl | KeyCode::kPressed | (0x4Fu << KeyCode::kVirtualKeyShift);
     owner->GetLocalHotKeys().AddKeyCode(ctrlO, u"NID_OPEN");
