@@ -134,3 +134,11 @@ done
 export JACK_DEFAULT_SERVER="$name"
 export KV_MIDI_API=jack
 "$@" 9>&-
+status=$?
+# What the server said is the only trace of a stall on its side (a client that did
+# not finish its cycle holds up every other one in synchronous mode).
+if [ "$status" -ne 0 ] && [ -s "$log" ]; then
+  echo "with-jack: the JACK server's last messages:" >&2
+  tail -n 40 "$log" >&2
+fi
+exit "$status"
