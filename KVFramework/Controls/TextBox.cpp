@@ -141,6 +141,7 @@ void LTextBox::BuildEditMenu()
         menu->AddItem(static_cast<int32_t>(menu->GetItemCount()), text, String(item.id), true, false);
     }
     mEditMenu = menu;
+    SetContextMenu(menu);
 }
 
 KVRESULT LTextBox::GetMenuItemState(const RCPtr<LMenuDescriptor>& menu, int32_t itemIndex,

@@ -128,7 +128,7 @@ public:
     String GetToolTipText() override;
 
     // Cut, copy, paste and delete, made when the box comes into a window that has the
-    // framework's texts; empty before.
+    // framework's texts; empty before. It is the box's context menu.
     const RCPtr<LMenuDescriptor>& GetEditMenu() const noexcept { return mEditMenu; }
     // The edit items are enabled as the clipboard service can carry them out; other items
     // are not the box's (1).

@@ -1,5 +1,6 @@
 #include "Controls/MenuDescriptor.h"
 #include "Controls/PopupMenu.h"
+#include "Controls/TextBox.h"
 
 #include "MenuTestSupport.h"
 
@@ -221,6 +222,59 @@ TEST_F(ContextMenu, NothingIsShownWithoutAMenuOrBesideAControlOfThatName)
     RightClick(30, 20);
     EXPECT_EQ(mOwner->GetChildren().GetCount(), 0u);
     EXPECT_FALSE(mOwner->mHooked);
+}
+
+// The text box's edit menu, shown by a right click in the box, with the states of its
+// rows as the selection and the clipboard make them.
+TEST_F(ContextMenu, TheTextBoxShowsItsEditMenuWithTheRowsTheClipboardAllows)
+{
+    for (const auto& [key, text] : {std::pair{u"EDIT_CUT", u"Cut"}, std::pair{u"EDIT_COPY", u"Copy"},
+                                    std::pair{u"EDIT_PASTE", u"Paste"}, std::pair{u"EDIT_DELETE", u"Delete"}})
+        mApp->GetFrameworkStringTable()->SetString(String(key), String(text));
+    std::vector<RCPtr<LLookDescriptor>> looks;
+    for (uint32_t i = 0; i < 12; ++i)
+        looks.push_back(TextLook(0xFF000000u | i));
+    const RCPtr<LTextBox> box = Make<LTextBox>(RCPtr<LControl>(mRoot), u"box", 10, 10, 100, 20, looks);
+    box->SetNotFocusable(false);
+    box->SetText(String(u"abc"));
+
+    struct Case
+    {
+        const char* name;
+        bool select;
+        const char* clipboard;     // null: empty
+        std::vector<bool> enabled; // Cut, Copy, Paste, Delete
+    };
+    const std::vector<Case> cases = {
+        {"nothing selected, nothing to paste", false, nullptr, {false, false, false, false}},
+        {"a selection", true, nullptr, {true, true, false, true}},
+        {"text to paste", false, "x", {false, false, true, false}},
+        {"both", true, "x", {true, true, true, true}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        if (c.clipboard)
+            mClipboard->SetOutsideText(c.clipboard);
+        else
+            mClipboard->ClearOutside();
+        box->SetFocus(true);
+        box->SelectChars(c.select ? 0 : -1, 1);
+        RightClick(20, 15);
+
+        const RCPtr<LPopupMenu> popup = PopupOf(RCPtr<LControl>(box));
+        ASSERT_TRUE(popup);
+        EXPECT_EQ(popup->GetRootPosition(), (PointT<double>{20, 15}));
+        ASSERT_EQ(popup->GetItemCount(), 4);
+        const char16_t* const texts[] = {u"Cut", u"Copy", u"Paste", u"Delete"};
+        for (int32_t row = 0; row < 4; ++row)
+        {
+            EXPECT_EQ(popup->GetItemText(row), String(texts[row]));
+            EXPECT_EQ(popup->IsItemSelectable(row), c.enabled[static_cast<size_t>(row)]) << row;
+        }
+        Key(kEscape);
+        Idle();
+    }
 }
 
 } // namespace
