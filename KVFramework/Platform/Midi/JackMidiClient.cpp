@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
@@ -14,6 +15,11 @@
 namespace KV::Platform {
 
 namespace {
+
+// How long a process that ends waits for the server to take its client out of the
+// cycles. A synchronous server that waits for a client which does not finish its cycle
+// answers only after ten times its cycle time-out; the process ends without that.
+constexpr auto EXIT_DEACTIVATION_WAIT = std::chrono::seconds(5);
 
 // A new connection is in effect once the server has begun a cycle after it; one more
 // allows for the cycle that was already running.
@@ -137,9 +143,13 @@ std::shared_ptr<JackMidiClient> JackMidiClient::Shared(const char* name, std::st
     // statics are destroyed: stop its callbacks before that.
     static const bool atExit = [] {
         std::atexit([] {
-            std::lock_guard exiting(*mutex);
-            if (std::shared_ptr<JackMidiClient> open = shared->lock())
-                jack_deactivate(open->mClient);
+            std::shared_ptr<JackMidiClient> open;
+            {
+                std::lock_guard exiting(*mutex);
+                open = shared->lock();
+            }
+            if (open)
+                open->StopForExit();
         });
         return true;
     }();
@@ -173,6 +183,33 @@ JackMidiClient::~JackMidiClient()
     delete mTable.load();
 }
 
+void JackMidiClient::StopForExit()
+{
+    // Sequentially consistent with the callback's flag, as in Show: either this sees the
+    // cycle in progress and waits for it, or that cycle sees the stop.
+    mStopped.store(true);
+    WaitOutOfCycle();
+    // A client that vanishes while it takes part in the cycles holds up a synchronous
+    // server, so it is deactivated; but a server that does not answer must not keep the
+    // process from ending (its end closes the connection, which the server notices).
+    struct Deactivation
+    {
+        std::mutex lock;
+        std::condition_variable done;
+        bool finished = false;
+    };
+    const auto deactivation = std::make_shared<Deactivation>();
+    std::thread([client = mClient, deactivation] {
+        jack_deactivate(client);
+        std::lock_guard lock(deactivation->lock);
+        deactivation->finished = true;
+        deactivation->done.notify_all();
+    }).detach();
+    std::unique_lock lock(deactivation->lock);
+    if (!deactivation->done.wait_for(lock, EXIT_DEACTIVATION_WAIT, [&] { return deactivation->finished; }))
+        LogMidiLibraryMessage("JACK", "the server did not take the client out of its cycles; ending anyway");
+}
+
 int JackMidiClient::OnProcess(uint32_t frames, void* self) noexcept
 {
     static_cast<JackMidiClient*>(self)->Process(frames);
@@ -190,6 +227,11 @@ void JackMidiClient::Process(uint32_t frames) noexcept
     // Sequentially consistent with Show's exchange and wait: either Show sees this
     // flag, or this cycle reads the new table.
     mInCycle.store(true);
+    if (mStopped.load())
+    {
+        mInCycle.store(false, std::memory_order_release);
+        return;
+    }
     const PortTable* table = mTable.load();
     for (JackMidiPort* port : table->ports)
     {

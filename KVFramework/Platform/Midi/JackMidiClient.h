@@ -178,6 +178,9 @@ private:
     void Release(size_t slot);
     static int OnProcess(uint32_t frames, void* self) noexcept;
     static void OnShutdown(const char* reason, void* self) noexcept;
+    // At the process's end: no callback of ours runs any more, and the server is asked
+    // to take the client out of its cycles, but not waited for beyond a bound.
+    void StopForExit();
     void Process(uint32_t frames) noexcept;
 
     // Publishes the table with `port` added or removed, then waits until no callback
@@ -195,6 +198,7 @@ private:
     std::vector<Slot> mSlots;  // registered before activation, never unregistered
     std::atomic<PortTable*> mTable{nullptr};
     std::atomic<bool> mInCycle{false};
+    std::atomic<bool> mStopped{false}; // the process is ending: the callback does nothing
     std::atomic<uint64_t> mCycles{0};
     std::atomic<uint64_t> mConnectionsEffective{0}; // the cycle from which all are in effect
 };
