@@ -1,32 +1,57 @@
-// The updater's window on a private X server, with a private JACK server for its MIDI
-// system: one updater per user, a later one handing its command line to the open window.
+// A whole update in the updater's window, end to end: the updater and the simulated keyboard
+// are separate processes on a private JACK server, the window is on a private X server,
+// and the test drives it as a person would, with clicks made up through the X test
+// extension. Each step's screenshot is compared with the picture the step must show (the
+// window tests' references of the same situations) and kept in the build tree.
+#include "ReferenceImage.h"
 #include "ScopedVariable.h"
+#include "SimProcess.h"
 #include "TemporaryFolder.h"
 #include "UpdaterProcess.h"
 
 #include "Platform/Window/SyntheticInput.h"
 #include "Platform/Window/SystemWindows.h"
+#include "Platform/Window/WindowCapture.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
+using NorvikSimTest::SimProcess;
 using UpdaterTest::UpdaterChild;
 using namespace std::chrono_literals;
 using namespace KV;
 
 namespace {
 
+// Where the window's controls are, in its client area (the shipped skin's layout).
+constexpr int32_t kButtonRowY = 320;
+constexpr int32_t kUpdateButtonX = 124; // UPDATE FIRMWARE, and NEXT over it
+constexpr int32_t kBarLeft = 32;
+constexpr int32_t kBarRight = 488;
+constexpr int32_t kBarTop = 250;
+constexpr int32_t kBarBottom = 276;
+// A row of the bar above its percentage.
+constexpr int32_t kBarRow = kBarTop + 4;
+
 // The time a step may take before the test gives up: the keyboard's start on a loaded
 // JACK server may take long; nothing is measured by it.
 constexpr auto kStepLimit = 90s;
+
+std::string Text(const Platform::CapturedPixels& captured)
+{
+    return std::to_string(captured.width) + " x " + std::to_string(captured.height);
+}
 
 // An image of 40 records; with the keyboard's delay per acknowledgement, its transfer takes
 // long enough to watch.
@@ -83,11 +108,120 @@ public:
 
     uintptr_t Handle() const noexcept { return mWindow; }
 
+    Platform::CapturedPixels Capture() const
+    {
+        Platform::CapturedPixels captured;
+        Platform::CaptureSystemWindow(mWindow, captured);
+        return captured;
+    }
+
+    // A left click at the point of the client area; the pointer then leaves the window, so
+    // that no control keeps the look of one under the pointer.
+    void Click(int32_t x, int32_t y) const
+    {
+        ASSERT_TRUE(Platform::MovePointer(mPlace.x + x, mPlace.y + y));
+        ASSERT_TRUE(Platform::PressButton(1, true));
+        ASSERT_TRUE(Platform::PressButton(1, false));
+        ASSERT_TRUE(Platform::MovePointer(mPlace.x + mPlace.width + 40, mPlace.y + mPlace.height + 40));
+    }
+
+    // Waits until the window shows the reference picture outside the area left out (the
+    // progress bar's moving parts), keeps the screenshot under the step's name, and fails
+    // with the pictures of the difference when it never does.
+    void ExpectShows(const std::string& reference, const std::string& step, bool leaveOutBar = false)
+    {
+        SCOPED_TRACE(step);
+        const bool updating = std::getenv("KV_UPDATE_REFERENCE_IMAGES") != nullptr;
+        const auto deadline = std::chrono::steady_clock::now() + kStepLimit;
+        Platform::CapturedPixels shown;
+        Platform::CapturedPixels before;
+        while (std::chrono::steady_clock::now() < deadline && !mUpdater.HasEnded())
+        {
+            shown = Capture();
+            // Drawing new references: the picture that stays for a second.
+            if (updating ? !before.pixels.empty() && shown.pixels == before.pixels
+                         : Differing(shown, reference, leaveOutBar) == 0)
+                break;
+            before = shown;
+            std::this_thread::sleep_for(updating ? 1000ms : 50ms);
+        }
+        Platform::SavePng(shown, std::string(KV_TEST_OUTPUT_FOLDER) + "/" + step + ".png");
+        ASSERT_EQ(Text(shown), "520 x 360");
+        Testing::ExpectMatchesReference(
+            [&](int32_t x, int32_t y) {
+                return leaveOutBar && InBar(x, y) ? ReferencePixel(reference, x, y) : shown.At(x, y);
+            },
+            shown.width, shown.height, KV_REFERENCE_IMAGE_FOLDER, KV_TEST_OUTPUT_FOLDER, reference);
+    }
+
+    // Watches the progress bar until the window shows the end of the transfer: the bar's
+    // row as each screenshot had it, in order, without repeats.
+    std::vector<std::vector<uint32_t>> WatchBar(const std::function<bool()>& ended)
+    {
+        std::vector<std::vector<uint32_t>> rows;
+        const auto deadline = std::chrono::steady_clock::now() + kStepLimit;
+        while (std::chrono::steady_clock::now() < deadline && !mUpdater.HasEnded() && !ended())
+        {
+            const Platform::CapturedPixels shown = Capture();
+            if (shown.width < kBarRight || shown.height < kBarBottom)
+                continue;
+            std::vector<uint32_t> row;
+            for (int32_t x = kBarLeft; x < kBarRight; ++x)
+                row.push_back(shown.At(x, kBarRow));
+            if (rows.empty() || row != rows.back())
+                rows.push_back(std::move(row));
+            std::this_thread::sleep_for(20ms);
+        }
+        return rows;
+    }
+
 private:
+    static bool InBar(int32_t x, int32_t y)
+    {
+        return x >= kBarLeft && x < kBarRight && y >= kBarTop && y < kBarBottom;
+    }
+
+    static uint32_t ReferencePixel(const std::string& reference, int32_t x, int32_t y)
+    {
+        const std::string path = std::string(KV_REFERENCE_IMAGE_FOLDER) + "/" + reference + ".png";
+        const RCPtr<LBitmap> bitmap = LBitmap::GetCachedBitmap(String(path.c_str()));
+        const BitmapImage* image = bitmap ? bitmap->GetGdiplusBitmap() : nullptr;
+        return image && x < image->GetWidth() && y < image->GetHeight() ? image->GetARGB(x, y) : 0;
+    }
+
+    // How many pixels differ from the reference by more than the tolerance of the window
+    // tests; every pixel when the sizes differ.
+    static int Differing(const Platform::CapturedPixels& shown, const std::string& reference,
+                         bool leaveOutBar)
+    {
+        const std::string path = std::string(KV_REFERENCE_IMAGE_FOLDER) + "/" + reference + ".png";
+        const RCPtr<LBitmap> bitmap = LBitmap::GetCachedBitmap(String(path.c_str()));
+        const BitmapImage* image = bitmap ? bitmap->GetGdiplusBitmap() : nullptr;
+        if (!image || image->GetWidth() != shown.width || image->GetHeight() != shown.height)
+            return static_cast<int>(shown.pixels.size()) + 1;
+        int differing = 0;
+        for (int32_t y = 0; y < shown.height; ++y)
+            for (int32_t x = 0; x < shown.width; ++x)
+                if (!(leaveOutBar && InBar(x, y)) &&
+                    !Testing::ReferenceDetail::Close(shown.At(x, y), image->GetARGB(x, y), 2))
+                    ++differing;
+        return differing;
+    }
+
     UpdaterChild& mUpdater;
     uintptr_t mWindow = 0;
     Platform::ScreenPlace mPlace;
 };
+
+// How many of the bar row's pixels differ from the row's first picture: the part of the
+// bar filled since then.
+size_t FilledSince(const std::vector<uint32_t>& first, const std::vector<uint32_t>& row)
+{
+    size_t filled = 0;
+    for (size_t x = 0; x < row.size(); ++x)
+        filled += row[x] != first[x];
+    return filled;
+}
 
 // A private home for the updater: its settings, window placement and the name one
 // updater per user holds, apart from any other updater on the machine.
@@ -107,6 +241,49 @@ struct PrivateHome
 };
 
 } // namespace
+
+TEST(WindowedUpdate, UpdateFirmwareThroughThePowerCycleToSuccess)
+{
+    ASSERT_TRUE(Platform::SyntheticInputAvailable());
+    PrivateHome home;
+    const std::string image = WriteImage(home.root / "image.led");
+    SimProcess sim({"--expect", image, "--off-time", "300", "--install-time", "300", "--ack-delay", "60"});
+    ASSERT_TRUE(sim.WaitForLine("on: normal mode")) << sim.Output();
+
+    UpdaterChild updater({"-ABSOLUTE_FIRMWARE_FILE_PATH=" + image}, true);
+    WindowOnScreen window(updater);
+    ASSERT_TRUE(window.WaitForWindow()) << updater.Finish(0ms).errors;
+
+    window.ExpectShows("UpdaterWindowReady", "WindowedUpdate-1-Ready");
+    window.Click(kUpdateButtonX, kButtonRowY);
+    ASSERT_TRUE(sim.WaitForLine("enter: accepted")) << sim.Output();
+    window.ExpectShows("UpdaterWindowPowerCycle", "WindowedUpdate-2-PowerCycle");
+
+    sim.Command("power");
+    ASSERT_TRUE(sim.WaitForLine("on: update mode")) << sim.Output();
+    window.Click(kUpdateButtonX, kButtonRowY); // NEXT
+    window.ExpectShows("UpdaterWindowTransfer", "WindowedUpdate-3-Transfer", true);
+
+    // The bar grows from its first picture to its last, over several pictures.
+    std::atomic<bool> done = false;
+    std::thread waitForEnd([&] { done = sim.WaitForLine("done: image matches"); });
+    const std::vector<std::vector<uint32_t>> rows = window.WatchBar([&] { return done.load(); });
+    waitForEnd.join();
+    ASSERT_TRUE(done) << sim.Output();
+    ASSERT_GE(rows.size(), 3u) << "the bar was seen in too few states";
+    for (size_t i = 1; i < rows.size(); ++i)
+        EXPECT_GE(FilledSince(rows.front(), rows[i]), FilledSince(rows.front(), rows[i - 1])) << i;
+    window.ExpectShows("UpdaterWindowSucceeded", "WindowedUpdate-4-Succeeded");
+
+    // Not updating: the close box ends the run.
+    ASSERT_TRUE(Platform::RequestWindowClose(window.Handle()));
+    const UpdaterTest::RunResult& run = updater.Finish(60s);
+    EXPECT_EQ(run.status, 0) << run.Describe() << run.errors << sim.Output();
+    ASSERT_TRUE(sim.WaitForLine("on: normal mode, firmware 1.0.0.6")) << sim.Output();
+    // Ended, not killed: a killed client holds up the JACK server for the next one.
+    sim.Command("quit");
+    EXPECT_EQ(sim.WaitForExit(), 0) << sim.Output();
+}
 
 // One updater per user: a later one hands its command line to the first one's window and
 // ends with 255; the first stays, is told the command line, and ends when its window is
