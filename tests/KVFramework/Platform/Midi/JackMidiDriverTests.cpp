@@ -111,6 +111,27 @@ TEST(JackMidiDriver, ExchangesEveryShortAndSystemExclusiveMessageBothWays)
     EXPECT_EQ(out->Close(), MidiResult::Ok);
 }
 
+// Our own ports are told apart by their client's name: a client whose name merely
+// begins with ours (the server names a second client of the same name so) is a peer.
+TEST(JackMidiDriver, ListsAPeerWhoseClientNameBeginsWithOurs)
+{
+    const auto driver = Driver();
+    ASSERT_TRUE(driver);
+    std::string error;
+    const auto ours = JackMidiClient::Shared(MIDI_CLIENT_NAME, error);
+    ASSERT_TRUE(ours) << error;
+    JackTestPeer peer(ours->Name());
+    ASSERT_NE(ClientOf(peer.OutName()), ours->Name());
+    ASSERT_EQ(ClientOf(peer.OutName()).rfind(ours->Name(), 0), 0u) << peer.OutName();
+    const auto inputs = driver->ListInputs();
+    const auto outputs = driver->ListOutputs();
+    EXPECT_NE(std::find(inputs.begin(), inputs.end(), peer.OutName()), inputs.end());
+    EXPECT_NE(std::find(outputs.begin(), outputs.end(), peer.InName()), outputs.end());
+    for (const auto& names : {inputs, outputs})
+        for (const std::string& name : names)
+            EXPECT_NE(ClientOf(name), ours->Name()) << "our own ports are not listed: " << name;
+}
+
 TEST(JackMidiDriver, EveryPortOfTheProcessIsOnOneClient)
 {
     JackTestPeer peer("Test Keys");
