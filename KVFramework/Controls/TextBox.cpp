@@ -157,6 +157,21 @@ KVRESULT LTextBox::GetMenuItemState(const RCPtr<LMenuDescriptor>& menu, int32_t 
     return LScrollView::GetMenuItemState(menu, itemIndex, itemId, info);
 }
 
+KVRESULT LTextBox::Receive(const RCPtr<LNotificationDistributor>& sender,
+                           const RCPtr<LNotification>& notification)
+{
+    if (!sender && notification)
+        for (const EditItem& item : kEditItems)
+            if (notification->GetId() == InternNotificationId(item.id))
+            {
+                RCPtr<LTextBox> self(this);
+                if (LFrameworkApp* app = LFrameworkApp::GetInstance(); app && app->GetClipboard())
+                    app->GetClipboard()->OnEditRequest(item.request);
+                return S_OK;
+            }
+    return LScrollView::Receive(sender, notification);
+}
+
 String LTextBox::GetToolTipText()
 {
     if (IsLabelTextClipped())

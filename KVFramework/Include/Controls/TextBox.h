@@ -139,6 +139,11 @@ public:
     bool CanPerformEdit(int request) override;
     int PerformEdit(int request) override;
 
+    // A row chosen in the edit menu comes back as its command; the clipboard service
+    // carries it out on the edit target, as it answered the row's state.
+    KVRESULT Receive(const RCPtr<LNotificationDistributor>& sender,
+                     const RCPtr<LNotification>& notification) override;
+
 protected:
     ~LTextBox() override;
 

@@ -277,4 +277,48 @@ TEST_F(ContextMenu, TheTextBoxShowsItsEditMenuWithTheRowsTheClipboardAllows)
     }
 }
 
+// A row chosen in the text box's edit menu edits the box: the commands are the box's own,
+// named in no hot-key table.
+TEST_F(ContextMenu, TheTextBoxCarriesOutTheEditRowChosen)
+{
+    for (const auto& [key, text] : {std::pair{u"EDIT_CUT", u"Cut"}, std::pair{u"EDIT_COPY", u"Copy"},
+                                    std::pair{u"EDIT_PASTE", u"Paste"}, std::pair{u"EDIT_DELETE", u"Delete"}})
+        mApp->GetFrameworkStringTable()->SetString(String(key), String(text));
+    std::vector<RCPtr<LLookDescriptor>> looks;
+    for (uint32_t i = 0; i < 12; ++i)
+        looks.push_back(TextLook(0xFF000000u | i));
+    const RCPtr<LTextBox> box = Make<LTextBox>(RCPtr<LControl>(mRoot), u"box", 10, 10, 100, 20, looks);
+    box->SetNotFocusable(false);
+
+    struct Case
+    {
+        const char* name;
+        int32_t row; // Cut, Copy, Paste, Delete
+        const char* text;
+        const char* clipboard;
+    };
+    // "abc" with "a" selected, "x" on the clipboard.
+    const std::vector<Case> cases = {
+        {"cut", 0, "bc", "a"},
+        {"copy", 1, "abc", "a"},
+        {"paste", 2, "xbc", "x"},
+        {"delete", 3, "bc", "x"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        box->SetText(String(u"abc"));
+        mClipboard->SetOutsideText("x");
+        box->SetFocus(true);
+        box->SelectChars(0, 0);
+        RightClick(20, 15);
+        const RCPtr<LPopupMenu> popup = PopupOf(RCPtr<LControl>(box));
+        ASSERT_TRUE(popup);
+        ChooseRow(popup, c.row);
+        Idle();
+        EXPECT_EQ(Narrow(box->GetText().GetText()), c.text);
+        EXPECT_EQ(mClipboard->GetSystemText(), std::optional<std::string>(c.clipboard));
+    }
+}
+
 } // namespace
