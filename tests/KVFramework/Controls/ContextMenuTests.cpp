@@ -64,6 +64,21 @@ public:
         Release(x, y);
     }
 
+    // A focusable text box at (10, 10), 100 x 20, with the framework's edit texts in place.
+    RCPtr<LTextBox> MakeTextBoxWithEditMenu()
+    {
+        for (const auto& [key, text] :
+             {std::pair{u"EDIT_CUT", u"Cut"}, std::pair{u"EDIT_COPY", u"Copy"},
+              std::pair{u"EDIT_PASTE", u"Paste"}, std::pair{u"EDIT_DELETE", u"Delete"}})
+            mApp->GetFrameworkStringTable()->SetString(String(key), String(text));
+        std::vector<RCPtr<LLookDescriptor>> looks;
+        for (uint32_t i = 0; i < 12; ++i)
+            looks.push_back(TextLook(0xFF000000u | i));
+        const RCPtr<LTextBox> box = Make<LTextBox>(RCPtr<LControl>(mRoot), u"box", 10, 10, 100, 20, looks);
+        box->SetNotFocusable(false);
+        return box;
+    }
+
     RCPtr<Owner> mOwner = Make<Owner>(RCPtr<LControl>(mRoot), u"owner", 0, 0, 200, 100, ColourLooks(1));
 };
 
@@ -228,14 +243,7 @@ TEST_F(ContextMenu, NothingIsShownWithoutAMenuOrBesideAControlOfThatName)
 // rows as the selection and the clipboard make them.
 TEST_F(ContextMenu, TheTextBoxShowsItsEditMenuWithTheRowsTheClipboardAllows)
 {
-    for (const auto& [key, text] : {std::pair{u"EDIT_CUT", u"Cut"}, std::pair{u"EDIT_COPY", u"Copy"},
-                                    std::pair{u"EDIT_PASTE", u"Paste"}, std::pair{u"EDIT_DELETE", u"Delete"}})
-        mApp->GetFrameworkStringTable()->SetString(String(key), String(text));
-    std::vector<RCPtr<LLookDescriptor>> looks;
-    for (uint32_t i = 0; i < 12; ++i)
-        looks.push_back(TextLook(0xFF000000u | i));
-    const RCPtr<LTextBox> box = Make<LTextBox>(RCPtr<LControl>(mRoot), u"box", 10, 10, 100, 20, looks);
-    box->SetNotFocusable(false);
+    const RCPtr<LTextBox> box = MakeTextBoxWithEditMenu();
     box->SetText(String(u"abc"));
 
     struct Case
@@ -281,14 +289,7 @@ TEST_F(ContextMenu, TheTextBoxShowsItsEditMenuWithTheRowsTheClipboardAllows)
 // named in no hot-key table.
 TEST_F(ContextMenu, TheTextBoxCarriesOutTheEditRowChosen)
 {
-    for (const auto& [key, text] : {std::pair{u"EDIT_CUT", u"Cut"}, std::pair{u"EDIT_COPY", u"Copy"},
-                                    std::pair{u"EDIT_PASTE", u"Paste"}, std::pair{u"EDIT_DELETE", u"Delete"}})
-        mApp->GetFrameworkStringTable()->SetString(String(key), String(text));
-    std::vector<RCPtr<LLookDescriptor>> looks;
-    for (uint32_t i = 0; i < 12; ++i)
-        looks.push_back(TextLook(0xFF000000u | i));
-    const RCPtr<LTextBox> box = Make<LTextBox>(RCPtr<LControl>(mRoot), u"box", 10, 10, 100, 20, looks);
-    box->SetNotFocusable(false);
+    const RCPtr<LTextBox> box = MakeTextBoxWithEditMenu();
 
     struct Case
     {
