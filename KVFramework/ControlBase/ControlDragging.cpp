@@ -394,10 +394,15 @@ void LControl::EndDrag()
 RCPtr<LControl> LControl::FindDropTarget(const RCPtr<LControl>& dragged, const PointT<double>& windowPoint)
 {
     RCPtr<LRootWindow> window = GetRootWindow();
-    std::vector<RCPtr<LControl>> passedOver;
+    // Every candidate already asked stays out of the hit test: a floating control's own
+    // children lie under the pointer too, and a child that hands the search back up to its
+    // floating parent would otherwise be found again, for ever.
+    std::vector<RCPtr<LControl>> asked;
     RCPtr<LControl> candidate(this);
     while (candidate && !candidate->CanAcceptDrop(dragged))
     {
+        if (std::find(asked.begin(), asked.end(), candidate) == asked.end())
+            asked.push_back(candidate);
         if (candidate->GetLayout()->mClipToParent)
         {
             candidate = candidate->mParent;
@@ -406,17 +411,18 @@ RCPtr<LControl> LControl::FindDropTarget(const RCPtr<LControl>& dragged, const P
         // A floating control covers what lies under it, which is not its parent.
         if (!window)
             return nullptr;
-        passedOver.push_back(candidate);
-        for (const RCPtr<LControl>& control : passedOver)
+        for (const RCPtr<LControl>& control : asked)
             control->mBusy = true;
         if (dragged)
             dragged->mBusy = true;
         PointT<int32_t> local;
         candidate = window->FindControlAtPoint(windowPoint.ToLong(), local, true);
-        for (const RCPtr<LControl>& control : passedOver)
+        for (const RCPtr<LControl>& control : asked)
             control->mBusy = false;
         if (dragged)
             dragged->mBusy = false;
+        if (candidate && std::find(asked.begin(), asked.end(), candidate) != asked.end())
+            return nullptr;
     }
     return candidate;
 }

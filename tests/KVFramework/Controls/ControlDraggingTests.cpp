@@ -219,4 +219,23 @@ TEST_F(Dragging, ADropGoesToTheFirstControlThatAcceptsIt)
     EXPECT_EQ(mBox->GetRect(), (RectT<double>{175, 15, 20, 20}));
 }
 
+TEST_F(Dragging, ADropOverAFloatingControlThatTakesNoneGoesToTheControlUnderIt)
+{
+    // A floating panel that takes no drops, with a clipped child that takes none either,
+    // over a target: the child hands the search to the panel, the panel to what lies under it.
+    RCPtr<DropTarget> target = Make<DropTarget>(RCPtr<LControl>(mRoot), u"target", 100, 0, 100, 50, kOpaque);
+    RCPtr<LControl> floating = Make<LControl>(RCPtr<LControl>(mRoot), u"floating", 100, 0, 100, 50, kOpaque);
+    floating->SetClipToParent(false);
+    Make<LControl>(floating, u"inner", 10, 10, 50, 30, kOpaque);
+    mBox->mMode = kDragAndDrop;
+    mBox->mFlags = kDragFlagX | kDragFlagY;
+    Press(15, 15);
+    Move(130, 30); // over the inner control
+    EXPECT_EQ(mBox->GetDropTarget(), RCPtr<LControl>(target));
+    Move(190, 5); // over the panel alone
+    EXPECT_EQ(mBox->GetDropTarget(), RCPtr<LControl>(target));
+    Release(190, 5);
+    EXPECT_EQ(target->mLog, "enter drop leave ");
+}
+
 } // namespace
