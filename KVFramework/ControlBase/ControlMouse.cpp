@@ -358,6 +358,10 @@ KVRESULT LControl::RouteWheel(const RCPtr<LMouseWheelParam>& param)
         result = horizontal ? candidate->OnHWheel(param) : candidate->OnWheel(param);
         if (result != S_FALSE)
             return result;
+        // Every control already offered the step stays out of the hit test below: the
+        // children of a floating control lie under the pointer too, and would be found again.
+        if (std::find(passedOver.begin(), passedOver.end(), candidate) == passedOver.end())
+            passedOver.push_back(candidate);
         const RCPtr<LControl> parent = candidate->mParent;
         const bool floats =
             !candidate->GetLayout()->mClipToParent || (parent && !parent->GetLayout()->mClipToParent);
@@ -368,7 +372,6 @@ KVRESULT LControl::RouteWheel(const RCPtr<LMouseWheelParam>& param)
         }
         // A floating control covers whatever lies under it, which is not its parent:
         // the step goes to the control underneath.
-        passedOver.push_back(candidate);
         RCPtr<LRootWindow> window = candidate->GetRootWindow();
         if (!window)
             break;

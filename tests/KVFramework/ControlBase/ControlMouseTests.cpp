@@ -235,6 +235,20 @@ TEST_F(ControlMouse, WheelGoesUnderAFloatingControlThenToTheFocusControl)
     EXPECT_EQ(mButton->OnMouseWheel(nullptr), -1);
 }
 
+TEST_F(ControlMouse, WheelOverAClippedGrandchildOfAFloatingControlGoesUnderIt)
+{
+    // The grandchild hands the step up to the child, which floats with its parent: the
+    // control under all three takes it, not the grandchild again.
+    RCPtr<Probe> popup = Add(mRoot, u"popup", {0, 0, 60, 40});
+    popup->SetClipToParent(false);
+    RCPtr<Probe> child = Add(popup, u"child", {5, 5, 50, 30});
+    Add(child, u"leaf", {5, 5, 20, 10});
+    TakeLog();
+    mWindow->OnMouseWheel({15, 15}, 0, kWheelVerticalPositive);
+    EXPECT_EQ(TakeLog(), (Strings{"leaf:wheel 15,15", "child:wheel 15,15", "popup:wheel 15,15",
+                                  "button:wheel 15,15", "root:wheel 15,15"}));
+}
+
 TEST_F(ControlMouse, HandlersMayRemoveTheControlThatTheyRunFor)
 {
     struct SelfRemoving : Probe
