@@ -100,11 +100,12 @@ void LButton::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
                 SendAutoRepeat();
             }
         }
-        else if (ConditionTurnedOff(*param, kConditionCapture) && mAutoRepeat && mRepeatActive)
+        else if (ConditionTurnedOff(*param, kConditionCapture) && mRepeatActive)
         {
+            // The held press gives back its own idle registration; a click made by code
+            // that is still showing holds one of its own.
             mRepeatActive = false;
-            if (!mSimulatedPress)
-                EndIdleProcessing();
+            EndIdleProcessing();
         }
     }
     UpdateLook();
@@ -131,8 +132,7 @@ void LButton::OnIdle()
 void LButton::FinishSimulatedPress(bool showLook)
 {
     mSimulatedPress = false;
-    if (!mRepeatActive)
-        EndIdleProcessing();
+    EndIdleProcessing();
     mSimulatedPressTime = 0;
     if (showLook)
         UpdateLook();

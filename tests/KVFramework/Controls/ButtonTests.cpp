@@ -213,6 +213,44 @@ TEST_F(Button, HeldAutoRepeatButtonRepeatsOnlyWhileThePointerIsOverIt)
     EXPECT_EQ(arrow->GetIdleCount(), 0);
 }
 
+TEST_F(Button, AClickByCodeOverlappingAHeldRepeatPressLeavesNoIdleTicks)
+{
+    // Each of the two holds its own idle registration and gives it back when it ends, in
+    // whichever order they start and end.
+    enum Step
+    {
+        kClick,   // a click made by code begins
+        kPress,   // the pointer presses and holds
+        kRelease, // the pointer lets go
+        kShown,   // the click by code has been shown long enough and ends
+    };
+    const std::vector<std::vector<Step>> orders = {
+        {kClick, kPress, kShown, kRelease},
+        {kClick, kPress, kRelease, kShown},
+        {kPress, kClick, kShown, kRelease},
+        {kPress, kClick, kRelease, kShown},
+    };
+    RCPtr<LButton> arrow = NewButton(u"arrow");
+    arrow->SetAutoRepeat(true);
+    Move(20, 20);
+    for (size_t i = 0; i < orders.size(); ++i)
+    {
+        for (const Step step : orders[i])
+        {
+            if (step == kClick)
+                arrow->SimulateClick();
+            else if (step == kPress)
+                Press(20, 20);
+            else if (step == kRelease)
+                Release(20, 20);
+            else
+                Idle(200);
+        }
+        Idle(1000);
+        EXPECT_EQ(arrow->GetIdleCount(), 0) << "order " << i;
+    }
+}
+
 TEST_F(Button, APassiveButtonIsNeverHitAndKeepsTheLookItsOwnerSet)
 {
     RCPtr<LButton> button = NewButton(u"check");
