@@ -1,6 +1,7 @@
 #include "Controls/ComboBox.h"
 
 #include "ControlBase/RootWindow.h"
+#include "Controls/LabelBehaviour.h"
 #include "Controls/ListBox.h"
 #include "Controls/TextBox.h"
 #include "Notification/Notification.h"
@@ -406,6 +407,11 @@ KVRESULT LComboBox::OnTextBoxFocusChange(const RCPtr<LNotificationDistributor>&,
     if (param && ConditionTurnedOn(*param, kConditionHasFocus) && mListBox)
         mListBox->SetVisible(false);
     return S_FALSE;
+}
+
+String LComboBox::GetToolTipText()
+{
+    return LabelToolTipText(*this, LControl::GetToolTipText());
 }
 
 } // namespace KV

@@ -63,6 +63,8 @@ public:
     // Down or Enter opens a closed list, Escape closes an open one.
     KVRESULT OnKeyDown(const RCPtr<LKeyParam>& param) override;
     KVRESULT ProcessHotKeys(const RCPtr<LKeyParam>& param) override;
+    // The whole text while the field cuts it off, else the tool tip it has.
+    String GetToolTipText() override;
 
     KVRESULT Receive(const RCPtr<LNotificationDistributor>& sender,
                      const RCPtr<LNotification>& notification) override;

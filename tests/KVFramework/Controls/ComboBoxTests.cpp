@@ -24,10 +24,13 @@ class ComboBox : public ControlHarness
 {
 public:
     // A field at (10, y), 80 x h in the 200 x 100 window, whose list's rows are 20 high;
-    // skinMax: the list's maximum height in the skin (0: none); editable: with a text box.
-    RCPtr<LComboBox> NewCombo(double y, double h = 20, double skinMax = 0, bool editable = false)
+    // skinMax: the list's maximum height in the skin (0: none); editable: with a text box;
+    // textLooks: the field's looks show its text.
+    RCPtr<LComboBox> NewCombo(double y, double h = 20, double skinMax = 0, bool editable = false,
+                              bool textLooks = false)
     {
-        RCPtr<LControlDescriptor> combo = Describe(u"Framework.ComboBox", u"combo", 10, y, 80, h, Looks(7));
+        RCPtr<LControlDescriptor> combo =
+            Describe(u"Framework.ComboBox", u"combo", 10, y, 80, h, Looks(7, textLooks));
         RCPtr<LControlDescriptor> list = Describe(u"Framework.ListBox", u"listBox", 0, 0, 80, 100, Looks(3));
         list->mLayout->mClipToParent = false;
         list->mLayout->mYMaxSize.mAbs = skinMax;
@@ -114,6 +117,19 @@ TEST_F(ComboBox, SelectionFollowsTheTextWithoutRegardToCase)
     combo->SetText(String(u"none"));
     combo->SetDropDownOpen(true);
     EXPECT_EQ(*combo->GetListBox()->GetSelectedIndices().GetAtConst(0), 0u);
+}
+
+TEST_F(ComboBox, AFieldThatCutsItsTextOffShowsItWholeAsItsToolTip)
+{
+    mMeasurer->mAdvance = 10; // the field is 80 wide: eight letters fit
+    RCPtr<LComboBox> combo = NewCombo(5, 20, 0, false, true);
+    Fill(*combo, {u"short", u"much too long"});
+    combo->SetToolTipText(String(u"Choose one"));
+    for (const auto& [row, tip] : {std::pair{0, u"Choose one"}, std::pair{1, u"much too long"}})
+    {
+        combo->SetSelectedIndex(row);
+        EXPECT_EQ(combo->GetToolTipText(), String(tip)) << row;
+    }
 }
 
 TEST_F(ComboBox, KeysOpenAndCloseTheList)
