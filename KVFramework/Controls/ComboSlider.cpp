@@ -2,6 +2,7 @@
 
 #include "Controls/ControlClass.h"
 #include "Notification/Notification.h"
+#include "ValueStepping.h"
 
 #include <algorithm>
 
@@ -68,6 +69,21 @@ KVRESULT LComboSlider::RequestFocus()
     if (mHasFocus)
         return S_OK;
     return LDropDownControl::RequestFocus();
+}
+
+KVRESULT LComboSlider::OnKeyDown(const RCPtr<LKeyParam>& param)
+{
+    // Only the keys the slider takes itself: its arrows pressed without a modifier, and
+    // their releases. Anything else goes the field's own way.
+    constexpr uint32_t kModifiers = KeyCode::kCtrl | KeyCode::kShift | KeyCode::kAlt | KeyCode::kCmd;
+    if (!param || !IsArrowKey(param->mKeyCode) ||
+        ((param->mKeyCode.mCode & KeyCode::kPressed) != 0 && (param->mKeyCode.mCode & kModifiers) != 0))
+        return S_FALSE;
+    const RCPtr<LControl> slider = GetSlider();
+    if (!slider)
+        return S_FALSE;
+    RCPtr<LComboSlider> self(this);
+    return slider->ProcessHotKeys(param);
 }
 
 double LComboSlider::SetNormalizedValue(double value)

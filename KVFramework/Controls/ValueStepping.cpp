@@ -22,11 +22,15 @@ void StepMappedValue(LControl& control, double units)
 
 } // namespace
 
-KVRESULT HandleArrowKey(LControl& control, const KeyCode& key, bool& keyDown)
+bool IsArrowKey(const KeyCode& key)
 {
     const uint32_t virtualKey = (key.mCode & KeyCode::kVirtualKeyMask) >> KeyCode::kVirtualKeyShift;
-    if ((key.mCode & (KeyCode::kPressed | KeyCode::kNoKey)) == 0 && virtualKey >= kFirstArrow &&
-        virtualKey <= kLastArrow)
+    return (key.mCode & KeyCode::kNoKey) == 0 && virtualKey >= kFirstArrow && virtualKey <= kLastArrow;
+}
+
+KVRESULT HandleArrowKey(LControl& control, const KeyCode& key, bool& keyDown)
+{
+    if ((key.mCode & KeyCode::kPressed) == 0 && IsArrowKey(key))
     {
         keyDown = false;
         control.SendNotification(LNotification::Create(u"NID_VALUE_CHANGE_KEY_UP", nullptr));

@@ -6,6 +6,8 @@
 
 namespace KV {
 
+// A press or release of one of the four arrow keys, whatever the modifiers.
+bool IsArrowKey(const KeyCode& key);
 // The release of an arrow key ends a series: "NID_VALUE_CHANGE_KEY_UP". Right and Up raise
 // the mapped value by one unit, Left and Down lower it; the first press of a series sends
 // "NID_VALUE_CHANGE_KEY_DOWN". keyDown: whether a series is under way. S_FALSE for any

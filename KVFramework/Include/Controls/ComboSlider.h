@@ -27,6 +27,9 @@ public:
     void OnConditionsChanged(const RCPtr<LConditionsParam>& param) override;
     // The panel's parts pass their focus requests here: a field with the focus keeps it.
     KVRESULT RequestFocus() override;
+    // The field keeps the focus while its slider is open, so the slider's arrow keys come
+    // here: they go on to the slider, whose value the field follows.
+    KVRESULT OnKeyDown(const RCPtr<LKeyParam>& param) override;
 
     // The panel is shown with a width and height.
     bool IsDropDownOpen() override;

@@ -82,6 +82,32 @@ TEST_F(ComboSlider, TheFieldAndItsSliderMirrorEachOtherOnceAChange)
     EXPECT_TRUE(field->IsDropDownOpen()); // a press inside the panel leaves it open
 }
 
+TEST_F(ComboSlider, TheFocusedFieldHandsTheArrowKeysToItsSlider)
+{
+    RCPtr<LComboSlider> field = NewField(10);
+    RCPtr<LSlider> slider = SliderOf(field);
+    ASSERT_TRUE(slider);
+    mRecorder->Listen(RCPtr<LNotificationDistributor>(slider), u"NID_VALUE_CHANGE_KEY_DOWN");
+    mRecorder->Listen(RCPtr<LNotificationDistributor>(slider), u"NID_VALUE_CHANGE_KEY_UP");
+    Move(15, 10);
+    Press(15, 10);
+    Release(15, 10);
+    ASSERT_TRUE(field->IsDropDownOpen());
+    ASSERT_TRUE(field->HasFocus());
+    field->SetNormalizedValue(0);
+    const uint32_t right = 0x20270000;
+    const uint32_t rightUp = 0x00270000;
+    for (uint32_t code : {right, right, rightUp})
+        mWindow->OnKey(LKeyParam::Create(KeyCode{code}, 1));
+    EXPECT_EQ(Narrow(field->GetText().GetText()), "2"); // two units up
+    EXPECT_EQ(slider->GetNormalizedValue(), field->GetNormalizedValue());
+    EXPECT_EQ(TakeLog(), (std::vector<std::string>{"slider NID_VALUE_CHANGE_KEY_DOWN",
+                                                   "slider NID_VALUE_CHANGE_KEY_UP"}));
+    // A modified arrow is not the slider's.
+    mWindow->OnKey(LKeyParam::Create(KeyCode{right | KeyCode::kShift}, 1));
+    EXPECT_EQ(Narrow(field->GetText().GetText()), "2");
+}
+
 TEST_F(ComboSlider, APressTogglesThePanelWhichEndsInsideTheWindow)
 {
     struct Case
