@@ -71,6 +71,10 @@ KVRESULT LSlider::Initialize()
 KVRESULT LSlider::PostInitialize()
 {
     RCPtr<LSlider> self(this);
+    // A new skin names no thumb, so applying it let the thumb go with the old skin's
+    // children; it comes back shaped like the new start marker.
+    if (mThumb && mThumb->GetParent() != self)
+        AdoptChild(RCPtr<LControl>(mThumb), nullptr);
     if (mThumbEnd)
         mThumbEnd->SetVisible(false);
     if (mThumbStart)

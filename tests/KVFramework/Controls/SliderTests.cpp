@@ -21,19 +21,25 @@ public:
     // without markers when asked.
     RCPtr<LSlider> NewSlider(PointT<double> start, PointT<double> end, bool markers = true)
     {
-        RCPtr<LControlDescriptor> slider =
-            Describe(u"Framework.Slider", u"slider", 0, 0, 140, 90, {ColourLook(0xFF202020)});
-        if (markers)
-        {
-            slider->AddChild(Describe(u"Framework.Button", u"thumbStart", start.x, start.y, 20, 20,
-                                      {ColourLook(0xFFFFFFFF)}));
-            slider->AddChild(Describe(u"Framework.Panel", u"thumbEnd", end.x, end.y, 20, 20));
-        }
-        RCPtr<LSlider> made = Create<LSlider>(slider, RCPtr<LControl>(mRoot));
+        RCPtr<LSlider> made = Create<LSlider>(Skin(start, end, markers), RCPtr<LControl>(mRoot));
         mRecorder->Listen(RCPtr<LNotificationDistributor>(made), u"NID_VALUE_CHANGE_CAPTURE");
         mRecorder->Listen(RCPtr<LNotificationDistributor>(made), u"NID_VALUE_CHANGE_KEY_DOWN");
         mRecorder->Listen(RCPtr<LNotificationDistributor>(made), u"NID_VALUE_CHANGE_KEY_UP");
         return made;
+    }
+    // The slider's descriptor; its markers are thumb x thumb.
+    static RCPtr<LControlDescriptor> Skin(PointT<double> start, PointT<double> end, bool markers = true,
+                                          double thumb = 20)
+    {
+        RCPtr<LControlDescriptor> slider =
+            Describe(u"Framework.Slider", u"slider", 0, 0, 140, 90, {ColourLook(0xFF202020)});
+        if (markers)
+        {
+            slider->AddChild(Describe(u"Framework.Button", u"thumbStart", start.x, start.y, thumb, thumb,
+                                      {ColourLook(0xFFFFFFFF)}));
+            slider->AddChild(Describe(u"Framework.Panel", u"thumbEnd", end.x, end.y, thumb, thumb));
+        }
+        return slider;
     }
     static PointT<double> ThumbAt(const RCPtr<LSlider>& slider)
     {
@@ -250,6 +256,28 @@ TEST_F(Slider, AChildWithoutDescriptorIsAdoptedOnlyAsTheThumb)
     EXPECT_EQ(thumb->GetParent(), RCPtr<LControl>(slider));
     EXPECT_TRUE(thumb->GetLayout()->mIsVisible);
     EXPECT_EQ(thumb->GetRect().width, 20);
+}
+
+TEST_F(Slider, ANewSkinKeepsTheThumbShapedLikeItsNewStartMarker)
+{
+    RCPtr<LSlider> slider = NewSlider({0, 30}, {100, 30});
+    slider->SetNormalizedValue(0.5);
+    const RCPtr<LControl> thumb = slider->GetThumb();
+    ASSERT_EQ(ThumbAt(slider), (PointT<double>{50, 30}));
+
+    ASSERT_EQ(slider->ApplyDescriptor(Skin({0, 40}, {120, 40}, true, 30)), S_OK);
+    EXPECT_EQ(slider->GetThumb(), thumb);
+    EXPECT_EQ(thumb->GetParent(), RCPtr<LControl>(slider));
+    EXPECT_TRUE(thumb->IsShown(false));
+    EXPECT_EQ(thumb->GetRect().width, 30);
+    EXPECT_EQ(ThumbAt(slider), (PointT<double>{60, 40}));
+
+    // It still drags the value.
+    Move(65, 45);
+    Press(65, 45);
+    Move(125, 45);
+    Release(125, 45);
+    EXPECT_EQ(slider->GetNormalizedValue(), 1.0);
 }
 
 } // namespace
