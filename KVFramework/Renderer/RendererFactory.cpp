@@ -3,6 +3,7 @@
 #include "Renderer/Renderer.h"
 
 #include "ObjectBase/Exception.h"
+#include "Platform/Window/ScreenDpi.h"
 #include "Renderer/D3D9/D3D9Renderer.h"
 #include "Renderer/FontRenderer/FreetypeFontRenderer.h"
 #include "Renderer/Gdi/GDIRenderer.h"
@@ -22,7 +23,8 @@ RCPtr<LRenderer> LRenderer::Create(int type, const RectT<int32_t>& clientRect, N
         return LGLRenderer::Create(LFreetypeFontRenderer::Create(glyphs, glyphs), window);
     }
     case kRendererTypeGDI:
-        return LGDIRenderer::Create();
+        // Text widths are measured for the screen the renderer is made on.
+        return LGDIRenderer::Create(Platform::GetScreenDpi());
     case kRendererTypeD3D9:
         return LD3D9Renderer::Create();
     default:
