@@ -1,5 +1,8 @@
 #include "ControlBase/Look.h"
 
+#include "ControlBase/Colorizer.h"
+#include "ObjectBase/Exception.h"
+
 #include "Renderer/AutoClip.h"
 #include "Renderer/Renderer.h"
 
@@ -265,7 +268,12 @@ int32_t LLook::DrawLabelText(LRenderer& renderer, const RectRegion& dirty, const
         CAutoClip scope = CAutoClip::CAutoClipPushClip(held, area.ToDouble(), clip, mStencil);
         if (!mTextForegroundPart)
             continue;
-        // A picture or gradient gives the text its first colour: a label is one colour.
+        // A label is drawn in one colour, which a gradient or a picture does not give.
+        if (const RCPtr<LColorizer>& colorizer = mTextForegroundPart->GetColorizer();
+            colorizer && colorizer->mType != ColorType::SolidFill)
+            KV_THROW(std::domain_error, "Gradient fill for text foreground part not yet implemented.");
+        if (mTextForegroundPart->GetBitmap())
+            KV_THROW(std::domain_error, "Bitmap fill for text foreground part not yet implemented.");
         const ColorT color = mTextForegroundPart->GetTextColor();
         CAutoClip textScope = CAutoClip::CAutoClipPushClip(held, textArea, textArea, nullptr);
         const int32_t lines = mLabel->GetLineCount();

@@ -42,9 +42,9 @@ RCPtr<LVisualPart> LVisualPart::Create(const String& name, const RCPtr<LBitmap>&
     {
         part->mPartSize = size;
     }
-    // Colourised once here, so that every draw is a plain copy. Gradients are not drawn
-    // into pictures: such a part keeps its picture, or fills with the start colour.
-    if (colorizer && IsSolid(*colorizer) && (bitmap || mask))
+    // Colourised once here, so that every draw is a plain copy; a gradient becomes a
+    // picture of the part's size.
+    if (colorizer && (bitmap || mask || !IsSolid(*colorizer)))
         part->mBitmap =
             LBitmap::CreateColorizedPartBitmap(colorizer, alphaModifier, part->mPartSize, bitmap, mask);
     return part;
@@ -85,10 +85,9 @@ int32_t LVisualPart::Draw(LRenderer& renderer, const SizeT<int32_t>& size)
         renderer.DrawBitmap(mBitmap, {0, 0, size.width, size.height}, mResizeType);
         return 0;
     }
-    // A part with neither picture nor fill cannot come from a skin; drawing it must not
-    // stop the frame.
+    // A part with neither picture nor fill cannot come from a skin.
     if (!mColorizer)
-        return 0;
+        KV_THROW(std::runtime_error, "");
     const ColorT color = GetFillColor();
     if (!(color.a > 0.0f))
         return 0;
@@ -107,6 +106,10 @@ uint32_t LVisualPart::GetPixel(int32_t x, int32_t y) const
     if (mBitmap)
         return mBitmap->GetPixelColor(x, y).ToARGB();
     if (!mColorizer)
+        KV_THROW(std::runtime_error, "");
+    // A gradient part has its picture from the moment it is made; one without cannot
+    // answer for a point.
+    if (!IsSolid(*mColorizer))
         KV_THROW(std::runtime_error, "");
     return GetFillColor().ToARGB();
 }
@@ -161,8 +164,6 @@ uint32_t LVisualPart::GetColorAtPoint(const PointT<double>& point, const SizeT<d
 
 ColorT LVisualPart::GetTextColor() const
 {
-    if (mBitmap)
-        return mBitmap->GetPixelColor(0, 0);
     if (!mColorizer)
         return {};
     return GetFillColor();

@@ -24,25 +24,28 @@ class LVisualPartDescriptor;
 class LVisualPart : public virtual LRefCountedObject
 {
 public:
-    // With a bitmap the part's size is the bitmap's, else the size given. A solid
-    // colorizer is applied to the bitmap (or to the mask); without either it is drawn as
-    // a plain fill. A gradient leaves the bitmap as it is, or fills with its start colour.
+    // With a bitmap the part's size is the bitmap's, else the size given. A colorizer is
+    // applied to the bitmap (or to the mask); a solid one without either is drawn as a
+    // plain fill, a gradient one becomes a picture of the part's size (which throws what
+    // LBitmap::CreateColorizedBitmap throws: a radial gradient, an empty size).
     static RCPtr<LVisualPart> Create(const String& name, const RCPtr<LBitmap>& bitmap, ResizeType resizeType,
                                      const RCPtr<LColorizer>& colorizer, const SizeT<int32_t>& size,
                                      float alphaModifier, const RCPtr<LBitmap>& mask);
 
-    // Draws the part into {0, 0, size} of the renderer's current coordinates. A fill
-    // without colorizer, or whose alpha comes to 0, draws nothing. Answers 0.
+    // Draws the part into {0, 0, size} of the renderer's current coordinates. A fill whose
+    // alpha comes to 0 draws nothing; a part with neither bitmap nor colorizer throws a
+    // runtime error. Answers 0.
     virtual int32_t Draw(LRenderer& renderer, const SizeT<int32_t>& size);
 
     // The part's own pixel; transparent white (0x00FFFFFF) outside the part. Throws a
-    // runtime error for a part with neither bitmap nor colorizer.
+    // runtime error for a part with neither bitmap nor colorizer, or a gradient without
+    // its picture.
     uint32_t GetPixel(int32_t x, int32_t y) const;
     // The colour at a point of the part drawn at the given size, by its resize type;
     // transparent white outside.
     uint32_t GetColorAtPoint(const PointT<double>& point, const SizeT<double>& drawnSize) const;
-    // The colour a label takes from this part: its first pixel, or the colorizer's
-    // (start) colour with the alpha modifier.
+    // The colour a label takes from a solid colour part: the colorizer's colour with the
+    // alpha modifier (none without a colorizer).
     ColorT GetTextColor() const;
 
     const String& GetName() const noexcept { return mName; }

@@ -72,18 +72,25 @@ public:
     // when a side is 0 or less; a size too large to hold gives a bitmap without image.
     static RCPtr<LBitmap> CreateFilledBitmap(const SizeT<int32_t>& size, const ColorT& color);
 
-    // Gradients are not drawn into bitmaps: this always throws a domain error.
+    // A bitmap of that size filled with the colorizer's linear gradient: its colour at the
+    // gradient's start point, its end colour at the end point, both points given as
+    // fractions of the size; the alpha of both colours scaled by the modifier. Throws a
+    // domain error for a radial gradient (not drawn) or a null colorizer, and a runtime
+    // error when a side is 0 or less; a size too large to hold gives a bitmap without
+    // image.
     static RCPtr<LBitmap> CreateGradientFilledBitmap(const SizeT<int32_t>& size,
-                                                     const ConstRCPtr<LColorizer>& colorizer, bool radial);
-    // A bitmap of that size filled with the colorizer's colour, its alpha scaled by the
-    // modifier. Throws a runtime error for a side of 0 or less or a null colorizer, and
-    // the gradient error for a gradient colorizer.
+                                                     const ConstRCPtr<LColorizer>& colorizer, bool radial,
+                                                     float alphaModifier = 1.0f);
+    // A bitmap of that size filled with the colorizer's colour or gradient, its alpha
+    // scaled by the modifier. Throws a runtime error for a side of 0 or less or a null
+    // colorizer, and the radial-gradient error for a radial gradient.
     static RCPtr<LBitmap> CreateColorizedBitmap(const ConstRCPtr<LColorizer>& colorizer, float alphaModifier,
                                                 const SizeT<int32_t>& size);
-    // Recolours the bitmap's area in place: the colorizer's colour, its alpha scaled by
-    // the modifier, laid over each pixel's colour; alpha is kept. Throws a runtime error
-    // for a null bitmap or colorizer, and the gradient error for a gradient colorizer
-    // (leaving the pixels as they were).
+    // Recolours the bitmap's area in place: the colorizer's colour (for a gradient, the
+    // gradient's colour at each pixel), its alpha scaled by the modifier, laid over each
+    // pixel's colour; alpha is kept. Throws a runtime error for a null bitmap or
+    // colorizer, and the radial-gradient error for a radial gradient (leaving the pixels
+    // as they were).
     static void ApplyColorizer(const RCPtr<LBitmap>& bitmap, const ConstRCPtr<LColorizer>& colorizer,
                                float alphaModifier);
     // The bitmap of a skin part: a recoloured copy of the part bitmap, or else of the

@@ -3,7 +3,8 @@
 //  [x] even-odd polygon fills    [x] images stretched (nearest), tiled, placed; surfaces placed
 //  [x] clip cut to the surface   [x] origin    [x] alpha on colours and images
 //  [x] text with underline and strike-out (grey anti-aliased)
-//  [ ] anti-aliased shapes, dashes, gradients (nothing asks for them)
+//  [x] linear gradients
+//  [ ] anti-aliased shapes, dashes, radial gradients (nothing asks for them)
 
 #include "Platform/Graphics/Painter.h"
 
@@ -196,6 +197,42 @@ void Painter::FillPath(const PainterPath& path, const PointT<double>& offset, co
     cairo_set_fill_rule(mContext, CAIRO_FILL_RULE_EVEN_ODD);
     cairo_fill(mContext);
     cairo_set_fill_rule(mContext, CAIRO_FILL_RULE_WINDING);
+}
+
+void Painter::FillLinearGradient(const RectT<double>& rect, const PointT<double>& from,
+                                 const PointT<double>& to, uint32_t startArgb, uint32_t endArgb,
+                                 FillMode mode)
+{
+    const double fromX = Bounded(from.x);
+    const double fromY = Bounded(from.y);
+    const double toX = Bounded(to.x);
+    const double toY = Bounded(to.y);
+    // A gradient without length has no direction to run along.
+    if (fromX == toX && fromY == toY)
+    {
+        FillRect(rect, endArgb, mode);
+        return;
+    }
+    constexpr double kByte = 1.0 / 255.0;
+    PatternPtr pattern(cairo_pattern_create_linear(fromX, fromY, toX, toY));
+    const auto addStop = [&](double offset, uint32_t argb) {
+        cairo_pattern_add_color_stop_rgba(pattern.get(), offset, ((argb >> 16) & 0xFF) * kByte,
+                                          ((argb >> 8) & 0xFF) * kByte, (argb & 0xFF) * kByte,
+                                          (argb >> 24) * kByte);
+    };
+    addStop(0.0, startArgb);
+    addStop(1.0, endArgb);
+    cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_PAD);
+    cairo_set_source(mContext, pattern.get());
+    cairo_rectangle(mContext, Bounded(rect.x), Bounded(rect.y), Bounded(rect.width), Bounded(rect.height));
+    if (mode == FillMode::Replace)
+    {
+        cairo_set_operator(mContext, CAIRO_OPERATOR_SOURCE);
+        FillWithSource();
+        cairo_set_operator(mContext, CAIRO_OPERATOR_OVER);
+        return;
+    }
+    FillWithSource();
 }
 
 void Painter::PaintImageArea(const BitmapImage& image, const RectT<int32_t>& area,

@@ -57,6 +57,11 @@ public:
     // The inside by the even-odd rule: a self-intersecting star keeps its centre empty.
     void FillPath(const PainterPath& path, const PointT<double>& offset, const PointT<double>& scale,
                   uint32_t argb);
+    // The rectangle filled with a linear gradient: startArgb at `from`, endArgb at `to`,
+    // evenly between them along the line through both, and each end's colour beyond it.
+    // With from and to at one point the whole rectangle takes the end colour.
+    void FillLinearGradient(const RectT<double>& rect, const PointT<double>& from, const PointT<double>& to,
+                            uint32_t startArgb, uint32_t endArgb, FillMode mode);
 
     // An area of the image stretched onto the target, each pixel taken from the nearest
     // source pixel.
