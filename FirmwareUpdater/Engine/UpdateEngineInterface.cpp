@@ -1,6 +1,7 @@
 #include "UpdateEngineInterface.h"
 
 #include "DeviceMessages.h"
+#include "FirmwareImageFile.h"
 #include "UpdateNotifications.h"
 
 #include "Notification/NotificationCenter.h"
@@ -227,26 +228,27 @@ KVRESULT LUpdateEngineInterface::SetFirmwareFileWithVersion(const String& path, 
 {
     mFirmwareFilePath = File::GetAbsolutePath(path);
     mFirmwareVersion = version;
-    if (!path.IsEmpty() && File::Exists(mFirmwareFilePath))
+    if (path.IsEmpty() || !File::Exists(mFirmwareFilePath))
     {
-        SetFirmwareFileState(FileStateVersionKnown);
-        return S_OK;
+        SetFirmwareFileState(FileStateMissing);
+        return E_FAIL;
     }
-    SetFirmwareFileState(FileStateMissing);
-    return E_FAIL;
+    // The image is read and checked when it is chosen: a file that holds no whole records
+    // is never offered for an update, so the keyboard is not switched into its update mode
+    // for an image that could not be sent.
+    DeviceMessages::Bytes image;
+    if (KV_FAILED(FirmwareImageFile::LoadImage(mFirmwareFilePath, image)))
+    {
+        SetFirmwareFileState(FileStateVersionUnknown);
+        return E_FAIL;
+    }
+    SetFirmwareFileState(FileStateVersionKnown);
+    return S_OK;
 }
 
 KVRESULT LUpdateEngineInterface::SetFirmwareFile(const String& path)
 {
-    mFirmwareFilePath = File::GetAbsolutePath(path);
-    if (!path.IsEmpty() && File::Exists(mFirmwareFilePath))
-    {
-        mFirmwareVersion = DefaultFirmwareVersion();
-        SetFirmwareFileState(FileStateVersionKnown);
-        return S_OK;
-    }
-    SetFirmwareFileState(FileStateMissing);
-    return E_FAIL;
+    return SetFirmwareFileWithVersion(path, DefaultFirmwareVersion());
 }
 
 KVRESULT LUpdateEngineInterface::GetFirmwareFilePath(String& path) const

@@ -125,6 +125,14 @@ KVRESULT LUpdateProcessor::Initialize(const String& commandLine)
     if (mEngine->GetDeviceState() == Engine::DeviceStateNoDevice)
         mEngine->ScanForDevices();
 
+    // The engine read the image when it was given: a file that is there but holds no image
+    // is never sent, and a run that was asked to update says so.
+    mImageUnreadable = mEngine->GetFirmwareFileState() == Engine::FileStateVersionUnknown;
+    if (mImageUnreadable && mEngine->GetDeviceState() > Engine::DeviceStateCannotUpdate && HasOption(kSilent))
+    {
+        mSilentOutcome = SilentOutcome::ImageUnreadable;
+        return E_QUIET_EXIT_A020;
+    }
     if (mEngine->GetDeviceState() > Engine::DeviceStateCannotUpdate &&
         mEngine->GetFirmwareFileState() == Engine::FileStateVersionKnown)
     {
@@ -137,15 +145,7 @@ KVRESULT LUpdateProcessor::Initialize(const String& commandLine)
         const bool silent = HasOption(kSilent);
         if (allowed && (silent || HasOption(kStartUpdateAutomatically)))
         {
-            // Nothing goes to the keyboard for an image that could never be sent.
-            mImageUnreadable = !CanReadImage();
-            if (mImageUnreadable && silent)
-            {
-                mSilentOutcome = SilentOutcome::ImageUnreadable;
-                return E_QUIET_EXIT_A020;
-            }
-            if (!mImageUnreadable)
-                StartAllowedUpdate();
+            StartAllowedUpdate();
         }
         if (silent)
         {
@@ -154,14 +154,6 @@ KVRESULT LUpdateProcessor::Initialize(const String& commandLine)
         }
     }
     return S_OK;
-}
-
-bool LUpdateProcessor::CanReadImage() const
-{
-    String path;
-    DeviceMessages::Bytes image;
-    return KV_SUCCEEDED(mEngine->GetFirmwareFilePath(path)) &&
-           KV_SUCCEEDED(FirmwareImageFile::LoadImage(path, image));
 }
 
 void LUpdateProcessor::StartAllowedUpdate()

@@ -50,7 +50,8 @@ public:
     // waits for it as a silent run does, so that the process never ends in the middle
     // of one. True, with the silent outcome set, when there was one.
     bool FinishStartedUpdate();
-    // Whether the options asked for an update whose image could not be read.
+    // Whether the image is there but could not be read as one (the engine read it when it
+    // was given).
     bool IsImageUnreadable() const noexcept { return mImageUnreadable; }
 
     static bool FindCommandLineOption(const KV::String& commandLine, const KV::String& option,
@@ -86,7 +87,6 @@ private:
     void SetUpFirmwareFile();
     void SetUpDeviceDefinitions();
     bool HasOption(const char16_t* option) const;
-    bool CanReadImage() const;
     void StartAllowedUpdate();
     SilentOutcome WaitSilently();
     // Waits up to the time for the running update, draining the notification queues

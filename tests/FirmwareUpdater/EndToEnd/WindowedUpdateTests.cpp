@@ -307,3 +307,38 @@ TEST(WindowedUpdate, ALaterUpdaterHandsItsCommandLineToTheOpenWindow)
     EXPECT_NE(run.errors.find("Command line handed over: -ALWAYS_UPDATE -SILENT"), std::string::npos)
         << run.errors;
 }
+
+// A file that is there but holds no image: the window says the file is missing or invalid
+// and offers no update, so a click where UPDATE FIRMWARE would be switches nothing.
+TEST(WindowedUpdate, AFileThatIsNoImageNeverSwitchesTheKeyboard)
+{
+    ASSERT_TRUE(Platform::SyntheticInputAvailable());
+    PrivateHome home;
+    SimProcess sim({});
+    ASSERT_TRUE(sim.WaitForLine("on: normal mode")) << sim.Output();
+    const std::pair<const char*, std::string> notImages[] = {
+        {"Text", "Release notes: version 1.0.0.6\n"},
+        {"RandomBytes", std::string("\x8F\x00\xD2\x11\xFE\x07", 6)},
+        {"Empty", ""},
+        {"OddDigits", "0003AABBC"},
+    };
+    for (const auto& [what, content] : notImages)
+    {
+        SCOPED_TRACE(what);
+        const std::string image = home.root / "VORazuro61.led";
+        std::ofstream(image) << content;
+        UpdaterChild updater({"-ABSOLUTE_FIRMWARE_FILE_PATH=" + image}, true);
+        WindowOnScreen window(updater);
+        ASSERT_TRUE(window.WaitForWindow()) << updater.Finish(0ms).errors;
+        window.ExpectShows("UpdaterWindowInvalidImage", std::string("WindowedUpdate-NoImage-") + what);
+        window.Click(kUpdateButtonX, kButtonRowY);
+        ASSERT_TRUE(Platform::RequestWindowClose(window.Handle()));
+        const UpdaterTest::RunResult& run = updater.Finish(60s);
+        EXPECT_EQ(run.status, 0) << run.Describe() << run.errors;
+    }
+    sim.Command("quit");
+    EXPECT_TRUE(sim.WaitForExit()) << sim.Output(); // no transfer: its status says so
+    // Each updater asked the keyboard who it is; none switched it.
+    EXPECT_NE(sim.Output().find("identity"), std::string::npos) << sim.Output();
+    EXPECT_EQ(sim.Output().find("enter"), std::string::npos) << sim.Output();
+}

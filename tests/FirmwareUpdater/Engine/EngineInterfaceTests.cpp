@@ -221,6 +221,23 @@ TEST(EngineInterface, FirmwareFileStates)
     EXPECT_EQ(s.engine->GetFirmwareFileVersionText(text), S_OK);
     EXPECT_EQ(Narrow(text), "1.0.0.6");
     EXPECT_EQ(s.Posted(), (std::vector<std::string>{"file 1<-0", "file 3<-1"})); // set twice, posted once
+
+    // A file that is there but holds no image is read when it is given, and never offered.
+    const std::pair<const char*, std::string> notImages[] = {
+        {"text", "Release notes: version 1.0.0.6\n"},
+        {"random bytes", std::string("\x8F\x00\xD2\x11\xFE", 5)},
+        {"empty", ""},
+        {"an odd number of digits", "0003AABBC"},
+    };
+    for (const auto& [what, content] : notImages)
+    {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(s.engine->SetFirmwareFile(KV::String(s.folder.Write("other.led", content).c_str())),
+                  E_FAIL);
+        EXPECT_EQ(s.engine->GetFirmwareFileState(), Engine::FileStateVersionUnknown);
+        EXPECT_EQ(s.engine->GetFirmwareFileVersionText(text), E_FAIL);
+        EXPECT_EQ(s.engine->SetFirmwareFile(KV::String(image.c_str())), S_OK);
+    }
 }
 
 TEST(EngineInterface, RelativeImagePathIsMadeAbsolute)

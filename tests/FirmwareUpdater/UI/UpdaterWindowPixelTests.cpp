@@ -160,6 +160,19 @@ TEST_F(UpdaterWindowPixels, WhatTheWindowShowsAtItsStart)
     ExpectWindow({ScriptedEngine::Device{ScriptedEngine::Presence::Absent}}, "UpdaterWindowNoKeyboard");
 }
 
+// A file that is there but is no image: the window says so and offers no update.
+TEST_F(UpdaterWindowPixels, AFileThatIsNoImageIsShownAsInvalid)
+{
+    ExpectWindow({ScriptedEngine::Device{}}, "UpdaterWindowInvalidImage",
+                 [](LMainControl&, ScriptedEngine& engine) {
+                     char pattern[] = "/tmp/kv-window-image-XXXXXX";
+                     const std::filesystem::path folder = mkdtemp(pattern);
+                     std::ofstream(folder / "notes.led") << "Release notes\n";
+                     EXPECT_EQ(engine.SetFirmwareFile(String((folder / "notes.led").c_str())), E_FAIL);
+                     std::filesystem::remove_all(folder);
+                 });
+}
+
 TEST_F(UpdaterWindowPixels, WhatTheWindowShowsOnTheWayOfAnUpdate)
 {
     const RCPtr<LNotificationDistributor> nobody;
