@@ -11,6 +11,7 @@
 #include <string_view>
 #include <thread>
 #include <type_traits>
+#include <utility>
 
 namespace KV {
 
@@ -224,7 +225,10 @@ struct LMidiComm::Delivery
     LMidiComm* const service; // taken with TryAddRef for each delivery
     std::mutex lock;
     std::condition_variable ready;
+    // Captured messages in their order; a null entry stands for a change of the
+    // driver's devices, queued once until it has been delivered.
     std::deque<RCPtr<LMidiCaptureNotificationData>> queue;
+    bool devicesChangeQueued = false;
     bool stopping = false;
     std::atomic<std::thread::id> thread{};
 };
@@ -238,12 +242,29 @@ LMidiComm::LMidiComm(std::shared_ptr<Platform::IMidiDriver> driver, Milliseconds
     mDeliveryThread->SetPriority(kDeliveryPriority);
     if (mDeliveryThread->Resume() != 1)
         delete shared; // no thread: captured messages stay undelivered
+    if (mDriver)
+        mDevicesWatch = mDriver->WatchDevices([delivery = std::weak_ptr<Delivery>(mDelivery)] {
+            if (const auto queue = delivery.lock())
+                QueueDevicesChange(*queue);
+        });
+}
+
+void LMidiComm::QueueDevicesChange(Delivery& delivery)
+{
+    {
+        std::lock_guard lock(delivery.lock);
+        if (delivery.stopping || std::exchange(delivery.devicesChangeQueued, true))
+            return;
+        delivery.queue.push_back(nullptr);
+    }
+    delivery.ready.notify_one();
 }
 
 LMidiComm::~LMidiComm()
 {
     // Every port holds a reference to the service, so both lists are empty by now and
-    // nothing is queued any more.
+    // nothing is queued any more. No change of devices is queued after this either.
+    mDevicesWatch.reset();
     {
         std::lock_guard lock(mDelivery->lock);
         mDelivery->stopping = true;
@@ -269,13 +290,19 @@ uint32_t LMidiComm::DeliveryThread(void* parameter)
             return 0;
         RCPtr<LRefCountedObject> message(delivery->queue.front());
         delivery->queue.pop_front();
+        const bool devicesChange = !message;
+        if (devicesChange)
+            delivery->devicesChangeQueued = false;
         // The delivery holds the service. Once its last reference is gone its destructor
         // waits for this thread, and a reference taken now (sending takes one) would
         // destroy it a second time: the message then has no one to go to.
         if (!delivery->service->TryAddRef())
             continue;
         lock.unlock();
-        delivery->service->DoWork(message);
+        if (devicesChange)
+            delivery->service->SendNotification(LNotification::Create(NID_MIDI_DEVICES_CHANGED, nullptr));
+        else
+            delivery->service->DoWork(message);
         message.Reset();
         delivery->service->Release(); // the last one destroys the service on this thread
         lock.lock();
@@ -398,6 +425,11 @@ KVRESULT LMidiComm::OpenDevicePorts(const String& inputText, const String& outpu
         return E_FAIL;
     capture = std::move(openedCapture);
     return S_OK;
+}
+
+bool LMidiComm::IsSystemAvailable() const
+{
+    return mDriver && mDriver->SystemAvailable();
 }
 
 int32_t LMidiComm::Send(const RCPtr<LRefCountedObject>& port, const IArray<signed char>& bytes)

@@ -16,6 +16,12 @@
 // on its own delivery thread: one message at a time, in the order in which they
 // arrived at all the service's ports. Register for it before opening ports.
 //
+// When the devices of the MIDI system may have changed (a keyboard plugged in, switched
+// off, restarted in another mode; the MIDI system gone away or back) the service sends
+// NID_MIDI_DEVICES_CHANGED, without data, on the same thread; changes in quick
+// succession may come as one. Ask for ports again to see what is there now. Not every
+// backend tells (the ALSA sequencer's does not yet).
+//
 // Threads: opening, the release of ports and the driver's callbacks are serialised by
 // the service's mutex; Send runs on the caller's thread without it. No lock of the
 // service is held while a client runs.
@@ -54,6 +60,9 @@ struct MidiBuffer;
 struct MidiInMessage;
 enum class MidiResult : uint32_t;
 } // namespace Platform
+
+// The notification by which the MIDI service says that its devices may have changed.
+inline constexpr const char16_t* NID_MIDI_DEVICES_CHANGED = u"NID_MIDI_DEVICES_CHANGED";
 
 class LMidiComm;
 class LMidiCapturePort;
@@ -119,6 +128,11 @@ public:
     // system-exclusive message; E_FAIL when the driver refuses or keeps every buffer.
     virtual int32_t Send(const RCPtr<LRefCountedObject>& port, const IArray<signed char>& bytes) = 0;
 
+    // False while the MIDI system has gone away (a JACK server that stopped), and for a
+    // service without a MIDI system; its ports are then gone too. The service reconnects
+    // by itself when the system is back, and says so with NID_MIDI_DEVICES_CHANGED.
+    virtual bool IsSystemAvailable() const = 0;
+
     // The longest system-exclusive message that Send takes, F0 and F7 included.
     static constexpr uint32_t kMaxLongMessage = 1u << 20;
 
@@ -137,6 +151,7 @@ public:
     KVRESULT OpenDevicePorts(const String& inputText, const String& outputText,
                              RCPtr<LMidiCapturePort>& capture, RCPtr<LMidiRenderPort>& render) override;
     int32_t Send(const RCPtr<LRefCountedObject>& port, const IArray<signed char>& bytes) override;
+    bool IsSystemAvailable() const override;
 
     // Take the port out of its list: S_OK when it was there, E_FAIL otherwise.
     KVRESULT RemoveCapturePort(const LMidiCapturePort* port);
@@ -193,6 +208,8 @@ private:
     // Hands a captured message to the delivery thread. Called under mMutex.
     void QueueCaptured(const RCPtr<LMidiCaptureNotificationData>& message);
     static uint32_t DeliveryThread(void* delivery);
+    // Queues one NID_MIDI_DEVICES_CHANGED unless one is waiting already.
+    static void QueueDevicesChange(Delivery& delivery);
 
     const std::shared_ptr<Platform::IMidiDriver> mDriver;
     const Milliseconds mCompletionWait;
@@ -200,7 +217,8 @@ private:
     RCPtrArray<LMidiRenderPort, 1, 0> mRenderPorts;
     const std::shared_ptr<Delivery> mDelivery;
     std::unique_ptr<Thread> mDeliveryThread;
-    Mutex mMutex; // both lists and every driver callback
+    std::shared_ptr<void> mDevicesWatch; // the driver's calls about changed devices
+    Mutex mMutex;                        // both lists and every driver callback
 };
 
 class LMidiRenderPort : public virtual LRefCountedObject

@@ -111,6 +111,7 @@ std::shared_ptr<JackMidiClient> JackMidiClient::Create(const std::string& name,
     jack_on_info_shutdown(
         client->mClient, [](jack_status_t, const char* reason, void* self) { OnShutdown(reason, self); },
         client.get());
+    jack_set_port_registration_callback(client->mClient, &JackMidiClient::OnPortRegistration, client.get());
     if (jack_set_process_callback(client->mClient, &JackMidiClient::OnProcess, client.get()) != 0 ||
         jack_activate(client->mClient) != 0)
     {
@@ -128,7 +129,7 @@ std::shared_ptr<JackMidiClient> JackMidiClient::Shared(const char* name, std::st
     static auto* const mutex = new std::mutex;
     static auto* const shared = new std::weak_ptr<JackMidiClient>;
     std::lock_guard lock(*mutex);
-    if (std::shared_ptr<JackMidiClient> client = shared->lock())
+    if (std::shared_ptr<JackMidiClient> client = shared->lock(); client && client->Alive())
         return client;
     std::vector<PortSpec> pool;
     for (size_t i = 1; i <= SHARED_POOL_PORTS; ++i)
@@ -184,8 +185,19 @@ JackMidiClient::~JackMidiClient()
     delete mTable.load();
 }
 
+void JackMidiClient::CloseAfterShutdown()
+{
+    std::lock_guard lock(mMutex);
+    if (Alive() || mClient == nullptr)
+        return;
+    jack_client_close(mClient);
+    mClient = nullptr;
+}
+
 void JackMidiClient::StopForExit()
 {
+    if (!Alive())
+        return;
     // Sequentially consistent with the callback's flag, as in Show: either this sees the
     // cycle in progress and waits for it, or that cycle sees the stop.
     mStopped.store(true);
@@ -219,8 +231,33 @@ int JackMidiClient::OnProcess(uint32_t frames, void* self) noexcept
 
 void JackMidiClient::OnShutdown(const char* reason, void* self) noexcept
 {
-    static_cast<JackMidiClient*>(self)->mAlive.store(false, std::memory_order_release);
+    auto* client = static_cast<JackMidiClient*>(self);
+    client->mAlive.store(false, std::memory_order_release);
     LogMidiLibraryMessage("JACK", reason);
+    try
+    {
+        client->mWatchers.Notify();
+    }
+    catch (...)
+    {
+        // A listener that could not queue the news: it learns from Alive.
+    }
+}
+
+void JackMidiClient::OnPortRegistration(uint32_t id, int, void* self) noexcept
+{
+    auto* client = static_cast<JackMidiClient*>(self);
+    // Only MIDI ports make devices; a port already gone again may have been one.
+    const jack_port_t* port = jack_port_by_id(client->mClient, id);
+    if (port != nullptr && std::strcmp(jack_port_type(port), JACK_DEFAULT_MIDI_TYPE) != 0)
+        return;
+    try
+    {
+        client->mWatchers.Notify();
+    }
+    catch (...)
+    {
+    }
 }
 
 void JackMidiClient::Process(uint32_t frames) noexcept
@@ -302,6 +339,9 @@ std::vector<std::string> JackMidiClient::ListPeers(JackPortDirection ours) const
 {
     std::vector<std::string> names;
     std::lock_guard lock(mMutex);
+    // The server's shared memory of a server that went away is not read.
+    if (!Alive())
+        return names;
     const char** ports =
         jack_get_ports(mClient, nullptr, JACK_DEFAULT_MIDI_TYPE,
                        ours == JackPortDirection::Input ? JackPortIsOutput : JackPortIsInput);
@@ -323,6 +363,11 @@ std::shared_ptr<JackMidiPort> JackMidiClient::TakePort(JackPortDirection directi
                                                        const std::string& name)
 {
     std::lock_guard lock(mMutex);
+    if (!Alive())
+    {
+        error = "the JACK server has gone away";
+        return nullptr;
+    }
     for (size_t i = 0; i < mSlots.size(); ++i)
     {
         Slot& slot = mSlots[i];
@@ -344,13 +389,16 @@ std::shared_ptr<JackMidiPort> JackMidiClient::TakePort(JackPortDirection directi
 void JackMidiClient::Release(size_t slot)
 {
     // Under mMutex. Its connections go; a later user ignores what they still bring.
-    jack_port_disconnect(mClient, mSlots[slot].port);
+    if (Alive())
+        jack_port_disconnect(mClient, mSlots[slot].port);
     mSlots[slot].taken = false;
 }
 
 bool JackMidiClient::Connect(const JackMidiPort& ours, const std::string& peer)
 {
     std::lock_guard lock(mMutex);
+    if (!Alive())
+        return false;
     const bool input = ours.Direction() == JackPortDirection::Input;
     const std::string& source = input ? peer : ours.FullName();
     const std::string& destination = input ? ours.FullName() : peer;
@@ -421,7 +469,10 @@ bool JackMidiPort::Receive(std::vector<uint8_t>& bytes, uint32_t& steadyMs)
 
 bool JackMidiPort::IsConnected() const noexcept
 {
-    return !mClosed.load(std::memory_order_acquire) && mClient->Alive() && jack_port_connected(mPort) > 0;
+    if (mClosed.load(std::memory_order_acquire))
+        return false;
+    std::lock_guard lock(mClient->mMutex); // the client is not closed meanwhile
+    return mClient->Alive() && jack_port_connected(mPort) > 0;
 }
 
 void JackMidiPort::DiscardInput()

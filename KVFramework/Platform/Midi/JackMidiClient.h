@@ -32,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "Platform/Midi/MidiDeviceWatchers.h"
 #include "Platform/Midi/MidiMessageRing.h"
 
 struct _jack_client;
@@ -126,7 +127,8 @@ public:
 
     // The process's client, named `name` on first use and shared by every user until
     // the last lets go, with a pool of SHARED_POOL_PORTS unnamed ports each way. Null
-    // with the reason in `error` when no server answers.
+    // with the reason in `error` when no server answers. A client that the server has
+    // shut down is not handed out again: the next call opens a new one.
     static std::shared_ptr<JackMidiClient> Shared(const char* name, std::string& error);
     // A client of its own with the given ports (a simulated device, a test's peer).
     static std::shared_ptr<JackMidiClient> Open(const std::string& name, const std::vector<PortSpec>& ports,
@@ -142,6 +144,20 @@ public:
     const std::string& Name() const { return mName; }
     // False once the server has shut the client down or gone away.
     bool Alive() const noexcept { return mAlive.load(std::memory_order_acquire); }
+
+    // After the server has shut the client down: lets the library go of that server,
+    // which it keeps for every client of the process while any of them is open, so that
+    // a new client can reach a server started again. The ports stay, passing nothing.
+    void CloseAfterShutdown();
+
+    // Calls `callback` when a MIDI port of another client comes or goes, and once when
+    // the server shuts the client down (Alive is false by then), until the handle is
+    // dropped (see MidiDeviceWatchers). On the library's notification thread: it must
+    // not call the client.
+    std::shared_ptr<void> WatchPorts(MidiDevicesChangedCallback callback)
+    {
+        return mWatchers.Add(std::move(callback));
+    }
 
     // The full names of other clients' MIDI ports that a port of ours in `ours`
     // direction would connect to: their outputs for Input, their inputs for Output.
@@ -178,6 +194,7 @@ private:
     void Release(size_t slot);
     static int OnProcess(uint32_t frames, void* self) noexcept;
     static void OnShutdown(const char* reason, void* self) noexcept;
+    static void OnPortRegistration(uint32_t port, int registered, void* self) noexcept;
     // At the process's end: no callback of ours runs any more, and the server is asked
     // to take the client out of its cycles, but not waited for beyond a bound.
     void StopForExit();
@@ -190,9 +207,10 @@ private:
     // Waits until every connection made so far is in effect; false after `deadline`.
     bool WaitForConnections(std::chrono::steady_clock::time_point deadline) const;
 
-    _jack_client* mClient = nullptr;
+    _jack_client* mClient = nullptr; // null once closed after a shutdown
     std::string mName;
     std::atomic<bool> mAlive{false};
+    MidiDeviceWatchers mWatchers;
 
     mutable std::mutex mMutex; // our calls to the server, the slots and the table's writers
     std::vector<Slot> mSlots;  // registered before activation, never unregistered

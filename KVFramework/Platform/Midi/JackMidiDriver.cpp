@@ -4,23 +4,63 @@
 #include "Platform/Midi/MidiDeviceCore.h"
 #include "Platform/Midi/MidiDriverFactory.h"
 
+#include "Platform/Midi/MidiDeviceWatchers.h"
+
+#include <condition_variable>
 #include <optional>
+#include <thread>
+#include <utility>
 
 namespace KV::Platform {
 
 namespace {
 
+// How often a driver whose server went away asks whether one is back.
+constexpr auto RECONNECT_POLL = std::chrono::milliseconds(250);
+
+// What a driver and its devices share: the process's client, connected anew when the
+// server that shut it down is back, and the listener of its ports' changes.
 struct JackDriverCore
 {
-    std::shared_ptr<JackMidiClient> client;
-    const std::shared_ptr<MidiCallbackThread> thread = std::make_shared<MidiCallbackThread>();
+    explicit JackDriverCore(std::string clientName) : name(std::move(clientName)) {}
 
-    std::mutex mutex; // guards the last listings
-    std::vector<std::string> inputListing, outputListing;
+    ~JackDriverCore()
+    {
+        {
+            std::lock_guard lock(eventMutex);
+            stopping = true;
+        }
+        event.notify_all();
+        if (watcher.joinable())
+            watcher.join();
+        std::lock_guard lock(clientMutex);
+        clientWatch.reset(); // before the client can go
+    }
+
+    const std::string name;
+    const std::shared_ptr<MidiCallbackThread> thread = std::make_shared<MidiCallbackThread>();
+    MidiDeviceWatchers watchers;
+
+    // False with the reason in `error` when no server answers.
+    bool Start(std::string& error)
+    {
+        std::shared_ptr<JackMidiClient> opened = JackMidiClient::Shared(name.c_str(), error);
+        if (!opened)
+            return false;
+        Attach(std::move(opened));
+        watcher = std::thread([this] { Watch(); });
+        return true;
+    }
+
+    std::shared_ptr<JackMidiClient> Client()
+    {
+        std::lock_guard lock(clientMutex);
+        return client;
+    }
 
     std::vector<std::string> Relist(JackPortDirection direction)
     {
-        std::vector<std::string> names = client->ListPeers(direction);
+        std::vector<std::string> names = Client()->ListPeers(direction);
         std::lock_guard lock(mutex);
         (direction == JackPortDirection::Input ? inputListing : outputListing) = names;
         return names;
@@ -39,18 +79,91 @@ struct JackDriverCore
     MidiResult OpenPort(const std::string& device, JackPortDirection direction, JackInputListener* listener,
                         std::shared_ptr<JackMidiPort>& port)
     {
+        const std::shared_ptr<JackMidiClient> current = Client();
         std::string error;
-        port = client->TakePort(direction, listener, error);
+        port = current->TakePort(direction, listener, error);
         if (!port)
             return MidiResult::Allocated;
-        if (!client->Connect(*port, device))
+        if (!current->Connect(*port, device))
         {
             port->Close();
             port.reset();
-            return MidiResult::BadDeviceId; // gone since the listing
+            return current->Alive() ? MidiResult::BadDeviceId
+                                    : MidiResult::NoDriver; // gone since the listing
         }
         return MidiResult::Ok;
     }
+
+private:
+    // Under clientMutex or before the watcher runs.
+    void Attach(std::shared_ptr<JackMidiClient> opened)
+    {
+        clientWatch = opened->WatchPorts([this] {
+            {
+                std::lock_guard lock(eventMutex);
+                changed = true;
+            }
+            event.notify_all();
+        });
+        client = std::move(opened);
+    }
+
+    // Tells the listeners about every change of the ports, on this thread rather than
+    // the library's, and opens a new client once a server is back after the last one
+    // shut ours down: its devices were gone meanwhile, and are listed again.
+    void Watch()
+    {
+        std::unique_lock lock(eventMutex);
+        for (;;)
+        {
+            const bool alive = Client()->Alive();
+            event.wait_for(lock, alive ? std::chrono::hours(24) : RECONNECT_POLL,
+                           [&] { return stopping || changed; });
+            if (stopping)
+                return;
+            bool news = std::exchange(changed, false);
+            if (!alive)
+            {
+                lock.unlock();
+                Client()->CloseAfterShutdown();
+                std::string error;
+                if (std::shared_ptr<JackMidiClient> reopened = JackMidiClient::Shared(name.c_str(), error))
+                {
+                    // The former client closes outside the lock, once devices still
+                    // open on it have let go of it too.
+                    std::shared_ptr<JackMidiClient> former;
+                    std::shared_ptr<void> formerWatch;
+                    {
+                        std::lock_guard swap(clientMutex);
+                        former = client;
+                        formerWatch = clientWatch;
+                        Attach(std::move(reopened));
+                    }
+                    news = true;
+                }
+                lock.lock();
+            }
+            if (news)
+            {
+                lock.unlock();
+                watchers.Notify();
+                lock.lock();
+            }
+        }
+    }
+
+    std::mutex clientMutex;
+    std::shared_ptr<JackMidiClient> client; // the live one, or the one that was shut down
+    std::shared_ptr<void> clientWatch;
+
+    std::mutex mutex; // guards the last listings
+    std::vector<std::string> inputListing, outputListing;
+
+    std::mutex eventMutex;
+    std::condition_variable event;
+    bool changed = false;
+    bool stopping = false;
+    std::thread watcher;
 };
 
 class JackMidiInDevice final : public MidiInputCore, private JackInputListener
@@ -152,6 +265,12 @@ public:
     std::vector<std::string> ListInputs() override { return mCore->Relist(JackPortDirection::Input); }
     std::vector<std::string> ListOutputs() override { return mCore->Relist(JackPortDirection::Output); }
 
+    std::shared_ptr<void> WatchDevices(MidiDevicesChangedCallback callback) override
+    {
+        return mCore->watchers.Add(std::move(callback));
+    }
+    bool SystemAvailable() const override { return mCore->Client()->Alive(); }
+
     MidiResult OpenInput(uint32_t id, MidiInCallback callback,
                          std::unique_ptr<IMidiInDevice>& device) override
     {
@@ -187,9 +306,8 @@ private:
 
 std::shared_ptr<IMidiDriver> CreateJackMidiDriver(std::string& error)
 {
-    auto core = std::make_shared<JackDriverCore>();
-    core->client = JackMidiClient::Shared(MIDI_CLIENT_NAME, error);
-    if (!core->client)
+    auto core = std::make_shared<JackDriverCore>(MIDI_CLIENT_NAME);
+    if (!core->Start(error))
         return nullptr;
     return std::make_shared<JackMidiDriver>(std::move(core));
 }

@@ -81,6 +81,10 @@ class IMidiOutDevice;
 using MidiInCallback = std::function<void(IMidiInDevice& device, const MidiInMessage& message)>;
 // Called once for every buffer that SendLong took, when the device is done with it.
 using MidiOutCallback = std::function<void(IMidiOutDevice& device, MidiBuffer& done)>;
+// Told that the list of devices may have changed: a device came or went, or the MIDI
+// system itself went away or came back. It must return soon and must not call the
+// driver: list the devices again from another thread.
+using MidiDevicesChangedCallback = std::function<void()>;
 
 class IMidiInDevice
 {
@@ -154,6 +158,16 @@ public:
                                  std::unique_ptr<IMidiInDevice>& device) = 0;
     virtual MidiResult OpenOutput(uint32_t id, MidiOutCallback callback,
                                   std::unique_ptr<IMidiOutDevice>& device) = 0;
+
+    // Calls `callback` on a thread of the driver's (or of whoever changed a virtual
+    // bus) whenever the devices may have changed, until the handle is dropped; dropping
+    // it waits for a call in progress, unless dropped from within that call. Several
+    // changes in a row may come as one call. Null when the backend cannot tell.
+    virtual std::shared_ptr<void> WatchDevices(MidiDevicesChangedCallback) { return nullptr; }
+    // False while the MIDI system behind the driver has gone away (a JACK server that
+    // stopped or shut our client down); its devices are then gone too. The driver
+    // connects again by itself once the system is back.
+    virtual bool SystemAvailable() const { return true; }
 };
 
 } // namespace KV::Platform

@@ -1,6 +1,7 @@
 #include "Platform/Midi/VirtualMidiBus.h"
 
 #include "Platform/Midi/MidiDeviceCore.h"
+#include "Platform/Midi/MidiDeviceWatchers.h"
 
 #include <algorithm>
 #include <map>
@@ -38,6 +39,7 @@ struct VirtualMidiBus::Impl
     std::vector<VirtualDeviceId> inputListing, outputListing;
     VirtualDeviceId nextId = 1;
     const std::shared_ptr<MidiCallbackThread> thread = std::make_shared<MidiCallbackThread>();
+    MidiDeviceWatchers watchers; // told on the thread that adds or unplugs, after the bus's lock
 
     std::shared_ptr<Endpoint> Find(VirtualDeviceId id) const
     {
@@ -51,11 +53,15 @@ struct VirtualMidiBus::Impl
         endpoint->name = std::move(name);
         endpoint->source = source;
         endpoint->handler = std::make_shared<const SinkHandler>(std::move(handler));
-        std::lock_guard lock(mutex);
-        endpoint->id = nextId++;
-        endpoints[endpoint->id] = endpoint;
-        order.push_back(endpoint->id);
-        return endpoint->id;
+        VirtualDeviceId id = 0;
+        {
+            std::lock_guard lock(mutex);
+            id = endpoint->id = nextId++;
+            endpoints[id] = endpoint;
+            order.push_back(id);
+        }
+        watchers.Notify();
+        return id;
     }
 
     std::vector<std::string> List(bool sources, std::vector<VirtualDeviceId>& listing)
@@ -205,13 +211,21 @@ VirtualDeviceId VirtualMidiBus::AddSink(std::string name, SinkHandler handler)
 
 void VirtualMidiBus::Unplug(VirtualDeviceId device)
 {
-    std::lock_guard lock(mImpl->mutex);
-    if (const auto endpoint = mImpl->Find(device))
     {
+        std::lock_guard lock(mImpl->mutex);
+        const auto endpoint = mImpl->Find(device);
+        if (!endpoint || !endpoint->plugged)
+            return;
         endpoint->plugged = false;
         auto& order = mImpl->order;
         order.erase(std::remove(order.begin(), order.end(), device), order.end());
     }
+    mImpl->watchers.Notify();
+}
+
+std::shared_ptr<void> VirtualMidiBus::WatchDevices(MidiDevicesChangedCallback callback)
+{
+    return mImpl->watchers.Add(std::move(callback));
 }
 
 void VirtualMidiBus::SetFaults(VirtualDeviceId device, const VirtualMidiFaults& faults)

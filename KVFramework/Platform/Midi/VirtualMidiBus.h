@@ -64,6 +64,8 @@ public:
                          std::unique_ptr<IMidiInDevice>& device) override;
     MidiResult OpenOutput(uint32_t id, MidiOutCallback callback,
                           std::unique_ptr<IMidiOutDevice>& device) override;
+    // Told on the thread that adds or unplugs a device.
+    std::shared_ptr<void> WatchDevices(MidiDevicesChangedCallback callback) override;
 
     struct Impl;
 

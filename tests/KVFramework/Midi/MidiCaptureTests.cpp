@@ -3,6 +3,8 @@
 
 #include "MidiTransportTestSupport.h"
 
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace KV::MidiTest {
@@ -161,6 +163,51 @@ TEST_F(MidiCapture, PortsCanBeReleasedWhileInputStreamsIn)
     EXPECT_EQ(bus->Stats(keys).openNow, 0u);
     for (const Captured& c : recorder->Received(0, {}))
         EXPECT_TRUE(c.bytes.size() == 3 || c.bytes.size() == 300) << c;
+}
+
+// Counts the service's news of changed devices, on its delivery thread.
+class DevicesChangedCounter : public LNotificationClient
+{
+public:
+    KVRESULT Receive(const RCPtr<LNotificationDistributor>&,
+                     const RCPtr<LNotification>& notification) override
+    {
+        if (notification->GetId() == InternNotificationId(NID_MIDI_DEVICES_CHANGED))
+        {
+            std::lock_guard lock(mutex);
+            ++count;
+        }
+        changed.notify_all();
+        return S_OK;
+    }
+
+    // Whether at least `atLeast` have come, waiting for them against hangs only.
+    bool Reached(int atLeast)
+    {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, kWait, [&] { return count >= atLeast; });
+    }
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    int count = 0;
+};
+
+// A client learns that devices came or went, so that it can look for its keyboard
+// again; a capture client hears nothing of it.
+TEST_F(MidiCapture, ClientsHearThatDevicesCameAndWent)
+{
+    const RCPtr<DevicesChangedCounter> counter(new DevicesChangedCounter);
+    ASSERT_NE(counter->RegisterNotification(service, NID_MIDI_DEVICES_CHANGED), nullptr);
+    const VirtualDeviceId keys = bus->AddSource("USB Keys");
+    ASSERT_TRUE(counter->Reached(1)) << "a device came";
+    const int afterPlug = [&] {
+        std::lock_guard lock(counter->mutex);
+        return counter->count;
+    }();
+    bus->Unplug(keys);
+    EXPECT_TRUE(counter->Reached(afterPlug + 1)) << "a device went";
+    counter->UnregisterNotification(service, NID_MIDI_DEVICES_CHANGED);
 }
 
 } // namespace

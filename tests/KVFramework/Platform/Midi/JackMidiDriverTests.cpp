@@ -4,6 +4,7 @@
 
 #include "Platform/Midi/MidiDriverFactory.h"
 
+#include "JackServerProcess.h"
 #include "JackTestPeer.h"
 #include "MidiTestHost.h"
 
@@ -17,6 +18,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using MidiTest::InEvent;
 using MidiTest::InputHost;
+using MidiTest::JackServerProcess;
 using MidiTest::JackTestPeer;
 using MidiTest::Sysex;
 
@@ -210,6 +212,68 @@ TEST(JackMidiDriver, DeviceGoneSinceTheListingIsRefused)
     std::unique_ptr<IMidiInDevice> device;
     EXPECT_EQ(driver->OpenInput(id, nullptr, device), MidiResult::BadDeviceId);
     EXPECT_EQ(device, nullptr);
+}
+
+// Polls `holds` until it is true or the deadline (against hangs only) has passed.
+template <class Test> bool Eventually(Test holds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!holds())
+    {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+bool Lists(const std::vector<std::string>& names, const std::string& name)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// The server stops and starts again, and the keyboard comes back: the driver hears
+// both, lists nothing meanwhile, and then reaches the keyboard on the new server.
+TEST(JackMidiDriver, ReachesADeviceAgainAfterTheServerRestarted)
+{
+    JackServerProcess server("restart");
+    ASSERT_TRUE(server.Start()) << server.Name() << ":\n" << server.Log();
+    const auto driver = Driver();
+    ASSERT_TRUE(driver);
+    std::atomic<int> changes{0};
+    const auto watch = driver->WatchDevices([&] { ++changes; });
+    ASSERT_TRUE(watch);
+
+    auto peer = std::make_unique<JackTestPeer>("Test Keys");
+    const std::string deviceName = peer->InName();
+    ASSERT_TRUE(Eventually([&] { return Lists(driver->ListOutputs(), deviceName); }));
+    std::unique_ptr<IMidiOutDevice> before;
+    ASSERT_EQ(driver->OpenOutput(IdOf(driver->ListOutputs(), deviceName), nullptr, before), MidiResult::Ok);
+    EXPECT_TRUE(driver->SystemAvailable());
+
+    const int beforeStop = changes;
+    server.Stop();
+    EXPECT_TRUE(Eventually([&] { return !driver->SystemAvailable(); }));
+    EXPECT_TRUE(Eventually([&] { return changes > beforeStop; })) << "the shutdown is a change of devices";
+    EXPECT_TRUE(driver->ListOutputs().empty());
+    EXPECT_TRUE(before->IsGone());
+    peer.reset();
+
+    const int beforeStart = changes;
+    ASSERT_TRUE(server.Start()) << server.Log();
+    peer = std::make_unique<JackTestPeer>("Test Keys");
+    ASSERT_TRUE(Eventually([&] { return Lists(driver->ListOutputs(), deviceName); }))
+        << "the keyboard is listed again once the server is back";
+    EXPECT_TRUE(driver->SystemAvailable());
+    EXPECT_TRUE(Eventually([&] { return changes > beforeStart; }));
+    std::unique_ptr<IMidiOutDevice> after;
+    ASSERT_EQ(driver->OpenOutput(IdOf(driver->ListOutputs(), deviceName), nullptr, after), MidiResult::Ok);
+    ASSERT_EQ(after->SendShort(0x7F3C90), MidiResult::Ok);
+    const auto received = peer->Received(1);
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0], (Bytes{0x90, 0x3C, 0x7F}));
+    before.reset();
+    after.reset();
 }
 
 } // namespace
