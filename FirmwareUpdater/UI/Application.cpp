@@ -1,10 +1,12 @@
 #include "Application.h"
 
+#include "MainControl.h"
 #include "RunReport.h"
 #include "UpdaterControlClasses.h"
 
 #include "Application/CursorNames.h"
 #include "Application/FrameworkMain.h"
+#include "ControlBase/RootWindow.h"
 #include "Midi/MidiComm.h"
 #include "ObjectBase/Exception.h"
 
@@ -105,10 +107,20 @@ KVRESULT LApplication::RunApplicationStartup()
 
 bool LApplication::CanExit()
 {
-    if (!mUpdateProcessor || !mUpdateProcessor->GetUpdateEngine())
-        return true;
-    return mUpdateProcessor->GetUpdateEngine()->GetDeviceState() !=
-           LUpdateEngineInterface::DeviceStateUpdating;
+    // The engine the window shows; the processor's own when there is no window.
+    LMainControl* main = nullptr;
+    RCPtr<LUpdateProcessor> processor = mUpdateProcessor;
+    if (const RCPtr<LRootWindow> window = GetFirstRootWindow())
+        if ((main = dynamic_cast<LMainControl*>(window->GetRootControl().Get())) &&
+            main->GetUpdateProcessor())
+            processor = main->GetUpdateProcessor();
+    const bool updating =
+        processor && processor->GetUpdateEngine() &&
+        processor->GetUpdateEngine()->GetDeviceState() == LUpdateEngineInterface::DeviceStateUpdating;
+    // Ending now would cut the transfer off: the window says why it stays open.
+    if (updating && main)
+        main->ExplainExitRefused();
+    return !updating;
 }
 
 int LApplication::GetQuietExitStatus(KVRESULT)

@@ -30,6 +30,17 @@ template <class T> const T* DataOf(const RCPtr<LNotification>& notification)
     return notification ? dynamic_cast<const T*>(notification->GetData().Get()) : nullptr;
 }
 
+// The texts one below the other; either may be empty.
+String JoinLines(const String& first, const String& second)
+{
+    if (first.IsEmpty() || second.IsEmpty())
+        return first.IsEmpty() ? second : first;
+    String joined = first;
+    joined += u'\n';
+    joined += second;
+    return joined;
+}
+
 std::string MissingChildText(DisplayControl control)
 {
     const std::u16string_view name(DisplayControlName(control));
@@ -244,14 +255,27 @@ void LMainControl::UpdateDisplay(int32_t updateResult, int32_t deviceState, int3
     using C = DisplayControl;
     const EngineSituation situation = ReadSituation(updateResult, deviceState, fileState);
     const DisplayPlan plan = PlanDisplay(situation);
-    for (DisplayControl label : {C::DeviceLabel, C::FileLabel, C::ProcessLabel})
+    for (DisplayControl label : {C::DeviceLabel, C::FileLabel})
         ShowLabelKey(label, plan.KeyOf(label));
+    // A refused exit is explained for as long as the transfer that was the reason runs.
+    mExitRefused = mExitRefused && updateResult == Engine::UpdateResultRunning;
+    if (mExitRefused)
+        SetLabelText(C::ProcessLabel, JoinLines(LabelText(C::ProcessLabel, plan.KeyOf(C::ProcessLabel)),
+                                                GetAppString(u"EXIT_APPLICATION_DIALOG_MESSAGE")));
+    else
+        ShowLabelKey(C::ProcessLabel, plan.KeyOf(C::ProcessLabel));
     UpdateDeviceFirmwareVersionLabel();
     UpdateFileFirmwareVersionLabel();
     ShowLabelKey(C::CannotUpdateLabel, plan.KeyOf(C::CannotUpdateLabel));
     for (size_t i = 0; i < kDisplayControlCount; ++i)
         if (mChildren[i] && plan.shown[i])
             mChildren[i]->SetVisible(*plan.shown[i]);
+}
+
+void LMainControl::ExplainExitRefused()
+{
+    mExitRefused = true;
+    Refresh();
 }
 
 void LMainControl::Refresh()

@@ -48,6 +48,10 @@ public:
     // UpdateDisplay with what the engine reports now.
     void Refresh();
 
+    // The application refused to end because a transfer runs: the process label says why
+    // until the transfer has ended.
+    void ExplainExitRefused();
+
     // The label's text; empty for a label the skin lacks.
     const String& GetShownText(DisplayControl label) const;
     bool IsWaitingForReset() const noexcept { return mWaitingForReset; }
@@ -105,6 +109,7 @@ private:
     LOpenFileDialog mOpenFileDialog;
     bool mNoScanButton = false;
     bool mWaitingForReset = false;
+    bool mExitRefused = false;
 };
 
 } // namespace KV

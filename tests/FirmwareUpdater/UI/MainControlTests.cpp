@@ -17,6 +17,7 @@
 #include "Notification/Notification.h"
 #include "Notification/NotificationCenter.h"
 #include "Notification/NotificationParams.h"
+#include "System/KeyCode.h"
 
 #include <gtest/gtest.h>
 
@@ -159,6 +160,27 @@ protected:
     }
 
     std::string Text(C label) const { return Narrow(mMain->GetShownText(label)); }
+
+    // The main control in a root window with the window's keys of the shipped skin.
+    RCPtr<LRootWindow> AttachWindow()
+    {
+        const RCPtr<LRootWindow> window = LRootWindow::CreateInstance(nullptr);
+        EXPECT_EQ(window->SetRootControl(RCPtr<LControl>(mMain)), S_OK);
+        window->GetHotKeyManager()->GetKeyCodeTable().LoadFromStringTable(
+            mFactory->GetStringTable(nullptr, String(u"mainControl")), u"GHK");
+        EXPECT_FALSE(window->GetHotKeyManager()->GetKeyCodeTable().IsEmpty());
+        // Keys go to the focused control, which the window chooses when it is activated.
+        window->OnActivate();
+        return window;
+    }
+
+    // A key pressed in the window, and what it asked for carried out.
+    static void Press(const RCPtr<LRootWindow>& window, char16_t character, uint32_t modifiers)
+    {
+        window->OnKey(LKeyParam::Create(KeyCode::FromCharacter(character, modifiers), 1));
+        window->ProcessNotifications(false);
+        Drain();
+    }
 
     std::filesystem::path mFolder;
     RCPtr<LControlFactory> mFactory;
@@ -491,3 +513,58 @@ TEST_F(MainControlTests, NoKeyboardOffersTheScanAndExitAsksTheApplication)
 }
 
 } // namespace
+
+// Ending the application would cut a transfer off: every road to the exit is refused while
+// one runs, and the window says why; once it has ended, the same road ends the application.
+TEST_F(MainControlTests, ExitIsRefusedWhileATransferRunsAndTheWindowSaysWhy)
+{
+    const RCPtr<LApplication> app =
+        LApplication::Create(mFactory, mFactory->GetFrameworkStringTable(), String());
+    app->RegisterNotification(LNotificationCenterManager::GetDefaultCenter(), u"NID_APP_EXIT_REQ");
+    mAtScan = {ScriptedEngine::Device{Presence::UpdateMode}};
+    Start();
+    const RCPtr<LRootWindow> window = AttachWindow();
+    app->AddRootWindow(window);
+    Click(C::UpdateButton);
+    Drain();
+    ASSERT_EQ(mEngine->GetDeviceState(), LUpdateEngineInterface::DeviceStateUpdating);
+    EXPECT_EQ(Text(C::ProcessLabel), "Firmware update in progress. Do not disconnect Norvik.");
+
+    const std::pair<const char*, std::function<void()>> roads[] = {
+        {"Ctrl+Q", [&] { Press(window, u'\x11', kModifierCtrl); }},
+        {"File > Exit",
+         [&] {
+             window->PostNotification(LNotification::Create(u"NID_MENU_FILE_EXIT_REQ"));
+             window->ProcessNotifications(false);
+             Drain();
+         }},
+        {"the close box",
+         [] {
+             LMainControl::PostExitRequest();
+             Drain();
+         }},
+    };
+    for (const auto& [road, take] : roads)
+    {
+        SCOPED_TRACE(road);
+        take();
+        EXPECT_FALSE(app->IsExitRequested());
+        EXPECT_EQ(Text(C::ProcessLabel),
+                  "Firmware update in progress. Do not disconnect Norvik.\nThe firmware "
+                  "update is still running. Wait for it to finish before you close this "
+                  "application.");
+    }
+
+    // The transfer ends: the explanation goes, and the application may end.
+    ScriptedEngine::Device updated;
+    updated.version = {1, 0, 0, 6};
+    mEngine->mRescans = {updated};
+    mEngine->Finish(true);
+    Drain();
+    EXPECT_EQ(Text(C::ProcessLabel),
+              "Your Norvik has been successfully updated. You may now close this application.");
+    Press(window, u'\x11', kModifierCtrl);
+    EXPECT_TRUE(app->IsExitRequested());
+    app->UnregisterAllNotifications();
+    window->SetRootControl(nullptr);
+}

@@ -192,6 +192,13 @@ TEST_F(UpdaterWindowPixels, WhatTheWindowShowsOnTheWayOfAnUpdate)
                      main.OnUpdateFirmwareClicked(nobody, nullptr);
                      engine.PostUpdateProgress(0, 1.0 / 3, 1, -1, 0);
                  });
+    // Closing was refused while the transfer runs: the window says why.
+    ExpectWindow({ScriptedEngine::Device{ScriptedEngine::Presence::UpdateMode}}, "UpdaterWindowExitRefused",
+                 [&](LMainControl& main, ScriptedEngine& engine) {
+                     main.OnUpdateFirmwareClicked(nobody, nullptr);
+                     engine.PostUpdateProgress(0, 1.0 / 3, 1, -1, 0);
+                     main.ExplainExitRefused();
+                 });
     ExpectWindow({ScriptedEngine::Device{}}, "UpdaterWindowKeyboardSilent",
                  [&](LMainControl& main, ScriptedEngine& engine) {
                      engine.mAnswersSwitch = false;
