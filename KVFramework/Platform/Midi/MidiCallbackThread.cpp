@@ -2,7 +2,35 @@
 
 #include <algorithm>
 
+#include <linux/futex.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 namespace KV::Platform {
+
+namespace {
+
+// The thread sleeps on the futex word itself: the standard library's semaphores and
+// atomic waits spin and yield before they block, and a MIDI transfer wakes this
+// thread thousands of times, each of which then cost dozens of system calls.
+constexpr uint32_t AWAKE = 0;
+constexpr uint32_t WOKEN = 1;
+constexpr uint32_t ASLEEP = 2;
+
+void FutexWait(std::atomic<uint32_t>& word, uint32_t expected) noexcept
+{
+    syscall(SYS_futex, reinterpret_cast<uint32_t*>(&word), FUTEX_WAIT_PRIVATE, expected, nullptr, nullptr, 0);
+}
+
+void FutexWakeOne(std::atomic<uint32_t>& word) noexcept
+{
+    syscall(SYS_futex, reinterpret_cast<uint32_t*>(&word), FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
+}
+
+static_assert(sizeof(std::atomic<uint32_t>) == sizeof(uint32_t) &&
+              std::atomic<uint32_t>::is_always_lock_free);
+
+} // namespace
 
 MidiCallbackThread::MidiCallbackThread() : mState(std::make_shared<State>())
 {
@@ -15,7 +43,7 @@ MidiCallbackThread::~MidiCallbackThread()
         std::lock_guard lock(mState->mutex);
         mState->stop = true;
     }
-    mState->wake.release();
+    Wake();
     if (IsCurrentThread())
         mThread.detach(); // the thread ends after the callback it is in; State lives with it
     else
@@ -49,14 +77,30 @@ void MidiCallbackThread::Remove(MidiCallbackTarget* target)
 
 void MidiCallbackThread::Wake() noexcept
 {
-    mState->wake.release();
+    if (mState->wake.exchange(WOKEN, std::memory_order_acq_rel) == ASLEEP)
+        FutexWakeOne(mState->wake);
+}
+
+// Returns once a wake came after the previous return.
+void MidiCallbackThread::Sleep(State& state)
+{
+    for (;;)
+    {
+        uint32_t seen = state.wake.exchange(AWAKE, std::memory_order_acq_rel);
+        if (seen == WOKEN)
+            return;
+        // Nothing came: announce the sleep, unless a wake slipped in meanwhile.
+        seen = AWAKE;
+        if (state.wake.compare_exchange_strong(seen, ASLEEP, std::memory_order_acq_rel))
+            FutexWait(state.wake, ASLEEP);
+    }
 }
 
 void MidiCallbackThread::Run(const std::shared_ptr<State>& state)
 {
     for (;;)
     {
-        state->wake.acquire();
+        Sleep(*state);
         // Pass over all targets until a whole pass finds nothing to do and the list
         // did not change under it (a change may have skipped a target).
         bool again = true;

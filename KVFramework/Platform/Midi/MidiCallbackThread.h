@@ -5,10 +5,11 @@
 // callback's worth of its pending input or completions (Pump). Waking the thread is
 // lock-free, so an audio server's thread may do it.
 
+#include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
-#include <semaphore>
 #include <thread>
 #include <vector>
 
@@ -53,10 +54,13 @@ private:
         MidiCallbackTarget* running = nullptr;
         bool changed = false;
         bool stop = false;
-        std::counting_semaphore<> wake{0};
+        // Awake, Woken or Asleep. Wakes that come while the thread works fold into
+        // one pass, and only a sleeping thread costs a system call to wake.
+        std::atomic<uint32_t> wake{0};
     };
 
     static void Run(const std::shared_ptr<State>& state);
+    static void Sleep(State& state);
 
     std::shared_ptr<State> mState;
     std::thread mThread;
