@@ -2,6 +2,7 @@
 
 #include "AppStrings.h"
 #include "Application.h"
+#include "RunReport.h"
 #include "UpdateNotifications.h"
 
 #include "Application/BusyCursorScope.h"
@@ -39,6 +40,17 @@ String JoinLines(const String& first, const String& second)
     joined += u'\n';
     joined += second;
     return joined;
+}
+
+// The selected device's firmware is newer than the image's.
+bool IsDeviceFirmwareNewer(LUpdateEngineInterface& engine)
+{
+    const int32_t selected = engine.GetSelectedDeviceIndex();
+    Engine::VersionInfo device;
+    if (selected < 0 || engine.GetFirmwareFileState() != Engine::FileStateVersionKnown ||
+        KV_FAILED(engine.GetDeviceVersion(static_cast<uint32_t>(selected), device)))
+        return false;
+    return device.mNumbers > engine.GetFirmwareFileVersion().mNumbers;
 }
 
 std::string MissingChildText(DisplayControl control)
@@ -242,6 +254,7 @@ EngineSituation LMainControl::ReadSituation(int32_t updateResult, int32_t device
     if (LUpdateEngineInterface* engine = Engine())
     {
         s.updateNeeded = engine->IsUpdateNeeded();
+        s.deviceNewer = IsDeviceFirmwareNewer(*engine);
         engine->GetCannotUpdateReason(s.cannotUpdateReason);
         String version;
         s.deviceVersionKnown = engine->GetDeviceFirmwareVersionText(version) == S_OK && !version.IsEmpty();
@@ -266,10 +279,45 @@ void LMainControl::UpdateDisplay(int32_t updateResult, int32_t deviceState, int3
         ShowLabelKey(C::ProcessLabel, plan.KeyOf(C::ProcessLabel));
     UpdateDeviceFirmwareVersionLabel();
     UpdateFileFirmwareVersionLabel();
-    ShowLabelKey(C::CannotUpdateLabel, plan.KeyOf(C::CannotUpdateLabel));
+    ShowTransferOutcome(updateResult, plan);
     for (size_t i = 0; i < kDisplayControlCount; ++i)
         if (mChildren[i] && plan.shown[i])
             mChildren[i]->SetVisible(*plan.shown[i]);
+}
+
+void LMainControl::ShowTransferOutcome(int32_t updateResult, const DisplayPlan& plan)
+{
+    using C = DisplayControl;
+    LUpdateEngineInterface* engine = Engine();
+    const bool ended =
+        updateResult == Engine::UpdateResultFailed || updateResult == Engine::UpdateResultCancelled;
+    const Engine::TransferFailure failure =
+        engine && ended ? engine->GetTransferFailure() : Engine::TransferFailure::None;
+    const char* cause = RunReport::TransferFailureText(failure);
+    if (!cause)
+    {
+        ShowLabelKey(C::CannotUpdateLabel, plan.KeyOf(C::CannotUpdateLabel));
+        return;
+    }
+    // What stopped the transfer, in the words a run without the window uses, under the
+    // sentence for the reason. A keyboard that asked to stop needs no unplugging: its
+    // sentence says so instead of the one for a device that cannot be reached.
+    String causeText;
+    causeText.Format(LabelText(C::CannotUpdateLabel, u"LABEL_TRANSFER_FAILURE_CAUSE").GetText(),
+                     String(cause));
+    if (updateResult == Engine::UpdateResultCancelled)
+    {
+        SetLabelText(C::ProcessLabel,
+                     JoinLines(LabelText(C::ProcessLabel, plan.KeyOf(C::ProcessLabel)), causeText));
+        ShowLabelKey(C::CannotUpdateLabel, plan.KeyOf(C::CannotUpdateLabel));
+        return;
+    }
+    const char16_t* sentence = failure == Engine::TransferFailure::CancelledByKeyboard
+                                   ? u"LABEL_UPDATE_STOPPED_BY_DEVICE"
+                                   : plan.KeyOf(C::CannotUpdateLabel);
+    SetLabelText(C::CannotUpdateLabel, JoinLines(sentence ? LabelText(C::CannotUpdateLabel, sentence)
+                                                          : GetShownText(C::CannotUpdateLabel),
+                                                 causeText));
 }
 
 void LMainControl::ExplainExitRefused()

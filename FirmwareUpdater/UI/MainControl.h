@@ -94,6 +94,9 @@ private:
     void ShowVersion(DisplayControl label, KVRESULT answered, const String& version);
     void UpdateDeviceFirmwareVersionLabel();
     void UpdateFileFirmwareVersionLabel();
+    // The cannot-update label by the plan, and, after a transfer that failed or was
+    // aborted, what stopped it when the engine knows.
+    void ShowTransferOutcome(int32_t updateResult, const DisplayPlan& plan);
     EngineSituation ReadSituation(int32_t updateResult, int32_t deviceState, int32_t fileState);
     // Repaints the window at once: the thread is about to wait.
     void RedrawNow();

@@ -29,8 +29,19 @@ const char* ReasonText(int32_t reason)
     }
 }
 
-// What stopped a transfer, when the engine knows more than the reason code says.
-const char* FailureText(Engine::TransferFailure failure)
+void PrintVersions(Engine& engine, std::FILE* out)
+{
+    KV::String device, image, path;
+    engine.GetDeviceFirmwareVersionText(device);
+    engine.GetFirmwareFileVersionText(image);
+    engine.GetFirmwareFilePath(path);
+    std::fprintf(out, "Keyboard firmware: %s\nFirmware image: %s (%s)\n", Narrow(device).c_str(),
+                 Narrow(path).c_str(), Narrow(image).c_str());
+}
+
+} // namespace
+
+const char* TransferFailureText(Engine::TransferFailure failure)
 {
     switch (failure)
     {
@@ -52,23 +63,11 @@ const char* FailureText(Engine::TransferFailure failure)
     return nullptr;
 }
 
-void PrintVersions(Engine& engine, std::FILE* out)
-{
-    KV::String device, image, path;
-    engine.GetDeviceFirmwareVersionText(device);
-    engine.GetFirmwareFileVersionText(image);
-    engine.GetFirmwareFilePath(path);
-    std::fprintf(out, "Keyboard firmware: %s\nFirmware image: %s (%s)\n", Narrow(device).c_str(),
-                 Narrow(path).c_str(), Narrow(image).c_str());
-}
-
-} // namespace
-
 int ReportSilentEnd(LUpdateProcessor& processor, std::FILE* out, std::FILE* err)
 {
     Engine& engine = *processor.GetUpdateEngine();
     PrintVersions(engine, out);
-    const char* failure = FailureText(engine.GetTransferFailure());
+    const char* failure = TransferFailureText(engine.GetTransferFailure());
     switch (processor.GetSilentOutcome())
     {
     case LUpdateProcessor::SilentOutcome::Succeeded:

@@ -18,6 +18,11 @@
 
 namespace RunReport {
 
+// What stopped a transfer, in words that follow "because" or "What happened:" ("the
+// keyboard asked to stop the update"); null when the engine knows no more than its reason
+// code says.
+const char* TransferFailureText(LUpdateEngineInterface::TransferFailure failure);
+
 // Prints what happened in a run that ended without a window and returns its status.
 int ReportSilentEnd(LUpdateProcessor& processor, std::FILE* out, std::FILE* err);
 

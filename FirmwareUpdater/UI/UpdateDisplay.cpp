@@ -8,6 +8,16 @@ namespace {
 
 using Engine = LUpdateEngineInterface;
 
+// A device found with a valid image that it does not need (its firmware is as new or
+// newer) while older firmware is not allowed: good news, or a hint at the option that
+// allows the older image; no failure.
+bool NothingToUpdate(const EngineSituation& s)
+{
+    return s.fileState == Engine::FileStateVersionKnown && !s.IsUpdateAllowed() &&
+           (s.deviceState == Engine::DeviceStateNormalFirmware ||
+            s.deviceState == Engine::DeviceStateReadyForUpdate);
+}
+
 // The device cannot be updated: the engine says so, or the device and a valid image are
 // known and the update is not allowed. Without a valid image nothing can be said about the
 // device's firmware being current: the window asks for an image instead.
@@ -15,7 +25,7 @@ bool CannotUpdate(const EngineSituation& s)
 {
     return s.deviceState == Engine::DeviceStateCannotUpdate ||
            (s.deviceState >= Engine::DeviceStateCannotUpdate &&
-            s.fileState == Engine::FileStateVersionKnown && !s.IsUpdateAllowed());
+            s.fileState == Engine::FileStateVersionKnown && !s.IsUpdateAllowed() && !NothingToUpdate(s));
 }
 
 bool UpdateButtonShown(const EngineSituation& s)
@@ -80,9 +90,11 @@ const char16_t* ProcessLabelKey(const EngineSituation& s)
     switch (s.updateResult)
     {
     case Engine::UpdateResultNone:
-        return s.deviceState == Engine::DeviceStateEnteringUpdateMode
-                   ? u"LABEL_UPDATE_TRANSITIONING_TO_UPDATE_MODE"
-                   : u"LABEL_READY_FOR_UPDATE";
+        if (s.deviceState == Engine::DeviceStateEnteringUpdateMode)
+            return u"LABEL_UPDATE_TRANSITIONING_TO_UPDATE_MODE";
+        if (NothingToUpdate(s))
+            return s.deviceNewer ? u"LABEL_DEVICE_FIRMWARE_NEWER" : u"LABEL_UPDATE_NOT_NEEDED";
+        return u"LABEL_READY_FOR_UPDATE";
     case Engine::UpdateResultRunning:
         return u"LABEL_UPDATE_IN_PROGRESS";
     case Engine::UpdateResultCancelled:
@@ -143,7 +155,8 @@ DisplayPlan PlanDisplay(const EngineSituation& s)
     case Engine::UpdateResultNone:
         show(C::DeviceLabel, !CannotUpdate(s));
         show(C::FileLabel, !CannotUpdate(s));
-        show(C::ProcessLabel, UpdateButtonShown(s) || d == Engine::DeviceStateEnteringUpdateMode);
+        show(C::ProcessLabel,
+             UpdateButtonShown(s) || d == Engine::DeviceStateEnteringUpdateMode || NothingToUpdate(s));
         show(C::CannotUpdateLabel, CannotUpdate(s));
         show(C::FileVersionLabel, s.fileState == Engine::FileStateVersionKnown);
         show(C::DeviceVersionLabel, deviceVersionShown);

@@ -60,7 +60,9 @@ struct EngineSituation
     int32_t updateResult = 0;
     int32_t deviceState = 0;
     int32_t fileState = 0;
-    bool updateNeeded = false;   // the engine's IsUpdateNeeded
+    bool updateNeeded = false; // the engine's IsUpdateNeeded
+    // The device's firmware is newer than the image's.
+    bool deviceNewer = false;
     bool allowDowngrade = false; // the processor's flag
     int32_t cannotUpdateReason = 0;
     // The engine answered the device's version with a text that is not empty.

@@ -356,7 +356,7 @@ TEST_F(MainControlTests, ResetPollingEndsAfterItsRescans)
         const char* processText;
     };
     const char* unknown =
-        "Your Norvik is not responding after an update.The success of the update is unknown. "
+        "Your Norvik is not responding after an update. The success of the update is unknown. "
         "Unplug the device, wait 5 seconds, then replug the device and press \"RESTART\"";
     const Row rows[] = {
         {"never back in normal mode", S_OK, ScriptedEngine::Device{Presence::UpdateMode}, 20, unknown},
@@ -404,7 +404,7 @@ TEST_F(MainControlTests, FailuresShowTheirReasonAndOfferRestart)
     EXPECT_EQ(Shown(), "000110 0 01100-");
     EXPECT_EQ(Text(C::CannotUpdateLabel),
               "The update has failed because the device can not be accessed. Unplug "
-              "and replug in the device and press \"RESTART\"");
+              "and replug the device and press \"RESTART\"");
 
     // A transfer that fails keeps the process text and shows why.
     mAtScan = {ScriptedEngine::Device{Presence::UpdateMode}};
@@ -426,8 +426,10 @@ TEST_F(MainControlTests, AllowingOlderFirmwareFromTheMenuShowsTheUpdateButtonAtO
     Start();
     const RCPtr<LRootWindow> window = LRootWindow::CreateInstance(nullptr);
     ASSERT_EQ(window->SetRootControl(RCPtr<LControl>(mMain)), S_OK);
-    EXPECT_EQ(Shown(), "000111 0 01000-");
-    EXPECT_EQ(Text(C::CannotUpdateLabel), "The Norvik device is up to date. An update is not needed.");
+    // Good news, told in the process text rather than as a failure.
+    EXPECT_EQ(Shown(), "111011 0 01000-");
+    EXPECT_EQ(Text(C::ProcessLabel),
+              "Your Norvik is using the most current firmware. You do not need to update it.");
     auto chooseFromMenu = [&window] {
         window->PostNotification(LNotification::Create(u"NID_MENU_OPTIONS_ALLOW_DOWNGRADE"));
         window->ProcessNotifications(false);
@@ -449,7 +451,7 @@ TEST_F(MainControlTests, AllowingOlderFirmwareFromTheMenuShowsTheUpdateButtonAtO
     chooseFromMenu();
     EXPECT_FALSE(mProcessor->GetAllowDowngrade());
     EXPECT_FALSE(checked());
-    EXPECT_EQ(Shown(), "000111 0 01000-");
+    EXPECT_EQ(Shown(), "111011 0 01000-");
     window->SetRootControl(nullptr);
 }
 
@@ -567,4 +569,63 @@ TEST_F(MainControlTests, ExitIsRefusedWhileATransferRunsAndTheWindowSaysWhy)
     EXPECT_TRUE(app->IsExitRequested());
     app->UnregisterAllNotifications();
     window->SetRootControl(nullptr);
+}
+
+// A keyboard with newer firmware than the image is told so, with the option that installs
+// the older image; then the update is offered.
+TEST_F(MainControlTests, AKeyboardWithNewerFirmwareIsToldHowToInstallTheOlderImage)
+{
+    mAtScan[0].version = {1, 0, 1, 0};
+    Start();
+    EXPECT_EQ(Shown(), "111011 0 01000-");
+    EXPECT_EQ(Text(C::ProcessLabel),
+              "Your Norvik has newer firmware than this update file. To install the older "
+              "firmware, choose Options > Allow Older Firmware.");
+    mProcessor->SetAllowDowngrade(true);
+    mMain->Refresh();
+    EXPECT_EQ(Shown(), "111011 0 11000-");
+    EXPECT_EQ(Text(C::ProcessLabel), "Click the \"UPDATE FIRMWARE\" button to start the update process.");
+}
+
+// What stopped a transfer is said in the window when the engine knows it; a keyboard that
+// asked to stop is not called unreachable.
+TEST_F(MainControlTests, AFailedTransferSaysWhatStoppedIt)
+{
+    using Failure = LUpdateEngineInterface::TransferFailure;
+    const char* unreachable = "The update has failed because the device can not be accessed. Unplug and "
+                              "replug the device and press \"RESTART\"";
+    struct Row
+    {
+        Failure failure;
+        const char* text;
+    };
+    const Row rows[] = {
+        {Failure::None, unreachable},
+        {Failure::CancelledByKeyboard, "The update was stopped by the device. Press the \"RESTART\" button "
+                                       "to try again.\nWhat happened: the "
+                                       "keyboard asked to stop the update."},
+        {Failure::RecordNotAcknowledged,
+         "The update has failed because the device can not be accessed. Unplug and replug the device and "
+         "press "
+         "\"RESTART\"\nWhat happened: the keyboard did not answer: a record was not acknowledged in time."},
+        {Failure::PortsUnavailable,
+         "The update has failed because the device can not be accessed. Unplug and replug the device and "
+         "press "
+         "\"RESTART\"\nWhat happened: the keyboard's update-mode ports could not be opened."},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(static_cast<int>(row.failure));
+        mAtScan = {ScriptedEngine::Device{Presence::UpdateMode}};
+        Start();
+        Click(C::UpdateButton);
+        Drain();
+        mEngine->FailWith(row.failure);
+        mEngine->Finish(false);
+        Drain();
+        EXPECT_EQ(Shown(), "010110 0 01100-");
+        EXPECT_EQ(Text(C::CannotUpdateLabel), row.text);
+        TearDown();
+        SetUp();
+    }
 }

@@ -44,6 +44,9 @@ public:
     int mStartCalls = 0;
     int mRescanCalls = 0;
 
+    // What stopped the transfer, as the engine would have noted it.
+    void FailWith(TransferFailure failure) { SetTransferFailure(failure); }
+
     void Finish(bool success)
     {
         SetUpdateResult(success ? UpdateResultSucceeded : UpdateResultFailed);

@@ -69,7 +69,8 @@ TEST(UpdateDisplayTests, VisibilitiesFollowResultDeviceAndFile)
     };
     const Row rows[] = {
         {"normal mode, update needed", {0, 5, 3, true, false, true}, "111011 0 1-0000"},
-        {"normal mode, up to date", {0, 5, 3, false, false, true}, "000111 0 0-0000"},
+        // Nothing to update is good news in the process text, no failure.
+        {"normal mode, up to date", {0, 5, 3, false, false, true}, "111011 0 0-0000"},
         {"normal mode, up to date, downgrade allowed", {0, 5, 3, false, true, true}, "111011 0 1-0000"},
         // Without a valid image the window asks for one; it does not call the device current.
         {"normal mode, image missing", {0, 5, 1, false, false, true}, "110001 0 0-0000"},
@@ -128,6 +129,8 @@ TEST(UpdateDisplayTests, ProcessLabelKeys)
     const Row rows[] = {
         {{0, 5, 3, true}, true, "LABEL_READY_FOR_UPDATE"},
         {{0, 6, 3, true}, true, "LABEL_UPDATE_TRANSITIONING_TO_UPDATE_MODE"},
+        {{0, 5, 3, false}, true, "LABEL_UPDATE_NOT_NEEDED"},
+        {{0, 5, 3, false, true}, true, "LABEL_READY_FOR_UPDATE"},
         {{1, 8, 3, true}, true, "LABEL_UPDATE_IN_PROGRESS"},
         {{2, 4, 3}, true, "(unchanged)"},
         {{3, 7, 3, true}, true, "LABEL_UPDATE_ABORTED"},
@@ -138,6 +141,9 @@ TEST(UpdateDisplayTests, ProcessLabelKeys)
         {{4, 8, 3, false, false, false, true}, false, "LABEL_UPDATE_IN_PROGRESS"},
         {{9, 5, 3}, true, "(unchanged)"},
     };
+    EngineSituation newer = Situation{0, 5, 3}.Make();
+    newer.deviceNewer = true;
+    EXPECT_EQ(Narrow(ProcessLabelKey(newer)), "LABEL_DEVICE_FIRMWARE_NEWER");
     for (const Row& row : rows)
     {
         EngineSituation s = row.situation.Make();

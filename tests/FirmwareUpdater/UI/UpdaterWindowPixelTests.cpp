@@ -157,6 +157,9 @@ TEST_F(UpdaterWindowPixels, WhatTheWindowShowsAtItsStart)
     upToDate.version = {1, 0, 0, 6};
     ExpectWindow({ScriptedEngine::Device{}}, "UpdaterWindowReady");
     ExpectWindow({upToDate}, "UpdaterWindowUpToDate");
+    ScriptedEngine::Device newer;
+    newer.version = {1, 0, 1, 0};
+    ExpectWindow({newer}, "UpdaterWindowNewerFirmware");
     ExpectWindow({ScriptedEngine::Device{ScriptedEngine::Presence::Absent}}, "UpdaterWindowNoKeyboard");
 }
 
@@ -198,6 +201,13 @@ TEST_F(UpdaterWindowPixels, WhatTheWindowShowsOnTheWayOfAnUpdate)
                      main.OnUpdateFirmwareClicked(nobody, nullptr);
                      engine.PostUpdateProgress(0, 1.0 / 3, 1, -1, 0);
                      main.ExplainExitRefused();
+                 });
+    // The keyboard asked to stop in the middle of the transfer.
+    ExpectWindow({ScriptedEngine::Device{ScriptedEngine::Presence::UpdateMode}},
+                 "UpdaterWindowKeyboardStopped", [&](LMainControl& main, ScriptedEngine& engine) {
+                     main.OnUpdateFirmwareClicked(nobody, nullptr);
+                     engine.FailWith(LUpdateEngineInterface::TransferFailure::CancelledByKeyboard);
+                     engine.Finish(false);
                  });
     ExpectWindow({ScriptedEngine::Device{}}, "UpdaterWindowKeyboardSilent",
                  [&](LMainControl& main, ScriptedEngine& engine) {
