@@ -450,7 +450,7 @@ KVRESULT LUpdateEngine::PerformUpdate()
     DeviceDefinitionEx device;
     if (!GetSelectedDevice(device) || !device.mInUpdateMode || !device.mCapture || !device.mRender)
     {
-        SetTransferFailure(TransferFailure::PortsUnavailable);
+        SetTransferFailure(UnlessMidiGone(TransferFailure::PortsUnavailable));
         return fail(ReasonDeviceUnreachable, E_FAIL);
     }
     const RCPtr<LMidiCapturePort>& capture = device.mCapture;
@@ -470,8 +470,8 @@ KVRESULT LUpdateEngine::PerformUpdate()
     const KVRESULT opened = Send(render, DeviceMessages::MakeEnterUpdateModeMessage());
     if (!WaitFor(mAcknowledgeLight, mTimings.acknowledgeWait))
     {
-        SetTransferFailure(KV_FAILED(opened) ? TransferFailure::SendFailed
-                                             : TransferFailure::SessionNotAcknowledged);
+        SetTransferFailure(UnlessMidiGone(KV_FAILED(opened) ? TransferFailure::SendFailed
+                                                            : TransferFailure::SessionNotAcknowledged));
         return fail(ReasonNone, E_FAIL);
     }
 
@@ -494,6 +494,13 @@ bool LUpdateEngine::WaitForFinalAcknowledgement()
     // acknowledgement sets it.
     return GetUpdateResult(false) == UpdateResultSucceeded &&
            WaitFor(mAcknowledgeLight, mTimings.acknowledgeWait);
+}
+
+LUpdateEngineInterface::TransferFailure LUpdateEngine::UnlessMidiGone(TransferFailure failure) const
+{
+    // Nothing passes once the MIDI system has gone: that, not the keyboard, is the cause.
+    const RCPtr<LMidiCommInterface> midi = GetMidi();
+    return midi && !midi->IsSystemAvailable() ? TransferFailure::MidiSystemGone : failure;
 }
 
 KVRESULT LUpdateEngine::SendFirmwareRecords(const Bytes& image, const RCPtr<LMidiCapturePort>&,
@@ -532,7 +539,7 @@ KVRESULT LUpdateEngine::SendFirmwareRecords(const Bytes& image, const RCPtr<LMid
             if (KV_FAILED(SendSysEx(chunk, render)))
             {
                 // The keyboard cannot have the record: do not report it sent.
-                SetTransferFailure(TransferFailure::SendFailed);
+                SetTransferFailure(UnlessMidiGone(TransferFailure::SendFailed));
                 return E_FAIL;
             }
             position += count;
@@ -542,7 +549,7 @@ KVRESULT LUpdateEngine::SendFirmwareRecords(const Bytes& image, const RCPtr<LMid
         // reset before every chunk.
         if (position < total && !WaitFor(mAcknowledgeLight, mTimings.acknowledgeWait))
         {
-            SetTransferFailure(TransferFailure::RecordNotAcknowledged);
+            SetTransferFailure(UnlessMidiGone(TransferFailure::RecordNotAcknowledged));
             return E_FAIL;
         }
         PostUpdateProgress(0, static_cast<double>(position) / total, 1, -1, 0);

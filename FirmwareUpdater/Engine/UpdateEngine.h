@@ -100,6 +100,9 @@ protected:
 
     // The MIDI service, made by Initialize for the whole run.
     KV::RCPtr<KV::LMidiCommInterface> GetMidi() const;
+    // The failure to report for a connection that failed: `failure`, unless the MIDI
+    // system itself has gone away.
+    TransferFailure UnlessMidiGone(TransferFailure failure) const;
 
 private:
     // Opens the input and the output of one device into the device's ports.

@@ -95,6 +95,7 @@ public:
         SendFailed,             // a message could not be sent: the MIDI connection failed
         RecordNotAcknowledged,  // the keyboard did not acknowledge a record in time
         CancelledByKeyboard,    // the keyboard asked to stop
+        MidiSystemGone,         // the MIDI system went away (its server stopped)
     };
 
     // The engine of this system, already wrapped.

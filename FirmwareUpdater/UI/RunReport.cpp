@@ -57,6 +57,8 @@ const char* TransferFailureText(Engine::TransferFailure failure)
         return "the keyboard did not answer: a record was not acknowledged in time";
     case Engine::TransferFailure::CancelledByKeyboard:
         return "the keyboard asked to stop the update";
+    case Engine::TransferFailure::MidiSystemGone:
+        return "the MIDI system went away (its server stopped or shut the updater's connection down)";
     case Engine::TransferFailure::None:
         break;
     }

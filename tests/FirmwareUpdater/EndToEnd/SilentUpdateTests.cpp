@@ -1,5 +1,6 @@
 // Silent runs of the updater, end to end: the updater and the simulated keyboard are
 // separate processes on one private JACK server.
+#include "JackServerProcess.h"
 #include "SimProcess.h"
 #include "UpdaterProcess.h"
 
@@ -15,6 +16,7 @@
 using NorvikSimTest::SimProcess;
 using UpdaterTest::RunResult;
 using UpdaterTest::RunUpdater;
+using UpdaterTest::UpdaterChild;
 using namespace std::chrono_literals;
 
 namespace {
@@ -135,6 +137,23 @@ TEST(SilentUpdate, InjectedFaultsEndWithTheirStatus)
         sim.Command("quit");
         sim.WaitForExit();
     }
+}
+
+// The JACK server stops while the updater waits for an acknowledgement: the run fails
+// and says that the MIDI system went away, not that the keyboard kept silent.
+TEST(SilentUpdate, AServerThatStopsDuringTheTransferIsTheReasonGiven)
+{
+    KV::Test::JackServerProcess server("stops"); // the sim and the updater inherit it
+    ASSERT_TRUE(server.Start()) << server.Log();
+    ImageFolder folder;
+    SimProcess sim(SimArguments(folder, {"--no-ack-at", "3"}));
+    SwitchAndPowerCycle(sim, folder);
+    UpdaterChild update({"-SILENT", folder.ImageOption()}, false);
+    ASSERT_TRUE(sim.WaitForLine("no acknowledgement of record 3")) << sim.Output();
+    server.Stop();
+    const RunResult run = update.Finish(120s);
+    EXPECT_EQ(run.status, 3) << Both(run);
+    EXPECT_NE(run.errors.find("the MIDI system went away"), std::string::npos) << Both(run);
 }
 
 TEST(SilentUpdate, WithoutKeyboardTheWindowIsNeeded)

@@ -18,9 +18,9 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using MidiTest::InEvent;
 using MidiTest::InputHost;
-using MidiTest::JackServerProcess;
 using MidiTest::JackTestPeer;
 using MidiTest::Sysex;
+using Test::JackServerProcess;
 
 std::shared_ptr<IMidiDriver> Driver()
 {

@@ -16,7 +16,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace KV::Platform::MidiTest {
+namespace KV::Test {
 
 class JackServerProcess
 {
@@ -106,4 +106,4 @@ private:
     pid_t mPid = -1;
 };
 
-} // namespace KV::Platform::MidiTest
+} // namespace KV::Test
