@@ -20,6 +20,8 @@ packages=(
   libgl1-mesa-dri libglx-mesa0
   # a real X server for the window tests
   xvfb xauth
+  # the open-file dialog (File > Open) runs it
+  zenity
   # clicks and keys injected into windows under the test X server
   libxtst-dev
   # helpers for scripts

@@ -333,7 +333,10 @@ KVRESULT LFrameworkApp::CreateMainWindow(int32_t rendererType)
         KV_THROW_NULL_POINTER("Invalid Control Name");
     if (!mWindowFactory)
         return E_FAIL;
-    mMainWindow = mWindowFactory->CreateMainWindow(*this, descriptor, GetCompanyName(), rendererType);
+    // The title bar, the task list and the window manager's questions name the window
+    // by its title: the application's name says which program it is (the company's
+    // name would not).
+    mMainWindow = mWindowFactory->CreateMainWindow(*this, descriptor, GetApplicationName(), rendererType);
     return mMainWindow ? S_OK : E_FAIL;
 }
 

@@ -8,6 +8,7 @@
 #include "Storage/File.h"
 #include "System/ModuleResources.h"
 
+#include <cstdio>
 #include <exception>
 #include <string>
 
@@ -183,7 +184,13 @@ int FrameworkMain(const String& commandLine, int32_t locale, const FrameworkEntr
     if (!entry.uniqueInstanceName.IsEmpty() &&
         Platform::ClaimSingleInstance(Narrow(entry.uniqueInstanceName), Narrow(commandLine)) ==
             Platform::InstanceRole::HandedOver)
+    {
+        // A script cannot see the other window: it reads why this run ended here.
+        std::fprintf(stderr, "%s is open already: the command line went to its window.\n",
+                     Narrow(Version().GetProductName()).c_str());
+        std::fflush(stderr);
         return kExitHandedOver;
+    }
 
     ApplyDebugConsoleOption(ParseDebugConsoleOption(commandLine));
     return RunApplication(commandLine, entry, boxes, factory, frameworkStrings, splash);

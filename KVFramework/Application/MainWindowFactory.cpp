@@ -105,7 +105,7 @@ RectT<int32_t> WindowRectFromLayout(const LLayoutDescriptor& layout, const RectT
 
 OSWindowFactory::OSWindowFactory(const String& company, const String& productName,
                                  const String& placementSection)
-    : mProfile(company, productName), mPlacementSection(placementSection)
+    : mProfile(company, productName), mClassName(productName), mPlacementSection(placementSection)
 {
 }
 
@@ -134,6 +134,7 @@ OSWindowFactory::CreateMainWindow(LFrameworkApp& app, const RCPtr<LControlDescri
         style.resizable = !IsFixedSizeLayout(*layout);
     }
     style.openGL = rendererType == kRendererTypeOpenGL;
+    style.className = mClassName;
     auto* window = new OSWindow();
     if (KV_FAILED(window->CreateEx(title, rect, style)))
     {
@@ -154,6 +155,7 @@ RCPtr<LRootWindow> OSWindowFactory::CreateRootWindow(LFrameworkApp& app, const R
     OSWindow::Style style;
     style.resizable = spec.resizable;
     style.openGL = !spec.sharedRenderer && spec.rendererType == kRendererTypeOpenGL;
+    style.className = mClassName;
     auto* window = new OSWindow();
     if (KV_FAILED(window->CreateEx(spec.title, spec.clientRect, style)))
     {
@@ -161,6 +163,9 @@ RCPtr<LRootWindow> OSWindowFactory::CreateRootWindow(LFrameworkApp& app, const R
         return nullptr;
     }
     window->SetIcon(app.GetAppIcon());
+    // A modal window's owner takes no input while it runs.
+    if (spec.owner)
+        window->SetOwner(dynamic_cast<OSWindow*>(spec.owner->GetOSServices()));
     if (spec.sharedRenderer)
         window->AttachRenderer(spec.sharedRenderer);
     else

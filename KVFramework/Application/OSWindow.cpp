@@ -25,6 +25,32 @@ std::vector<OSWindow*>& ClosedWindows()
     return closed;
 }
 
+// The windows that exist, so that an owner or modal window is used only while it does.
+std::vector<const OSWindow*>& LiveWindows()
+{
+    static std::vector<const OSWindow*> live;
+    return live;
+}
+
+// Input of the user, which a disabled window does not take.
+bool IsUserInput(WindowEventType type)
+{
+    switch (type)
+    {
+    case WindowEventType::ButtonDown:
+    case WindowEventType::ButtonUp:
+    case WindowEventType::PointerMove:
+    case WindowEventType::PointerLeave:
+    case WindowEventType::Wheel:
+    case WindowEventType::KeyDown:
+    case WindowEventType::KeyUp:
+    case WindowEventType::Text:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // The cursor shown over the windows of the process, as the last SetCursor set it.
 uintptr_t& CurrentCursor()
 {
@@ -69,10 +95,14 @@ private:
     OSWindow* mWindow;
 };
 
-OSWindow::OSWindow() : mBridge(std::make_unique<EventBridge>(this)) {}
+OSWindow::OSWindow() : mBridge(std::make_unique<EventBridge>(this))
+{
+    LiveWindows().push_back(this);
+}
 
 OSWindow::~OSWindow()
 {
+    std::erase(LiveWindows(), this);
     if (mWindow)
         DestroyWindow();
     std::erase(ClosedWindows(), this);
@@ -94,6 +124,7 @@ KVRESULT OSWindow::CreateEx(const String& title, const RectT<int32_t>& clientRec
     spec.borderless = style.borderless;
     spec.topMost = style.topMost;
     spec.openGL = style.openGL;
+    spec.className = Utf8(style.className);
     mWindow = Platform::PlatformWindow::Create(spec);
     if (!mWindow)
         return E_FAIL;
@@ -257,6 +288,82 @@ void OSWindow::Close()
     }
 }
 
+bool OSWindow::IsLive(const OSWindow* window)
+{
+    return window && std::find(LiveWindows().begin(), LiveWindows().end(), window) != LiveWindows().end();
+}
+
+void OSWindow::Enable(bool enable)
+{
+    if (enable == mEnabled)
+        return;
+    mEnabled = enable;
+    if (!enable)
+    {
+        // What the user held stays with the window no longer.
+        ReleaseCapture();
+        mButtons = 0;
+        mPressCount = 0;
+    }
+}
+
+void OSWindow::SetOwner(OSWindow* owner)
+{
+    mOwner = owner;
+    if (mWindow && IsLive(owner) && owner->mWindow)
+        mWindow->SetModalFor(owner->mWindow.get());
+}
+
+void OSWindow::RunDisabledLoop(const std::function<bool()>& ended)
+{
+    std::vector<const OSWindow*> disabled;
+    for (const OSWindow* window : LiveWindows())
+        if (window->mEnabled && window->mWindow)
+            disabled.push_back(window);
+    for (const OSWindow* window : disabled)
+        const_cast<OSWindow*>(window)->Enable(false);
+    LFrameworkApp* app = LFrameworkApp::GetInstance();
+    RunLoopUntil([&] { return ended() || (app && app->IsExitRequested()); }, {});
+    for (const OSWindow* window : disabled)
+        if (IsLive(window))
+            const_cast<OSWindow*>(window)->Enable(true);
+}
+
+void OSWindow::RunLoopUntil(const std::function<bool()>& ended, const std::function<void()>& onWait)
+{
+    Platform::WindowEventSource& source = Platform::GetWindowEventSource();
+    int idleCount = 0;
+    bool idle = true;
+    while (!ended())
+    {
+        WindowEvent event;
+        if (!source.WaitEvent(event, 0))
+        {
+            if (onWait)
+                onWait();
+            if (idle)
+            {
+                // Notifications flow meanwhile: up to three drains per idle period, the
+                // first with the idle tick.
+                LFrameworkApp* app = LFrameworkApp::GetInstance();
+                const bool more = app && app->ProcessNotificationQueues(idleCount == 0);
+                idle = more && idleCount < 2;
+                ++idleCount;
+                continue;
+            }
+            if (!source.WaitEvent(event, INFINITE_WAIT))
+                continue;
+        }
+        source.Dispatch(event);
+        DeleteClosedWindows();
+        if (StartsIdle(event.type))
+        {
+            idle = true;
+            idleCount = 0;
+        }
+    }
+}
+
 void OSWindow::DeleteClosedWindows()
 {
     std::vector<OSWindow*> closed;
@@ -298,6 +405,16 @@ void OSWindow::Paint()
         mInputTarget->OnPaint(wholeViewport ? dirty : region);
     }
     mRenderer->RenderFinish(mRenderContext);
+}
+
+void OSWindow::BringToFront()
+{
+    // A window the application has not shown yet stays hidden.
+    if (mWindow && mShown)
+        mWindow->BringToFront();
+    // A modal window open over it stays in front of it.
+    if (IsLive(mModalChild) && mModalChild->mWindow)
+        mModalChild->mWindow->Raise();
 }
 
 bool OSWindow::PointerInClientArea(const PointT<int32_t>& point) const
@@ -452,19 +569,32 @@ void OSWindow::OnWindowEvent(const WindowEvent& event)
         OnMoved();
         return;
     case WindowEventType::CloseRequest:
-        OnCloseRequest();
+        // A disabled window's close box does nothing: a modal window or dialog is open.
+        if (mEnabled)
+            OnCloseRequest();
         return;
     case WindowEventType::CommandLines:
         if (mCommandLines)
         {
             std::string text;
+            bool arrived = false;
             while (mCommandLines->TakeCommandLine(text))
+            {
+                arrived = true;
+                // A window that takes no input takes no command line either.
+                if (text.empty() || !mEnabled)
+                    continue;
                 if (LFrameworkApp* app = LFrameworkApp::GetInstance())
                 {
                     String commandLine;
                     commandLine.AssignNarrowText(text.c_str());
                     app->OnCommandLine(commandLine);
                 }
+            }
+            // The user started the program again to get at it: the open window comes to
+            // the front, restored when it was minimised.
+            if (arrived)
+                BringToFront();
         }
         return;
     case WindowEventType::Resumed:
@@ -485,6 +615,13 @@ void OSWindow::OnWindowEvent(const WindowEvent& event)
         return;
     default:
         break;
+    }
+    if (!mEnabled && IsUserInput(event.type))
+    {
+        // A click on a window a modal window disabled brings the modal window to the front.
+        if (event.type == WindowEventType::ButtonDown && IsLive(mModalChild) && mModalChild->mWindow)
+            mModalChild->mWindow->Raise();
+        return;
     }
     // Input reaches a root window only.
     if (!mRootWindow || !mInputTarget)
@@ -613,6 +750,7 @@ bool OSWindow::Show(int32_t command)
         return false;
     const bool wasVisible = mWindow->IsVisible();
     mWindow->Show(command != kShowHide);
+    mShown = command != kShowHide;
     if (command != kShowHide)
         RequestPaint();
     return wasVisible;
@@ -661,37 +799,31 @@ int32_t OSWindow::RunModalLoop()
         return -1;
     mModal = true;
     mModalResult = 0;
-    const bool visibleAtStart = mWindow->IsVisible();
-    Platform::WindowEventSource& source = Platform::GetWindowEventSource();
-    int idleCount = 0;
-    bool idle = true;
-    while (mModal)
+    // The owner takes no input while the modal window runs; the window stays in front of it.
+    OSWindow* owner = IsLive(mOwner) && mOwner->mWindow ? mOwner : nullptr;
+    const bool disabledOwner = owner && owner->mEnabled;
+    if (disabledOwner)
     {
-        WindowEvent event;
-        if (!source.WaitEvent(event, 0))
-        {
-            if (!visibleAtStart && mWindow && !mWindow->IsVisible())
-                Show(kShowNormal);
-            if (idle)
-            {
-                // Notifications flow while the modal window runs: up to three drains per
-                // idle period, the first with the idle tick.
-                LFrameworkApp* app = LFrameworkApp::GetInstance();
-                const bool more = app && app->ProcessNotificationQueues(idleCount == 0);
-                idle = more && idleCount < 2;
-                ++idleCount;
-                continue;
-            }
-            if (!source.WaitEvent(event, INFINITE_WAIT))
-                continue;
-        }
-        source.Dispatch(event);
-        DeleteClosedWindows();
-        if (StartsIdle(event.type))
-        {
-            idle = true;
-            idleCount = 0;
-        }
+        owner->Enable(false);
+        owner->mModalChild = this;
+    }
+    if (owner)
+        mWindow->SetModalFor(owner->mWindow.get());
+    const bool visibleAtStart = mWindow->IsVisible();
+    // Notifications flow while the modal window runs.
+    RunLoopUntil([this] { return !mModal; },
+                 [this, visibleAtStart] {
+                     if (!visibleAtStart && mWindow && !mWindow->IsVisible())
+                         Show(kShowNormal);
+                 });
+    const bool wasActive = IsActive();
+    if (disabledOwner && IsLive(owner))
+    {
+        owner->mModalChild = nullptr;
+        owner->Enable(true);
+        // The owner takes the keyboard back from the modal window that goes.
+        if (wasActive)
+            owner->SetFocus();
     }
     const int32_t result = mModalResult;
     Close();

@@ -51,6 +51,7 @@ public:
 
 private:
     LProfile mProfile;
+    String mClassName; // every window of the application is filed under the product's name
     String mPlacementSection;
     std::optional<bool> mVideoStarted;
 };

@@ -24,6 +24,7 @@
 #include "Graphics/Bitmap.h"
 #include "Renderer/Renderer.h"
 
+#include <functional>
 #include <memory>
 
 namespace KV {
@@ -45,6 +46,9 @@ public:
         bool borderless = false;
         bool topMost = false;
         bool openGL = false; // drawn by the OpenGL renderer
+        // The window manager's class of the window (task lists group windows by it);
+        // empty: the window system's default.
+        String className;
     };
 
     // Every 33 ms the loop gets a tick while a window has a renderer.
@@ -96,6 +100,21 @@ public:
     // nobody can listen for them.
     bool ListenForCommandLines(const String& uniqueName);
 
+    // A disabled window takes no input: clicks, keys, the wheel, the close box and the
+    // command lines of later instances reach nothing. A click on it raises the modal
+    // window that disabled it.
+    void Enable(bool enable);
+    bool IsEnabled() const noexcept { return mEnabled; }
+    // The window that this one, run as a modal window, belongs to: the owner takes no
+    // input while the modal loop runs, and the window system keeps this one in front of
+    // it. Null: none.
+    void SetOwner(OSWindow* owner);
+    // Runs the window thread's loop (paints, the windows' events, the notifications) with
+    // every window of the application disabled, until ended() is true or the application
+    // is asked to end; then the windows are enabled again. What a dialog of another
+    // process needs while it is open in front of the application.
+    static void RunDisabledLoop(const std::function<bool()>& ended);
+
     // Stores the placement of the application's main window, takes the root window out
     // of the application and closes the native window. The object lives on.
     KVRESULT DestroyWindow();
@@ -144,9 +163,14 @@ private:
     void OnResized(int32_t width, int32_t height);
     void OnMoved();
     void OnCloseRequest();
+    // Restored, shown again and raised above the other windows.
+    void BringToFront();
     void ReleaseCapture();
     bool PointerInClientArea(const PointT<int32_t>& point) const;
     void RequestPaint();
+    // Runs the loop until ended(); onWait runs on every turn that finds no event waiting.
+    static void RunLoopUntil(const std::function<bool()>& ended, const std::function<void()>& onWait);
+    static bool IsLive(const OSWindow* window);
 
     RCPtr<LRootWindow> mRootWindow;
     RCPtr<LRenderer> mRenderer;
@@ -166,6 +190,10 @@ private:
     RectRegion mUpdateRegion; // uncovered or invalidated, not yet painted
     int32_t mModalResult = 0;
     bool mClosed = false;
+    bool mShown = false; // shown by the application (and not hidden since)
+    bool mEnabled = true;
+    OSWindow* mOwner = nullptr;      // checked with IsLive before use
+    OSWindow* mModalChild = nullptr; // the modal window that disabled this one
     LProfile* mPlacementProfile = nullptr;
     String mPlacementSection;
 };

@@ -117,6 +117,7 @@ struct CommandLineListener::State
     // Reads one message from the connection, within the time-out; false when the
     // listener is stopped meanwhile.
     bool Serve(int connection);
+    void Deliver(std::string text);
 };
 
 void CommandLineListener::State::Run()
@@ -145,6 +146,7 @@ void CommandLineListener::State::Run()
 bool CommandLineListener::State::Serve(int connection)
 {
     HandOverReader reader;
+    bool fed = false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kMessageTimeoutMs);
     char buffer[4096];
     while (reader.GetState() == HandOverReader::State::NeedMore)
@@ -167,20 +169,31 @@ bool CommandLineListener::State::Serve(int connection)
         const ssize_t count = ::recv(connection, buffer, std::min(sizeof(buffer), reader.GetWanted()), 0);
         if (count < 0 && errno == EINTR)
             continue;
+        if (count == 0 && !fed)
+        {
+            // A later instance with an empty command line sends nothing, but it came: the
+            // window is still brought to the front for it.
+            Deliver(std::string());
+            return true;
+        }
         if (count <= 0)
             return true; // the sender went away before the message was whole
+        fed = true;
         reader.Feed(buffer, static_cast<size_t>(count));
     }
     if (reader.GetState() == HandOverReader::State::Complete)
-    {
-        {
-            std::lock_guard<std::mutex> guard(lock);
-            received.push_back(reader.GetText());
-        }
-        if (wake)
-            wake();
-    }
+        Deliver(reader.GetText());
     return true;
+}
+
+void CommandLineListener::State::Deliver(std::string text)
+{
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        received.push_back(std::move(text));
+    }
+    if (wake)
+        wake();
 }
 
 std::unique_ptr<CommandLineListener> CommandLineListener::Start(const std::string& path,

@@ -25,7 +25,8 @@ public:
     CommandLineListener(const CommandLineListener&) = delete;
     CommandLineListener& operator=(const CommandLineListener&) = delete;
 
-    // The oldest command line not taken yet; false when none waits.
+    // The oldest command line not taken yet; false when none waits. An instance whose
+    // command line is empty arrives as an empty text.
     bool TakeCommandLine(std::string& text);
 
 private:

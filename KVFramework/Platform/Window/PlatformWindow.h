@@ -19,6 +19,9 @@ namespace KV::Platform {
 struct WindowSpec
 {
     std::string title; // UTF-8
+    // The class the window manager files the window under (X's WM_CLASS): task lists
+    // group and name windows by it. Empty: the window system's default.
+    std::string className;
     RectT<int32_t> clientRect{0, 0, 1, 1};
     bool resizable = false;
     bool borderless = false; // no frame, not in the task bar (a splash screen)
@@ -74,7 +77,13 @@ public:
     // The sizes the user may drag the client area to; a size of 0 on an axis: no limit.
     virtual void SetSizeLimits(const SizeT<int32_t>& minimum, const SizeT<int32_t>& maximum) = 0;
     virtual void Raise() = 0;
+    // Restored when minimised, back on the screen when the window manager took it off
+    // (as it does to a minimised window), and raised above the other windows.
+    virtual void BringToFront() = 0;
     virtual void SetTopMost(bool topMost) = 0;
+    // The window this one belongs to as its modal window (X's WM_TRANSIENT_FOR): the
+    // window manager keeps this one in front of it. Null: none.
+    virtual void SetModalFor(PlatformWindow* owner) = 0;
     virtual void TakeFocus() = 0;
     virtual bool HasFocus() const = 0;
     // The pointer keeps reporting to this window while it is outside.

@@ -1,6 +1,7 @@
 // Top-level windows on SDL2.
 //  [x] create hidden, show, hide, minimise and restore   [x] client rectangle, frame sizes
 //  [x] size limits, fixed or resizable, borderless       [x] raise, top-most, focus, capture
+//  [x] title and window class (WM_CLASS)                [x] owner (transient for) of a modal window
 //  [x] icon, system cursors                              [x] pictures through the presenter
 //  [x] OpenGL drawable for the OpenGL renderer (windows made with the OpenGL flag)
 //  [x] key and button state, pointer position and moves, pointer visibility, work area
@@ -15,6 +16,9 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <X11/Xutil.h>
+
+#include <cerrno>
 
 #include <array>
 #include <tuple>
@@ -86,9 +90,25 @@ public:
                                  maximum.height > 0 ? maximum.height : kNoLimit);
     }
     void Raise() override { SDL_RaiseWindow(mWindow); }
+    void BringToFront() override
+    {
+        // What the window manager did to the window last is among the events not read yet.
+        SDL_PumpEvents();
+        const uint32_t flags = SDL_GetWindowFlags(mWindow);
+        if (flags & SDL_WINDOW_MINIMIZED)
+            SDL_RestoreWindow(mWindow);
+        if (!(SDL_GetWindowFlags(mWindow) & SDL_WINDOW_SHOWN))
+            SDL_ShowWindow(mWindow);
+        SDL_RaiseWindow(mWindow);
+    }
     void SetTopMost(bool topMost) override
     {
         SDL_SetWindowAlwaysOnTop(mWindow, topMost ? SDL_TRUE : SDL_FALSE);
+    }
+    void SetModalFor(PlatformWindow* owner) override
+    {
+        if (auto* sdlOwner = dynamic_cast<SdlPlatformWindow*>(owner))
+            SDL_SetWindowModalFor(mWindow, sdlOwner->mWindow);
     }
     void TakeFocus() override
     {
@@ -129,6 +149,23 @@ private:
     std::shared_ptr<GLDrawable> mGLDrawable;
 };
 
+// Names the window's class for the window manager before it is first shown: SDL would
+// give every window the executable's name as its class. The instance part stays the
+// program's name, as X clients name it.
+void SetWindowClass(SDL_Window* window, const std::string& className)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (className.empty() || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return;
+    XClassHint hint;
+    std::string instance = program_invocation_short_name ? program_invocation_short_name : className;
+    hint.res_name = instance.data();
+    std::string windowClass = className;
+    hint.res_class = windowClass.data();
+    XSetClassHint(info.info.x11.display, info.info.x11.window, &hint);
+}
+
 std::array<SDL_Cursor*, 14>& LoadedCursors()
 {
     static std::array<SDL_Cursor*, 14> loaded{};
@@ -164,6 +201,7 @@ std::unique_ptr<PlatformWindow> PlatformWindow::Create(const WindowSpec& spec)
                                           spec.clientRect.height > 0 ? spec.clientRect.height : 1, flags);
     if (!window)
         return nullptr;
+    SetWindowClass(window, spec.className);
     return std::make_unique<SdlPlatformWindow>(window);
 }
 

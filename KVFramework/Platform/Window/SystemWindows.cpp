@@ -2,8 +2,10 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <memory>
+#include <utility>
 
 namespace KV::Platform {
 
@@ -82,6 +84,89 @@ bool GetSystemWindowPlace(uintptr_t systemWindow, ScreenPlace& place)
         return false;
     place = {x, y, attributes.width, attributes.height};
     return true;
+}
+
+std::string GetSystemWindowTitle(uintptr_t systemWindow)
+{
+    DisplayPtr display(XOpenDisplay(nullptr));
+    if (!display || systemWindow == 0)
+        return {};
+    const Atom netName = XInternAtom(display.get(), "_NET_WM_NAME", False);
+    const Atom utf8 = XInternAtom(display.get(), "UTF8_STRING", False);
+    std::string title;
+    for (const auto& [property, type] :
+         {std::pair{netName, utf8}, std::pair{Atom(XA_WM_NAME), Atom(XA_STRING)}})
+    {
+        Atom actual = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(display.get(), static_cast<Window>(systemWindow), property, 0, 1024, False,
+                               AnyPropertyType, &actual, &format, &count, &after, &data) == Success &&
+            data && format == 8 && (actual == type || actual == utf8))
+            title.assign(reinterpret_cast<const char*>(data), count);
+        if (data)
+            XFree(data);
+        if (!title.empty())
+            break;
+    }
+    return title;
+}
+
+bool GetSystemWindowClass(uintptr_t systemWindow, std::string& instanceName, std::string& className)
+{
+    DisplayPtr display(XOpenDisplay(nullptr));
+    XClassHint hint{nullptr, nullptr};
+    if (!display || systemWindow == 0 ||
+        !XGetClassHint(display.get(), static_cast<Window>(systemWindow), &hint))
+        return false;
+    instanceName = hint.res_name ? hint.res_name : "";
+    className = hint.res_class ? hint.res_class : "";
+    if (hint.res_name)
+        XFree(hint.res_name);
+    if (hint.res_class)
+        XFree(hint.res_class);
+    return true;
+}
+
+bool MinimizeSystemWindow(uintptr_t systemWindow)
+{
+    DisplayPtr display(XOpenDisplay(nullptr));
+    if (!display || systemWindow == 0)
+        return false;
+    const auto window = static_cast<Window>(systemWindow);
+    // What the window's own program reads: the state the window manager keeps, then the
+    // window gone from the screen.
+    const Atom state = XInternAtom(display.get(), "_NET_WM_STATE", False);
+    const Atom hidden = XInternAtom(display.get(), "_NET_WM_STATE_HIDDEN", False);
+    XChangeProperty(display.get(), window, state, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&hidden), 1);
+    const Atom wmState = XInternAtom(display.get(), "WM_STATE", False);
+    const long iconic[2] = {IconicState, None};
+    XChangeProperty(display.get(), window, wmState, wmState, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(iconic), 2);
+    XUnmapWindow(display.get(), window);
+    XSync(display.get(), False);
+    return true;
+}
+
+bool IsSystemWindowViewable(uintptr_t systemWindow)
+{
+    DisplayPtr display(XOpenDisplay(nullptr));
+    XWindowAttributes attributes;
+    return display && systemWindow != 0 &&
+           XGetWindowAttributes(display.get(), static_cast<Window>(systemWindow), &attributes) &&
+           attributes.map_state == IsViewable;
+}
+
+uintptr_t GetSystemWindowOwner(uintptr_t systemWindow)
+{
+    DisplayPtr display(XOpenDisplay(nullptr));
+    Window owner = 0;
+    if (!display || systemWindow == 0 ||
+        !XGetTransientForHint(display.get(), static_cast<Window>(systemWindow), &owner))
+        return 0;
+    return owner;
 }
 
 bool GetSystemWindowIcon(uintptr_t systemWindow, WindowIcon& icon)

@@ -4,6 +4,7 @@
 // it is on the screen (to aim made-up input at it and to read it back).
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace KV::Platform {
@@ -21,6 +22,19 @@ struct ScreenPlace
 uintptr_t FindProcessWindow(int processId);
 // The window's client area on the screen; false when the window is gone.
 bool GetSystemWindowPlace(uintptr_t systemWindow, ScreenPlace& place);
+
+// The window's title as the window manager reads it (_NET_WM_NAME, else WM_NAME); empty
+// when it has none or is gone.
+std::string GetSystemWindowTitle(uintptr_t systemWindow);
+// The window's WM_CLASS: its instance and class names; false when it has none.
+bool GetSystemWindowClass(uintptr_t systemWindow, std::string& instanceName, std::string& className);
+// Takes the window off the screen as a window manager does when the user minimises it
+// (it unmaps the window and marks it hidden). false when the window is gone.
+bool MinimizeSystemWindow(uintptr_t systemWindow);
+// Whether the window is mapped and shown on the screen.
+bool IsSystemWindowViewable(uintptr_t systemWindow);
+// The window that the window says it belongs to (WM_TRANSIENT_FOR); 0 when none.
+uintptr_t GetSystemWindowOwner(uintptr_t systemWindow);
 
 struct WindowIcon
 {

@@ -27,6 +27,8 @@ TEST(SecondInstance, HandsItsCommandLineToTheFirstAndEnds)
     const UpdaterTest::RunResult run = UpdaterTest::RunUpdater({"-ALWAYS_UPDATE", "-SILENT"});
     EXPECT_EQ(run.status, 255) << run.Describe() << run.errors;
     EXPECT_EQ(run.output, "");
+    EXPECT_EQ(run.errors,
+              "Norvik ZR Firmware Updater is open already: the command line went to its window.\n");
     std::string text;
     for (int i = 0; i < 500 && !listener->TakeCommandLine(text); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -285,9 +285,11 @@ TEST(WindowedUpdate, UpdateFirmwareThroughThePowerCycleToSuccess)
     EXPECT_EQ(sim.WaitForExit(), 0) << sim.Output();
 }
 
-// One updater per user: a later one hands its command line to the first one's window and
-// ends with 255; the first stays, is told the command line, and ends when its window is
-// closed.
+// One updater per user: a later one hands its command line to the first one's window,
+// says so and ends with 255; the first stays, comes back from being minimised, is told
+// the command line, and ends when its window is closed. The window carries the
+// application's name as its title and class, for the window manager's title bar and
+// task list.
 TEST(WindowedUpdate, ALaterUpdaterHandsItsCommandLineToTheOpenWindow)
 {
     PrivateHome home;
@@ -295,11 +297,23 @@ TEST(WindowedUpdate, ALaterUpdaterHandsItsCommandLineToTheOpenWindow)
     UpdaterChild first({"-DEBUG_CONSOLE", "-ABSOLUTE_FIRMWARE_FILE_PATH=" + image}, true);
     WindowOnScreen window(first);
     ASSERT_TRUE(window.WaitForWindow()) << first.Finish(0ms).errors;
+    EXPECT_EQ(Platform::GetSystemWindowTitle(window.Handle()), "Norvik ZR Firmware Updater");
+    std::string instanceName, className;
+    ASSERT_TRUE(Platform::GetSystemWindowClass(window.Handle(), instanceName, className));
+    EXPECT_EQ(instanceName, "FirmwareUpdater");
+    EXPECT_EQ(className, "Norvik ZR Firmware Updater");
 
+    ASSERT_TRUE(Platform::MinimizeSystemWindow(window.Handle()));
     const UpdaterTest::RunResult second = UpdaterTest::RunUpdater({"-ALWAYS_UPDATE", "-SILENT"});
     EXPECT_EQ(second.status, 255) << second.Describe() << second.errors;
     EXPECT_EQ(second.output, "");
+    EXPECT_EQ(second.errors,
+              "Norvik ZR Firmware Updater is open already: the command line went to its window.\n");
     EXPECT_FALSE(first.HasEnded());
+    const auto deadline = std::chrono::steady_clock::now() + kStepLimit;
+    while (!Platform::IsSystemWindowViewable(window.Handle()) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(Platform::IsSystemWindowViewable(window.Handle())) << "the minimised window stayed minimised";
 
     ASSERT_TRUE(Platform::RequestWindowClose(window.Handle()));
     const UpdaterTest::RunResult& run = first.Finish(60s);

@@ -1,3 +1,4 @@
+#include "AppLoopSupport.h"
 #include "Application/OpenFileDialog.h"
 #include "ScopedVariable.h"
 
@@ -74,6 +75,8 @@ TEST_F(DialogProgramFixture, ChoiceCancelAndFailureOfTheDialogProgram)
         {"the program failed", Image("VORazuro61.led") + "\n", "5", E_FAIL, ""},
         {"a file that does not exist", Image("missing.led") + "\n", "0", E_FAIL, ""},
         {"no answer", "", "0", E_FAIL, ""},
+        {"a name typed without the default extension", Image("second") + "\n", "0", S_OK,
+         Image("second.led")},
     };
     for (const Row& row : rows)
     {
@@ -102,6 +105,10 @@ TEST_F(DialogProgramFixture, ZenityGetsTheFiltersAndTheNextDialogOpensInTheChose
               Arguments());
     EXPECT_EQ(Image("second.led"), dialog.GetFileName().ToNarrow().GetText());
     EXPECT_EQ(String(u"second.led"), dialog.GetFileTitle());
+    // Every file of a multiple choice, in its order.
+    ASSERT_EQ(2u, dialog.GetFileNames().size());
+    EXPECT_EQ(Image("second.led"), dialog.GetFileNames()[0].ToNarrow().GetText());
+    EXPECT_EQ(Image("VORazuro61.led"), dialog.GetFileNames()[1].ToNarrow().GetText());
 
     ASSERT_EQ(S_OK, dialog.Show(kFilter, String(u"led"), String(u"Open Firmware"), false));
     EXPECT_NE(std::string::npos, Arguments().find("--filename=" + (mRoot / "images").string() + "/\n"));
@@ -113,12 +120,21 @@ TEST_F(DialogProgramFixture, KDialogWhenThereIsNoZenityAndFailureWithNeither)
     ScopedVariable args("KV_DIALOG_ARGS", (mRoot / "args").string());
     ScopedVariable answer("KV_DIALOG_ANSWER", Image("VORazuro61.led") + "\n");
     ScopedVariable status("KV_DIALOG_STATUS", std::string("0"));
+    // Neither program: the user is told so.
+    RCPtr<LFrameworkApp> app(new LFrameworkApp());
+    apptest::RecordingBoxes boxes;
+    app->SetMessageBoxSink(&boxes);
     LOpenFileDialog dialog;
     EXPECT_EQ(E_FAIL, dialog.Show(kFilter, String(u"led"), String(u"Open"), false));
     EXPECT_TRUE(dialog.GetFileName().IsEmpty());
+    ASSERT_EQ(1u, boxes.mBoxes.size());
+    EXPECT_NE(std::string::npos, boxes.mBoxes[0].find("zenity")) << boxes.mBoxes[0];
+    EXPECT_EQ(kMessageBoxIconWarning, boxes.mFlags);
 
     InstallProgram("kdialog");
     ASSERT_EQ(S_OK, dialog.Show(kFilter, String(u"led"), String(u"Open"), false));
     EXPECT_EQ("--title\nOpen\n--getopenfilename\n.\n*.led|Firmware Files (*.led)\n*.*\"|All Files (*.*)\n",
               Arguments());
+    EXPECT_EQ(1u, boxes.mBoxes.size());
+    app.Reset();
 }

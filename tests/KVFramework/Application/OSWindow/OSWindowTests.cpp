@@ -1,6 +1,7 @@
 #include "Application/FrameworkApp.h"
 #include "Application/MainWindowFactory.h"
 #include "Application/OSWindow.h"
+#include "Application/OpenFileDialog.h"
 #include "Application/Profile.h"
 #include "Notification/Notification.h"
 #include "Notification/NotificationParams.h"
@@ -18,8 +19,12 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <thread>
 #include <string>
 #include <vector>
@@ -174,6 +179,7 @@ protected:
         auto* window = new OSWindow();
         OSWindow::Style style;
         style.resizable = resizable;
+        style.className = String(u"KV Window Tests");
         if (window->CreateEx(String(u"test window"), client, style) != S_OK)
         {
             delete window;
@@ -201,6 +207,12 @@ TEST_F(OSWindowTest, FixedWindowHasTheSizeAskedForAndItsPaintReachesTheScreen)
     EXPECT_EQ(160, client.height);
     EXPECT_FALSE(mWindow->GetPlatformWindow()->IsResizable());
     EXPECT_EQ(1, mApp->GetRootWindows().GetCount());
+    // Window managers name and group the window by its title and class.
+    EXPECT_EQ("test window", Platform::GetSystemWindowTitle(mWindow->GetWindowHandle()));
+    std::string instanceName, className;
+    ASSERT_TRUE(Platform::GetSystemWindowClass(mWindow->GetWindowHandle(), instanceName, className));
+    EXPECT_EQ("KV Window Tests", className);
+    EXPECT_FALSE(instanceName.empty());
 
     ASSERT_TRUE(PumpUntil([&] { return mTarget.paints > 0; }));
     Platform::CapturedPixels screen;
@@ -410,6 +422,9 @@ TEST_F(OSWindowTest, CommandLineOfALaterInstanceReachesTheApplicationWhileTheWin
     const std::string name = "kv-os-window-test";
     ASSERT_EQ(Platform::InstanceRole::First, Platform::ClaimSingleInstance(name, "first"));
     ASSERT_TRUE(mWindow->ListenForCommandLines(String(u"kv-os-window-test")));
+    // The user minimised the window, then started the program again to get at it.
+    ASSERT_TRUE(PumpUntil([&] { return mTarget.paints > 0; }));
+    ASSERT_TRUE(Platform::MinimizeSystemWindow(mWindow->GetWindowHandle()));
 
     const std::string probe = std::string(KV_INSTANCE_PROBE) + " " + name + " -ALWAYS_UPDATE";
     const int handedOver = std::system(probe.c_str());
@@ -417,6 +432,7 @@ TEST_F(OSWindowTest, CommandLineOfALaterInstanceReachesTheApplicationWhileTheWin
     EXPECT_EQ(255, WEXITSTATUS(handedOver));
     ASSERT_TRUE(PumpUntil([&] { return !mApp->commandLines.empty(); }));
     EXPECT_NE(std::string::npos, mApp->commandLines.front().find("kv-os-window-test -ALWAYS_UPDATE"));
+    EXPECT_TRUE(Platform::IsSystemWindowViewable(mWindow->GetWindowHandle()));
 
     // Without the window nobody listens: a later instance carries on by itself.
     mWindow->Close();
@@ -513,4 +529,171 @@ TEST_F(OSWindowTest, MainWindowOfTheFactoryHasTheLayoutsPlaceSizeAndStyle)
         OSWindow::DeleteClosedWindows();
         EXPECT_EQ(0, mApp->GetRootWindows().GetCount());
     }
+}
+
+namespace {
+
+// Runs an action on the window thread each time a notification arrives; a worker posts
+// them while a loop of the window thread runs that the test cannot step itself.
+struct OnNotification : LNotificationClient
+{
+    KVRESULT Receive(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&) override
+    {
+        action();
+        return S_OK;
+    }
+    std::function<void()> action;
+};
+
+// Posts "NID_STEP" every 20 ms until stopped (deadline against hangs: 20 s).
+class Stepper
+{
+public:
+    explicit Stepper(const RCPtr<LNotificationCenter>& center)
+        : mThread([this, center] {
+              for (int i = 0; i < 1000 && !mStop; ++i)
+              {
+                  center->PostNotification(LNotification::Create(u"NID_STEP"));
+                  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+              }
+          })
+    {
+    }
+    ~Stepper()
+    {
+        mStop = true;
+        mThread.join();
+    }
+
+private:
+    std::atomic<bool> mStop{false};
+    std::thread mThread;
+};
+
+} // namespace
+
+TEST_F(OSWindowTest, AModalWindowKeepsItsOwnerFromInputAndStaysInFrontOfIt)
+{
+    ASSERT_TRUE(Platform::SyntheticInputAvailable());
+    OSWindow* dialog = MakeWindow({320, 60, 120, 90}, false);
+    ASSERT_NE(nullptr, dialog);
+    dialog->SetOwner(mWindow);
+    ASSERT_TRUE(PumpUntil([&] { return mTarget.paints > 0; }));
+
+    // In the loop: a click on the owner, then one on the modal window; once the second
+    // arrived, the first was handled (or dropped) before it.
+    bool ownerEnabled = true;
+    uintptr_t transientFor = 0;
+    int step = 0;
+    RCPtr<OnNotification> steps(new OnNotification());
+    steps->action = [&] {
+        if (step == 0)
+        {
+            ownerEnabled = mWindow->IsEnabled();
+            transientFor = Platform::GetSystemWindowOwner(dialog->GetWindowHandle());
+            for (OSWindow* window : {mWindow, dialog})
+            {
+                PointT<int32_t> origin{0, 0};
+                window->ClientToScreen(origin);
+                const int32_t at = window == mWindow ? 10 : 30;
+                Platform::MovePointer(origin.x + at, origin.y + at);
+                Platform::PressButton(1, true);
+                Platform::PressButton(1, false);
+            }
+            step = 1;
+        }
+        else if (step == 1 && mTarget.Saw("button 1 1 at 30,30"))
+        {
+            step = 2;
+            dialog->EndModal(3);
+        }
+    };
+    steps->RegisterNotification(mApp->GetDefaultCenter(), u"NID_STEP");
+    int32_t result = 0;
+    {
+        Stepper stepper(mApp->GetDefaultCenter());
+        result = dialog->RunModalLoop();
+    }
+    steps->UnregisterAllNotifications();
+    EXPECT_EQ(3, result);
+    EXPECT_EQ(2, step);
+    EXPECT_FALSE(ownerEnabled);
+    EXPECT_EQ(mWindow->GetWindowHandle(), transientFor);
+    // (The second click may count as a double click of the first.)
+    for (const char* action : {"0", "1", "2"})
+        EXPECT_FALSE(mTarget.Saw(std::string("button ") + action + " 1 at 10,10"))
+            << "the owner took a click while the modal window ran";
+    EXPECT_TRUE(mWindow->IsEnabled());
+    OSWindow::DeleteClosedWindows();
+}
+
+TEST_F(OSWindowTest, WhileTheFileDialogIsOpenTheWindowPaintsButTakesNoInput)
+{
+    TemporaryFolder folder;
+    std::filesystem::create_directories(folder / "bin");
+    const std::string image = folder / "chosen.led";
+    std::ofstream(image) << "00";
+    // A stand-in for the dialog program: notes its arguments, warns as a toolkit does,
+    // and answers once the test lets it (or after 20 s, against hangs).
+    const std::string program = folder / "bin/zenity";
+    std::ofstream(program)
+        << "#!/bin/sh\n"
+           "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$KV_DIALOG_ARGS\"\n"
+           "echo 'Gtk-WARNING **: stand-in warning' >&2\n"
+           "i=0; while [ ! -e \"$KV_DIALOG_GO\" ] && [ $i -lt 1000 ]; do sleep 0.02; i=$((i+1)); done\n"
+           "printf '%s\\n' \"$KV_DIALOG_ANSWER\"\n";
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    ScopedVariable path("PATH", folder / "bin" + ":/usr/bin:/bin");
+    ScopedVariable args("KV_DIALOG_ARGS", folder / "args");
+    ScopedVariable go("KV_DIALOG_GO", folder / "go");
+    ScopedVariable answer("KV_DIALOG_ANSWER", image);
+    ASSERT_TRUE(PumpUntil([&] { return mTarget.paints > 0; }));
+
+    // While the dialog is open, a worker's notification is dispatched, the window is
+    // disabled, and a paint asked for is done; then the dialog answers.
+    bool enabled = true;
+    int paintsBefore = 0;
+    int paintsAfter = 0;
+    int step = 0;
+    RCPtr<OnNotification> steps(new OnNotification());
+    steps->action = [&] {
+        if (step == 0)
+        {
+            enabled = mWindow->IsEnabled();
+            paintsBefore = mTarget.paints;
+            mWindow->InvalidateAll();
+            step = 1;
+        }
+        else if (step == 1)
+        {
+            paintsAfter = mTarget.paints;
+            if (paintsAfter > paintsBefore)
+            {
+                std::ofstream(folder / "go") << "";
+                step = 2;
+            }
+        }
+    };
+    steps->RegisterNotification(mApp->GetDefaultCenter(), u"NID_STEP");
+    LOpenFileDialog dialog;
+    KVRESULT shown = E_FAIL;
+    ::testing::internal::CaptureStderr();
+    {
+        Stepper stepper(mApp->GetDefaultCenter());
+        shown = dialog.Show(String(u"Firmware (*.led)|*.led|"), String(u"led"), String(u"Open"), false);
+    }
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    steps->UnregisterAllNotifications();
+    ASSERT_EQ(S_OK, shown);
+    EXPECT_EQ(image, dialog.GetFileName().ToNarrow().GetText());
+    EXPECT_EQ(2, step);
+    EXPECT_FALSE(enabled);
+    EXPECT_GT(paintsAfter, paintsBefore);
+    EXPECT_TRUE(mWindow->IsEnabled());
+    EXPECT_EQ(std::string::npos, errors.find("stand-in warning")) << errors;
+    std::ifstream in(folder / "args");
+    const std::string arguments(std::istreambuf_iterator<char>(in), {});
+    EXPECT_NE(std::string::npos,
+              arguments.find("--attach=" + std::to_string(mWindow->GetWindowHandle()) + "\n--modal\n"))
+        << arguments;
 }

@@ -81,6 +81,12 @@ TEST(CommandLineListener, TakesWholeMessagesAndDropsTheRest)
     EXPECT_EQ(wakes.load(), 1);
     EXPECT_FALSE(listener->TakeCommandLine(text));
 
+    // An instance with an empty command line sends nothing, but is seen arriving.
+    EXPECT_EQ(HandOverCommandLine(path, ""), HandOverResult::Delivered);
+    ASSERT_TRUE(WaitForCommandLine(*listener, text));
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(wakes.load(), 2);
+
     // A listener is there already: a second one stays out of its way.
     EXPECT_FALSE(CommandLineListener::Start(path));
     listener.reset();
