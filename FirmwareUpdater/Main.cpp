@@ -23,5 +23,11 @@ int main(int argc, char* argv[])
     const KV::Version version;
     KV::OSWindowFactory windows(version.GetCompanyName(), version.GetProductName(), entry.uniqueInstanceName);
     entry.windowFactory = &windows;
-    return KV::FrameworkMain(CommandLine::Join(argc, argv), -1, entry);
+    // Failures are shown on the display as well, for a user who started the updater from a
+    // menu; a silent run, which a script starts, only writes them.
+    const KV::String commandLine = CommandLine::Join(argc, argv);
+    KV::String value;
+    if (!CommandLine::FindOption(commandLine, KV::String(u"-SILENT"), value))
+        entry.messageBoxes = &KV::GetDesktopMessageBoxes();
+    return KV::FrameworkMain(commandLine, -1, entry);
 }

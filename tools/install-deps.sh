@@ -20,8 +20,9 @@ packages=(
   libgl1-mesa-dri libglx-mesa0
   # a real X server for the window tests
   xvfb xauth
-  # the open-file dialog (File > Open) runs it
-  zenity
+  # the open-file dialog (File > Open) and the message boxes run it; SDL's own message
+  # box, where it is missing, draws with the X server's core fonts
+  zenity xfonts-base
   # clicks and keys injected into windows under the test X server
   libxtst-dev
   # helpers for scripts

@@ -119,6 +119,7 @@ KVRESULT OSWindow::CreateEx(const String& title, const RectT<int32_t>& clientRec
         return E_FAIL;
     Platform::WindowSpec spec;
     spec.title = Utf8(title);
+    mTitle = title;
     spec.clientRect = clientRect;
     spec.resizable = style.resizable;
     spec.borderless = style.borderless;
@@ -327,6 +328,18 @@ void OSWindow::RunDisabledLoop(const std::function<bool()>& ended)
     for (const OSWindow* window : disabled)
         if (IsLive(window))
             const_cast<OSWindow*>(window)->Enable(true);
+}
+
+uintptr_t OSWindow::GetDialogOwner()
+{
+    LFrameworkApp* app = LFrameworkApp::GetInstance();
+    if (!app)
+        return 0;
+    RCPtr<LRootWindow> owner = app->GetActiveRootWindow();
+    if (!owner)
+        owner = app->GetFirstRootWindow();
+    IWindowOSServices* services = owner ? owner->GetOSServices() : nullptr;
+    return services ? services->GetWindowHandle() : 0;
 }
 
 void OSWindow::RunLoopUntil(const std::function<bool()>& ended, const std::function<void()>& onWait)
@@ -684,7 +697,9 @@ KVRESULT OSWindow::SetWindowText(const String& text)
 {
     if (!mWindow)
         return E_FAIL;
-    mWindow->SetTitle(Utf8(text));
+    // A root control without a text of its own leaves the title the window was made with:
+    // a window without one is "Unnamed Window" in title bars and task lists.
+    mWindow->SetTitle(Utf8(text.IsEmpty() ? mTitle : text));
     return S_OK;
 }
 

@@ -37,19 +37,6 @@ String TextOf(const LFrameworkApp& app, const char16_t* key, const char16_t* def
     return String(defaultText);
 }
 
-// The window the dialog belongs to: the active one, else the main window; 0 when the
-// application has none on the screen.
-uintptr_t OwnerWindow(LFrameworkApp* app)
-{
-    if (!app)
-        return 0;
-    RCPtr<LRootWindow> owner = app->GetActiveRootWindow();
-    if (!owner)
-        owner = app->GetFirstRootWindow();
-    IWindowOSServices* services = owner ? owner->GetOSServices() : nullptr;
-    return services ? services->GetWindowHandle() : 0;
-}
-
 } // namespace
 
 KVRESULT LOpenFileDialog::Show(const String& filter, const String& defaultExtension, const String& title,
@@ -67,16 +54,16 @@ KVRESULT LOpenFileDialog::Show(const String& filter, const String& defaultExtens
     if (!request.defaultExtension.empty() && request.defaultExtension.front() == '.')
         request.defaultExtension.erase(0, 1);
     request.multiple = multiple;
-    request.owner = OwnerWindow(app);
+    request.owner = OSWindow::GetDialogOwner();
 
     Platform::DialogOutcome outcome = Platform::DialogOutcome::Failed;
-    std::unique_ptr<Platform::OpenFileDialogRun> run;
+    std::unique_ptr<Platform::DialogProgramRun> run;
     if (request.owner != 0)
     {
         // The window thread goes on painting and taking notifications while the dialog is
         // open; the end of the dialog wakes it.
         Platform::WindowEventSource* source = &Platform::GetWindowEventSource();
-        run = Platform::OpenFileDialogRun::Start(
+        run = Platform::StartOpenFileDialog(
             request, [source] { source->Wake(); }, outcome);
         if (run)
             OSWindow::RunDisabledLoop([&run] { return run->HasEnded(); });
@@ -85,7 +72,7 @@ KVRESULT LOpenFileDialog::Show(const String& filter, const String& defaultExtens
             return E_FAIL;
     }
     else
-        run = Platform::OpenFileDialogRun::Start(request, {}, outcome);
+        run = Platform::StartOpenFileDialog(request, {}, outcome);
     if (!run)
     {
         if (outcome == Platform::DialogOutcome::Unavailable && app)
@@ -97,7 +84,7 @@ KVRESULT LOpenFileDialog::Show(const String& filter, const String& defaultExtens
         return E_FAIL;
     }
     std::vector<std::string> chosen;
-    outcome = run->Finish(chosen);
+    outcome = Platform::FinishOpenFileDialog(*run, request, chosen);
     // The program's own words stay with it: a toolkit's warnings are no news for the user.
     if (outcome == Platform::DialogOutcome::Failed)
         CDebugLine<char>() << "The file dialog program gave no answer.\n";

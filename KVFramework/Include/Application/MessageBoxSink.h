@@ -27,4 +27,11 @@ public:
 // text alone.
 IMessageBoxSink& GetStandardErrorMessageBoxes();
 
+// Writes the text to standard error as GetStandardErrorMessageBoxes does and, where there
+// is a display, also shows it in a box there, for a user who started the program from a
+// menu and has no terminal to read. The box stays in front of the application's active
+// window, whose windows keep painting but take no input until it is closed; the call
+// returns then. Window thread.
+IMessageBoxSink& GetDesktopMessageBoxes();
+
 } // namespace KV

@@ -114,6 +114,9 @@ public:
     // is asked to end; then the windows are enabled again. What a dialog of another
     // process needs while it is open in front of the application.
     static void RunDisabledLoop(const std::function<bool()>& ended);
+    // The window that a dialog of another process belongs to: the application's active
+    // window, else its main window (as the window system knows it); 0 when it has none.
+    static uintptr_t GetDialogOwner();
 
     // Stores the placement of the application's main window, takes the root window out
     // of the application and closes the native window. The object lives on.
@@ -130,6 +133,7 @@ public:
     static constexpr int32_t kShowHide = 0;
     static constexpr int32_t kShowNormal = 1;
 
+    // An empty text puts back the title the window was made with.
     KVRESULT SetWindowText(const String& text) override;
     KVRESULT InvalidateAll() override;
     KVRESULT InvalidateRect(const RectT<int32_t>& rect) override;
@@ -190,6 +194,7 @@ private:
     RectRegion mUpdateRegion; // uncovered or invalidated, not yet painted
     int32_t mModalResult = 0;
     bool mClosed = false;
+    String mTitle;       // as made
     bool mShown = false; // shown by the application (and not hidden since)
     bool mEnabled = true;
     OSWindow* mOwner = nullptr;      // checked with IsLive before use

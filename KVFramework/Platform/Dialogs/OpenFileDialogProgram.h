@@ -1,12 +1,9 @@
 #pragma once
 // The open-file dialog as a program of the desktop: zenity, else kdialog, started as a
-// child process that prints the chosen paths. A thread of the run reads what the program
-// prints and collects its end, so the thread that started it is free meanwhile: the
-// window thread keeps its windows painted while the dialog is open.
+// child process that prints the chosen paths.
 
+#include "Platform/Dialogs/DialogProgram.h"
 #include "Platform/Dialogs/FileDialogFilter.h"
-
-#include <sys/types.h>
 
 #include <cstdint>
 #include <functional>
@@ -38,33 +35,14 @@ enum class DialogOutcome
     Failed,      // the program could not run, or answered something else
 };
 
-// One open dialog program. The program's own diagnostics (a toolkit's warnings) are kept
-// off the process's standard error.
-class OpenFileDialogRun
-{
-public:
-    // Starts the first dialog program found on the search path; onEnd, when given, is
-    // called on the run's thread once the program has ended. Null when no program could
-    // be started: outcome then says why (Unavailable or Failed).
-    static std::unique_ptr<OpenFileDialogRun> Start(const OpenFileRequest& request,
-                                                    std::function<void()> onEnd, DialogOutcome& outcome);
-    // A program still open is ended.
-    ~OpenFileDialogRun();
-    OpenFileDialogRun(const OpenFileDialogRun&) = delete;
-    OpenFileDialogRun& operator=(const OpenFileDialogRun&) = delete;
-
-    bool HasEnded() const;
-    // Waits for the program's end; chosen: the paths picked, in the order the program gave
-    // them, empty unless the outcome is Chosen.
-    DialogOutcome Finish(std::vector<std::string>& chosen);
-    // What the program wrote to its standard error.
-    std::string GetDiagnostics() const;
-
-private:
-    struct State;
-    explicit OpenFileDialogRun(std::shared_ptr<State> state);
-    std::shared_ptr<State> mState;
-};
+// Starts the first dialog program found on the search path (see DialogProgramRun);
+// null when none could be started: outcome then says why (Unavailable or Failed).
+std::unique_ptr<DialogProgramRun> StartOpenFileDialog(const OpenFileRequest& request,
+                                                      std::function<void()> onEnd, DialogOutcome& outcome);
+// Waits for the end of the dialog the request started; chosen: the paths picked, in the
+// order the program gave them, empty unless the outcome is Chosen.
+DialogOutcome FinishOpenFileDialog(DialogProgramRun& run, const OpenFileRequest& request,
+                                   std::vector<std::string>& chosen);
 
 // Runs the dialog and waits for it on the calling thread.
 DialogOutcome RunOpenFileDialog(const OpenFileRequest& request, std::vector<std::string>& chosen);

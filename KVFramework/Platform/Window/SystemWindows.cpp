@@ -113,6 +113,28 @@ std::string GetSystemWindowTitle(uintptr_t systemWindow)
     return title;
 }
 
+uintptr_t FindSystemWindowByTitle(const std::string& title)
+{
+    DisplayPtr display(XOpenDisplay(nullptr));
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (!display ||
+        !XQueryTree(display.get(), DefaultRootWindow(display.get()), &root, &parent, &children, &count))
+        return 0;
+    uintptr_t found = 0;
+    for (unsigned i = 0; i < count && found == 0; ++i)
+    {
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(display.get(), children[i], &attributes) &&
+            attributes.map_state == IsViewable && GetSystemWindowTitle(children[i]) == title)
+            found = children[i];
+    }
+    if (children)
+        XFree(children);
+    return found;
+}
+
 bool GetSystemWindowClass(uintptr_t systemWindow, std::string& instanceName, std::string& className)
 {
     DisplayPtr display(XOpenDisplay(nullptr));

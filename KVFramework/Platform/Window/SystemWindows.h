@@ -23,6 +23,8 @@ uintptr_t FindProcessWindow(int processId);
 // The window's client area on the screen; false when the window is gone.
 bool GetSystemWindowPlace(uintptr_t systemWindow, ScreenPlace& place);
 
+// A viewable top-level window with the title (whichever process made it); 0 when none.
+uintptr_t FindSystemWindowByTitle(const std::string& title);
 // The window's title as the window manager reads it (_NET_WM_NAME, else WM_NAME); empty
 // when it has none or is gone.
 std::string GetSystemWindowTitle(uintptr_t systemWindow);

@@ -1,5 +1,12 @@
 // The updater as a process on a machine without a usable MIDI system: it says what is
-// missing and ends with status 1, and no MIDI library speaks on the terminal.
+// missing and ends with status 1, and no MIDI library speaks on the terminal. The tests
+// run on a private X server.
+#include "Platform/Window/SyntheticInput.h"
+#include "Platform/Window/SystemWindows.h"
+#include "ScopedVariable.h"
+#include "TemporaryFolder.h"
+#include "UpdaterProcess.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -48,6 +55,34 @@ TEST(MissingMidiSystem, IsReportedAsAStartUpFailure)
         EXPECT_EQ(errors.find('\n'), errors.size() - 1) << "one line only:\n" << errors;
         for (const std::string& piece : c.pieces)
             EXPECT_NE(errors.find(piece), std::string::npos) << piece << " in:\n" << errors;
+    }
+}
+
+// A user who started the updater from a menu has no terminal: with a display, the failure
+// is shown in a box there too, and the run ends once the box is closed. The box is a
+// dialog program's, or SDL's own where no such program is installed.
+TEST(MissingMidiSystem, IsShownInABoxOnTheDisplayUntilItIsClosed)
+{
+    ASSERT_NE(std::getenv("DISPLAY"), nullptr);
+    ScopedVariable api("KV_MIDI_API", "bogus");
+    TemporaryFolder noPrograms;
+    for (const bool programs : {true, false})
+    {
+        SCOPED_TRACE(programs ? "a dialog program" : "SDL's own box");
+        ScopedVariable path("PATH", programs ? std::string(std::getenv("PATH")) : noPrograms / "");
+        UpdaterTest::UpdaterChild updater({}, true);
+        uintptr_t box = 0;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!updater.HasEnded() && std::chrono::steady_clock::now() < deadline &&
+               (box = KV::Platform::FindSystemWindowByTitle("Error")) == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ASSERT_NE(box, 0u) << updater.Finish(std::chrono::milliseconds(0)).errors;
+        EXPECT_FALSE(updater.HasEnded()) << "the run did not wait for the box";
+        ASSERT_TRUE(KV::Platform::RequestWindowClose(box));
+        const UpdaterTest::RunResult& run = updater.Finish(std::chrono::seconds(60));
+        EXPECT_EQ(run.status, 1) << run.Describe() << run.errors;
+        EXPECT_EQ(run.errors.rfind("The updater could not start: ", 0), 0u) << run.errors;
+        EXPECT_EQ(run.errors.find('\n'), run.errors.size() - 1) << "one line only:\n" << run.errors;
     }
 }
 

@@ -213,6 +213,11 @@ TEST_F(OSWindowTest, FixedWindowHasTheSizeAskedForAndItsPaintReachesTheScreen)
     ASSERT_TRUE(Platform::GetSystemWindowClass(mWindow->GetWindowHandle(), instanceName, className));
     EXPECT_EQ("KV Window Tests", className);
     EXPECT_FALSE(instanceName.empty());
+    // A root control's text is the title; a root control without one leaves it.
+    mWindow->SetWindowText(String(u"Settings"));
+    EXPECT_EQ("Settings", Platform::GetSystemWindowTitle(mWindow->GetWindowHandle()));
+    mWindow->SetWindowText(String());
+    EXPECT_EQ("test window", Platform::GetSystemWindowTitle(mWindow->GetWindowHandle()));
 
     ASSERT_TRUE(PumpUntil([&] { return mTarget.paints > 0; }));
     Platform::CapturedPixels screen;
@@ -696,4 +701,27 @@ TEST_F(OSWindowTest, WhileTheFileDialogIsOpenTheWindowPaintsButTakesNoInput)
     EXPECT_NE(std::string::npos,
               arguments.find("--attach=" + std::to_string(mWindow->GetWindowHandle()) + "\n--modal\n"))
         << arguments;
+}
+
+TEST_F(OSWindowTest, AMessageBoxGoesToStandardErrorAndOnTheDisplayInFrontOfTheWindow)
+{
+    TemporaryFolder folder;
+    std::filesystem::create_directories(folder / "bin");
+    const std::string program = folder / "bin/zenity";
+    std::ofstream(program) << "#!/bin/sh\n"
+                              "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$KV_DIALOG_ARGS\"\n";
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    ScopedVariable path("PATH", folder / "bin" + ":/usr/bin:/bin");
+    ScopedVariable args("KV_DIALOG_ARGS", folder / "args");
+
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(kMessageBoxAnswerOk,
+              GetDesktopMessageBoxes().ShowMessageBox(String(u"The skin is\nbroken."), String(u"Error"),
+                                                      kMessageBoxIconError));
+    EXPECT_EQ("The skin is broken.\n", ::testing::internal::GetCapturedStderr());
+    EXPECT_TRUE(mWindow->IsEnabled());
+    std::ifstream in(folder / "args");
+    EXPECT_EQ("--error\n--no-markup\n--title=Error\n--text=The skin is\nbroken.\n--attach=" +
+                  std::to_string(mWindow->GetWindowHandle()) + "\n--modal\n",
+              std::string(std::istreambuf_iterator<char>(in), {}));
 }
