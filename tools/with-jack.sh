@@ -3,9 +3,11 @@
 # the server by its process id. The command finds the server through
 # JACK_DEFAULT_SERVER, and KV_MIDI_API=jack makes our programs use it.
 #
-#   tools/with-jack.sh COMMAND [ARGS...]
+#   tools/with-jack.sh [--time-limit SECONDS] COMMAND [ARGS...]
 #
-# The command's exit status is the script's.
+# The command's exit status is the script's. With --time-limit the command is
+# stopped (status 124) once it has run that long, counted from its own start, not
+# from the script's: a test's time-out then does not include the wait for a server.
 #
 # JACK registers at most 8 servers per machine, and a server that died without
 # cleaning up keeps its place until a server of the same name starts again. So our
@@ -18,25 +20,37 @@
 set -uo pipefail
 . "$(dirname "$0")/lib/stop-by-pid.sh"
 
+time_limit=
+if [ "${1:-}" = "--time-limit" ]; then
+  time_limit=${2:?"--time-limit needs a number of seconds"}
+  shift 2
+fi
 if [ $# -eq 0 ]; then
-  echo "usage: $0 COMMAND [ARGS...]" >&2
+  echo "usage: $0 [--time-limit SECONDS] COMMAND [ARGS...]" >&2
   exit 2
 fi
 
 uid=$(id -u)
-name_count=4
+name_count=8
 place_wait_seconds=${KV_JACK_PLACE_WAIT:-120}
 
-# JACK servers of one user share their registry and sockets under /dev/shm, and
-# two that start at the same time break each other ("Cannot create new client"),
-# so one server at a time on this machine: parallel tests and other worktrees
-# wait here. The lock is held on descriptor 9, which the server and the command
-# do not inherit.
-lock="${TMPDIR:-/tmp}/kv-with-jack-$uid.lock"
+# Servers run side by side, each with its own clients; what they share is JACK's
+# registry of servers and shared memory under /dev/shm, which a starting server
+# rewrites (it takes its place and clears what dead servers left): two servers that
+# start at the same time can break each other. So only the start is one at a time on
+# this machine: the lock is held while a name is chosen and the server comes up
+# (seconds, bounded by the waits below), and let go before the command runs. It is
+# held on descriptor 9, which the server and the command do not inherit. (Its name
+# differs from that of the lock earlier versions of this script held for the whole
+# command, so that their long runs do not hold up the start of ours.)
+lock="${TMPDIR:-/tmp}/kv-jack-start-$uid.lock"
 exec 9>>"$lock"
-if ! flock -w 600 9; then
-  echo "with-jack: another JACK server has been running for 10 minutes; starting anyway" >&2
-fi
+take_start_lock() {
+  if ! flock -w 300 9; then
+    echo "with-jack: another JACK server has been starting for 5 minutes; giving up" >&2
+    exit 1
+  fi
+}
 
 export JACK_NO_AUDIO_RESERVATION=1
 export JACK_NO_START_SERVER=1
@@ -102,7 +116,8 @@ start_server() { # name
   setpriv --pdeathsig TERM -- jackd -n "$1" -S -t 5000 --no-realtime -d dummy -r 48000 -p 128 \
     >"$log" 2>&1 9>&- &
   jack_pid=$!
-  if jack_wait -s "$1" -w -t 10 >/dev/null 2>&1 9>&-; then
+  # The bound is generous: a starting server on a machine loaded by builds can be slow.
+  if jack_wait -s "$1" -w -t 30 >/dev/null 2>&1 9>&-; then
     return 0
   fi
   stop_by_pid "$jack_pid"
@@ -110,6 +125,7 @@ start_server() { # name
   return 1
 }
 
+take_start_lock
 reclaim_stale_places
 deadline=$((SECONDS + place_wait_seconds))
 while :; do
@@ -127,14 +143,28 @@ while :; do
     echo "  Stop one of them; places left behind are freed by starting a server of that name once." >&2
     exit 1
   fi
+  flock -u 9
   sleep 2
+  take_start_lock
   reclaim_stale_places
 done
+# The server is up: the next one may start beside it.
+flock -u 9
+exec 9>&-
 
 export JACK_DEFAULT_SERVER="$name"
 export KV_MIDI_API=jack
-"$@" 9>&-
-status=$?
+if [ -n "$time_limit" ]; then
+  started=$SECONDS
+  timeout --kill-after=10 "$time_limit" "$@"
+  status=$?
+  if { [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; } && [ $((SECONDS - started)) -ge "$time_limit" ]; then
+    echo "with-jack: the command did not end within its ${time_limit} s" >&2
+  fi
+else
+  "$@"
+  status=$?
+fi
 # What the server said is the only trace of a stall on its side (a client that did
 # not finish its cycle holds up every other one in synchronous mode).
 if [ "$status" -ne 0 ] && [ -s "$log" ]; then

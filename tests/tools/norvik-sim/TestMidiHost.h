@@ -1,22 +1,22 @@
 #pragma once
-// A small MIDI host on the system's MIDI (RtMidi, the backend chosen by
-// KV_MIDI_API): finds the keyboard's ports by a piece of their names, sends
-// messages and collects what comes back.
+// A small MIDI host on the private JACK server (the framework's own JACK client,
+// whose two ports are registered before it is active and never unregistered):
+// finds the keyboard's ports by a piece of their names, sends messages and
+// collects what comes back.
 
 #include "FirmwareImage.h"
-
-#include <rtmidi/RtMidi.h>
+#include "Platform/Midi/JackMidiClient.h"
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
-#include <cstdlib>
-#include <deque>
+#include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
+#include <span>
+#include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace NorvikSimTest {
 
@@ -25,30 +25,23 @@ class TestMidiHost
 public:
     TestMidiHost()
     {
-        const char* api = std::getenv("KV_MIDI_API");
-        mApi = api && std::string(api) == "alsa" ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK;
-        mInput = std::make_unique<RtMidiIn>(mApi, "kv-test-host in");
-        mInput->ignoreTypes(false, true, true);
-        mInput->setCallback(&TestMidiHost::OnInput, this);
-        mOutput = std::make_unique<RtMidiOut>(mApi, "kv-test-host out");
+        std::string error;
+        mClient =
+            KV::Platform::JackMidiClient::Open("kv-test-host",
+                                               {{"from keyboard", KV::Platform::JackPortDirection::Input},
+                                                {"to keyboard", KV::Platform::JackPortDirection::Output}},
+                                               error);
+        if (!mClient)
+            throw std::runtime_error("test MIDI host: " + error);
     }
 
-    ~TestMidiHost()
-    {
-        mInput.reset(); // no callback runs after this
-        // RtMidi's JACK output frees its message rings before it closes its client, so
-        // a cycle of its process callback that began before the port closed could still
-        // read them (it crashed the test now and then under load). The callback does
-        // nothing once the port is closed: close it first and let such a cycle end.
-        mOutput->closePort();
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        mOutput.reset();
-    }
+    ~TestMidiHost() { Disconnect(); }
 
-    // How many ports (inputs and outputs) contain the piece.
+    // How many of the other clients' ports (inputs and outputs) contain the piece.
     std::size_t CountPorts(const std::string& piece)
     {
-        return FindPorts(*mInput, piece).size() + FindPorts(*mOutput, piece).size();
+        return FindPorts(KV::Platform::JackPortDirection::Input, piece).size() +
+               FindPorts(KV::Platform::JackPortDirection::Output, piece).size();
     }
 
     bool WaitForPortCount(const std::string& piece, std::size_t count, std::chrono::milliseconds timeout)
@@ -58,63 +51,62 @@ public:
         {
             if (std::chrono::steady_clock::now() > deadline)
                 return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         return true;
     }
 
-    // Opens the first input and output port whose names contain the piece (and not
-    // the excluded one), once both exist. On JACK the keyboard must be on by then (it
-    // has said so): its ports are listed from the moment it registers them, a little
+    // Connects to the first input and output port whose names contain the piece (and
+    // not the excluded one), once both exist and the server accepts both connections:
+    // the keyboard's ports are listed from the moment it registers them, a little
     // before its client is active, and the server refuses to connect a port of a
-    // client that is not active yet. RtMidi does not report that refusal, so a host
-    // that connected in that moment would never hear the keyboard (or never reach
-    // it), however often it asked.
+    // client that is not active yet.
     bool Connect(const std::string& piece, const std::string& excluded = {},
                  std::chrono::milliseconds timeout = std::chrono::seconds(20))
     {
+        using KV::Platform::JackPortDirection;
         Disconnect();
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         for (;;)
         {
-            const auto inputs = FindPorts(*mInput, piece, excluded);
-            const auto outputs = FindPorts(*mOutput, piece, excluded);
-            if (!inputs.empty() && !outputs.empty())
+            const auto sources = FindPorts(JackPortDirection::Input, piece, excluded);
+            const auto destinations = FindPorts(JackPortDirection::Output, piece, excluded);
+            if (!sources.empty() && !destinations.empty())
             {
-                try
-                {
-                    mInput->openPort(inputs.front(), "from keyboard");
-                    mOutput->openPort(outputs.front(), "to keyboard");
+                std::string error;
+                mInput = mClient->TakePort(JackPortDirection::Input, nullptr, error);
+                mOutput = mClient->TakePort(JackPortDirection::Output, nullptr, error);
+                if (mInput && mOutput && mClient->Connect(*mInput, sources.front()) &&
+                    mClient->Connect(*mOutput, destinations.front()))
                     return true;
-                }
-                catch (const RtMidiError&)
-                {
-                    // A busy server may refuse a client for a moment, or the
-                    // ports went away between the listing and the opening.
-                    mInput->closePort();
-                    mOutput->closePort();
-                }
+                Disconnect();
             }
             if (std::chrono::steady_clock::now() > deadline)
                 return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
     }
 
     void Disconnect()
     {
-        mInput->closePort();
-        mOutput->closePort();
-        std::lock_guard lock(mMutex);
-        mReceived.clear();
+        if (mInput)
+            mInput->Close();
+        if (mOutput)
+            mOutput->Close();
+        mInput.reset();
+        mOutput.reset();
     }
 
-    void Send(std::span<const std::uint8_t> message) { mOutput->sendMessage(message.data(), message.size()); }
+    // Queued for the next cycles once the connections are in effect.
+    void Send(std::span<const std::uint8_t> message)
+    {
+        if (mOutput)
+            mOutput->Send(message.data(), message.size());
+    }
 
     // Sends a message that may safely be repeated (identity request, enter-update-mode,
-    // session start) until an answer comes. A server under load can take a few
-    // cycles before a new connection carries data, so the first message after a
-    // Connect may be lost; once an answer has come, the ports are live both ways.
+    // session start) until an answer comes: a message the keyboard's program has not
+    // yet begun to read may be lost on a loaded machine.
     std::optional<NorvikSim::Bytes> Ask(std::span<const std::uint8_t> message)
     {
         for (int attempt = 0; attempt < 10; ++attempt)
@@ -126,53 +118,50 @@ public:
         return std::nullopt;
     }
 
+    // The next message from the keyboard; clock and active-sensing bytes are skipped.
     std::optional<NorvikSim::Bytes> Receive(std::chrono::milliseconds timeout = std::chrono::seconds(10))
     {
-        std::unique_lock lock(mMutex);
-        if (!mArrived.wait_for(lock, timeout, [this] { return !mReceived.empty(); }))
-            return std::nullopt;
-        NorvikSim::Bytes message = std::move(mReceived.front());
-        mReceived.pop_front();
-        return message;
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        std::vector<std::uint8_t> bytes;
+        std::uint32_t when = 0;
+        while (std::chrono::steady_clock::now() < deadline)
+        {
+            if (mInput && mInput->Receive(bytes, when))
+            {
+                if (bytes.size() == 1 && (bytes[0] == 0xF8 || bytes[0] == 0xFE))
+                    continue;
+                return NorvikSim::Bytes(bytes.begin(), bytes.end());
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return std::nullopt;
     }
 
 private:
-    template <typename Midi>
-    static std::vector<unsigned> FindPorts(Midi& midi, const std::string& piece,
-                                           const std::string& excluded = {})
+    // Other clients' ports that ours in `direction` would connect to, whose names
+    // contain the piece and not the excluded one (case-insensitively).
+    std::vector<std::string> FindPorts(KV::Platform::JackPortDirection direction, const std::string& piece,
+                                       const std::string& excluded = {}) const
     {
         const auto lower = [](std::string text) {
             std::transform(text.begin(), text.end(), text.begin(),
                            [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; });
             return text;
         };
-        std::vector<unsigned> found;
-        for (unsigned i = 0; i < midi.getPortCount(); ++i)
+        std::vector<std::string> found;
+        for (const std::string& port : mClient->ListPeers(direction))
         {
-            const std::string name = lower(midi.getPortName(i));
+            const std::string name = lower(port);
             if (name.find(lower(piece)) != std::string::npos &&
                 (excluded.empty() || name.find(lower(excluded)) == std::string::npos))
-                found.push_back(i);
+                found.push_back(port);
         }
         return found;
     }
 
-    static void OnInput(double, std::vector<unsigned char>* message, void* self)
-    {
-        auto* host = static_cast<TestMidiHost*>(self);
-        {
-            std::lock_guard lock(host->mMutex);
-            host->mReceived.emplace_back(message->begin(), message->end());
-        }
-        host->mArrived.notify_all();
-    }
-
-    RtMidi::Api mApi;
-    std::unique_ptr<RtMidiIn> mInput;
-    std::unique_ptr<RtMidiOut> mOutput;
-    std::mutex mMutex;
-    std::condition_variable mArrived;
-    std::deque<NorvikSim::Bytes> mReceived;
+    std::shared_ptr<KV::Platform::JackMidiClient> mClient;
+    std::shared_ptr<KV::Platform::JackMidiPort> mInput;
+    std::shared_ptr<KV::Platform::JackMidiPort> mOutput;
 };
 
 } // namespace NorvikSimTest
