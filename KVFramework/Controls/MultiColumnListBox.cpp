@@ -54,13 +54,11 @@ KVRESULT LMultiColumnListBox::Initialize()
                                                       u"NID_ITEM_ACTIVATED"));
         KV_THROW_IF_FAILED(mOwnHandler->AddHandlerFor(&LMultiColumnListBox::OnColumnItemDoubleClicked, sender,
                                                       u"NID_ITEM_DOUBLE_CLICKED"));
+        KV_THROW_IF_FAILED(
+            mOwnHandler->AddHandlerFor(&LMultiColumnListBox::OnColumnScrolled, sender, kScrollOffsetChange));
         if (n == 1)
-        {
-            KV_THROW_IF_FAILED(mOwnHandler->AddHandlerFor(&LMultiColumnListBox::OnFirstColumnScrolled, sender,
-                                                          kScrollOffsetChange));
             KV_THROW_IF_FAILED(mOwnHandler->AddHandlerFor(&LMultiColumnListBox::OnFirstColumnExtentChange,
                                                           sender, u"NID_CLIENT_EXTENT_CHANGE"));
-        }
         dockVertically(*column);
         mColumns.push_back(column);
     }
@@ -174,7 +172,7 @@ int32_t LMultiColumnListBox::ScrollOffscreenBuffer(const PointT<double>& oldOffs
     RCPtr<LMultiColumnListBox> self(this);
     const double y = GetScrollOffset().y;
     {
-        // The first column's own change must not come back here.
+        // The columns' own changes must not come back here.
         const bool wasSyncing = std::exchange(mSyncingScroll, true);
         for (const RCPtr<LListBox>& column : mColumns)
             column->SetScrollOffset({column->GetScrollOffset().x, y});
@@ -183,12 +181,14 @@ int32_t LMultiColumnListBox::ScrollOffscreenBuffer(const PointT<double>& oldOffs
     return LPanel::ScrollOffscreenBuffer(oldOffset);
 }
 
-KVRESULT LMultiColumnListBox::OnFirstColumnScrolled(const RCPtr<LNotificationDistributor>&,
-                                                    const RCPtr<LNotification>&)
+KVRESULT LMultiColumnListBox::OnColumnScrolled(const RCPtr<LNotificationDistributor>& sender,
+                                               const RCPtr<LNotification>&)
 {
-    if (mSyncingScroll)
+    const int32_t column = ColumnIndexOf(sender.Get());
+    if (mSyncingScroll || column < 0)
         return S_FALSE;
-    SetScrollOffset({GetScrollOffset().x, mColumns.front()->GetScrollOffset().y});
+    RCPtr<LMultiColumnListBox> self(this);
+    SetScrollOffset({GetScrollOffset().x, mColumns[static_cast<size_t>(column)]->GetScrollOffset().y});
     return S_FALSE;
 }
 

@@ -69,8 +69,10 @@ private:
                                        const RCPtr<LNotification>& notification);
     KVRESULT OnFirstColumnExtentChange(const RCPtr<LNotificationDistributor>& sender,
                                        const RCPtr<LNotification>& notification);
-    KVRESULT OnFirstColumnScrolled(const RCPtr<LNotificationDistributor>& sender,
-                                   const RCPtr<LNotification>& notification);
+    // Any column scrolled on its own (keys, a row made visible): the table and the other
+    // columns follow.
+    KVRESULT OnColumnScrolled(const RCPtr<LNotificationDistributor>& sender,
+                              const RCPtr<LNotification>& notification);
     KVRESULT OnHeaderClick(const RCPtr<LNotificationDistributor>& sender,
                            const RCPtr<LNotification>& notification);
     int32_t ColumnIndexOf(const LNotificationDistributor* sender) const;

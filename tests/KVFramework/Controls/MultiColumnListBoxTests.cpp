@@ -153,6 +153,32 @@ TEST_F(MultiColumnListBox, TheColumnsScrollTogether)
     EXPECT_EQ(topRows(), "6 6 6 120");
 }
 
+TEST_F(MultiColumnListBox, TheColumnsStayInStepWhenAColumnScrollsItself)
+{
+    RCPtr<LMultiColumnListBox> table = NewTable();
+    for (int32_t c = 0; c < 3; ++c)
+        Fill(*table->GetColumn(c), {u"0", u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8", u"9"});
+    const auto topRows = [&] {
+        std::string out;
+        for (int32_t c = 0; c < 3; ++c)
+            out += std::to_string(table->GetColumn(c)->GetTopRow()) + " ";
+        return out + std::to_string(static_cast<int>(table->GetScrollOffset().y));
+    };
+    // Four rows are in view.
+    table->GetColumn(2)->EnsureVisible(7);
+    EXPECT_EQ(topRows(), "4 4 4 80");
+    table->GetColumn(1)->EnsureVisible(1);
+    EXPECT_EQ(topRows(), "1 1 1 20");
+
+    // The focused first column moved down by its keys.
+    table->GetColumn(0)->SetFocus(true);
+    table->GetColumn(0)->SelectRange(0, -1, true);
+    EXPECT_EQ(topRows(), "0 0 0 0");
+    for (int i = 0; i < 5; ++i)
+        mWindow->OnKey(LKeyParam::Create(KeyCode{0x20280000}, 1)); // Down
+    EXPECT_EQ(topRows(), "2 2 2 40");
+}
+
 TEST_F(MultiColumnListBox, InitializeTellsWhetherEveryColumnHasItsHeader)
 {
     const std::pair<int, KVRESULT> cases[] = {{3, S_FALSE}, {2, S_OK}, {0, S_OK}};
