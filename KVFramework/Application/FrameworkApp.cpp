@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <mutex>
 #include <vector>
 
 namespace KV {
@@ -22,6 +23,10 @@ namespace {
 std::atomic<LFrameworkApp*> gInstance{nullptr};
 constinit std::atomic<uint32_t> gLocale{0};
 constinit std::atomic<IStatusTextTarget*> gStatusBar{nullptr};
+// Every status bar there is, the latest made last; the latest is the current one. Texts are
+// set from any thread, so the list changes under a lock.
+std::mutex gStatusBarsLock;
+std::vector<IStatusTextTarget*> gStatusBars;
 
 constexpr const char16_t* kExitRequest = u"NID_APP_EXIT_REQ";
 
@@ -298,14 +303,20 @@ IStatusTextTarget* LFrameworkApp::GetStatusBar()
     return gStatusBar.load(std::memory_order_acquire);
 }
 
-void LFrameworkApp::SetCurrentStatusBar(IStatusTextTarget* statusBar) noexcept
+void LFrameworkApp::SetCurrentStatusBar(IStatusTextTarget* statusBar)
 {
+    std::lock_guard lock(gStatusBarsLock);
+    std::erase(gStatusBars, statusBar);
+    if (statusBar)
+        gStatusBars.push_back(statusBar);
     gStatusBar.store(statusBar, std::memory_order_release);
 }
 
 void LFrameworkApp::ClearCurrentStatusBar(IStatusTextTarget* statusBar) noexcept
 {
-    gStatusBar.compare_exchange_strong(statusBar, nullptr, std::memory_order_acq_rel);
+    std::lock_guard lock(gStatusBarsLock);
+    std::erase(gStatusBars, statusBar);
+    gStatusBar.store(gStatusBars.empty() ? nullptr : gStatusBars.back(), std::memory_order_release);
 }
 
 KVRESULT LFrameworkApp::SetStatusText(const String& text, bool atOnce)

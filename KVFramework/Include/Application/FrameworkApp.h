@@ -195,8 +195,10 @@ public:
 
     // The status bar that shows the status texts; null when none is current.
     virtual IStatusTextTarget* GetStatusBar();
-    static void SetCurrentStatusBar(IStatusTextTarget* statusBar) noexcept;
-    // A status bar that is let go stops being the current one; another current one stays.
+    // The status bar becomes the current one, over those made before it.
+    static void SetCurrentStatusBar(IStatusTextTarget* statusBar);
+    // A status bar that is let go stops being current: the latest one still there takes
+    // over again, or none.
     static void ClearCurrentStatusBar(IStatusTextTarget* statusBar) noexcept;
     // The status text on the current status bar, at once or through its queue; E_FAIL
     // without a root window or a status bar.

@@ -44,7 +44,7 @@ class BusyCursorScopeTest : public ::testing::Test
 {
 protected:
     void SetUp() override { LFrameworkApp::SetCurrentStatusBar(&mStatusBar); }
-    void TearDown() override { LFrameworkApp::SetCurrentStatusBar(nullptr); }
+    void TearDown() override { LFrameworkApp::ClearCurrentStatusBar(&mStatusBar); }
 
     RCPtr<CursorApp> mApp{new CursorApp()};
     RecordingStatusBar mStatusBar;

@@ -1,4 +1,6 @@
 #include "Application/FrameworkApp.h"
+#include "Controls/ControlClass.h"
+#include "Controls/Label.h"
 
 #include "StatusBarTestSupport.h"
 
@@ -73,13 +75,50 @@ TEST_F(StatusBar, TheApplicationShowsItsTextsOnTheLastStatusBarMadeUntilItIsLetG
     first.Reset();
     EXPECT_EQ(mApp->GetStatusBar(), second.Get());
 
-    // The current one let go leaves none: nothing points at a freed status bar.
-    RCPtr<LRootWindow> window = second->GetRootWindow();
+    // The current one let go hands the texts back to the one made before it, still there.
+    RCPtr<LStatusBar> third = NewBar(u"third");
+    EXPECT_EQ(mApp->GetStatusBar(), third.Get());
+    third->RemoveFromTree();
+    third.Reset();
+    EXPECT_EQ(mApp->GetStatusBar(), second.Get());
+    EXPECT_EQ(mApp->SetStatusText(String(u"Back"), true), S_OK);
+    EXPECT_EQ(LabelText(second), "Back");
+
+    // The last one let go leaves none: nothing points at a freed status bar.
     second->RemoveFromTree();
     second.Reset();
     EXPECT_EQ(mApp->GetStatusBar(), nullptr);
     EXPECT_EQ(mApp->SetStatusText(String(u"lost"), true), E_FAIL);
     EXPECT_EQ(mApp->RestoreStatusText(false), E_FAIL);
+}
+
+// Counts the texts it is given.
+class CountingLabel : public LLabel
+{
+public:
+    using LLabel::LLabel;
+    KVRESULT SetText(const String& text) override
+    {
+        ++mTexts;
+        return LLabel::SetText(text);
+    }
+    int mTexts = 0;
+};
+
+TEST_F(StatusBar, TextsPostedBeforeALaterOneAreNeverShown)
+{
+    mFactory->RegisterControlClass(String(u"Test.CountingLabel"), &CreateControlOfClass<CountingLabel>);
+    RCPtr<LControlDescriptor> descriptor = Describe(u"Framework.StatusBar", u"status", 0, 80, 200, 20);
+    descriptor->AddChild(Describe(u"Test.CountingLabel", u"label1", 0, 0, 200, 20));
+    RCPtr<LStatusBar> bar = Create<LStatusBar>(descriptor, RCPtr<LControl>(mRoot));
+    RCPtr<CountingLabel> label = RCPtr<CountingLabel>::DynamicCastFrom(bar->GetLabel());
+    ASSERT_TRUE(label);
+    const int before = label->mTexts;
+    for (const char16_t* text : {u"one", u"two", u"three"})
+        bar->PostStatusText(String(text));
+    Idle();
+    EXPECT_EQ(LabelText(bar), "three");
+    EXPECT_EQ(label->mTexts - before, 1); // the two older texts were dropped, not shown
 }
 
 } // namespace
