@@ -76,8 +76,21 @@ KVRESULT LUpdateProcessor::SetAllowDowngrade(bool allow)
     return S_OK;
 }
 
+KVRESULT LUpdateProcessor::SetFirmwareFile(const String& path)
+{
+    mChosenFirmwareFile = path;
+    return mEngine ? mEngine->SetFirmwareFile(path) : E_FAIL;
+}
+
 void LUpdateProcessor::SetUpFirmwareFile()
 {
+    // The image the user chose in the window outlasts a restart; the command line names
+    // the first one only.
+    if (!mChosenFirmwareFile.IsEmpty())
+    {
+        mEngine->SetFirmwareFile(mChosenFirmwareFile);
+        return;
+    }
     String path;
     if (!FindCommandLineOption(mCommandLine, String(kAbsoluteFirmwareFilePath), path))
     {

@@ -42,6 +42,9 @@ public:
     KVRESULT Reinitialize() { return Initialize(mCommandLine); }
 
     const KV::RCPtr<LUpdateEngineInterface>& GetUpdateEngine() const noexcept { return mEngine; }
+    // The image the user chose: the engine's from now on, and again after Reinitialize in
+    // place of the command line's. The engine's answer.
+    KVRESULT SetFirmwareFile(const KV::String& path);
     bool GetAllowDowngrade() const noexcept { return mAllowDowngrade; }
     // S_FALSE when the flag already had that value.
     KVRESULT SetAllowDowngrade(bool allow);
@@ -104,4 +107,5 @@ private:
     KV::Milliseconds mRescanPause = DefaultRescanPause;
     uint32_t mRescanCount = DefaultRescanCount;
     bool mImageUnreadable = false;
+    KV::String mChosenFirmwareFile;
 };

@@ -14,6 +14,7 @@
 #include "ControlBase/RootWindow.h"
 #include "Notification/Notification.h"
 #include "Notification/NotificationCenter.h"
+#include "Storage/File.h"
 #include "System/DebugConsole.h"
 #include "System/Sleep.h"
 
@@ -31,11 +32,17 @@ template <class T> const T* DataOf(const RCPtr<LNotification>& notification)
     return notification ? dynamic_cast<const T*>(notification->GetData().Get()) : nullptr;
 }
 
-// The texts one below the other; either may be empty.
+bool IsBlank(const String& text)
+{
+    return text.View().find_first_not_of(u' ') == std::u16string_view::npos;
+}
+
+// The texts one below the other; either may be empty (or blanks only, which the shipped
+// tables hold for texts that say nothing).
 String JoinLines(const String& first, const String& second)
 {
-    if (first.IsEmpty() || second.IsEmpty())
-        return first.IsEmpty() ? second : first;
+    if (IsBlank(first) || IsBlank(second))
+        return IsBlank(first) ? second : first;
     String joined = first;
     joined += u'\n';
     joined += second;
@@ -268,8 +275,10 @@ void LMainControl::UpdateDisplay(int32_t updateResult, int32_t deviceState, int3
     using C = DisplayControl;
     const EngineSituation situation = ReadSituation(updateResult, deviceState, fileState);
     const DisplayPlan plan = PlanDisplay(situation);
-    for (DisplayControl label : {C::DeviceLabel, C::FileLabel})
-        ShowLabelKey(label, plan.KeyOf(label));
+    ShowLabelKey(C::DeviceLabel, plan.KeyOf(C::DeviceLabel));
+    // Which file the state is about, under the state's text.
+    if (const char16_t* fileKey = plan.KeyOf(C::FileLabel))
+        SetLabelText(C::FileLabel, JoinLines(LabelText(C::FileLabel, fileKey), FileNameLine(fileState)));
     // A refused exit is explained for as long as the transfer that was the reason runs.
     mExitRefused = mExitRefused && updateResult == Engine::UpdateResultRunning;
     if (mExitRefused)
@@ -318,6 +327,18 @@ void LMainControl::ShowTransferOutcome(int32_t updateResult, const DisplayPlan& 
     SetLabelText(C::CannotUpdateLabel, JoinLines(sentence ? LabelText(C::CannotUpdateLabel, sentence)
                                                           : GetShownText(C::CannotUpdateLabel),
                                                  causeText));
+}
+
+String LMainControl::FileNameLine(int32_t fileState) const
+{
+    String path;
+    LUpdateEngineInterface* engine = Engine();
+    if (!engine || fileState == Engine::FileStateNone || KV_FAILED(engine->GetFirmwareFilePath(path)))
+        return String();
+    String line;
+    line.Format(LabelText(DisplayControl::FileLabel, u"LABEL_FIRMWARE_FILE_NAME").GetText(),
+                File::GetFileName(path));
+    return line;
 }
 
 void LMainControl::ExplainExitRefused()
@@ -525,7 +546,7 @@ KVRESULT LMainControl::OnSelectFirmwareFile(Sender, Notified)
     if (engine && mOpenFileDialog.Show(GetAppString(u"SELECT_FIRMWARE_FILE_DIALOG_FILE_FILTER"),
                                        GetAppString(u"SELECT_FIRMWARE_FILE_DEFAULT_FILE_EXTENSION"),
                                        GetAppString(u"SELECT_FIRMWARE_FILE_DIALOG_TITLE"), false) == S_OK)
-        engine->SetFirmwareFile(mOpenFileDialog.GetFileName());
+        mProcessor->SetFirmwareFile(mOpenFileDialog.GetFileName());
     return kHandled;
 }
 

@@ -97,6 +97,8 @@ private:
     // The cannot-update label by the plan, and, after a transfer that failed or was
     // aborted, what stopped it when the engine knows.
     void ShowTransferOutcome(int32_t updateResult, const DisplayPlan& plan);
+    // "Firmware file: NAME" for the engine's image; empty without one.
+    String FileNameLine(int32_t fileState) const;
     EngineSituation ReadSituation(int32_t updateResult, int32_t deviceState, int32_t fileState);
     // Repaints the window at once: the thread is about to wait.
     void RedrawNow();

@@ -246,7 +246,8 @@ TEST(WindowedUpdate, UpdateFirmwareThroughThePowerCycleToSuccess)
 {
     ASSERT_TRUE(Platform::SyntheticInputAvailable());
     PrivateHome home;
-    const std::string image = WriteImage(home.root / "image.led");
+    // Named as the window tests' image is, whose name the pictures show.
+    const std::string image = WriteImage(home.root / "VORazuro61.led");
     SimProcess sim({"--expect", image, "--off-time", "300", "--install-time", "300", "--ack-delay", "60"});
     ASSERT_TRUE(sim.WaitForLine("on: normal mode")) << sim.Output();
 

@@ -56,6 +56,30 @@ void Drain()
     LNotificationCenterManager::GetInstance()->ProcessAllQueues(false);
 }
 
+// The open-file dialog's program, made up to answer with the path: first on the PATH while
+// the object lives.
+class DialogAnswer
+{
+public:
+    DialogAnswer(const std::filesystem::path& folder, const std::filesystem::path& answer)
+        : mPath("PATH", MakeProgram(folder) + ":/usr/bin:/bin"), mAnswer("KV_DIALOG_ANSWER", answer.string())
+    {
+    }
+
+private:
+    static std::string MakeProgram(const std::filesystem::path& folder)
+    {
+        std::filesystem::create_directories(folder / "bin");
+        const std::filesystem::path program = folder / "bin" / "zenity";
+        std::ofstream(program) << "#!/bin/sh\nprintf '%s' \"$KV_DIALOG_ANSWER\"\n";
+        std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+        return (folder / "bin").string();
+    }
+
+    ScopedVariable mPath;
+    ScopedVariable mAnswer;
+};
+
 class MainControlTests : public ::testing::Test
 {
 protected:
@@ -390,7 +414,8 @@ TEST_F(MainControlTests, FailuresShowTheirReasonAndOfferRestart)
     // Without an image, the update button does nothing.
     std::filesystem::remove(mFolder / "VORazuro61.led");
     Start();
-    EXPECT_EQ(Text(C::FileLabel), "The firmware update file is missing or invalid.");
+    EXPECT_EQ(Text(C::FileLabel),
+              "The firmware update file is missing or invalid.\nFirmware file: VORazuro61.led");
     Click(C::UpdateButton);
     EXPECT_EQ(mEngine->mEnterCalls, 0);
 
@@ -460,17 +485,13 @@ TEST_F(MainControlTests, TheFileMenuChoosesTheImage)
 {
     std::filesystem::remove(mFolder / "VORazuro61.led");
     Start();
-    EXPECT_EQ(Text(C::FileLabel), "The firmware update file is missing or invalid.");
+    EXPECT_EQ(Text(C::FileLabel),
+              "The firmware update file is missing or invalid.\nFirmware file: VORazuro61.led");
     EXPECT_EQ(Shown(), "110001 0 01000-");
 
     // The dialog program answers with the path of an image.
-    std::filesystem::create_directories(mFolder / "bin");
-    const std::filesystem::path program = mFolder / "bin" / "zenity";
-    std::ofstream(program) << "#!/bin/sh\nprintf '%s' \"$KV_DIALOG_ANSWER\"\n";
-    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
     std::ofstream(mFolder / "chosen.led") << "0003AABBCC";
-    ScopedVariable path("PATH", (mFolder / "bin").string() + ":/usr/bin:/bin");
-    ScopedVariable answer("KV_DIALOG_ANSWER", (mFolder / "chosen.led").string());
+    const DialogAnswer answer(mFolder, mFolder / "chosen.led");
 
     const RCPtr<LRootWindow> window = LRootWindow::CreateInstance(nullptr);
     ASSERT_EQ(window->SetRootControl(RCPtr<LControl>(mMain)), S_OK);
@@ -481,6 +502,34 @@ TEST_F(MainControlTests, TheFileMenuChoosesTheImage)
     EXPECT_EQ(mEngine->GetFirmwareFilePath(chosen), S_OK);
     EXPECT_EQ(Narrow(chosen), (mFolder / "chosen.led").string());
     EXPECT_EQ(Text(C::FileVersionLabel), "Update Firmware Version: 1.0.0.6");
+    EXPECT_EQ(Text(C::FileLabel), "Firmware file: chosen.led");
+    EXPECT_EQ(Shown(), "111011 0 11000-");
+    window->SetRootControl(nullptr);
+}
+
+// The image chosen in the window (here with Ctrl+O) is the one RESTART starts again with,
+// not the command line's.
+TEST_F(MainControlTests, TheChosenImageOutlastsARestart)
+{
+    std::filesystem::remove(mFolder / "VORazuro61.led");
+    Start();
+    std::ofstream(mFolder / "chosen.led") << "0003AABBCC";
+    const DialogAnswer answer(mFolder, mFolder / "chosen.led");
+    const RCPtr<LRootWindow> window = AttachWindow();
+    Press(window, u'\x0F', kModifierCtrl);
+    EXPECT_EQ(Text(C::FileLabel), "Firmware file: chosen.led");
+
+    // The keyboard does not take the switch; RESTART starts again.
+    mEngine->mAnswersSwitch = false;
+    Click(C::UpdateButton);
+    Drain();
+    ASSERT_TRUE(Child(C::RestartButton)->GetLayout()->mIsVisible);
+    Click(C::RestartButton);
+    Drain();
+    String chosen;
+    EXPECT_EQ(mEngine->GetFirmwareFilePath(chosen), S_OK);
+    EXPECT_EQ(Narrow(chosen), (mFolder / "chosen.led").string());
+    EXPECT_EQ(Text(C::FileLabel), "Firmware file: chosen.led");
     EXPECT_EQ(Shown(), "111011 0 11000-");
     window->SetRootControl(nullptr);
 }

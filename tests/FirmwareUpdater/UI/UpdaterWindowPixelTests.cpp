@@ -170,8 +170,8 @@ TEST_F(UpdaterWindowPixels, AFileThatIsNoImageIsShownAsInvalid)
                  [](LMainControl&, ScriptedEngine& engine) {
                      char pattern[] = "/tmp/kv-window-image-XXXXXX";
                      const std::filesystem::path folder = mkdtemp(pattern);
-                     std::ofstream(folder / "notes.led") << "Release notes\n";
-                     EXPECT_EQ(engine.SetFirmwareFile(String((folder / "notes.led").c_str())), E_FAIL);
+                     std::ofstream(folder / "VORazuro61.led") << "Release notes\n";
+                     EXPECT_EQ(engine.SetFirmwareFile(String((folder / "VORazuro61.led").c_str())), E_FAIL);
                      std::filesystem::remove_all(folder);
                  });
 }
