@@ -2,9 +2,10 @@
 
 #include "Platform/Console/DebuggerOutput.h"
 #include "Platform/Window/PlatformWindow.h"
-#include "Platform/Window/SurfacePresenter.h"
-#include "Platform/Window/WindowEventSource.h"
+#include "Platform/Window/SplashSurface.h"
 #include "Storage/File.h"
+
+#include <algorithm>
 
 #include <chrono>
 #include <cstring>
@@ -37,21 +38,7 @@ String GetSplashImagePath(const String& resourceFolder)
     return File::Exists(path) ? path : String();
 }
 
-class LSplashWindow::EventBridge : public Platform::WindowEventHandler
-{
-public:
-    explicit EventBridge(LSplashWindow* splash) : mSplash(splash) {}
-    void OnWindowEvent(const Platform::WindowEvent& event) override
-    {
-        if (event.type == Platform::WindowEventType::Paint || event.type == Platform::WindowEventType::Shown)
-            mSplash->Paint();
-    }
-
-private:
-    LSplashWindow* mSplash;
-};
-
-LSplashWindow::LSplashWindow() : mBridge(std::make_unique<EventBridge>(this)) {}
+LSplashWindow::LSplashWindow() = default;
 
 LSplashWindow::~LSplashWindow()
 {
@@ -70,31 +57,27 @@ void LSplashWindow::Start()
         return;
     const BitmapImage& image = *mImage->GetGdiplusBitmap();
     const RectT<int32_t> workArea = Platform::GetWorkArea();
-    Platform::WindowSpec spec;
-    spec.title = mTitle.ToNarrow().GetText();
-    spec.borderless = true;
-    spec.clientRect = {(workArea.x + workArea.x + workArea.width - image.GetWidth()) / 2,
-                       (workArea.y + workArea.y + workArea.height - image.GetHeight()) / 2, image.GetWidth(),
-                       image.GetHeight()};
-    mWindow = Platform::PlatformWindow::Create(spec);
-    if (!mWindow)
-    {
-        WriteDebug("Unable to create SplashWnd\n");
-        return;
-    }
-    mWindowId = mWindow->GetId();
-    Platform::GetWindowEventSource().AddHandler(mWindowId, mBridge.get());
-    mWindow->Show(true);
-    Paint();
-
+    const RectT<int32_t> place{(workArea.x + workArea.x + workArea.width - image.GetWidth()) / 2,
+                               (workArea.y + workArea.y + workArea.height - image.GetHeight()) / 2,
+                               image.GetWidth(), image.GetHeight()};
     {
         std::lock_guard lock(mLock);
         mStarted = false;
+        mWindowHandle = 0;
     }
-    mThread = std::thread([this] { Run(); });
+    mThread = std::thread([this, place] { Run(place); });
     std::unique_lock lock(mLock);
     if (!mWake.wait_for(lock, std::chrono::milliseconds(5000), [this] { return mStarted; }))
+    {
         WriteDebug("Error starting SplashThread\n");
+        return;
+    }
+    if (mWindowHandle == 0)
+    {
+        // The thread could not make its window and has ended.
+        lock.unlock();
+        mThread.join();
+    }
 }
 
 void LSplashWindow::SetProgress(int position)
@@ -126,18 +109,14 @@ void LSplashWindow::Stop()
     if (mThread.joinable())
     {
         Post({Message::Kind::Quit});
-        // The thread ends before anything it works with goes.
+        // The thread ends before anything it works with goes; its window goes with it.
         mThread.join();
-    }
-    if (mWindow)
-    {
-        Platform::GetWindowEventSource().RemoveHandler(mWindowId);
-        mWindow.reset();
     }
     std::lock_guard lock(mLock);
     mMessages.clear();
     mImage.Reset();
     mTitle = String();
+    mWindowHandle = 0;
 }
 
 SplashProgress LSplashWindow::GetProgress() const
@@ -146,22 +125,43 @@ SplashProgress LSplashWindow::GetProgress() const
     return mProgress;
 }
 
-void LSplashWindow::Run()
+uintptr_t LSplashWindow::GetWindowHandle() const
+{
+    std::lock_guard lock(mLock);
+    return mWindowHandle;
+}
+
+void LSplashWindow::Run(RectT<int32_t> place)
 {
     using Clock = std::chrono::steady_clock;
-    std::unique_lock lock(mLock);
-    mStarted = true;
+    // The window is the thread's own, made on a connection of its own to the window system.
+    std::unique_ptr<Platform::SplashSurface> window =
+        Platform::SplashSurface::Create(place, mTitle.ToNarrow().GetText(), std::string());
+    {
+        std::lock_guard lock(mLock);
+        mStarted = true;
+        mWindowHandle = window ? window->GetSystemHandle() : 0;
+    }
     mWake.notify_all();
+    if (!window)
+    {
+        WriteDebug("Unable to create SplashWnd\n");
+        return;
+    }
+    Paint(*window);
+    // Between the bar's steps the thread looks at least this often whether the window was
+    // uncovered and must be drawn again.
+    constexpr auto kExposeCheck = std::chrono::milliseconds(50);
+    std::unique_lock lock(mLock);
     Clock::time_point nextStep = Clock::now();
     for (;;)
     {
         const bool animating = mProgress.IsAnimating();
         if (mMessages.empty())
         {
-            if (animating)
-                mWake.wait_until(lock, nextStep, [this] { return !mMessages.empty(); });
-            else
-                mWake.wait(lock, [this] { return !mMessages.empty(); });
+            const Clock::time_point until =
+                animating ? std::min(nextStep, Clock::now() + kExposeCheck) : Clock::now() + kExposeCheck;
+            mWake.wait_until(lock, until, [this] { return !mMessages.empty(); });
         }
         bool changed = false;
         if (!mMessages.empty())
@@ -191,14 +191,16 @@ void LSplashWindow::Run()
             nextStep += std::chrono::milliseconds(SplashProgress::kStepInterval);
             changed = true;
         }
-        if (changed)
-            Platform::GetWindowEventSource().RequestPaint(mWindowId);
+        lock.unlock();
+        if (window->TakeEvents() || changed)
+            Paint(*window);
+        lock.lock();
     }
 }
 
-void LSplashWindow::Paint()
+void LSplashWindow::Paint(Platform::SplashSurface& window)
 {
-    if (!mWindow || !mImage || !mImage->GetGdiplusBitmap())
+    if (!mImage || !mImage->GetGdiplusBitmap())
         return;
     const BitmapImage& image = *mImage->GetGdiplusBitmap();
     const int32_t width = image.GetWidth();
@@ -235,11 +237,7 @@ void LSplashWindow::Paint()
                 picture[static_cast<size_t>(y) * width + x] = color;
             }
     }
-    const Platform::SurfacePixels pixels{reinterpret_cast<const uint8_t*>(picture.data()), width * 4, width,
-                                         height};
-    const RectT<int32_t> whole{0, 0, width, height};
-    if (Platform::SurfacePresenter* presenter = mWindow->GetSurfacePresenter())
-        presenter->Present(pixels, {&whole, 1});
+    window.Present({reinterpret_cast<const uint8_t*>(picture.data()), width * 4, width, height});
 }
 
 } // namespace KV

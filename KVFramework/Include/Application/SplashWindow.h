@@ -2,12 +2,12 @@
 // LSplashWindow: the splash screen of the start-up, a borderless window centred on the
 // work area that shows an image and a progress bar.
 //
-// A thread of its own keeps the bar's progress: it takes the positions and animations
-// posted to it and steps an animation every quarter second. The window itself lives on
-// the window thread, like every window of the process: it is painted there whenever
-// the thread moved the bar (the thread asks the event source for the paint).
+// A thread of its own makes the window, keeps the bar's progress and paints: it takes the
+// positions and animations posted to it, steps an animation every quarter second, and
+// draws the window again whenever the bar moved or the window was uncovered. It needs
+// nothing of the window thread, which is busy starting the application meanwhile.
 //
-// Start, Stop and the destructor run on the window thread; the posting operations on any.
+// Start, Stop and the destructor run on one thread; the posting operations on any.
 
 #include "Application/ApplicationWindow.h"
 #include "Application/SplashProgress.h"
@@ -22,7 +22,7 @@
 namespace KV {
 
 namespace Platform {
-class PlatformWindow;
+class SplashSurface;
 }
 
 // The splash image of a resource folder: "<folder>/Splash.png" when that file exists,
@@ -54,9 +54,8 @@ public:
 
     // The bar as the thread keeps it.
     SplashProgress GetProgress() const;
-    Platform::PlatformWindow* GetPlatformWindow() const noexcept { return mWindow.get(); }
-    // Draws the image and the bar onto the window (window thread).
-    void Paint();
+    // The window as the window system knows it (the X window id); 0 while none is shown.
+    uintptr_t GetWindowHandle() const;
 
 private:
     struct Message
@@ -73,16 +72,15 @@ private:
         int seconds = 0;
         uint32_t color = 0;
     };
-    class EventBridge;
-
     void Post(const Message& message);
-    void Run();
+    // The thread: makes the window, then runs until asked to quit.
+    void Run(RectT<int32_t> place);
+    // Draws the image and the bar onto the window (the thread).
+    void Paint(Platform::SplashSurface& window);
 
     RCPtr<LBitmap> mImage;
     String mTitle;
-    std::unique_ptr<Platform::PlatformWindow> mWindow;
-    std::unique_ptr<EventBridge> mBridge;
-    uint32_t mWindowId = 0;
+    uintptr_t mWindowHandle = 0; // under the lock
 
     std::thread mThread;
     mutable std::mutex mLock;

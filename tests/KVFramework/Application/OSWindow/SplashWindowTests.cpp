@@ -1,12 +1,18 @@
+// The splash screen's window is its thread's own: nothing here pumps the window thread's
+// events, as nothing does while an application starts.
 #include "Application/SplashWindow.h"
 #include "Platform/Window/PlatformWindow.h"
+#include "Platform/Window/SystemWindows.h"
 #include "Platform/Window/WindowCapture.h"
 #include "Platform/Window/WindowEventSource.h"
-#include "PumpEvents.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <functional>
+#include <thread>
+#include <vector>
 
 using namespace KV;
 
@@ -14,6 +20,19 @@ namespace {
 
 constexpr uint32_t kImageColor = 0xFF204060u;
 constexpr uint32_t kBarColor = 0xFFC03010u;
+
+// true once the condition holds; false when it still does not after 20 s.
+bool WaitUntil(const std::function<bool()>& done)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done())
+    {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
 
 class SplashWindowTest : public ::testing::Test
 {
@@ -37,7 +56,7 @@ protected:
     int DonePixels()
     {
         Platform::CapturedPixels screen;
-        if (!Platform::CaptureWindow(*mSplash.GetPlatformWindow(), screen))
+        if (!Platform::CaptureSystemWindow(mSplash.GetWindowHandle(), screen))
             return -1;
         int done = 0;
         for (int32_t x = 0; x < screen.width; ++x)
@@ -53,38 +72,47 @@ protected:
 TEST_F(SplashWindowTest, BorderlessImageCentredOnTheWorkAreaWithTheBarTheThreadMoves)
 {
     StartWithImage();
-    const RectT<int32_t> client = mSplash.GetPlatformWindow()->GetClientRect();
+    Platform::ScreenPlace place;
+    ASSERT_TRUE(Platform::GetSystemWindowPlace(mSplash.GetWindowHandle(), place));
     const RectT<int32_t> workArea = Platform::GetWorkArea();
-    EXPECT_EQ(200, client.width);
-    EXPECT_EQ(120, client.height);
-    EXPECT_EQ((2 * workArea.x + workArea.width - 200) / 2, client.x);
-    EXPECT_EQ((2 * workArea.y + workArea.height - 120) / 2, client.y);
-    EXPECT_FALSE(mSplash.GetPlatformWindow()->IsResizable());
+    EXPECT_EQ(200, place.width);
+    EXPECT_EQ(120, place.height);
+    EXPECT_EQ((2 * workArea.x + workArea.width - 200) / 2, place.x);
+    EXPECT_EQ((2 * workArea.y + workArea.height - 120) / 2, place.y);
 
     mSplash.SetBarColor(kBarColor);
     mSplash.SetProgress(50);
     // Half of the 190 pixels inside the frame.
-    ASSERT_TRUE(PumpUntil([&] { return DonePixels() == 95; }));
+    ASSERT_TRUE(WaitUntil([&] { return DonePixels() == 95; })) << DonePixels();
     Platform::CapturedPixels screen;
-    ASSERT_TRUE(Platform::CaptureWindow(*mSplash.GetPlatformWindow(), screen));
+    ASSERT_TRUE(Platform::CaptureSystemWindow(mSplash.GetWindowHandle(), screen));
     EXPECT_EQ(kImageColor, screen.At(10, 10));
 
     // An animation of no time is at its end at once.
     mSplash.AnimateProgress(0, 100, 0);
-    ASSERT_TRUE(PumpUntil([&] { return DonePixels() == 190; }));
+    ASSERT_TRUE(WaitUntil([&] { return DonePixels() == 190; }));
     EXPECT_FALSE(mSplash.GetProgress().IsAnimating());
 
     mSplash.Stop();
     EXPECT_FALSE(mSplash.IsRunning());
-    EXPECT_EQ(nullptr, mSplash.GetPlatformWindow());
+    EXPECT_EQ(0u, mSplash.GetWindowHandle());
 }
 
-TEST_F(SplashWindowTest, AnimationStepsUntilItsEnd)
+TEST_F(SplashWindowTest, TheBarMovesOnTheScreenWhileTheWindowThreadIsBusy)
 {
     StartWithImage();
+    mSplash.SetBarColor(kBarColor);
     mSplash.AnimateProgress(0, 100, 1);
-    // Four steps of 25.
-    ASSERT_TRUE(PumpUntil([&] { return mSplash.GetProgress().GetPosition() == 100; }));
+    // Four steps of 25, each seen on the screen while this thread only looks.
+    std::vector<int> seen;
+    ASSERT_TRUE(WaitUntil([&] {
+        const int done = DonePixels();
+        if (seen.empty() || seen.back() != done)
+            seen.push_back(done);
+        return done == 190;
+    }));
+    EXPECT_GE(seen.size(), 3u) << "the bar was seen in too few states";
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
     EXPECT_FALSE(mSplash.GetProgress().IsAnimating());
 }
 
@@ -92,6 +120,6 @@ TEST_F(SplashWindowTest, NothingStartsWithoutAnImage)
 {
     mSplash.Start();
     EXPECT_FALSE(mSplash.IsRunning());
-    EXPECT_EQ(nullptr, mSplash.GetPlatformWindow());
+    EXPECT_EQ(0u, mSplash.GetWindowHandle());
     mSplash.Stop();
 }
