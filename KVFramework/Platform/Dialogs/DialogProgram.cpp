@@ -80,6 +80,7 @@ struct DialogProgramRun::State
     std::string answer;
     std::string diagnostics;
     int status = -1;
+    bool reaped = false; // under the lock
 
     // The run's thread: reads both of the program's outputs until it closes them, then
     // collects its end.
@@ -113,13 +114,20 @@ struct DialogProgramRun::State
         }
         CloseDescriptor(output);
         CloseDescriptor(errors);
-        int exit = 0;
-        while (::waitpid(child, &exit, 0) < 0 && errno == EINTR)
+        // The program is waited for without being reaped first: until it is reaped under
+        // the lock, its id is its own, and the run's end may still signal it.
+        siginfo_t info{};
+        while (::waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT) < 0 && errno == EINTR)
         {
         }
         {
             std::lock_guard guard(lock);
+            int exit = 0;
+            while (::waitpid(child, &exit, 0) < 0 && errno == EINTR)
+            {
+            }
             status = WIFEXITED(exit) ? WEXITSTATUS(exit) : -1;
+            reaped = true;
         }
         ended = true;
         if (onEnd)
@@ -187,9 +195,11 @@ DialogProgramRun::DialogProgramRun(std::shared_ptr<State> state) : mState(std::m
 
 DialogProgramRun::~DialogProgramRun()
 {
-    // The thread reaps the program only after it has ended: until then the id is its own.
-    if (!mState->ended)
-        ::kill(mState->child, SIGTERM);
+    {
+        std::lock_guard guard(mState->lock);
+        if (!mState->reaped)
+            ::kill(mState->child, SIGTERM);
+    }
     if (mState->thread.joinable())
         mState->thread.join();
 }
