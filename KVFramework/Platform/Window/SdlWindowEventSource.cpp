@@ -112,6 +112,23 @@ protected:
         }
     }
 
+    bool TakeQueuedNativeEvent(WindowEvent& event) override
+    {
+        if (!mVideo.IsStarted())
+            return false;
+        if (!mPending.empty())
+        {
+            event = mPending.front();
+            mPending.pop_front();
+            return true;
+        }
+        SDL_Event native;
+        while (SDL_PeepEvents(&native, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1)
+            if (Translate(native, event))
+                return true;
+        return false;
+    }
+
     Milliseconds Now() override { return SDL_GetTicks(); }
     // The boot-time clock runs on while the system sleeps, the monotonic one does not.
     uint64_t SleptTime() override

@@ -27,7 +27,9 @@ SourceSlot& Slot()
 bool WindowEventSource::WaitEvent(WindowEvent& event, Milliseconds timeout)
 {
     NoticeWakeUp();
-    if (TakePosted(event) || WaitNativeEvent(event, 0) || TakePaint(event) || TakeDueTick(event))
+    // Reading the window system's connection costs a round of system calls, and the wait
+    // below reads it first anyway: an idle loop woken by its tick reads it once, not twice.
+    if (TakePosted(event) || TakeQueuedNativeEvent(event) || TakePaint(event) || TakeDueTick(event))
         return true;
     Milliseconds wait = timeout;
     if (mTickInterval != 0)

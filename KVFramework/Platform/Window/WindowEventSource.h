@@ -67,6 +67,9 @@ public:
 protected:
     // The next event of the window system, waiting up to timeout; false when none came.
     virtual bool WaitNativeEvent(WindowEvent& event, Milliseconds timeout) = 0;
+    // An event the window system has already handed over, without asking it for more;
+    // the wait that follows asks. Sources that cannot tell the two apart poll.
+    virtual bool TakeQueuedNativeEvent(WindowEvent& event) { return WaitNativeEvent(event, 0); }
     // The source's clock, milliseconds wrapping modulo 2^32.
     virtual Milliseconds Now() = 0;
     // How long the system has slept since it started, in milliseconds; 0 where the source
