@@ -13,8 +13,9 @@ packages=(
   locales
   # MIDI: RtMidi over ALSA and JACK, and a JACK server for the tests
   librtmidi-dev libasound2-dev libjack-jackd2-dev jackd2
-  # windows, drawing, fonts, images, XML
-  libsdl2-dev libcairo2-dev libpng-dev libfontconfig-dev libfreetype-dev
+  # windows, drawing, fonts, images (SDL_image decodes them; the tests write PNG files
+  # with libpng), XML
+  libsdl2-dev libsdl2-image-dev libcairo2-dev libpng-dev libfontconfig-dev libfreetype-dev
   libexpat1-dev libgl-dev libglu1-mesa-dev fonts-dejavu-core
   # Mesa's software OpenGL, which the OpenGL renderer's tests draw with
   libgl1-mesa-dri libglx-mesa0

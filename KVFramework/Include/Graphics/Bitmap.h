@@ -8,7 +8,7 @@
 //
 // A name that begins with "::" names an image carried in the executable (a resource of
 // type "GDIPLUS": "::Logo.png" is the resource LOGO_PNG); any other name is a file
-// path. Images are PNG files.
+// path. Images are PNG, JPEG, GIF or BMP files.
 //
 // The cache holds a bitmap only while someone else does: its reference counts as an
 // internal one, so the bitmap leaves the cache when its last outside holder lets go.

@@ -3,7 +3,7 @@
 #include "Graphics/BitmapData.h"
 #include "Graphics/IconFile.h"
 #include "ObjectBase/Exception.h"
-#include "Platform/Graphics/PngDecoder.h"
+#include "Platform/Graphics/ImageDecoder.h"
 #include "Storage/File.h"
 #include "System/ModuleResources.h"
 
@@ -69,12 +69,12 @@ std::unique_ptr<BitmapImage> LoadImage(const String& name)
     {
         const std::span<const unsigned char> bytes =
             FindModuleResource(kImageResourceType, ResourceNameOfFile(name.MidFrom(2)).View());
-        return bytes.empty() ? nullptr : Platform::DecodePng(bytes, status);
+        return bytes.empty() ? nullptr : Platform::DecodeImage(bytes, status);
     }
     std::vector<uint8_t> bytes;
     if (!ReadWholeFile(name, bytes))
         return nullptr;
-    return Platform::DecodePng(bytes, status);
+    return Platform::DecodeImage(bytes, status);
 }
 
 int32_t SaturatedSum(int32_t a, int32_t b)
@@ -116,7 +116,7 @@ RCPtr<LBitmap> LBitmap::LoadIconResource(std::u16string_view name)
     for (const IconPicture& picture : pictures)
     {
         ImageStatus status = ImageStatus::Ok;
-        if (std::unique_ptr<BitmapImage> image = Platform::DecodePng(picture.png, status))
+        if (std::unique_ptr<BitmapImage> image = Platform::DecodeImage(picture.png, status))
             return RCPtr<LBitmap>(new LBitmap(std::move(image)));
     }
     return nullptr;

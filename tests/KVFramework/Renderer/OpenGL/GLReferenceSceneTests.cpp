@@ -6,7 +6,7 @@
 // renderer and writes them into the source tree, to be looked at before they are kept.
 
 #include "Graphics/Bitmap.h"
-#include "Platform/Graphics/PngDecoder.h"
+#include "Platform/Graphics/ImageDecoder.h"
 #include "Platform/Window/WindowCapture.h"
 #include "Renderer/AutoClip.h"
 #include "Renderer/Gdi/GDIRenderer.h"
@@ -163,7 +163,7 @@ bool LoadReference(const Scene& scene, Platform::CapturedPixels& reference)
     std::ifstream in(ReferencePath(scene), std::ios::binary);
     const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     ImageStatus status{};
-    const std::unique_ptr<BitmapImage> image = Platform::DecodePng(bytes, status);
+    const std::unique_ptr<BitmapImage> image = Platform::DecodeImage(bytes, status);
     if (!image)
         return false;
     reference = {image->GetWidth(), image->GetHeight(), {}};

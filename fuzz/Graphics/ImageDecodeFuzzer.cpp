@@ -1,8 +1,8 @@
-// Feeds arbitrary bytes to the PNG decoder. Besides memory errors it checks what must
+// Feeds arbitrary bytes to the picture decoder. Besides memory errors it checks what must
 // hold for any input: an image comes with Ok and a size within the limits, no image
 // comes with a reason.
 
-#include "Platform/Graphics/PngDecoder.h"
+#include "Platform/Graphics/ImageDecoder.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +13,7 @@ using namespace KV;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     ImageStatus status = ImageStatus::Ok;
-    const std::unique_ptr<BitmapImage> image = Platform::DecodePng({data, size}, status);
+    const std::unique_ptr<BitmapImage> image = Platform::DecodeImage({data, size}, status);
     if (image)
     {
         if (status != ImageStatus::Ok || image->GetWidth() < 1 || image->GetHeight() < 1 ||
