@@ -4,6 +4,9 @@
 #   - process start to the first painted frame (each round, and the median);
 #   - CPU while the window sits idle (percent of one core, over 10 s);
 #   - peak resident memory of a windowed run;
+#   - the shared libraries the window's process has mapped (/proc/PID/maps), and which
+#     of them are OpenGL's (only an application asking for the OpenGL renderer loads
+#     those);
 #   - the transfer of one image as the keyboard sees it (its session start to its "done"),
 #     silent and windowed (UPDATE FIRMWARE clicked in the window), with the updater's CPU
 #     (the silent run's whole, the windowed run's from the click to the transfer's end).
@@ -142,6 +145,10 @@ for round in $(seq "$rounds"); do
     idle_bare=$(percent_of_core $((after_bare - before_bare)) 10)
     private=$(private_kib "$updater_pid")
     jack_shm=$(jack_shm_kib "$updater_pid")
+    libraries=$(awk '$6 ~ /\.so(\.|$)/ { print $6 }' "/proc/$updater_pid/maps" | sort -u)
+    library_count=$(printf '%s\n' "$libraries" | grep -c .)
+    opengl_libraries=$(printf '%s\n' "$libraries" | grep -E '/lib(GL|GLU|GLX|OpenGL|GLdispatch)\.so' |
+      xargs -r -n1 basename | tr '\n' ' ')
   fi
   kib=$(awk '/^VmHWM/ { print $2 }' "/proc/$updater_pid/status")
   [ "$kib" -gt "$peak_kib" ] && peak_kib=$kib
@@ -197,5 +204,7 @@ echo "  CPU while idle: $idle % of one core (aim: under 0.5 %); the window's thr
 echo "  private memory while idle: $((private / 1024)) MiB ($private KiB; aim: under 40 MB);" \
   "beside it the JACK server's shared memory $((jack_shm / 1024)) MiB"
 echo "  peak resident memory, the JACK server's shared memory included: $((peak_kib / 1024)) MiB ($peak_kib KiB)"
+echo "  shared libraries mapped by the window: $library_count;" \
+  "OpenGL's among them: ${opengl_libraries:-none} (aim: none, the window draws without OpenGL)"
 echo "  transfer, silent: median $silent_median ms; windowed: median $windowed_median ms;" \
   "ratio $(awk -v w="$windowed_median" -v s="$silent_median" 'BEGIN { printf "%.3f", w / s }') (aim: within 1.05)"

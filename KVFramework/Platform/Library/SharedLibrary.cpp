@@ -11,6 +11,13 @@ void* LoadSharedLibrary(const std::string& path)
     return ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
 }
 
+void* LoadSystemLibrary(const std::string& fileName)
+{
+    if (fileName.empty() || fileName.find('/') != std::string::npos)
+        return nullptr;
+    return ::dlopen(fileName.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
 void* FindLibraryExport(void* library, const char* name)
 {
     if (!library || !name)

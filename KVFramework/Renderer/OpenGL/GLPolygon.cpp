@@ -74,7 +74,10 @@ void GLAPIENTRY OnCombine(GLdouble coords[3], void* [4], GLfloat[4], void** out)
 
 GLUtesselator* SharedTessellator()
 {
-    static GLUtesselator* const tessellator = [] {
+    static GLUtesselator* const tessellator = []() -> GLUtesselator* {
+        std::string error;
+        if (!GL::LoadFunctions(error))
+            return nullptr;
         GLUtesselator* made = gluNewTess();
         if (!made)
             return made;

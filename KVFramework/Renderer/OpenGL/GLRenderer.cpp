@@ -62,6 +62,9 @@ LGLRenderer::LGLRenderer(const RCPtr<LFontRenderer>& fontRenderer, NativeWindowH
     : mFontRenderer(fontRenderer), mWindow(window), mLastPurge(ApplicationTimeMs())
 {
     std::string error;
+    if (!GL::LoadFunctions(error))
+        KV_THROW(std::runtime_error, ShowSetupFailure(u"GL_ERROR_MESSAGE_CREATE_CONTEXT",
+                                                      u"The OpenGL context could not be made.", error));
     mGLContext = Platform::GLContext::Create(true, error);
     if (!mGLContext || !mGLContext->MakeCurrent(nullptr))
         KV_THROW(std::runtime_error, ShowSetupFailure(u"GL_ERROR_MESSAGE_CREATE_CONTEXT",
