@@ -27,6 +27,12 @@ constexpr auto EXIT_DEACTIVATION_WAIT = std::chrono::seconds(5);
 constexpr uint64_t CONNECTION_CYCLES = 3;
 constexpr auto POLL = std::chrono::milliseconds(1);
 
+// How long a connection refused to a port that is listed is tried again: its client
+// registers its ports before it becomes active, and the server refuses connections to
+// an inactive client.
+constexpr auto INACTIVE_PEER_WAIT = std::chrono::seconds(2);
+constexpr auto CONNECT_RETRY_PAUSE = std::chrono::milliseconds(10);
+
 void LogJackError(const char* text)
 {
     LogMidiLibraryMessage("JACK", text);
@@ -83,7 +89,8 @@ struct JackMidiClient::PortTable
 };
 
 std::shared_ptr<JackMidiClient> JackMidiClient::Create(const std::string& name,
-                                                       const std::vector<PortSpec>& ports, std::string& error)
+                                                       const std::vector<PortSpec>& ports, std::string& error,
+                                                       bool activate)
 {
     std::shared_ptr<JackMidiClient> client(new JackMidiClient);
     jack_status_t status{};
@@ -113,14 +120,22 @@ std::shared_ptr<JackMidiClient> JackMidiClient::Create(const std::string& name,
         client.get());
     jack_set_port_registration_callback(client->mClient, &JackMidiClient::OnPortRegistration, client.get());
     if (jack_set_process_callback(client->mClient, &JackMidiClient::OnProcess, client.get()) != 0 ||
-        jack_activate(client->mClient) != 0)
+        (activate && !client->Activate()))
     {
         error = "the JACK server did not start a new client";
         return nullptr;
     }
-    client->mAlive.store(true, std::memory_order_release);
     error.clear();
     return client;
+}
+
+bool JackMidiClient::Activate()
+{
+    std::lock_guard lock(mMutex);
+    if (mClient == nullptr || jack_activate(mClient) != 0)
+        return false;
+    mAlive.store(true, std::memory_order_release);
+    return true;
 }
 
 std::shared_ptr<JackMidiClient> JackMidiClient::Shared(const char* name, std::string& error)
@@ -160,9 +175,10 @@ std::shared_ptr<JackMidiClient> JackMidiClient::Shared(const char* name, std::st
 }
 
 std::shared_ptr<JackMidiClient> JackMidiClient::Open(const std::string& name,
-                                                     const std::vector<PortSpec>& ports, std::string& error)
+                                                     const std::vector<PortSpec>& ports, std::string& error,
+                                                     bool activate)
 {
-    return Create(name, ports, error);
+    return Create(name, ports, error, activate);
 }
 
 bool JackMidiClient::ServerAnswers()
@@ -188,7 +204,7 @@ JackMidiClient::~JackMidiClient()
 void JackMidiClient::CloseAfterShutdown()
 {
     std::lock_guard lock(mMutex);
-    if (Alive() || mClient == nullptr)
+    if (!mShutDown.load() || mClient == nullptr)
         return;
     jack_client_close(mClient);
     mClient = nullptr;
@@ -232,6 +248,7 @@ int JackMidiClient::OnProcess(uint32_t frames, void* self) noexcept
 void JackMidiClient::OnShutdown(const char* reason, void* self) noexcept
 {
     auto* client = static_cast<JackMidiClient*>(self);
+    client->mShutDown.store(true);
     client->mAlive.store(false, std::memory_order_release);
     LogMidiLibraryMessage("JACK", reason);
     try
@@ -340,7 +357,7 @@ std::vector<std::string> JackMidiClient::ListPeers(JackPortDirection ours) const
     std::vector<std::string> names;
     std::lock_guard lock(mMutex);
     // The server's shared memory of a server that went away is not read.
-    if (!Alive())
+    if (!Reachable())
         return names;
     const char** ports =
         jack_get_ports(mClient, nullptr, JACK_DEFAULT_MIDI_TYPE,
@@ -363,7 +380,7 @@ std::shared_ptr<JackMidiPort> JackMidiClient::TakePort(JackPortDirection directi
                                                        const std::string& name)
 {
     std::lock_guard lock(mMutex);
-    if (!Alive())
+    if (!Reachable())
     {
         error = "the JACK server has gone away";
         return nullptr;
@@ -389,25 +406,40 @@ std::shared_ptr<JackMidiPort> JackMidiClient::TakePort(JackPortDirection directi
 void JackMidiClient::Release(size_t slot)
 {
     // Under mMutex. Its connections go; a later user ignores what they still bring.
-    if (Alive())
+    if (Reachable())
         jack_port_disconnect(mClient, mSlots[slot].port);
     mSlots[slot].taken = false;
 }
 
 bool JackMidiClient::Connect(const JackMidiPort& ours, const std::string& peer)
 {
-    std::lock_guard lock(mMutex);
-    if (!Alive())
-        return false;
     const bool input = ours.Direction() == JackPortDirection::Input;
     const std::string& source = input ? peer : ours.FullName();
     const std::string& destination = input ? ours.FullName() : peer;
-    const int result = jack_connect(mClient, source.c_str(), destination.c_str());
-    if (result != 0 && result != EEXIST)
-        return false;
-    mConnectionsEffective.store(mCycles.load(std::memory_order_acquire) + CONNECTION_CYCLES,
-                                std::memory_order_release);
-    return true;
+    // A device's client lists its ports a moment before it takes part in the cycles, and
+    // the server refuses connections to a client that does not yet: while the port is
+    // there, try again for a short while.
+    const auto deadline = std::chrono::steady_clock::now() + INACTIVE_PEER_WAIT;
+    for (;;)
+    {
+        {
+            std::lock_guard lock(mMutex);
+            if (!Reachable())
+                return false;
+            const int result = jack_connect(mClient, source.c_str(), destination.c_str());
+            if (result == 0 || result == EEXIST)
+            {
+                mConnectionsEffective.store(mCycles.load(std::memory_order_acquire) + CONNECTION_CYCLES,
+                                            std::memory_order_release);
+                return true;
+            }
+            if (jack_port_by_name(mClient, peer.c_str()) == nullptr)
+                return false; // gone
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(CONNECT_RETRY_PAUSE);
+    }
 }
 
 bool JackMidiClient::WaitForConnections(std::chrono::steady_clock::time_point deadline) const
@@ -472,7 +504,7 @@ bool JackMidiPort::IsConnected() const noexcept
     if (mClosed.load(std::memory_order_acquire))
         return false;
     std::lock_guard lock(mClient->mMutex); // the client is not closed meanwhile
-    return mClient->Alive() && jack_port_connected(mPort) > 0;
+    return mClient->Alive() && mClient->Reachable() && jack_port_connected(mPort) > 0;
 }
 
 void JackMidiPort::DiscardInput()

@@ -130,9 +130,13 @@ public:
     // with the reason in `error` when no server answers. A client that the server has
     // shut down is not handed out again: the next call opens a new one.
     static std::shared_ptr<JackMidiClient> Shared(const char* name, std::string& error);
-    // A client of its own with the given ports (a simulated device, a test's peer).
+    // A client of its own with the given ports (a simulated device, a test's peer),
+    // taking part in the server's cycles at once, or only from Activate when `activate`
+    // is false (its ports are listed meanwhile, as a device's are while it starts).
     static std::shared_ptr<JackMidiClient> Open(const std::string& name, const std::vector<PortSpec>& ports,
-                                                std::string& error);
+                                                std::string& error, bool activate = true);
+    // Lets a client opened inactive take part in the cycles; false when the server refuses.
+    bool Activate();
     // Whether a JACK server answers; never starts one.
     static bool ServerAnswers();
 
@@ -190,7 +194,7 @@ private:
 
     JackMidiClient() = default;
     static std::shared_ptr<JackMidiClient> Create(const std::string& name, const std::vector<PortSpec>& ports,
-                                                  std::string& error);
+                                                  std::string& error, bool activate = true);
     void Release(size_t slot);
     static int OnProcess(uint32_t frames, void* self) noexcept;
     static void OnShutdown(const char* reason, void* self) noexcept;
@@ -207,9 +211,13 @@ private:
     // Waits until every connection made so far is in effect; false after `deadline`.
     bool WaitForConnections(std::chrono::steady_clock::time_point deadline) const;
 
+    // Whether the server can still be asked (under mMutex): not shut down, not closed.
+    bool Reachable() const noexcept { return mClient != nullptr && !mShutDown.load(); }
+
     _jack_client* mClient = nullptr; // null once closed after a shutdown
     std::string mName;
-    std::atomic<bool> mAlive{false};
+    std::atomic<bool> mAlive{false};    // active and not shut down
+    std::atomic<bool> mShutDown{false}; // by the server
     MidiDeviceWatchers mWatchers;
 
     mutable std::mutex mMutex; // our calls to the server, the slots and the table's writers

@@ -214,6 +214,39 @@ TEST(JackMidiDriver, DeviceGoneSinceTheListingIsRefused)
     EXPECT_EQ(device, nullptr);
 }
 
+// A device's client lists its ports before it takes part in the server's cycles, and
+// the server refuses connections until it does: opening it then waits for it.
+TEST(JackMidiDriver, OpensADeviceWhoseClientIsNotActiveYet)
+{
+    const auto driver = Driver();
+    ASSERT_TRUE(driver);
+    std::string error;
+    const auto starting =
+        JackMidiClient::Open("Starting Keys", {{"in", JackPortDirection::Input}}, error, false);
+    ASSERT_TRUE(starting) << error;
+    const auto port = starting->TakePort(JackPortDirection::Input, nullptr, error);
+    ASSERT_TRUE(port) << error;
+    const auto outputs = driver->ListOutputs();
+    ASSERT_TRUE(std::find(outputs.begin(), outputs.end(), port->FullName()) != outputs.end());
+    std::thread activation([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_TRUE(starting->Activate());
+    });
+    std::unique_ptr<IMidiOutDevice> out;
+    EXPECT_EQ(driver->OpenOutput(IdOf(outputs, port->FullName()), nullptr, out), MidiResult::Ok);
+    activation.join();
+    if (out)
+    {
+        ASSERT_EQ(out->SendShort(0x7F3C90), MidiResult::Ok);
+        std::vector<uint8_t> bytes;
+        uint32_t stamp = 0;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!port->Receive(bytes, stamp) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_EQ(bytes, (Bytes{0x90, 0x3C, 0x7F}));
+    }
+}
+
 // Polls `holds` until it is true or the deadline (against hangs only) has passed.
 template <class Test> bool Eventually(Test holds)
 {
