@@ -12,14 +12,6 @@ using namespace KV;
 
 namespace {
 
-void PostToDefaultCenter(const char16_t* id, const RCPtr<LRefCountedObject>& data)
-{
-    // Posting fails only when the center is shut down, that is when the application
-    // ends; nobody is left to tell then.
-    if (RCPtr<LNotificationCenter> center = LNotificationCenterManager::GetDefaultCenter())
-        center->PostNotification(LNotification::Create(id, data));
-}
-
 bool IsVersionLower(const LUpdateEngineInterface::VersionInfo& a,
                     const LUpdateEngineInterface::VersionInfo& b)
 {
@@ -61,6 +53,16 @@ int32_t LUpdateEngineInterface::GetSelectedDeviceIndex() const
 int32_t LUpdateEngineInterface::GetFirmwareFileState() const
 {
     return mFirmwareFileState.load(std::memory_order_acquire);
+}
+
+void LUpdateEngineInterface::Post(const char16_t* id, const RCPtr<LRefCountedObject>& data) const
+{
+    if (!AreNotificationsEnabled())
+        return;
+    // Posting fails only when the center is shut down, that is when the application
+    // ends; nobody is left to tell then.
+    if (RCPtr<LNotificationCenter> center = LNotificationCenterManager::GetDefaultCenter())
+        center->PostNotification(LNotification::Create(id, data));
 }
 
 bool LUpdateEngineInterface::GetSelectedIndex(uint32_t& index) const
@@ -271,33 +273,31 @@ KVRESULT LUpdateEngineInterface::GetFirmwareFileVersionText(String& text) const
 void LUpdateEngineInterface::PostUpdateProgress(int32_t stage, double fraction, uint8_t further,
                                                 int32_t secondsRemaining, uint8_t estimate)
 {
-    PostToDefaultCenter(NID_FIRMWARE_UPDATE_PROGRESS,
-                        RCPtr<LRefCountedObject>(new LFirmwareUpdateProgressNotificationData(
-                            stage, fraction, secondsRemaining, estimate, further)));
+    Post(NID_FIRMWARE_UPDATE_PROGRESS, RCPtr<LRefCountedObject>(new LFirmwareUpdateProgressNotificationData(
+                                           stage, fraction, secondsRemaining, estimate, further)));
 }
 
 void LUpdateEngineInterface::PostDeviceStateChange(int32_t newState, int32_t oldState)
 {
-    PostToDefaultCenter(NID_DEVICE_STATE_CHANGE,
-                        RCPtr<LRefCountedObject>(new LDeviceStateChangeNotificationData(newState, oldState)));
+    Post(NID_DEVICE_STATE_CHANGE,
+         RCPtr<LRefCountedObject>(new LDeviceStateChangeNotificationData(newState, oldState)));
 }
 
 void LUpdateEngineInterface::PostFirmwareFileStateChange(int32_t newState, int32_t oldState)
 {
-    PostToDefaultCenter(
-        NID_FIRMWARE_FILE_STATE_CHANGE,
-        RCPtr<LRefCountedObject>(new LFirmwareFileStateChangeNotificationData(newState, oldState)));
+    Post(NID_FIRMWARE_FILE_STATE_CHANGE,
+         RCPtr<LRefCountedObject>(new LFirmwareFileStateChangeNotificationData(newState, oldState)));
 }
 
 void LUpdateEngineInterface::PostFoundDeviceListChange()
 {
-    PostToDefaultCenter(NID_FOUND_DEVICE_LIST_CHANGE, nullptr);
+    Post(NID_FOUND_DEVICE_LIST_CHANGE, nullptr);
 }
 
 void LUpdateEngineInterface::PostUpdateCompleted(bool success)
 {
-    PostToDefaultCenter(NID_FIRMWARE_UPDATE_COMPLETED,
-                        RCPtr<LRefCountedObject>(new LFirmwareUpdateCompletedNotificationData(success)));
+    Post(NID_FIRMWARE_UPDATE_COMPLETED,
+         RCPtr<LRefCountedObject>(new LFirmwareUpdateCompletedNotificationData(success)));
 }
 
 void LUpdateEngineInterface::SetDeviceState(int32_t state)

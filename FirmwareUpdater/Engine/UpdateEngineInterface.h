@@ -145,6 +145,18 @@ public:
     virtual KVRESULT GetDeviceVersion(uint32_t index, VersionInfo& version) const = 0;
     virtual KVRESULT PerformUpdate() = 0;
 
+    // The engine posts its notifications only while this is set; it is clear from the
+    // start, so that nothing is posted before the window that listens is ready (the
+    // window then shows the state as it finds it, and switches the posts on).
+    void EnableNotifications(bool enable) noexcept
+    {
+        mNotificationsEnabled.store(enable, std::memory_order_release);
+    }
+    bool AreNotificationsEnabled() const noexcept
+    {
+        return mNotificationsEnabled.load(std::memory_order_acquire);
+    }
+
     // Whether the cancel flag is set (the device or the user asked to stop).
     bool IsCancelRequested() const noexcept { return mCancelRequested.load(std::memory_order_acquire); }
     TransferFailure GetTransferFailure() const noexcept
@@ -173,6 +185,8 @@ protected:
         TransferFailure none = TransferFailure::None;
         mTransferFailure.compare_exchange_strong(none, failure, std::memory_order_acq_rel);
     }
+    // Posts into the default notification center while notifications are enabled.
+    void Post(const char16_t* id, const KV::RCPtr<KV::LRefCountedObject>& data) const;
     // The selected index when it names a found device.
     bool GetSelectedIndex(uint32_t& index) const;
 
@@ -188,6 +202,7 @@ private:
     // is final a little earlier than that.
     std::atomic<bool> mWorkerBusy{false};
     std::atomic<bool> mCancelRequested{false};
+    std::atomic<bool> mNotificationsEnabled{false};
     std::atomic<TransferFailure> mTransferFailure{TransferFailure::None};
     std::atomic<int32_t> mFirmwareFileState{FileStateNone};
     KV::String mFirmwareFilePath;

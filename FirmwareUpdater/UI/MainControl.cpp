@@ -141,16 +141,26 @@ KVRESULT LMainControl::Initialize()
         if (auto* application = dynamic_cast<LApplication*>(LFrameworkApp::GetInstance()))
             mProcessor = application->GetUpdateProcessor();
     mNoScanButton = !Child(C::ScanButton);
-    // The engine posts from its start on; what it posted so far is shown here at once.
+    // The state as the engine has it now; from here on the engine tells of changes.
     Refresh();
+    EnableEngineNotifications();
     return S_OK;
+}
+
+void LMainControl::EnableEngineNotifications()
+{
+    if (LUpdateEngineInterface* engine = Engine())
+        engine->EnableNotifications(true);
 }
 
 void LMainControl::SetUpdateProcessor(const RCPtr<LUpdateProcessor>& processor)
 {
     mProcessor = processor;
     if (mOwnHandler)
+    {
         Refresh();
+        EnableEngineNotifications();
+    }
 }
 
 void LMainControl::ProcessRootWindowAquired()
@@ -518,6 +528,7 @@ KVRESULT LMainControl::OnRestartClicked(Sender, Notified)
         mProcessor->Reinitialize();
     mNoScanButton = !Child(DisplayControl::ScanButton);
     Refresh();
+    EnableEngineNotifications(); // the processor made a new engine
     return kHandled;
 }
 

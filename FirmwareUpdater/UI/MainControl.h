@@ -100,6 +100,8 @@ private:
     // "Firmware file: NAME" for the engine's image; empty without one.
     String FileNameLine(int32_t fileState) const;
     EngineSituation ReadSituation(int32_t updateResult, int32_t deviceState, int32_t fileState);
+    // Switches the engine's notifications on, once its state is shown.
+    void EnableEngineNotifications();
     // Repaints the window at once: the thread is about to wait.
     void RedrawNow();
     // After a finished transfer: rescans until the device is back in its normal mode, or

@@ -86,6 +86,8 @@ struct EngineScene
     KV::RCPtr<ScriptedEngine> engine{new ScriptedEngine()};
     TempFolder folder;
 
+    EngineScene() { engine->EnableNotifications(true); }
+
     void Define()
     {
         KV::Array<Engine::DeviceDefinition> definitions;
@@ -192,6 +194,20 @@ TEST(EngineInterface, RefusalsInBusyStates)
         EXPECT_EQ(s.engine->SelectDevice(0), E_FAIL);
         EXPECT_EQ(s.engine->GetDeviceState(), state);
     }
+}
+
+// The engine posts only once the window that listens has switched its notifications on.
+TEST(EngineInterface, NothingIsPostedUntilNotificationsAreEnabled)
+{
+    PostedLogScope posted;
+    const KV::RCPtr<ScriptedEngine> engine(new ScriptedEngine());
+    EXPECT_FALSE(engine->AreNotificationsEnabled());
+    engine->ForceState(Engine::DeviceStateNormalFirmware);
+    engine->PostUpdateCompleted(true);
+    EXPECT_TRUE(posted.log->Take().empty());
+    engine->EnableNotifications(true);
+    engine->ForceState(Engine::DeviceStateReadyForUpdate);
+    EXPECT_EQ(posted.log->Take(), std::vector<std::string>{"state 7<-5"});
 }
 
 TEST(EngineInterface, SetDeviceStateWithTheCurrentValuePostsNothing)

@@ -65,6 +65,7 @@ struct Road
     void NewEngine(const LUpdateEngine::Timings& timings = QuickTimings())
     {
         engine = LUpdateEngine::Create(timings);
+        engine->EnableNotifications(true);
         EXPECT_EQ(engine->Initialize(KV::String()), S_OK);
         Engine::DeviceDefinition definition;
         definition.mNormalInputPortName = definition.mNormalOutputPortName = u"Norvik";

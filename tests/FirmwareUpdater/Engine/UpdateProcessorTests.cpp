@@ -280,6 +280,12 @@ TEST(UpdateProcessor, SilentWaitDrainsTheNotificationQueues)
     ProcessorScene s;
     VirtualKeyboard keyboard(s.bus, Keyboard());
     s.SwitchAndPowerCycle(keyboard);
+    // An engine that posts, as one does once a window listens.
+    s.processor->SetEngineFactory([&s] {
+        const KV::RCPtr<LUpdateEngine> engine = LUpdateEngine::Create(s.timings);
+        engine->EnableNotifications(true);
+        return KV::RCPtr<Engine>(engine);
+    });
     s.posted.log->Take();
     EXPECT_EQ(s.Run("-SILENT"), E_QUIET_EXIT_A020);
     // Everything the transfer posted was handled while the run waited.

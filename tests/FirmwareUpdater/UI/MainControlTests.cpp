@@ -534,13 +534,15 @@ TEST_F(MainControlTests, TheChosenImageOutlastsARestart)
     window->SetRootControl(nullptr);
 }
 
-TEST_F(MainControlTests, SeveralKeyboardsUpdateTheFirst)
+// Several keyboards found before the window: none is chosen for the user, who is offered
+// the scan.
+TEST_F(MainControlTests, SeveralKeyboardsAtTheStartAreNotChosen)
 {
     mAtScan = {ScriptedEngine::Device{}, ScriptedEngine::Device{Presence::UpdateMode}};
     Start();
-    EXPECT_EQ(mEngine->GetSelectedDeviceIndex(), 0);
-    EXPECT_EQ(mEngine->GetDeviceState(), LUpdateEngineInterface::DeviceStateNormalFirmware);
-    EXPECT_EQ(Shown(), "111011 0 11000-");
+    EXPECT_EQ(mEngine->GetSelectedDeviceIndex(), -1);
+    EXPECT_EQ(mEngine->GetDeviceState(), LUpdateEngineInterface::DeviceStateNoneSelected);
+    EXPECT_EQ(Shown(), "110010 0 01010-");
 }
 
 TEST_F(MainControlTests, NoKeyboardOffersTheScanAndExitAsksTheApplication)
@@ -677,4 +679,27 @@ TEST_F(MainControlTests, AFailedTransferSaysWhatStoppedIt)
         TearDown();
         SetUp();
     }
+}
+
+// The engine posts nothing until the window shows its state: what the processor's start
+// changed is read by the window, not queued for it. RESTART's new engine tells again.
+TEST_F(MainControlTests, TheEngineTellsOnlyOnceTheWindowIsReady)
+{
+    ASSERT_EQ(mProcessor->Initialize(String()), S_OK);
+    EXPECT_FALSE(mEngine->AreNotificationsEnabled());
+    EXPECT_EQ(LNotificationCenterManager::GetDefaultCenter()->GetQueuedCount(), 0u);
+    mMain = MakeTree({});
+    mMain->SetUpdateProcessor(mProcessor);
+    mMain->Initialize();
+    mMain->MarkCreatedForTest();
+    EXPECT_TRUE(mEngine->AreNotificationsEnabled());
+    EXPECT_EQ(Shown(), "111011 0 110000");
+
+    const RCPtr<ScriptedEngine> first = mEngine;
+    mEngine->mAnswersSwitch = false;
+    Click(C::UpdateButton);
+    Drain();
+    Click(C::RestartButton);
+    ASSERT_NE(mEngine.Get(), first.Get());
+    EXPECT_TRUE(mEngine->AreNotificationsEnabled());
 }
