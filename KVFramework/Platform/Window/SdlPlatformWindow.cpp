@@ -1,11 +1,11 @@
 // Top-level windows on SDL2.
 //  [x] create hidden, show, hide, minimise and restore   [x] client rectangle, frame sizes
 //  [x] size limits, fixed or resizable, borderless       [x] raise, top-most, focus, capture
-//  [x] title and window class (WM_CLASS)                [x] owner (transient for) of a modal window
+//  [x] title and window class (WM_CLASS)                 [x] owner (transient for) of a modal window
 //  [x] icon, system cursors                              [x] pictures through the presenter
 //  [x] OpenGL drawable for the OpenGL renderer (windows made with the OpenGL flag)
 //  [x] key and button state, pointer position and moves, pointer visibility, work area
-//  [ ] disabling a window (SDL has no such state)
+//  [ ] disabling a window (SDL has no such state: OSWindow drops a disabled window's input)
 
 #include "Platform/Window/PlatformWindow.h"
 
