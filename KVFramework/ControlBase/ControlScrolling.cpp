@@ -146,9 +146,8 @@ void LControl::StepAutoScroll()
                 {
                     const PointT<int32_t> cursor = window->GetCursorPosition();
                     const PointT<double> root = tracked->GetRootPosition();
-                    // The application keeps no key state of its own: no modifiers.
                     tracked->DragTo(LPointWithModifiersParam::Create(
-                        PointT<double>{cursor.x - root.x, cursor.y - root.y}.ToLong(), 0));
+                        PointT<double>{cursor.x - root.x, cursor.y - root.y}.ToLong(), GetModifierState()));
                 }
             }
         }

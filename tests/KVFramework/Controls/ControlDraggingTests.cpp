@@ -2,6 +2,7 @@
 // container scrolling near its edges, pans that fling on, drag and drop onto targets, and
 // the scroll offset they all move.
 
+#include "Application/DesktopServices.h"
 #include "Controls/ScrollView.h"
 
 #include "ControlsTestSupport.h"
@@ -22,8 +23,34 @@ public:
             this->SetDragMode(mMode, mFlags);
         Base::OnConditionsChanged(param);
     }
+    void OnDragMoved(const RCPtr<LPointWithModifiersParam>& param) override
+    {
+        mModifiers = param->mModifiers;
+        Base::OnDragMoved(param);
+    }
     int32_t mMode = kDragNone;
     int32_t mFlags = 0;
+    uint32_t mModifiers = 0; // those of the last step of the drag
+};
+
+// The keyboard as the application reads it: Ctrl held, while this lives.
+class CtrlHeld : public IDesktopServices
+{
+public:
+    explicit CtrlHeld(LFrameworkApp& app) : mApp(app) { mApp.SetDesktopServices(this); }
+    ~CtrlHeld() override { mApp.SetDesktopServices(nullptr); }
+    RectT<int32_t> GetWorkArea() override { return {}; }
+    PointT<int32_t> GetPointerPosition() override { return {}; }
+    void GetKeyState(uint32_t virtualKey, bool& down, bool& toggled) override
+    {
+        down = virtualKey == 0x11;
+        toggled = false;
+    }
+    bool MovePointerTo(int32_t, int32_t) override { return false; }
+    void SetPointerVisible(bool) override {}
+
+private:
+    LFrameworkApp& mApp;
 };
 
 using DragBox = Dragged<LControl>;
@@ -100,6 +127,22 @@ TEST_F(Dragging, AMoveNearTheLimitScrollsTheContainerFasterTheCloserItGets)
     Release(100, 15);
     EXPECT_FALSE(mView->IsAutoScrolling(0));
     EXPECT_EQ(mView->GetIdleCount(), 0);
+}
+
+TEST_F(Dragging, TheContainerScrollingOnMovesTheBoxWithTheModifiersHeldNow)
+{
+    CtrlHeld keyboard(*mApp);
+    mBox->mMode = kDragMoveScrolling;
+    mBox->mFlags = kDragFlagX;
+    Press(15, 15);
+    Move(100, 15);
+    ASSERT_TRUE(mView->IsAutoScrolling(0));
+    mBox->mModifiers = 0;
+    const double before = mBox->GetRect().x + mView->GetScrollOffset().x;
+    Idle(100); // a step of the scrolling drags the box on, without a move of the pointer
+    EXPECT_GT(mBox->GetRect().x + mView->GetScrollOffset().x, before);
+    EXPECT_EQ(mBox->mModifiers, kModifierCtrl);
+    Release(100, 15);
 }
 
 TEST_F(Dragging, AResizedEdgeFollowsThePointerAndTheOppositeEdgeStays)
