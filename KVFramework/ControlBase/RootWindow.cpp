@@ -368,7 +368,12 @@ void LRootWindow::NavigateWindows(const RCPtr<LKeyParam>& param)
     const int32_t index = app ? app->GetRootWindowIndex(this) : -1;
     if (count < 2 || index < 0)
     {
-        // The only window: round again from its first (last) focusable control.
+        // The only window: round again from its first (last) focusable control. The focus
+        // leaves its holder on the way, which may refuse, as a text box with a text it
+        // does not accept does.
+        const RCPtr<LControl> holder = GetFocusControl();
+        if (holder && !static_cast<UITarget*>(holder.Get())->CanReleaseFocus())
+            return;
         if (RCPtr<LControl> root = mRootControl)
         {
             static_cast<UITarget*>(root.Get())->ReleaseFocus();

@@ -100,8 +100,9 @@ void LPanel::HandleNavigationKey(const RCPtr<LKeyParam>& param)
         }
     }
     param->mControls.AddItem(RCPtr<LControl>(this));
-    if (GetParent())
-        RCPtr<LControl>(GetParent())->HandleNavigationKey(param);
+    // The root panel hands the key to its window, as any root control does: with no other
+    // control to go to, the focus comes round again (and a text box checks its text).
+    PassNavigationUp(param);
 }
 
 KVRESULT LPanel::ProcessHotKeys(const RCPtr<LKeyParam>& param)

@@ -568,6 +568,10 @@ public:
 protected:
     ~LControl() override;
 
+    // Tab navigation that leaves the control: to the parent, or from the root control to
+    // its window.
+    void PassNavigationUp(const RCPtr<LKeyParam>& param);
+
     bool mHasFocus = false;
     bool mContainsFocus = false;
     bool mNotFocusable = true;
@@ -644,7 +648,6 @@ private:
     bool TakeFocusPath(LControl& child);
     // Hands a key that left the control's tree to the window, then the application.
     KVRESULT ProcessWindowHotKeys(const RCPtr<LKeyParam>& param);
-    void PassNavigationUp(const RCPtr<LKeyParam>& param);
     // The "NID_SIBLING_KEY" handler: the control's local hot keys.
     KVRESULT HandleSiblingKey(const RCPtr<LNotification>& notification);
 

@@ -246,6 +246,28 @@ TEST_F(TextBox, ARefusedTextKeepsTheFocusAndEnter)
     EXPECT_TRUE(other->HasFocus());
 }
 
+TEST_F(TextBox, TabValidatesTheWindowsOnlyFocusableControl)
+{
+    // Nothing else takes the focus: Tab comes back to the box, and its text is still
+    // checked as when the focus moves on.
+    RCPtr<LTextBox> box = NewBox();
+    box->SetFocus(true);
+    box->SetText(String(u"typed"));
+    Listen(box);
+    TakeLog();
+    Key(KeyPress(0x09)); // Tab
+    EXPECT_TRUE(box->HasFocus());
+    EXPECT_EQ(TakeLog(),
+              (std::vector<std::string>{"box NID_TEXTBOX_VALIDATING", "box NID_TEXTBOX_VALIDATED"}));
+
+    // A refused text is not validated and keeps the focus.
+    RCPtr<Validator> validator = Validator::Create([](LTextValidationParams& p) { p.mAccepted = false; });
+    validator->RegisterNotification(RCPtr<LNotificationDistributor>(box), u"NID_TEXTBOX_VALIDATING");
+    Key(KeyPress(0x09));
+    EXPECT_TRUE(box->HasFocus());
+    EXPECT_EQ(TakeLog(), (std::vector<std::string>{"box NID_TEXTBOX_VALIDATING"}));
+}
+
 TEST_F(TextBox, TheCaretBlinksWhileTheBoxHasTheFocus)
 {
     RCPtr<LTextBox> box = NewBox();
