@@ -4,6 +4,8 @@
 #include "RunReport.h"
 #include "UpdaterControlClasses.h"
 
+#include "DeviceProtocol.h"
+
 #include "Application/CursorNames.h"
 #include "Application/FrameworkMain.h"
 #include "ControlBase/RootWindow.h"
@@ -15,6 +17,30 @@
 #include <string>
 
 using namespace KV;
+
+namespace {
+
+// The keyboards the updater holds at once, each by one input and one output.
+constexpr uint32_t kMidiDevicesEachWay = 4;
+
+// The updater's MIDI client is named after the application, but without the texts by
+// which the keyboard's ports are found, so that no port of ours is ever taken for one
+// of the keyboard's.
+String MidiClientName(String name)
+{
+    for (const std::string_view text :
+         {DeviceProtocol::NormalModePortName, DeviceProtocol::UpdateModePortName})
+    {
+        String piece;
+        piece.AssignNarrowText(std::string(text).c_str());
+        for (int32_t at; (at = name.ToLower().Find(piece.ToLower())) >= 0;)
+            name = name.Left(at).Concat(String(u" ")).Concat(name.MidFrom(at + piece.GetLength()));
+    }
+    name = name.Trim();
+    return name.IsEmpty() ? String(u"Firmware Updater") : name;
+}
+
+} // namespace
 
 RCPtr<LApplication> LApplication::Create(const RCPtr<LControlFactory>& factory,
                                          const RCPtr<LStringTable>& frameworkStringTable,
@@ -86,6 +112,7 @@ KVRESULT LApplication::RunApplicationStartup()
     if (GetControlFactory())
         RegisterUpdaterControlClasses(*GetControlFactory());
 
+    LMidiCommInterface::SetClientIdentity(MidiClientName(GetApplicationName()), kMidiDevicesEachWay);
     // Without a MIDI system no keyboard can be found: say what is missing instead.
     std::string problem;
     if (!LMidiCommInterface::CheckSystem(problem))

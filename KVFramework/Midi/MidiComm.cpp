@@ -201,6 +201,11 @@ void LMidiCommInterface::UseDriver(std::shared_ptr<Platform::IMidiDriver> driver
     process.completionWait = process.driver ? completionWait : kCompletionWait;
 }
 
+void LMidiCommInterface::SetClientIdentity(const String& name, uint32_t devicesEachWay)
+{
+    Platform::SetMidiClientIdentity({NarrowString(name).GetText(), devicesEachWay});
+}
+
 bool LMidiCommInterface::CheckSystem(std::string& problem)
 {
     ProcessDriver& process = GetProcessDriver();

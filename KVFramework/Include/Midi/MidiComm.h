@@ -98,6 +98,11 @@ public:
     // system's MIDI. Services already made keep theirs.
     static void UseDriver(std::shared_ptr<Platform::IMidiDriver> driver,
                           Milliseconds completionWait = kCompletionWait);
+    // What the process's client is called on the MIDI system (its name as other
+    // programs show it, never one by which a device is looked for) and how many devices
+    // it opens at once each way, which is how many ports a JACK client of it registers.
+    // Set before the first service is made; the defaults are "KV MIDI" and 16.
+    static void SetClientIdentity(const String& name, uint32_t devicesEachWay);
     // Whether Create() will have a MIDI system: true when UseDriver installed a driver
     // or the system's MIDI starts (the next Create() then takes over what was started);
     // otherwise false with what is missing in `problem`: the backend asked for or

@@ -138,7 +138,8 @@ bool JackMidiClient::Activate()
     return true;
 }
 
-std::shared_ptr<JackMidiClient> JackMidiClient::Shared(const char* name, std::string& error)
+std::shared_ptr<JackMidiClient> JackMidiClient::Shared(const std::string& name, size_t ports,
+                                                       std::string& error)
 {
     // Never destroyed: users may still let go of the client while the process exits.
     static auto* const mutex = new std::mutex;
@@ -147,7 +148,7 @@ std::shared_ptr<JackMidiClient> JackMidiClient::Shared(const char* name, std::st
     if (std::shared_ptr<JackMidiClient> client = shared->lock(); client && client->Alive())
         return client;
     std::vector<PortSpec> pool;
-    for (size_t i = 1; i <= SHARED_POOL_PORTS; ++i)
+    for (size_t i = 1; i <= ports; ++i)
     {
         pool.push_back({"in " + std::to_string(i), JackPortDirection::Input});
         pool.push_back({"out " + std::to_string(i), JackPortDirection::Output});
@@ -181,10 +182,10 @@ std::shared_ptr<JackMidiClient> JackMidiClient::Open(const std::string& name,
     return Create(name, ports, error, activate);
 }
 
-bool JackMidiClient::ServerAnswers()
+bool JackMidiClient::ServerAnswers(const std::string& name)
 {
     jack_status_t status{};
-    jack_client_t* client = OpenClient("KV MIDI probe", status);
+    jack_client_t* client = OpenClient(name, status);
     if (client != nullptr)
         jack_client_close(client);
     return client != nullptr;

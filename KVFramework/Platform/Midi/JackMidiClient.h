@@ -122,14 +122,12 @@ public:
         JackPortDirection direction;
     };
 
-    // How many inputs and outputs the shared client can have open at once.
-    static constexpr size_t SHARED_POOL_PORTS = 16;
-
     // The process's client, named `name` on first use and shared by every user until
-    // the last lets go, with a pool of SHARED_POOL_PORTS unnamed ports each way. Null
-    // with the reason in `error` when no server answers. A client that the server has
-    // shut down is not handed out again: the next call opens a new one.
-    static std::shared_ptr<JackMidiClient> Shared(const char* name, std::string& error);
+    // the last lets go, with a pool of `ports` unnamed ports each way: how many inputs
+    // and outputs can be open at once. Null with the reason in `error` when no server
+    // answers. A client that the server has shut down is not handed out again: the next
+    // call opens a new one.
+    static std::shared_ptr<JackMidiClient> Shared(const std::string& name, size_t ports, std::string& error);
     // A client of its own with the given ports (a simulated device, a test's peer),
     // taking part in the server's cycles at once, or only from Activate when `activate`
     // is false (its ports are listed meanwhile, as a device's are while it starts).
@@ -137,8 +135,9 @@ public:
                                                 std::string& error, bool activate = true);
     // Lets a client opened inactive take part in the cycles; false when the server refuses.
     bool Activate();
-    // Whether a JACK server answers; never starts one.
-    static bool ServerAnswers();
+    // Whether a JACK server answers; never starts one. `name` is what the client that
+    // asks is called for that moment.
+    static bool ServerAnswers(const std::string& name);
 
     ~JackMidiClient(); // deactivates, then closes
     JackMidiClient(const JackMidiClient&) = delete;

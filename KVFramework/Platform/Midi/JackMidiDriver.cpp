@@ -22,7 +22,10 @@ constexpr auto RECONNECT_POLL = std::chrono::milliseconds(250);
 // server that shut it down is back, and the listener of its ports' changes.
 struct JackDriverCore
 {
-    explicit JackDriverCore(std::string clientName) : name(std::move(clientName)) {}
+    explicit JackDriverCore(MidiClientIdentity identity)
+        : name(std::move(identity.name)), ports(identity.devicesEachWay)
+    {
+    }
 
     ~JackDriverCore()
     {
@@ -38,13 +41,14 @@ struct JackDriverCore
     }
 
     const std::string name;
+    const size_t ports; // each way
     const std::shared_ptr<MidiCallbackThread> thread = std::make_shared<MidiCallbackThread>();
     MidiDeviceWatchers watchers;
 
     // False with the reason in `error` when no server answers.
     bool Start(std::string& error)
     {
-        std::shared_ptr<JackMidiClient> opened = JackMidiClient::Shared(name.c_str(), error);
+        std::shared_ptr<JackMidiClient> opened = JackMidiClient::Shared(name, ports, error);
         if (!opened)
             return false;
         Attach(std::move(opened));
@@ -127,7 +131,7 @@ private:
                 lock.unlock();
                 Client()->CloseAfterShutdown();
                 std::string error;
-                if (std::shared_ptr<JackMidiClient> reopened = JackMidiClient::Shared(name.c_str(), error))
+                if (std::shared_ptr<JackMidiClient> reopened = JackMidiClient::Shared(name, ports, error))
                 {
                     // The former client closes outside the lock, once devices still
                     // open on it have let go of it too.
@@ -306,7 +310,7 @@ private:
 
 std::shared_ptr<IMidiDriver> CreateJackMidiDriver(std::string& error)
 {
-    auto core = std::make_shared<JackDriverCore>(MIDI_CLIENT_NAME);
+    auto core = std::make_shared<JackDriverCore>(GetMidiClientIdentity());
     if (!core->Start(error))
         return nullptr;
     return std::make_shared<JackMidiDriver>(std::move(core));

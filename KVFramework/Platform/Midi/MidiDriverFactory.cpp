@@ -4,7 +4,9 @@
 #include "Platform/Midi/JackMidiDriver.h"
 #include "Platform/Midi/RtMidiDriver.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <mutex>
 #include <unistd.h>
 
 namespace KV::Platform {
@@ -31,7 +33,40 @@ bool AlsaSequencerPresent()
     return access(ALSA_SEQUENCER, R_OK | W_OK) == 0;
 }
 
+struct ClientIdentity
+{
+    std::mutex lock;
+    MidiClientIdentity identity;
+};
+
+ClientIdentity& TheClientIdentity()
+{
+    static auto* const identity = new ClientIdentity;
+    return *identity;
+}
+
 } // namespace
+
+void SetMidiClientIdentity(MidiClientIdentity identity)
+{
+    std::string& name = identity.name;
+    std::replace(name.begin(), name.end(), ':', ' ');
+    if (name.size() > 60)
+        name.resize(60); // a UTF-8 sequence cut short is replaced by the servers, not refused
+    ClientIdentity& current = TheClientIdentity();
+    std::lock_guard lock(current.lock);
+    if (!name.empty())
+        current.identity.name = name;
+    if (identity.devicesEachWay != 0)
+        current.identity.devicesEachWay = identity.devicesEachWay;
+}
+
+MidiClientIdentity GetMidiClientIdentity()
+{
+    ClientIdentity& current = TheClientIdentity();
+    std::lock_guard lock(current.lock);
+    return current.identity;
+}
 
 MidiBackendChoice ChooseMidiBackend(std::string_view requested, bool alsaSequencerPresent,
                                     const std::function<bool()>& jackAnswers)
@@ -55,8 +90,9 @@ std::shared_ptr<IMidiDriver> CreateMidiDriver(std::string& error)
 {
     const char* requested = std::getenv("KV_MIDI_API");
     const std::string_view asked = requested ? requested : "";
-    const MidiBackendChoice choice =
-        ChooseMidiBackend(asked, AlsaSequencerPresent(), &JackMidiClient::ServerAnswers);
+    const MidiBackendChoice choice = ChooseMidiBackend(asked, AlsaSequencerPresent(), [] {
+        return JackMidiClient::ServerAnswers(GetMidiClientIdentity().name);
+    });
     if (!choice.backend)
     {
         error = choice.reason;

@@ -9,12 +9,25 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace KV::Platform {
 
-// The name our clients carry on the MIDI system.
-inline constexpr const char* MIDI_CLIENT_NAME = "KV MIDI";
+// What our client is called on the MIDI system, and how many devices the process
+// opens at once each way: a JACK client registers that many ports each way. The
+// application sets them before its first MIDI service; drivers made before keep theirs.
+// A name must not contain a text by which the application looks for devices.
+struct MidiClientIdentity
+{
+    std::string name = "KV MIDI";
+    size_t devicesEachWay = 16;
+};
+
+// The name loses what the MIDI systems do not take in a client's name (':' becomes a
+// space; at most 60 bytes); an empty name or no device keeps the former value.
+void SetMidiClientIdentity(MidiClientIdentity identity);
+MidiClientIdentity GetMidiClientIdentity();
 
 enum class MidiBackend
 {

@@ -89,7 +89,7 @@ MidiResult OpenPort(std::unique_ptr<Port>& port, RtMidi::Api api, const std::str
 {
     try
     {
-        port = std::make_unique<Port>(api, MIDI_CLIENT_NAME);
+        port = std::make_unique<Port>(api, GetMidiClientIdentity().name);
         port->setErrorCallback(&OnRtMidiError, nullptr);
         setUp(*port);
         ClearError();
@@ -260,8 +260,8 @@ std::shared_ptr<IMidiDriver> CreateRtMidiAlsaDriver(std::string& error)
     auto core = std::make_shared<RtMidiCore>();
     try
     {
-        core->inputLister = std::make_unique<RtMidiIn>(core->api, MIDI_CLIENT_NAME);
-        core->outputLister = std::make_unique<RtMidiOut>(core->api, MIDI_CLIENT_NAME);
+        core->inputLister = std::make_unique<RtMidiIn>(core->api, GetMidiClientIdentity().name);
+        core->outputLister = std::make_unique<RtMidiOut>(core->api, GetMidiClientIdentity().name);
         core->inputLister->setErrorCallback(&OnRtMidiError, nullptr);
         core->outputLister->setErrorCallback(&OnRtMidiError, nullptr);
     }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -154,6 +155,56 @@ TEST(SilentUpdate, AServerThatStopsDuringTheTransferIsTheReasonGiven)
     const RunResult run = update.Finish(120s);
     EXPECT_EQ(run.status, 3) << Both(run);
     EXPECT_NE(run.errors.find("the MIDI system went away"), std::string::npos) << Both(run);
+}
+
+// The full names of the JACK server's ports, as jack_lsp lists them.
+std::vector<std::string> JackPorts()
+{
+    std::vector<std::string> ports;
+    if (FILE* list = popen("jack_lsp 2>/dev/null", "r"))
+    {
+        char line[1024];
+        while (std::fgets(line, sizeof line, list))
+        {
+            std::string port(line);
+            while (!port.empty() && (port.back() == '\n' || port.back() == ' '))
+                port.pop_back();
+            ports.push_back(port);
+        }
+        pclose(list);
+    }
+    return ports;
+}
+
+// The updater's JACK client is named after the application, without the keyboard's
+// texts, and has only the ports it uses: one input and one output per keyboard it can
+// hold at once.
+TEST(SilentUpdate, TheJackClientIsNamedAfterTheApplicationWithTheFewPortsItUses)
+{
+    ImageFolder folder;
+    SimProcess sim(SimArguments(folder, {"--no-identity-reply"}));
+    ASSERT_TRUE(sim.WaitForLine("on: normal mode")) << sim.Output();
+    UpdaterChild update({"-SILENT", folder.ImageOption()}, false);
+    // Listed while the run waits for the keyboard's answer; a listing taken while the
+    // client still registers its ports is taken again.
+    std::vector<std::string> ours;
+    for (const auto deadline = std::chrono::steady_clock::now() + 60s;
+         ours.size() < 8 && !update.HasEnded() && std::chrono::steady_clock::now() < deadline;)
+    {
+        ours.clear();
+        for (const std::string& port : JackPorts())
+            if (port.rfind("ZR Firmware Updater:", 0) == 0)
+                ours.push_back(port);
+    }
+    const RunResult run = update.Finish(120s);
+    std::sort(ours.begin(), ours.end());
+    const std::vector<std::string> expected{"ZR Firmware Updater:in 1",  "ZR Firmware Updater:in 2",
+                                            "ZR Firmware Updater:in 3",  "ZR Firmware Updater:in 4",
+                                            "ZR Firmware Updater:out 1", "ZR Firmware Updater:out 2",
+                                            "ZR Firmware Updater:out 3", "ZR Firmware Updater:out 4"};
+    EXPECT_EQ(ours, expected) << Both(run);
+    sim.Command("quit");
+    sim.WaitForExit();
 }
 
 TEST(SilentUpdate, WithoutKeyboardTheWindowIsNeeded)

@@ -120,7 +120,7 @@ TEST(JackMidiDriver, ListsAPeerWhoseClientNameBeginsWithOurs)
     const auto driver = Driver();
     ASSERT_TRUE(driver);
     std::string error;
-    const auto ours = JackMidiClient::Shared(MIDI_CLIENT_NAME, error);
+    const auto ours = JackMidiClient::Shared(GetMidiClientIdentity().name, 16, error);
     ASSERT_TRUE(ours) << error;
     JackTestPeer peer(ours->Name());
     ASSERT_NE(ClientOf(peer.OutName()), ours->Name());
