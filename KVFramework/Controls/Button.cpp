@@ -12,6 +12,7 @@ namespace {
 
 // Enter pressed, no modifier.
 constexpr uint32_t kEnterPressed = 0x200D0000;
+constexpr uint32_t kSpacePressed = 0x20200000;
 
 } // namespace
 
@@ -198,7 +199,8 @@ bool LButton::HitTest(const PointT<int32_t>& point)
 
 KVRESULT LButton::OnKeyDown(const RCPtr<LKeyParam>& param)
 {
-    if (param && param->mKeyCode.mCode == kEnterPressed)
+    // Return, or Space, presses the focused button.
+    if (param && (param->mKeyCode.mCode == kEnterPressed || param->mKeyCode.mCode == kSpacePressed))
     {
         SimulateClick();
         return S_OK;

@@ -3,6 +3,11 @@
 #include "Application/FrameworkApp.h"
 #include "ControlBase/ControlFactory.h"
 #include "ControlBase/RootWindow.h"
+#include "Controls/PopupMenu.h"
+#include "Notification/NotificationParams.h"
+
+#include <cwctype>
+#include <utility>
 
 namespace KV {
 
@@ -13,6 +18,8 @@ constexpr char16_t kLabelPrefix[] = u"MENU_LABEL.";
 // Label numbers beyond this are taken for mistakes: the list of labels would otherwise
 // grow to whatever number a string table names.
 constexpr int32_t kMaxLabelNumber = 255;
+constexpr uint32_t kVirtualKeyAlt = 0x12;
+constexpr uint32_t kVirtualKeyF10 = 0x79;
 
 RCPtr<LControlFactory> Factory()
 {
@@ -89,7 +96,67 @@ KVRESULT LMainMenu::Initialize()
             mTemplate = entry->GetDescriptor();
     }
     AddMenusFromStringTable();
+    // The siblings' keys come by the parent; a bar with hot keys of its own is registered
+    // for them already.
+    if (GetParent() && GetLocalHotKeys().IsEmpty())
+        RegisterNotification(GetParent(), u"NID_SIBLING_KEY");
     return base;
+}
+
+KVRESULT LMainMenu::Receive(const RCPtr<LNotificationDistributor>& sender,
+                            const RCPtr<LNotification>& notification)
+{
+    if (notification && GetNotificationIdText(notification->GetId()).EqualsText(u"NID_SIBLING_KEY"))
+        if (auto* sibling = dynamic_cast<LSiblingKeyParam*>(notification->GetData().Get());
+            sibling && IsShown(true) && IsEnabled(true) && HandleMenuKey(sibling->mKeyCode))
+        {
+            sibling->mResult = 0;
+            return S_FALSE;
+        }
+    return LControl::Receive(sender, notification);
+}
+
+bool LMainMenu::HandleMenuKey(const KeyCode& key)
+{
+    const uint32_t code = key.mCode;
+    if (code & KeyCode::kNoKey)
+        return false;
+    const uint32_t virtualKey = (code & KeyCode::kVirtualKeyMask) >> KeyCode::kVirtualKeyShift;
+    const bool pressed = (code & KeyCode::kPressed) != 0;
+    const uint32_t modifiers = code & (KeyCode::kCtrl | KeyCode::kShift | KeyCode::kAlt | KeyCode::kCmd);
+    const std::vector<RCPtr<LComboMenu>> entries = Entries();
+    const auto open = [](const RCPtr<LComboMenu>& entry) {
+        if (!entry || !entry->IsEnabled(true))
+            return false;
+        entry->SetDropDownOpen(true);
+        if (const RCPtr<LPopupMenu> popup = entry->GetPopupMenu())
+            popup->SelectRange(0, -1, true);
+        return true;
+    };
+    if (virtualKey == kVirtualKeyAlt)
+    {
+        // Alt alone, pressed and released, opens the bar's first menu.
+        if (pressed)
+        {
+            mAltAlone = key.mWasDown == 0 || mAltAlone;
+            return false;
+        }
+        return std::exchange(mAltAlone, false) && !entries.empty() && open(entries.front());
+    }
+    if (pressed)
+        mAltAlone = false;
+    if (!pressed || entries.empty())
+        return false;
+    if (virtualKey == kVirtualKeyF10 && modifiers == 0)
+        return open(entries.front());
+    if (modifiers == KeyCode::kAlt && virtualKey >= 'A' && virtualKey <= 'Z')
+        for (const RCPtr<LComboMenu>& entry : entries)
+        {
+            const std::u16string_view label = entry->GetText().View();
+            if (!label.empty() && std::towupper(label.front()) == static_cast<wint_t>(virtualKey))
+                return open(entry);
+        }
+    return false;
 }
 
 void LMainMenu::AddMenusFromStringTable()

@@ -579,18 +579,25 @@ bool LPopupMenu::OnItemActivated(int32_t row)
     return true;
 }
 
-void LPopupMenu::ActivateMenuItem(int32_t row)
+bool LPopupMenu::ReturnFocusFromMenuBar()
 {
-    RCPtr<LControl> self(this);
-    // The focus goes back to where it was before the menu bar took it.
     for (LControl* control = GetParent().Get(); control; control = control->GetParent().Get())
         if (auto* bar = dynamic_cast<LMainMenu*>(control))
         {
             const RCPtr<LControl>& previous = bar->GetRememberedFocus();
-            if (previous && previous->GetRootWindow())
-                RCPtr<LControl>(previous)->SetFocus(true);
-            break;
+            if (!previous || !previous->GetRootWindow())
+                return false;
+            RCPtr<LControl>(previous)->SetFocus(true);
+            return true;
         }
+    return false;
+}
+
+void LPopupMenu::ActivateMenuItem(int32_t row)
+{
+    RCPtr<LControl> self(this);
+    // The focus goes back to where it was before the menu bar took it.
+    ReturnFocusFromMenuBar();
     if (mAutoClose && !mClosed)
         SetVisible(false);
     const RCPtr<LMenuItemDescriptor> item = ItemAt(row);
@@ -717,6 +724,15 @@ KVRESULT LPopupMenu::OnKeyDown(const RCPtr<LKeyParam>& param)
     {
         if (target->mAutoClose && !target->mClosed)
             target->CloseMenu();
+        else if (!target->mAutoClose)
+        {
+            // A menu-bar menu closes as its entry loses the focus: the focus goes back to
+            // where it was before the bar took it.
+            CloseSubmenu();
+            if (!ReturnFocusFromMenuBar())
+                if (auto* entry = dynamic_cast<LDropDownControl*>(GetParent().Get()))
+                    entry->SetDropDownOpen(false);
+        }
         return S_OK;
     }
     if (target.Get() == this)

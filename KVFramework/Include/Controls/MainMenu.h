@@ -51,6 +51,13 @@ public:
                               LMenuItemInfo& info) override;
     // The control that had the focus before the bar, when it edits; else the parent's.
     RCPtr<LControl> GetEditTarget() override;
+    // The bar's keys, offered by the parent when a sibling passes a key on: F10, or Alt
+    // pressed and released alone, opens the first entry; Alt with a letter opens the entry
+    // whose label starts with it.
+    KVRESULT Receive(const RCPtr<LNotificationDistributor>& sender,
+                     const RCPtr<LNotification>& notification) override;
+    // The key as the bar takes it; false when it is not one of the bar's.
+    bool HandleMenuKey(const KeyCode& key);
 
 protected:
     ~LMainMenu() override;
@@ -67,6 +74,8 @@ private:
     RCPtr<LMenuItemUpdater> mExternalUpdater;
     int32_t mStaticCount = 0;
     bool mTemplateSeen = false;
+    // Alt went down and no other key came since.
+    bool mAltAlone = false;
 };
 
 } // namespace KV

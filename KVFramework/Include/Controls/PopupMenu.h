@@ -113,6 +113,9 @@ private:
     KVRESULT RebuildItems();
     void ApplySizeLimits();
     void ActivateMenuItem(int32_t row);
+    // In a menu bar: the focus goes back to the control that had it before the bar; false
+    // when there is no bar or no such control.
+    bool ReturnFocusFromMenuBar();
     void StartSubmenuTimer();
     void CancelSubmenuTimer();
     bool IsShownWithSize();

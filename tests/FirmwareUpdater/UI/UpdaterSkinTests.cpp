@@ -224,7 +224,7 @@ TEST_F(UpdaterSkinTests, EveryLookListSlotLookAndPartResolves)
             EXPECT_TRUE(look->mClientPart->mPart);
         }
     }
-    EXPECT_EQ(mFactory->GetParts().size(), 23u) << "a part missing a required attribute is dropped";
+    EXPECT_EQ(mFactory->GetParts().size(), 24u) << "a part missing a required attribute is dropped";
 }
 
 TEST_F(UpdaterSkinTests, EveryPictureLoadsAndHoldsItsParts)

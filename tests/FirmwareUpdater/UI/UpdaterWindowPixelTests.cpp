@@ -321,3 +321,74 @@ TEST_F(UpdaterWindowPixels, TheOptionsMenuChecksAllowingOlderFirmware)
     ExpectWindow({ScriptedEngine::Device{}}, "UpdaterWindowOptionsMenuHover",
                  [&](LMainControl& main, ScriptedEngine&) { openOptions(main, true); });
 }
+
+// The window at the keyboard: the focused button shows a ring; F10, Alt alone and Alt with
+// a letter open the menu bar, Escape closes it and gives the focus back, and the row chosen
+// with the arrow keys is lit. The picture: the File menu opened by F10,
+// Exit chosen with Down, over the focused UPDATE FIRMWARE.
+TEST_F(UpdaterWindowPixels, TheWindowWorksFromTheKeyboard)
+{
+    ExpectWindow(
+        {ScriptedEngine::Device{}}, "UpdaterWindowKeyboard", [this](LMainControl& main, ScriptedEngine&) {
+            const auto press = [this](uint8_t virtualKey, uint32_t modifiers) {
+                mWindow->OnKey(LKeyParam::Create(KeyCode::FromVirtualKey(virtualKey, true, 0, modifiers), 1));
+            };
+            const auto release = [this](uint8_t virtualKey, uint32_t modifiers) {
+                mWindow->OnKey(
+                    LKeyParam::Create(KeyCode::FromVirtualKey(virtualKey, false, 1, modifiers), 1));
+            };
+            mWindow->OnActivate();
+            const RCPtr<LControl> update = main.FindChild(String(u"buttonUpdateFirmware"));
+            ASSERT_EQ(mWindow->GetFocusControl(), update);
+            EXPECT_EQ(update->GetShownLookIndex(), 3); // the focused look
+
+            const RCPtr<LComboMenu> file = Bar(main)->GetMenuControl(0);
+            const RCPtr<LComboMenu> options = Bar(main)->GetMenuControl(1);
+            struct Opening
+            {
+                const char* what;
+                std::function<void()> keys;
+                RCPtr<LComboMenu> opens;
+            };
+            const Opening openings[] = {
+                {"F10", [&] { press(0x79, 0); }, file},
+                {"Alt alone",
+                 [&] {
+                     press(0x12, kModifierAlt | kModifierLeftAlt);
+                     release(0x12, 0);
+                 },
+                 file},
+                {"Alt+O",
+                 [&] {
+                     press(0x12, kModifierAlt | kModifierLeftAlt);
+                     press('O', kModifierAlt | kModifierLeftAlt);
+                     release('O', kModifierAlt | kModifierLeftAlt);
+                     release(0x12, 0);
+                 },
+                 options},
+            };
+            for (const Opening& opening : openings)
+            {
+                SCOPED_TRACE(opening.what);
+                opening.keys();
+                EXPECT_TRUE(opening.opens->IsDropDownOpen());
+                EXPECT_EQ(opening.opens->GetPopupMenu()->GetCaret(), 0);
+                press(0x1B, 0); // Escape
+                EXPECT_FALSE(opening.opens->IsDropDownOpen());
+                EXPECT_EQ(mWindow->GetFocusControl(), update);
+            }
+            // Alt with another key between its press and release opens nothing.
+            press(0x12, kModifierAlt | kModifierLeftAlt);
+            press('X', kModifierAlt | kModifierLeftAlt);
+            release(0x12, 0);
+            EXPECT_FALSE(file->IsDropDownOpen());
+            mWindow->OnActivate();
+
+            press(0x79, 0);
+            press(0x28, 0); // Down: the separator is skipped
+            const RCPtr<LPopupMenu> popup = file->GetPopupMenu();
+            EXPECT_EQ(popup->GetCaret(), 2);
+            EXPECT_EQ(popup->GetItemControl(2)->GetShownLookIndex(), 7);
+            EXPECT_EQ(popup->GetItemControl(0)->GetShownLookIndex(), 0);
+        });
+}

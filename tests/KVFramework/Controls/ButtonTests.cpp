@@ -43,6 +43,23 @@ TEST_F(Button, TwoQuickSimulatedClicksGiveTwoClicksAndEndTheIdleTicks)
     EXPECT_EQ(button->GetShownLookIndex(), 3); // normal, off, focused
 }
 
+// Return or Space on the focused button presses it as a click made by code does.
+TEST_F(Button, ReturnOrSpacePressesTheFocusedButton)
+{
+    const std::pair<const char16_t*, uint8_t> keys[] = {{u"return", 0x0D}, {u"space", 0x20}};
+    for (const auto& [name, key] : keys)
+    {
+        RCPtr<LButton> button = NewButton(name);
+        static_cast<UITarget*>(button.Get())
+            ->OnKey(LKeyParam::Create(KeyCode::FromVirtualKey(key, true, 0, 0), 1));
+        EXPECT_EQ(button->GetShownLookIndex(), 2); // pressed
+        Idle(200);
+        EXPECT_EQ(TakeLog(), std::vector<std::string>{String(name).ToNarrow().View().data() +
+                                                      std::string(" NID_LEFT_CLICK")});
+        EXPECT_EQ(button->GetShownLookIndex(), 3); // normal, focused
+    }
+}
+
 TEST_F(Button, ADisabledButtonIgnoresASimulatedClickAndShowsItsDisabledLook)
 {
     RCPtr<LButton> button = NewButton(u"ok");
