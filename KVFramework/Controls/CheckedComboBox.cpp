@@ -103,7 +103,16 @@ KVRESULT LCheckedComboBox::UpdateLook()
         look += kCheckedLookOffset;
     if (look < GetLookCount())
         ShowLook(look);
+    if (mCheckBoxFollowsLook)
+        if (const RCPtr<LButton> checkBox = GetCheckBox(); checkBox && look < checkBox->GetLookCount())
+            checkBox->ShowLook(look);
     return S_OK;
+}
+
+void LCheckedComboBox::SetCheckBoxFollowsLook(bool follows)
+{
+    mCheckBoxFollowsLook = follows;
+    UpdateLook();
 }
 
 KVRESULT LCheckedComboBox::OnItemCheckChange(const RCPtr<LNotificationDistributor>&,

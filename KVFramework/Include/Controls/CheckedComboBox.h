@@ -27,7 +27,13 @@ public:
     // The field's check box shows the row's check state and image first.
     int32_t SetSelectedIndex(int32_t index) override;
     int32_t SetItemCount(int32_t count) override;
+    // The field's look; its "checkBox" shows the same look index too when it follows the
+    // field's look.
     KVRESULT UpdateLook() override;
+    // Whether the field's check box shows the field's look (off by default: it shows its
+    // own). Shown at once.
+    void SetCheckBoxFollowsLook(bool follows);
+    bool GetCheckBoxFollowsLook() const noexcept { return mCheckBoxFollowsLook; }
 
     const RCPtr<LCheckedListBox>& GetCheckedListBox() const noexcept { return mCheckedList; }
     RCPtr<LButton> GetCheckBox();
@@ -47,6 +53,7 @@ private:
 
     RCPtr<LNotificationHandler<LCheckedComboBox>> mCheckedHandler;
     RCPtr<LCheckedListBox> mCheckedList;
+    bool mCheckBoxFollowsLook = false;
 };
 
 } // namespace KV

@@ -70,6 +70,23 @@ TEST_F(CheckedCombo, TheFirstCheckAndTheLastUncheckSwitchTheFieldsLooks)
     }
 }
 
+TEST_F(CheckedCombo, TheFieldsBoxFollowsTheFieldsLookOnlyWhenAsked)
+{
+    RCPtr<LCheckedComboBox> combo = NewCheckedCombo();
+    const RCPtr<LButton> box = combo->GetCheckBox();
+    ASSERT_TRUE(box);
+    const int32_t own = box->GetShownLookIndex();
+    ASSERT_NE(own, LComboBox::kLookFocused);
+    combo->GetCheckedListBox()->SetItemChecked(0, true);
+    EXPECT_EQ(box->GetShownLookIndex(), own); // by default the box keeps its own look
+
+    combo->SetCheckBoxFollowsLook(true);
+    EXPECT_EQ(box->GetShownLookIndex(), LComboBox::kLookFocused + LCheckedComboBox::kCheckedLookOffset);
+    CheckBoxOf(*combo->GetCheckedListBox(), 0)->SetNormalizedValue(0.0); // unchecked in the list
+    EXPECT_EQ(combo->GetShownLookIndex(), LComboBox::kLookFocused);
+    EXPECT_EQ(box->GetShownLookIndex(), LComboBox::kLookFocused);
+}
+
 TEST_F(CheckedCombo, EveryStateHasALookWithAndWithoutACheckedRow)
 {
     RCPtr<LCheckedComboBox> combo = NewCheckedCombo();
