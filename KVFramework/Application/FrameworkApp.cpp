@@ -113,7 +113,7 @@ KVRESULT LFrameworkApp::RunApplicationStartup()
     {
         LNotification::EnableRecycling(true);
         if (mControlFactory)
-            RegisterFrameworkControlClasses(*mControlFactory);
+            KV_THROW_IF_FAILED(RegisterFrameworkControlClasses(*mControlFactory));
         if (mHotKeyManager && mAppStringTable)
             mHotKeyManager->GetKeyCodeTable().LoadFromStringTable(mAppStringTable, u"GHK");
         if (mClipboard)

@@ -26,6 +26,9 @@
 #include "Controls/TextBox.h"
 #include "Controls/Slider.h"
 #include "Controls/ToolTip.h"
+#include "System/DebugConsole.h"
+
+#include <algorithm>
 
 #include <cstring>
 #include <utility>
@@ -68,13 +71,32 @@ constexpr std::pair<const char*, ControlCreateFunction> kCreateFunctions[] = {
 
 } // namespace
 
+KVRESULT RegisterControlClasses(LControlFactory& factory, std::span<const FrameworkControlClass> classes)
+{
+    KVRESULT result = S_OK;
+    for (const FrameworkControlClass& entry : classes)
+    {
+        const auto made =
+            std::find_if(std::begin(kCreateFunctions), std::end(kCreateFunctions), [&](const auto& known) {
+                return std::strcmp(entry.controlClass, known.first) == 0;
+            });
+        if (made == std::end(kCreateFunctions))
+        {
+            // A misspelt name would otherwise leave every skin that uses the class unable
+            // to make it, with nothing to say why.
+            CDebugLine<char>() << "No control class \"" << entry.controlClass << "\" for the skin class \""
+                               << String(entry.skinClassName).ToNarrow().GetText() << "\"\n";
+            result = E_FAIL;
+            continue;
+        }
+        factory.RegisterControlClass(String(entry.skinClassName), made->second);
+    }
+    return result;
+}
+
 KVRESULT RegisterFrameworkControlClasses(LControlFactory& factory)
 {
-    for (const FrameworkControlClass& entry : kFrameworkControlClasses)
-        for (const auto& [className, create] : kCreateFunctions)
-            if (std::strcmp(entry.controlClass, className) == 0)
-                factory.RegisterControlClass(String(entry.skinClassName), create);
-    return S_OK;
+    return RegisterControlClasses(factory, kFrameworkControlClasses);
 }
 
 } // namespace KV

@@ -1,16 +1,29 @@
 #include "Application/FrameworkApp.h"
 #include "Controls/Button.h"
 #include "Controls/CheckedComboBox.h"
+#include "Controls/CheckedListBox.h"
 #include "Controls/ComboBox.h"
+#include "Controls/ComboMenu.h"
 #include "Controls/ComboSlider.h"
+#include "Controls/FileDropper.h"
+#include "Controls/FrameworkControls.h"
 #include "Controls/Knob.h"
 #include "Controls/Label.h"
 #include "Controls/LevelMeter.h"
+#include "Controls/ListBox.h"
+#include "Controls/ListBoxItem.h"
+#include "Controls/MainMenu.h"
+#include "Controls/MultiColumnListBox.h"
 #include "Controls/NumericUpDown.h"
 #include "Controls/Panel.h"
+#include "Controls/PopupMenu.h"
+#include "Controls/ProgressBar.h"
 #include "Controls/Scrollbar.h"
-#include "Controls/TextBox.h"
 #include "Controls/Slider.h"
+#include "Controls/Splitter.h"
+#include "Controls/StatusBar.h"
+#include "Controls/TabControl.h"
+#include "Controls/TextBox.h"
 #include "Controls/ToolTip.h"
 
 #include <gtest/gtest.h>
@@ -21,13 +34,14 @@ using namespace KV;
 
 namespace {
 
-template <class T> bool MakesA(LControlFactory& factory, const char16_t* className)
+// The control the factory makes for the class name, named "made"; null when it makes none.
+RCPtr<LControl> Make(LControlFactory& factory, const char16_t* className)
 {
     const RCPtr<LControlDescriptor> descriptor =
         LControlDescriptor::Create(String(className), String(u"made"), nullptr);
     descriptor->SetLayoutDescriptor(LLayoutDescriptor::Create());
     const RCPtr<LControl> control = factory.CreateControl(descriptor, nullptr);
-    return control && typeid(*control) == typeid(T) && control->GetName() == String(u"made");
+    return control && control->GetName() == String(u"made") ? control : nullptr;
 }
 
 TEST(FrameworkControls, TheApplicationRegistersThemUnderEachOfTheirSkinClassNames)
@@ -35,23 +49,71 @@ TEST(FrameworkControls, TheApplicationRegistersThemUnderEachOfTheirSkinClassName
     const RCPtr<LControlFactory> factory = LControlFactory::Create(String(u"App"));
     RCPtr<LFrameworkApp> app(new LFrameworkApp(factory, nullptr, String()));
     ASSERT_EQ(app->RunApplicationStartup(), S_OK);
-    EXPECT_TRUE(MakesA<LButton>(*factory, u"Framework.Button"));
-    EXPECT_TRUE(MakesA<LLabel>(*factory, u"Framework.Label"));
-    EXPECT_TRUE(MakesA<LToolTip>(*factory, u"Framework.ToolTip"));
-    EXPECT_TRUE(MakesA<LLevelMeter>(*factory, u"Framework.LevelMeter"));
-    EXPECT_TRUE(MakesA<LTextBox>(*factory, u"Framework.TextBox"));
-    EXPECT_TRUE(MakesA<LScrollbar>(*factory, u"Framework.ScrollBar"));
-    EXPECT_TRUE(MakesA<LNumericUpDown>(*factory, u"Framework.NumericUpDown"));
-    for (const char16_t* combo : {u"Framework.ComboBox", u"Framework.ComboTextBox"})
-        EXPECT_TRUE(MakesA<LComboBox>(*factory, combo));
-    for (const char16_t* combo : {u"Framework.CheckedComboBox", u"Framework.ComboBoxWithIcons"})
-        EXPECT_TRUE(MakesA<LCheckedComboBox>(*factory, combo));
-    EXPECT_TRUE(MakesA<LSlider>(*factory, u"Framework.Slider"));
-    EXPECT_TRUE(MakesA<LKnob>(*factory, u"Framework.Knob"));
-    EXPECT_TRUE(MakesA<LComboSlider>(*factory, u"Framework.ComboSlider"));
-    for (const char16_t* panel :
-         {u"Framework.Panel", u"Framework.ScrollChannel", u"Framework.ComboSlider.DropDownPanel"})
-        EXPECT_TRUE(MakesA<LPanel>(*factory, panel));
+    // Every class name a skin may write, spelt out as a skin writes it, with what it makes.
+    const struct
+    {
+        const char16_t* className;
+        const std::type_info& made;
+    } cases[] = {
+        {u"Framework.Button", typeid(LButton)},
+        {u"Framework.OverlayButton", typeid(LListBoxItem)},
+        {u"Framework.ListBox", typeid(LListBox)},
+        {u"Framework.listboxNoScroll", typeid(LListBox)},
+        {u"Framework.ListBoxItem", typeid(LListBoxItem)},
+        {u"Framework.CheckedListBox", typeid(LCheckedListBox)},
+        {u"Framework.CheckedListBoxItem", typeid(LCheckedListBoxItem)},
+        {u"Framework.ListBoxWithIcons", typeid(LCheckedListBox)},
+        {u"Framework.listbox2ColumnSortable", typeid(LMultiColumnListBox)},
+        {u"Framework.ScrollBar", typeid(LScrollbar)},
+        {u"Framework.ScrollChannel", typeid(LPanel)},
+        {u"Framework.ComboBox", typeid(LComboBox)},
+        {u"Framework.ComboTextBox", typeid(LComboBox)},
+        {u"Framework.CheckedComboBox", typeid(LCheckedComboBox)},
+        {u"Framework.ComboBoxWithIcons", typeid(LCheckedComboBox)},
+        {u"Framework.ComboSlider", typeid(LComboSlider)},
+        {u"Framework.ComboSlider.DropDownPanel", typeid(LPanel)},
+        {u"Framework.Slider", typeid(LSlider)},
+        {u"Framework.Knob", typeid(LKnob)},
+        {u"Framework.TabControl", typeid(LTabControl)},
+        {u"Framework.Label", typeid(LLabel)},
+        {u"Framework.TextBox", typeid(LTextBox)},
+        {u"Framework.NumericUpDown", typeid(LNumericUpDown)},
+        {u"Framework.Panel", typeid(LPanel)},
+        {u"Framework.ToolTip", typeid(LToolTip)},
+        {u"Framework.PopupMenu", typeid(LPopupMenu)},
+        {u"Framework.MenuItem", typeid(LMenuListBoxItem)},
+        {u"Framework.ComboMenu", typeid(LComboMenu)},
+        {u"Framework.MainMenu", typeid(LMainMenu)},
+        {u"Framework.FileDropper", typeid(LFileDropper)},
+        {u"Framework.StatusBar", typeid(LStatusBar)},
+        {u"Framework.SplitterH", typeid(LSplitterH)},
+        {u"Framework.SplitterV", typeid(LSplitterV)},
+        {u"Framework.LevelMeter", typeid(LLevelMeter)},
+        {u"Framework.ProgressBar", typeid(LProgressBar)},
+    };
+    // No name is registered that the table leaves out.
+    EXPECT_EQ(std::size(cases), kFrameworkControlClasses.size());
+    for (const auto& c : cases)
+    {
+        const RCPtr<LControl> control = Make(*factory, c.className);
+        ASSERT_TRUE(control) << String(c.className).ToNarrow().GetText();
+        EXPECT_EQ(typeid(*control), c.made) << String(c.className).ToNarrow().GetText();
+    }
+    // A dialog is no control a skin places: no class name makes one.
+    EXPECT_THROW(Make(*factory, u"Framework.Dialog"), std::exception);
+}
+
+TEST(FrameworkControls, AnEntryNamingAClassThatIsNotMadeIsReportedNotSkipped)
+{
+    const RCPtr<LControlFactory> factory = LControlFactory::Create(String(u"App"));
+    const FrameworkControlClass classes[] = {
+        {u"Framework.Button", "LButon"}, // misspelt
+        {u"Framework.Label", "LLabel"},
+    };
+    EXPECT_EQ(RegisterControlClasses(*factory, classes), E_FAIL);
+    EXPECT_THROW(factory->GetControlCreateFunction(String(u"Framework.Button")), std::exception);
+    EXPECT_TRUE(factory->GetControlCreateFunction(String(u"Framework.Label"))); // the rest still are
+    EXPECT_EQ(RegisterFrameworkControlClasses(*factory), S_OK);
 }
 
 } // namespace
