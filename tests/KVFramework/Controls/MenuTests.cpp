@@ -170,6 +170,49 @@ TEST_F(Menus, RightOpensASubmenuLeftClosesItAndEscapeClosesTheChain)
     EXPECT_FALSE(mRoot->FindChild(String(u"contextMenu")));
 }
 
+TEST_F(Menus, MovingAlongAnOpenMenuBarSwitchesMenus)
+{
+    RCPtr<LMainMenu> bar = NewBar();
+    bar->AddMenu(0, String(u"File"), String(u"File"), FileMenu());
+    bar->AddMenu(1, String(u"Edit"), String(u"Edit"), OneItemMenu(u"Undo"));
+    const RCPtr<LComboMenu> file = bar->GetMenuControl(0);
+    const RCPtr<LComboMenu> edit = bar->GetMenuControl(1);
+    Move(60, 10); // over "Edit" with no menu open: nothing opens
+    EXPECT_FALSE(edit->IsDropDownOpen());
+    Click(10, 10);
+    ASSERT_TRUE(file->IsDropDownOpen());
+    for (const auto& [x, fileOpen] : {std::pair{60, false}, std::pair{10, true}, std::pair{60, false}})
+    {
+        Move(x, 10);
+        EXPECT_EQ(file->IsDropDownOpen(), fileOpen) << x;
+        EXPECT_EQ(edit->IsDropDownOpen(), !fileOpen) << x;
+    }
+}
+
+TEST_F(Menus, ASubmenuOpensToTheLeftWhenThereIsNoRoomOnTheRight)
+{
+    mOS.mClientSize = {300, 100};
+    // A popup 120 wide at the pointer; its submenu, as wide, goes right of it when it fits.
+    const struct
+    {
+        int32_t pointerX;
+        double submenuX;
+    } cases[] = {{10, 130}, {170, 50}};
+    for (const auto& c : cases)
+    {
+        mOS.mCursorPos = {c.pointerX, 10};
+        RCPtr<LPopupMenu> popup = NewContextMenu(RCPtr<LControl>(mRoot), FileMenu());
+        ASSERT_EQ(popup->GetRootPosition().x, c.pointerX);
+        Key(kDown);
+        Key(kDown); // "Tools"
+        Key(kRight);
+        ASSERT_TRUE(popup->GetOpenSubmenu()) << c.pointerX;
+        EXPECT_EQ(popup->GetOpenSubmenu()->GetRootPosition().x, c.submenuX) << c.pointerX;
+        Key(kEscape);
+        Idle();
+    }
+}
+
 TEST_F(Menus, ItemsShowTheirKeysAndTheStateTheirOwnerGives)
 {
     RCPtr<Owner> owner = Make<Owner>(RCPtr<LControl>(mRoot), u"owner", 0, 0, 200, 100, ColourLooks(1));
