@@ -456,4 +456,45 @@ TEST_F(ListBox, TheVerticalBarScrollsByWholeRowsAndFollowsTheTopRow)
     EXPECT_EQ(list->GetItemControl(0)->GetText(), list->GetItemText(0));
 }
 
+TEST_F(ListBox, SnappingToRowsKeepsWholeRowsBelowTheFrameAndAtLeastOne)
+{
+    // Looks whose rows start 5 pixels down: a frame D = 5; rows 20 high.
+    const RCPtr<LLookDescriptor> framed =
+        MakeLook(FillPart(1, 1, 0xFF808080), Offsets(kL | kT | kR | kB, 0, 5, 0, 0));
+    RCPtr<LControlDescriptor> descriptor =
+        Describe(u"Framework.ListBox", u"framed", 0, 0, 100, 100, {framed, framed, framed});
+    RCPtr<LControlDescriptor> row =
+        Describe(u"Framework.ListBoxItem", u"templateItem", 0, 0, 0, 20, Looks(14));
+    row->mLayout->mXSize = {SizeReference::Client, String(), 1.0f, 0};
+    descriptor->AddChild(row);
+    RCPtr<LListBox> list = Create<LListBox>(descriptor, RCPtr<LControl>(mRoot));
+    ASSERT_EQ(list->GetRect().height - list->GetClientRect(-1).height, 5);
+
+    const auto limit = [](double abs) { return LayoutSizeLimitSpec{false, String(), 0, abs}; };
+    const struct
+    {
+        double min, max, size; // given
+        double snappedMin, snappedMax, snappedSize;
+    } cases[] = {
+        // A limit counts its rows below the frame, whole ones only; the size counts them
+        // in the whole height, and the frame comes on top.
+        {0, 64, 62, 0, 45, 65},
+        {5, 0, 10, 5, 0, 25},     // a limit no higher than the frame stays; at least one row
+        {12, 124, 0, 25, 105, 0}, // no size stays none
+        {0, 0, 79, 0, 0, 65},     // 3.95 rows: three
+    };
+    for (const auto& c : cases)
+    {
+        list->SetSizeLimits(1, limit(c.min), limit(c.max));
+        LayoutAxisSpec y = list->GetLayout()->GetAxisSpec(1);
+        y.mSize.mAbs = c.size;
+        list->SetLayoutAxis(1, y);
+        list->SnapSizeLimitsToRows();
+        const LLayoutDescriptor& layout = *list->GetLayout();
+        EXPECT_EQ(layout.mYMinSize.mAbs, c.snappedMin) << c.min;
+        EXPECT_EQ(layout.mYMaxSize.mAbs, c.snappedMax) << c.max;
+        EXPECT_EQ(layout.GetAxisSpec(1).mSize.mAbs, c.snappedSize) << c.size;
+    }
+}
+
 } // namespace
