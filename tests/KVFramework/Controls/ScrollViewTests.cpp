@@ -213,7 +213,8 @@ TEST_F(ScrollViewWithBars, TheWheelMovesABarOrGoesToTheParent)
         {false, kWheelVerticalNegative, kModifierShift, {0, 184}}, // a page
         {false, kWheelVerticalNegative, kModifierAlt, {28, 184}},  // Alt: across
         // The bar takes its value back from the whole pixels the view scrolled: 0.028.
-        {true, kWheelHorizontalPositive, 0, {56, 184}}, // tilted right: to the right
+        // Deliberately: tilted right, the view moves right, the way the hand pushes it.
+        {true, kWheelHorizontalPositive, 0, {56, 184}},
         {true, kWheelHorizontalNegative, 0, {28, 184}},
     };
     for (const Step& s : steps)

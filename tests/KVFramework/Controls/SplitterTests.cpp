@@ -83,6 +83,7 @@ TEST_F(Splitter, TheDragStopsWhereANeighbourReachesItsPreferredSizeOrItsMaximum)
         {"down: the control above at its maximum", {20, 60}, {10, 0}, {-1, 0}, 99, 60},
         {"up: the control below at its maximum", {20, 0}, {10, 70}, {-1, 0}, 0, 26},
         {"not tied: back to the reaching control's preferred height", {-1, 0}, {-1, 0}, {10, 60}, 0, 10},
+        // Deliberately its maximum stops the drag that grows it; else it would grow past its maximum.
         {"not tied: on to the reaching control's maximum", {-1, 0}, {-1, 0}, {10, 60}, 99, 60},
         {"not tied, nothing else: anywhere", {-1, 0}, {-1, 0}, {-1, 0}, 0, 0},
     };

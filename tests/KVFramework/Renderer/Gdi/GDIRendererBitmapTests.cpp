@@ -59,7 +59,7 @@ TEST_F(GDIBitmaps, CentringPlacesTheBitmapWholeInTheMiddle)
 {
     Start(21, 21);
     mRenderer->DrawBitmap(mCoordinates, {0, 0, 21, 21}, ResizeType::Center);
-    // (21 - 10) / 2 = 5.5, rounded away from zero: the pixels are taken whole.
+    // (21 - 10) / 2 = 5.5 goes deliberately to 6: at half a pixel each pixel would smear over two.
     const int32_t left = 6;
     for (int32_t y = 0; y < 10; ++y)
         for (int32_t x = 0; x < 10; ++x)

@@ -64,6 +64,7 @@ TEST_F(GDIShapes, ClipAndTranslationComeFromTheStateStack)
 
 TEST_F(GDIShapes, FillWithoutBlendingReplacesPixelsInsideTheClipOnly)
 {
+    // Deliberately clipped: a replacing fill that ignored the clip would wipe out other controls.
     Start(8, 6);
     mRenderer->FillRect({0, 0, 8, 6}, Color(kBlue), true);
     {
