@@ -351,6 +351,17 @@ String LMainControl::FileNameLine(int32_t fileState) const
     return line;
 }
 
+void LMainControl::ShowWaitingForSwitch()
+{
+    // The power-cycle request shows once the keyboard has taken the switch: a keyboard
+    // that is gone would otherwise be asked to switch off and on before the failure shows.
+    SetLabelText(DisplayControl::ProcessLabel,
+                 LoadAppString(u"WAITING_FOR_DEVICE_TO_ENTER_UPDATE_MODE_CURSOR_TITLE"));
+    for (const DisplayControl button : {DisplayControl::UpdateButton, DisplayControl::NextButton})
+        if (const RCPtr<LControl>& control = Child(button))
+            control->SetVisible(false);
+}
+
 void LMainControl::ExplainExitRefused()
 {
     mExitRefused = true;
@@ -486,10 +497,7 @@ KVRESULT LMainControl::OnUpdateFirmwareClicked(Sender, Notified)
         return kHandled;
     if (engine->GetDeviceState() == Engine::DeviceStateNormalFirmware)
     {
-        // The texts that ask for the power cycle show before the thread waits for the
-        // device's answer.
-        UpdateDisplay(Engine::UpdateResultNone, Engine::DeviceStateEnteringUpdateMode,
-                      Engine::FileStateVersionKnown);
+        ShowWaitingForSwitch();
         RedrawNow();
         const LBusyCursorScope busy(LoadAppString(u"WAITING_FOR_DEVICE_TO_ENTER_UPDATE_MODE_CURSOR_TITLE"));
         engine->EnterUpdateMode();

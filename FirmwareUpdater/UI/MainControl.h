@@ -100,6 +100,9 @@ private:
     // "Firmware file: NAME" for the engine's image; empty without one.
     String FileNameLine(int32_t fileState) const;
     EngineSituation ReadSituation(int32_t updateResult, int32_t deviceState, int32_t fileState);
+    // While the keyboard is asked to switch into its update mode: the process text says so,
+    // and neither UPDATE FIRMWARE nor NEXT is offered.
+    void ShowWaitingForSwitch();
     // Switches the engine's notifications on, once its state is shown.
     void EnableEngineNotifications();
     // Repaints the window at once: the thread is about to wait.

@@ -256,13 +256,17 @@ TEST_F(MainControlTests, AMissingRequiredChildNamesItself)
 
 TEST_F(MainControlTests, UpdateFromNormalModeThroughThePowerCycleToSuccess)
 {
+    // The waiting text is the application's.
+    const RCPtr<LApplication> app =
+        LApplication::Create(mFactory, mFactory->GetFrameworkStringTable(), String());
     Start();
     EXPECT_EQ(Shown(), "111011 0 11000-");
     EXPECT_EQ(Text(C::ProcessLabel), "Click the \"UPDATE FIRMWARE\" button to start the update process.");
     EXPECT_EQ(Text(C::FileVersionLabel), "Update Firmware Version: 1.0.0.6");
     EXPECT_EQ(Text(C::DeviceVersionLabel), "Device Firmware Version: 1.0.0.5");
 
-    // The power-cycle texts are up before the thread waits for the keyboard's answer.
+    // While the keyboard is asked to switch, the window says so; the power-cycle request
+    // comes once it has taken the switch.
     std::string shownWhileWaiting, textWhileWaiting;
     mEngine->mOnEnterUpdateMode = [&] {
         shownWhileWaiting = Shown();
@@ -270,11 +274,12 @@ TEST_F(MainControlTests, UpdateFromNormalModeThroughThePowerCycleToSuccess)
     };
     Click(C::UpdateButton);
     EXPECT_EQ(mEngine->mEnterCalls, 1);
-    EXPECT_EQ(shownWhileWaiting, "111010 0 01001-");
-    EXPECT_EQ(textWhileWaiting,
-              "Turn the device off, wait 5 seconds, then turn the device back on. Press the NEXT "
-              "button when you are ready.");
+    EXPECT_EQ(shownWhileWaiting, "111011 0 01000-");
+    EXPECT_EQ(textWhileWaiting, "Waiting for the device to enter its update mode...");
     Drain();
+    EXPECT_EQ(Text(C::ProcessLabel),
+              "Turn the device off, wait 5 seconds, then turn the device back on. Press "
+              "the NEXT button when you are ready.");
     EXPECT_EQ(mEngine->GetDeviceState(), LUpdateEngineInterface::DeviceStateEnteringUpdateMode);
     EXPECT_EQ(mEngine->mStartCalls, 0);
     EXPECT_EQ(Shown(), "111010 0 01001-");
@@ -411,6 +416,9 @@ TEST_F(MainControlTests, ResetPollingEndsAfterItsRescans)
 
 TEST_F(MainControlTests, FailuresShowTheirReasonAndOfferRestart)
 {
+    // The waiting text is the application's.
+    const RCPtr<LApplication> app =
+        LApplication::Create(mFactory, mFactory->GetFrameworkStringTable(), String());
     // Without an image, the update button does nothing.
     std::filesystem::remove(mFolder / "VORazuro61.led");
     Start();
@@ -423,9 +431,13 @@ TEST_F(MainControlTests, FailuresShowTheirReasonAndOfferRestart)
     std::ofstream(mFolder / "VORazuro61.led") << "0003AABBCC";
     Click(C::RestartButton);
     Drain();
+    // A keyboard that does not answer is never asked to switch off and on.
     mEngine->mAnswersSwitch = false;
+    std::string textWhileWaiting;
+    mEngine->mOnEnterUpdateMode = [&] { textWhileWaiting = Text(C::ProcessLabel); };
     Click(C::UpdateButton);
     Drain();
+    EXPECT_EQ(textWhileWaiting, "Waiting for the device to enter its update mode...");
     EXPECT_EQ(Shown(), "000110 0 01100-");
     EXPECT_EQ(Text(C::CannotUpdateLabel),
               "The update has failed because the device can not be accessed. Unplug "
