@@ -715,3 +715,30 @@ TEST_F(MainControlTests, TheEngineTellsOnlyOnceTheWindowIsReady)
     ASSERT_NE(mEngine.Get(), first.Get());
     EXPECT_TRUE(mEngine->AreNotificationsEnabled());
 }
+
+// A skin with the rescan button lets the user say when the keyboard is back after its
+// transfer: the window waits until then, and the button reads the keyboard again.
+TEST_F(MainControlTests, TheRescanButtonReadsTheKeyboardBackAfterItsTransfer)
+{
+    mAtScan = {ScriptedEngine::Device{Presence::UpdateMode}};
+    Start({});
+    Click(C::UpdateButton);
+    Drain();
+    // Restarting: not there yet at the window's own rescan.
+    mEngine->mRescans = {ScriptedEngine::Device{Presence::Absent}};
+    mEngine->Finish(true);
+    Drain();
+    EXPECT_EQ(mEngine->mRescanCalls, 1);
+    EXPECT_TRUE(Child(C::RescanButton)->GetLayout()->mIsVisible);
+
+    ScriptedEngine::Device updated;
+    updated.version = {1, 0, 0, 6};
+    mEngine->mRescans = {updated};
+    Click(C::RescanButton);
+    Drain();
+    EXPECT_EQ(mEngine->mRescanCalls, 2);
+    EXPECT_FALSE(mMain->IsWaitingForReset());
+    EXPECT_EQ(Text(C::ProcessLabel),
+              "Your Norvik has been successfully updated. You may now close this application.");
+    EXPECT_FALSE(Child(C::RescanButton)->GetLayout()->mIsVisible);
+}
