@@ -516,6 +516,17 @@ TEST_F(MainControlTests, TheFileMenuChoosesTheImage)
     EXPECT_EQ(Text(C::FileVersionLabel), "Update Firmware Version: 1.0.0.6");
     EXPECT_EQ(Text(C::FileLabel), "Firmware file: chosen.led");
     EXPECT_EQ(Shown(), "111011 0 11000-");
+
+    // A file that is no image, chosen the same way, is shown invalid: no update is offered.
+    std::ofstream(mFolder / "notes.led") << "Release notes\n";
+    const DialogAnswer notes(mFolder, mFolder / "notes.led");
+    window->PostNotification(LNotification::Create(u"NID_MENU_FILE_SELECT"));
+    window->ProcessNotifications(false);
+    Drain();
+    EXPECT_EQ(mEngine->GetFirmwareFileState(), LUpdateEngineInterface::FileStateVersionUnknown);
+    EXPECT_EQ(Text(C::FileLabel),
+              "The firmware update file is missing or invalid.\nFirmware file: notes.led");
+    EXPECT_EQ(Shown(), "110001 0 01000-");
     window->SetRootControl(nullptr);
 }
 
