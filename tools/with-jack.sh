@@ -9,14 +9,15 @@
 # stopped (status 124) once it has run that long, counted from its own start, not
 # from the script's: a test's time-out then does not include the wait for a server.
 #
-# JACK registers at most 8 servers per machine, and a server that died without
-# cleaning up keeps its place until a server of the same name starts again. So our
-# servers take their names from a small fixed set ("kv-test-<uid>-<n>"): a place
-# that one of ours left behind is taken back by the next run, and places left by
-# servers of ours that had other names (kv-test-*, kv-jack-*) are taken back by
-# starting such a server once and stopping it cleanly. Servers of other names,
-# the user's own among them, are never touched; when they fill every place, the
-# script waits for one to end, then says plainly why it gives up.
+# JACK keeps everything its servers and clients share under /dev/shm: its registry
+# of servers (8 places per machine), the servers' sockets and shared memory, and each
+# client's notification socket, named after the client alone ("KV MIDI", "Norvik
+# ZR"), whatever its server. Two processes with clients of the same name on two
+# servers therefore break each other: the second takes the first's socket, or
+# removes it when it closes. So the server and the command run in a mount namespace
+# of their own with a private /dev/shm, where nothing is shared with any other server
+# or client on the machine and nothing is left behind. Where no namespace can be made,
+# the script falls back to one server at a time on the machine (see below).
 set -uo pipefail
 . "$(dirname "$0")/lib/stop-by-pid.sh"
 
@@ -30,27 +31,33 @@ if [ $# -eq 0 ]; then
   exit 2
 fi
 
+if [ -z "${KV_JACK_PRIVATE_SHM:-}" ]; then
+  namespace=(unshare --mount --propagation private)
+  [ "$(id -u)" -eq 0 ] || namespace=(unshare --user --map-root-user --mount --propagation private)
+  if "${namespace[@]}" true 2>/dev/null; then
+    # shellcheck disable=SC2016
+    exec "${namespace[@]}" bash -c '
+      if mount -t tmpfs -o mode=1777 kv-jack-shm /dev/shm 2>/dev/null; then private=1; else private=0; fi
+      KV_JACK_PRIVATE_SHM=$private exec bash "$0" "$@"' "$0" ${time_limit:+--time-limit "$time_limit"} "$@"
+  fi
+  KV_JACK_PRIVATE_SHM=0
+fi
+
 uid=$(id -u)
-name_count=8
+name_count=4
 place_wait_seconds=${KV_JACK_PLACE_WAIT:-120}
 
-# Servers run side by side, each with its own clients; what they share is JACK's
-# registry of servers and shared memory under /dev/shm, which a starting server
-# rewrites (it takes its place and clears what dead servers left): two servers that
-# start at the same time can break each other. So only the start is one at a time on
-# this machine: the lock is held while a name is chosen and the server comes up
-# (seconds, bounded by the waits below), and let go before the command runs. It is
-# held on descriptor 9, which the server and the command do not inherit. (Its name
-# differs from that of the lock earlier versions of this script held for the whole
-# command, so that their long runs do not hold up the start of ours.)
-lock="${TMPDIR:-/tmp}/kv-jack-start-$uid.lock"
-exec 9>>"$lock"
-take_start_lock() {
-  if ! flock -w 300 9; then
-    echo "with-jack: another JACK server has been starting for 5 minutes; giving up" >&2
+# Without a private /dev/shm, one server at a time on this machine: parallel tests and
+# other worktrees wait here. The lock is held on descriptor 9, which the server and
+# the command do not inherit.
+if [ "$KV_JACK_PRIVATE_SHM" != 1 ]; then
+  lock="${TMPDIR:-/tmp}/kv-with-jack-$uid.lock"
+  exec 9>>"$lock"
+  if ! flock -w 600 9; then
+    echo "with-jack: another JACK server has been running for 10 minutes; giving up" >&2
     exit 1
   fi
-}
+fi
 
 export JACK_NO_AUDIO_RESERVATION=1
 export JACK_NO_START_SERVER=1
@@ -89,6 +96,12 @@ reclaim_stale_places() {
 
 pick_name() {
   local n
+  # Alone in its /dev/shm, the server needs no place among the machine's; the name
+  # only tells it apart in a list of processes.
+  if [ "$KV_JACK_PRIVATE_SHM" = 1 ]; then
+    echo "kv-private-$$"
+    return
+  fi
   for n in $(seq 0 $((name_count - 1))); do
     if ! server_running "kv-test-$uid-$n"; then
       echo "kv-test-$uid-$n"
@@ -125,7 +138,6 @@ start_server() { # name
   return 1
 }
 
-take_start_lock
 reclaim_stale_places
 deadline=$((SECONDS + place_wait_seconds))
 while :; do
@@ -143,26 +155,21 @@ while :; do
     echo "  Stop one of them; places left behind are freed by starting a server of that name once." >&2
     exit 1
   fi
-  flock -u 9
   sleep 2
-  take_start_lock
   reclaim_stale_places
 done
-# The server is up: the next one may start beside it.
-flock -u 9
-exec 9>&-
 
 export JACK_DEFAULT_SERVER="$name"
 export KV_MIDI_API=jack
 if [ -n "$time_limit" ]; then
   started=$SECONDS
-  timeout --kill-after=10 "$time_limit" "$@"
+  timeout --kill-after=10 "$time_limit" "$@" 9>&-
   status=$?
   if { [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; } && [ $((SECONDS - started)) -ge "$time_limit" ]; then
     echo "with-jack: the command did not end within its ${time_limit} s" >&2
   fi
 else
-  "$@"
+  "$@" 9>&-
   status=$?
 fi
 # What the server said is the only trace of a stall on its side (a client that did

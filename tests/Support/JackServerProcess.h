@@ -1,9 +1,8 @@
 #pragma once
 // A JACK server of the test's own, for tests that stop a server and start it again
 // while the process's clients live on. It runs beside the one that tools/with-jack.sh
-// started (whose machine-wide lock the test holds), under that server's name with a
-// suffix, and becomes the process's default server while it is in use. It is stopped
-// by its process id; it also ends with the test's process.
+// started (in the same private /dev/shm), under that server's name with a suffix, and becomes the process's
+// default server while it is in use. It is stopped by its process id; it also ends with the test's process.
 
 #include <gtest/gtest.h>
 

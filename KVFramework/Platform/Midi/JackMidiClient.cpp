@@ -89,8 +89,8 @@ struct JackMidiClient::PortTable
 };
 
 std::shared_ptr<JackMidiClient> JackMidiClient::Create(const std::string& name,
-                                                       const std::vector<PortSpec>& ports, std::string& error,
-                                                       bool activate)
+                                                       const std::vector<PortSpec>& ports, bool watchPorts,
+                                                       std::string& error, bool activate)
 {
     std::shared_ptr<JackMidiClient> client(new JackMidiClient);
     jack_status_t status{};
@@ -118,7 +118,11 @@ std::shared_ptr<JackMidiClient> JackMidiClient::Create(const std::string& name,
     jack_on_info_shutdown(
         client->mClient, [](jack_status_t, const char* reason, void* self) { OnShutdown(reason, self); },
         client.get());
-    jack_set_port_registration_callback(client->mClient, &JackMidiClient::OnPortRegistration, client.get());
+    // Only a client that is told of other clients' ports receives a notice per port that
+    // comes or goes (see ~JackMidiClient for why that matters).
+    if (watchPorts)
+        jack_set_port_registration_callback(client->mClient, &JackMidiClient::OnPortRegistration,
+                                            client.get());
     if (jack_set_process_callback(client->mClient, &JackMidiClient::OnProcess, client.get()) != 0 ||
         (activate && !client->Activate()))
     {
@@ -153,7 +157,7 @@ std::shared_ptr<JackMidiClient> JackMidiClient::Shared(const std::string& name, 
         pool.push_back({"in " + std::to_string(i), JackPortDirection::Input});
         pool.push_back({"out " + std::to_string(i), JackPortDirection::Output});
     }
-    std::shared_ptr<JackMidiClient> client = Create(name, pool, error);
+    std::shared_ptr<JackMidiClient> client = Create(name, pool, true, error);
     if (!client)
         return nullptr;
     *shared = client;
@@ -179,7 +183,7 @@ std::shared_ptr<JackMidiClient> JackMidiClient::Open(const std::string& name,
                                                      const std::vector<PortSpec>& ports, std::string& error,
                                                      bool activate)
 {
-    return Create(name, ports, error, activate);
+    return Create(name, ports, false, error, activate);
 }
 
 bool JackMidiClient::ServerAnswers(const std::string& name)
@@ -197,6 +201,13 @@ JackMidiClient::~JackMidiClient()
     {
         // No callback runs once deactivation has returned.
         jack_deactivate(mClient);
+        // Closing stops the library's notification thread before the server has taken
+        // the request, and the server writes its notifications into a client's socket
+        // without a time-out: were it still telling this client of ports, another
+        // client leaving meanwhile with many ports could fill that socket, and the
+        // server would wait for ever on a client that is waiting for it. An inactive
+        // client may drop its callbacks.
+        jack_set_port_registration_callback(mClient, nullptr, nullptr);
         jack_client_close(mClient);
     }
     delete mTable.load();

@@ -153,10 +153,12 @@ public:
     // a new client can reach a server started again. The ports stay, passing nothing.
     void CloseAfterShutdown();
 
-    // Calls `callback` when a MIDI port of another client comes or goes, and once when
-    // the server shuts the client down (Alive is false by then), until the handle is
-    // dropped (see MidiDeviceWatchers). On the library's notification thread: it must
-    // not call the client.
+    // Calls `callback` when a MIDI port of another client comes or goes (the shared
+    // client only: a client of its own is not told of ports, as the server would hold
+    // up every client while one that does not read its notices is told of many), and
+    // once when the server shuts the client down (Alive is false by then), until the
+    // handle is dropped (see MidiDeviceWatchers). On the library's notification thread:
+    // it must not call the client.
     std::shared_ptr<void> WatchPorts(MidiDevicesChangedCallback callback)
     {
         return mWatchers.Add(std::move(callback));
@@ -193,7 +195,7 @@ private:
 
     JackMidiClient() = default;
     static std::shared_ptr<JackMidiClient> Create(const std::string& name, const std::vector<PortSpec>& ports,
-                                                  std::string& error, bool activate = true);
+                                                  bool watchPorts, std::string& error, bool activate = true);
     void Release(size_t slot);
     static int OnProcess(uint32_t frames, void* self) noexcept;
     static void OnShutdown(const char* reason, void* self) noexcept;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <future>
 #include <set>
 
 namespace KV::Platform {
@@ -245,6 +246,33 @@ TEST(JackMidiDriver, OpensADeviceWhoseClientIsNotActiveYet)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         EXPECT_EQ(bytes, (Bytes{0x90, 0x3C, 0x7F}));
     }
+}
+
+// The server writes its notifications into a client's socket without a time-out, and
+// a client stops reading them as it begins to close. A device's client (a simulated
+// keyboard rebooting) that reads none must not hold up a client with many ports as it
+// comes and goes: a client that does not watch the ports is not told of them.
+TEST(JackMidiDriver, AClientThatReadsNoNotificationsHoldsUpNoOtherClient)
+{
+    JackTestPeer keyboard("Test Keys");
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    // Were the keyboard's client told of ports, its notification thread would stop here.
+    const auto watch = keyboard.Client().WatchPorts([released] { released.wait(); });
+    auto cycle = std::async(std::launch::async, [] {
+        for (int round = 0; round < 3; ++round)
+        {
+            std::string error;
+            auto ours = JackMidiClient::Shared("Test Many Ports", 16, error); // 16 each way
+            if (!ours)
+                return error;
+        }
+        return std::string();
+    });
+    const bool ended = cycle.wait_for(std::chrono::seconds(60)) == std::future_status::ready;
+    release.set_value();
+    EXPECT_TRUE(ended) << "the server stopped at a client that reads no notifications";
+    EXPECT_EQ(cycle.get(), "");
 }
 
 // Polls `holds` until it is true or the deadline (against hangs only) has passed.
