@@ -1,7 +1,8 @@
 // Dialog programs of the desktop as child processes.
 //  [x] started with default signal handling   [x] standard output read back
 //  [x] standard error kept apart              [x] end reported from a thread of the run
-//  [x] ended when the run is dropped
+//  [x] ended when the run is dropped         [x] ended outright when it ignores that
+//  [x] its end is its exit, not the close of its outputs
 
 #include "Platform/Dialogs/DialogProgram.h"
 
@@ -9,11 +10,14 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <mutex>
 #include <thread>
@@ -29,6 +33,22 @@ void CloseDescriptor(int& descriptor)
     if (descriptor >= 0)
         ::close(descriptor);
     descriptor = -1;
+}
+
+// Reads what is left in a pipe whose writer has ended; a process the writer left behind
+// may still hold the pipe open, so the read stops when nothing more is there.
+void Drain(int descriptor, std::string& into)
+{
+    char buffer[4096];
+    for (;;)
+    {
+        const ssize_t got = ::read(descriptor, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return;
+        into.append(buffer, static_cast<size_t>(got));
+    }
 }
 
 } // namespace
@@ -81,16 +101,21 @@ struct DialogProgramRun::State
     std::string diagnostics;
     int status = -1;
     bool reaped = false; // under the lock
+    std::condition_variable reapedChanged;
 
-    // The run's thread: reads both of the program's outputs until it closes them, then
-    // collects its end.
+    // The run's thread: reads both of the program's outputs until it closes them or ends,
+    // then collects its end.
     void Run()
     {
+        // The program's end is watched apart from its outputs: a process it started (a
+        // session's helper, say) may hold them open long after the dialog is gone.
+        // (Without process descriptors, the outputs' close is all there is to go by.)
+        int exited = static_cast<int>(::syscall(SYS_pidfd_open, child, 0));
         char buffer[4096];
         while (output >= 0 || errors >= 0)
         {
-            pollfd waits[2] = {{output, POLLIN, 0}, {errors, POLLIN, 0}};
-            if (::poll(waits, 2, -1) < 0)
+            pollfd waits[3] = {{output, POLLIN, 0}, {errors, POLLIN, 0}, {exited, POLLIN, 0}};
+            if (::poll(waits, exited >= 0 ? 3 : 2, -1) < 0)
             {
                 if (errno == EINTR)
                     continue;
@@ -101,7 +126,7 @@ struct DialogProgramRun::State
                 if (waits[i].fd < 0 || waits[i].revents == 0)
                     continue;
                 const ssize_t got = ::read(waits[i].fd, buffer, sizeof buffer);
-                if (got < 0 && errno == EINTR)
+                if (got < 0 && (errno == EINTR || errno == EAGAIN))
                     continue;
                 if (got <= 0)
                 {
@@ -111,7 +136,18 @@ struct DialogProgramRun::State
                 std::lock_guard guard(lock);
                 (i == 0 ? answer : diagnostics).append(buffer, static_cast<size_t>(got));
             }
+            if (exited >= 0 && waits[2].revents != 0)
+            {
+                // Everything the program wrote is in the pipes by now.
+                std::lock_guard guard(lock);
+                if (output >= 0)
+                    Drain(output, answer);
+                if (errors >= 0)
+                    Drain(errors, diagnostics);
+                break;
+            }
         }
+        CloseDescriptor(exited);
         CloseDescriptor(output);
         CloseDescriptor(errors);
         // The program is waited for without being reaped first: until it is reaped under
@@ -123,12 +159,15 @@ struct DialogProgramRun::State
         {
             std::lock_guard guard(lock);
             int exit = 0;
-            while (::waitpid(child, &exit, 0) < 0 && errno == EINTR)
+            pid_t waited = -1;
+            while ((waited = ::waitpid(child, &exit, 0)) < 0 && errno == EINTR)
             {
             }
-            status = WIFEXITED(exit) ? WEXITSTATUS(exit) : -1;
+            // An end that could not be collected is no success.
+            status = waited == child && WIFEXITED(exit) ? WEXITSTATUS(exit) : -1;
             reaped = true;
         }
+        reapedChanged.notify_all();
         ended = true;
         if (onEnd)
             onEnd();
@@ -183,6 +222,10 @@ std::unique_ptr<DialogProgramRun> DialogProgramRun::Start(const std::string& pro
         ::close(errors[0]);
         return nullptr;
     }
+    // Read without waiting once the program has ended: what is left is drained, and a
+    // process it left behind holding the pipes must not keep the run open.
+    ::fcntl(output[0], F_SETFL, O_NONBLOCK);
+    ::fcntl(errors[0], F_SETFL, O_NONBLOCK);
     state->output = output[0];
     state->errors = errors[0];
     state->onEnd = std::move(onEnd);
@@ -196,9 +239,15 @@ DialogProgramRun::DialogProgramRun(std::shared_ptr<State> state) : mState(std::m
 DialogProgramRun::~DialogProgramRun()
 {
     {
-        std::lock_guard guard(mState->lock);
+        // Asked to end first; a program that ignores that (or hangs) is ended outright, so
+        // that dropping a run never waits without bound. Signals go only while the
+        // program is not reaped, when its id is still its own.
+        constexpr auto kGrace = std::chrono::seconds(2);
+        std::unique_lock guard(mState->lock);
         if (!mState->reaped)
             ::kill(mState->child, SIGTERM);
+        if (!mState->reapedChanged.wait_for(guard, kGrace, [this] { return mState->reaped; }))
+            ::kill(mState->child, SIGKILL);
     }
     if (mState->thread.joinable())
         mState->thread.join();

@@ -5,7 +5,10 @@
 #include <signal.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <string>
+#include <thread>
 
 using namespace KV::Platform;
 
@@ -38,6 +41,33 @@ TEST(DialogProgram, DroppingARunEndsTheProgram)
     sigaction(SIGTERM, &previous, nullptr);
     ASSERT_TRUE(run);
     EXPECT_FALSE(run->HasEnded());
+    run.reset();
+    EXPECT_EQ(1, ends.load());
+}
+
+TEST(DialogProgram, TheEndIsTheProgramsOwnNotThatOfAProcessItLeftBehind)
+{
+    // The program leaves a process behind that holds its outputs open, as a desktop program
+    // that starts a helper of the session may; that process tells its id on standard error.
+    std::unique_ptr<DialogProgramRun> run = DialogProgramRun::Start(
+        "/bin/sh", {"sh", "-c", "sleep 600 & echo $! >&2; printf '/a/b\\n'; exit 0"}, {});
+    ASSERT_TRUE(run);
+    std::string answer;
+    EXPECT_EQ(0, run->Finish(answer));
+    EXPECT_EQ("/a/b\n", answer);
+    const int leftBehind = std::atoi(run->GetDiagnostics().c_str());
+    ASSERT_GT(leftBehind, 0);
+    ::kill(leftBehind, SIGTERM);
+}
+
+TEST(DialogProgram, DroppingARunEndsAProgramThatIgnoresTheRequestToEnd)
+{
+    std::atomic<int> ends{0};
+    std::unique_ptr<DialogProgramRun> run = DialogProgramRun::Start(
+        "/bin/sh", {"sh", "-c", "trap '' TERM; echo ready >&2; exec sleep 600"}, [&] { ++ends; });
+    ASSERT_TRUE(run);
+    while (run->GetDiagnostics().empty())
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     run.reset();
     EXPECT_EQ(1, ends.load());
 }
