@@ -171,7 +171,12 @@ KVRESULT LUpdateEngine::OnMidiDataCaptured(const RCPtr<LNotificationDistributor>
     {
     case DeviceProtocol::StatusCancelRequest:
         if (RequestCancel() == S_OK)
+        {
             SetTransferFailure(TransferFailure::CancelledByKeyboard);
+            // Wakes a transfer that waits for an acknowledgement, which a keyboard that
+            // asked to stop never sends; the transfer finds the flag set before this.
+            mAcknowledgeLight.Set();
+        }
         break;
     case DeviceProtocol::StatusAcknowledge:
     case DeviceProtocol::StatusAcknowledgeAlternate:
@@ -468,24 +473,34 @@ KVRESULT LUpdateEngine::PerformUpdate()
     // The send's result does not decide the step (the acknowledgement does); it only
     // tells a connection that failed from a keyboard that kept silent.
     const KVRESULT opened = Send(render, DeviceMessages::MakeEnterUpdateModeMessage());
-    if (!WaitFor(mAcknowledgeLight, mTimings.acknowledgeWait))
+    const bool sessionAcknowledged = WaitFor(mAcknowledgeLight, mTimings.acknowledgeWait);
+    if (IsCancelRequested())
+        return EndCancelled();
+    if (!sessionAcknowledged)
     {
         SetTransferFailure(UnlessMidiGone(KV_FAILED(opened) ? TransferFailure::SendFailed
                                                             : TransferFailure::SessionNotAcknowledged));
         return fail(ReasonNone, E_FAIL);
     }
 
+    // A cancel request ends the transfer as cancelled wherever it comes: at the start of
+    // a record, while one is awaited, or after the last.
     const KVRESULT sent = SendFirmwareRecords(image, capture, render);
+    if (sent == E_ABORT)
+        return EndCancelled();
     if (KV_FAILED(sent))
         return fail(ReasonDeviceUnreachable, sent);
     if (IsCancelRequested())
-    {
-        SetUpdateResult(UpdateResultCancelled);
-        SetDeviceState(DeviceStateReadyForUpdate);
-        return E_ABORT;
-    }
+        return EndCancelled();
     SetUpdateResult(UpdateResultSucceeded);
     return S_OK;
+}
+
+KVRESULT LUpdateEngine::EndCancelled()
+{
+    SetUpdateResult(UpdateResultCancelled);
+    SetDeviceState(DeviceStateReadyForUpdate);
+    return E_ABORT;
 }
 
 bool LUpdateEngine::WaitForFinalAcknowledgement()
@@ -532,6 +547,10 @@ KVRESULT LUpdateEngine::SendFirmwareRecords(const Bytes& image, const RCPtr<LMid
         {
             Sleep(mTimings.chunkPause);
             mAcknowledgeLight.Reset();
+            // Read after the reset: a cancel request that came before it set the flag
+            // first, one that comes after it sets the light again.
+            if (IsCancelRequested())
+                return E_ABORT;
             const uint32_t count =
                 static_cast<uint32_t>(std::min<uint64_t>(DeviceProtocol::MaxChunkImageBytes, remaining));
             Bytes chunk = ToBytes({bytes + position, count});
@@ -549,6 +568,8 @@ KVRESULT LUpdateEngine::SendFirmwareRecords(const Bytes& image, const RCPtr<LMid
         // reset before every chunk.
         if (position < total && !WaitFor(mAcknowledgeLight, mTimings.acknowledgeWait))
         {
+            if (IsCancelRequested())
+                return E_ABORT;
             SetTransferFailure(UnlessMidiGone(TransferFailure::RecordNotAcknowledged));
             return E_FAIL;
         }

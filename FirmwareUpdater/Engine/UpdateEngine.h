@@ -123,6 +123,8 @@ private:
     // Waits on a TrafficLight: true when it was set in time.
     static bool WaitFor(KV::TrafficLight& light, KV::Milliseconds ms);
     int32_t Send(const KV::RCPtr<KV::LMidiRenderPort>& port, const DeviceMessages::Bytes& bytes);
+    // Ends the running transfer as cancelled: the keyboard stays in its update mode.
+    KVRESULT EndCancelled();
 
     const Timings mTimings;
     // The MIDI service, set by Initialize and used by the window thread and the worker;

@@ -116,7 +116,7 @@ TEST(SilentUpdate, InjectedFaultsEndWithTheirStatus)
     // The image has 12 records; a fault at record 12 hits the last.
     const Row rows[] = {
         {"no acknowledgement at record 3", {"--no-ack-at", "3"}, 3, "did not answer"},
-        {"cancel request at record 2", {"--cancel-at", "2"}, 3, "the keyboard asked to stop the update"},
+        {"cancel request at record 2", {"--cancel-at", "2"}, 4, "the keyboard asked to stop the update"},
         {"cancel request at the last record",
          {"--cancel-at", "12"},
          4,
