@@ -70,7 +70,9 @@ KVRESULT LoadImage(const KV::String& path, DeviceMessages::Bytes& image)
         // The whole path, as the existence test took it: joining the split parts again
         // could name another file.
         KV::File file(path, KV::String(), KV::File::OPEN_READ);
-        if (ReadHexFile(image, file) != S_OK)
+        // A named pipe or a device may never end or never answer: only a regular file
+        // is read.
+        if (!file.IsRegularFile() || ReadHexFile(image, file) != S_OK)
             return E_FAIL;
     }
     catch (const std::exception&)

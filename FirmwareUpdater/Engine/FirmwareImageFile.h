@@ -27,8 +27,9 @@ KVRESULT ReadHexFile(DeviceMessages::Bytes& image, KV::File& file);
 bool HasWholeRecords(const DeviceMessages::Bytes& image);
 
 // Opens and reads the image at a path, and checks its records. E_FAIL when the path has
-// no folder or name part, the file cannot be opened or read, or the records are not
-// whole; the image is then unusable.
+// no folder or name part, names no regular file (a named pipe, a device), the file
+// cannot be opened or read, or the records are not whole; the image is then unusable.
+// The open never waits.
 KVRESULT LoadImage(const KV::String& path, DeviceMessages::Bytes& image);
 
 } // namespace FirmwareImageFile

@@ -62,6 +62,9 @@ public:
     virtual int64_t Seek(int64_t offset, int origin);
     // The length in bytes.
     int64_t GetLength() const;
+    // Whether the open file is a regular file: a named pipe or a device may never end
+    // or never answer a read.
+    bool IsRegularFile() const;
 
     bool IsOpen() const noexcept { return static_cast<bool>(mDescriptor); }
     const String& GetName() const noexcept { return mName; }
@@ -70,6 +73,8 @@ public:
 
     // True when the path names something that is not a folder.
     static bool Exists(const String& path);
+    // True when the path names a regular file.
+    static bool IsRegularFile(const String& path);
     // S_FALSE when the folder exists; E_FAIL when the path is something else; otherwise
     // the folder and all its missing parents are created: S_OK, or E_FAIL.
     static KVRESULT EnsureDirectory(const String& path);

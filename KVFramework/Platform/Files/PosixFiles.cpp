@@ -24,8 +24,16 @@ template <class Call> auto RetryOnInterrupt(Call call)
     }
 }
 
+// A backslash separates folders in paths written for the original platform, but it is
+// an ordinary byte of a Linux file name: a path that names something as it stands is
+// taken as it stands.
 std::string NativePath(std::string path)
 {
+    if (path.find('\\') == std::string::npos)
+        return path;
+    struct stat status;
+    if (::lstat(path.c_str(), &status) == 0)
+        return path;
     std::replace(path.begin(), path.end(), '\\', '/');
     return path;
 }
@@ -102,12 +110,15 @@ int OpenFileDescriptor(const std::string& path, const FileOpenMode& mode)
     if (mode.create)
         flags |= O_CREAT | (mode.exclusive ? O_EXCL : 0);
     const std::string native = NativePath(path);
-    const int descriptor = RetryOnInterrupt([&] { return ::open(native.c_str(), flags, 0666); });
+    // Opened without blocking: the open of a named pipe waits for a writer for ever, and
+    // that of a device may wait for the device.
+    const int descriptor = RetryOnInterrupt([&] { return ::open(native.c_str(), flags | O_NONBLOCK, 0666); });
     if (descriptor < 0)
         return -1;
     // A folder is not a file: refuse it here rather than fail on the first read.
     struct stat status;
-    if (::fstat(descriptor, &status) != 0 || S_ISDIR(status.st_mode))
+    if (::fstat(descriptor, &status) != 0 || S_ISDIR(status.st_mode) ||
+        ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK) != 0)
     {
         CloseFileDescriptor(descriptor);
         errno = EISDIR;
@@ -162,6 +173,19 @@ int64_t GetFileDescriptorLength(int descriptor)
     if (RetryOnInterrupt([&] { return ::fstat(descriptor, &status); }) != 0)
         return -1;
     return static_cast<int64_t>(status.st_size);
+}
+
+bool IsRegularFileDescriptor(int descriptor)
+{
+    struct stat status;
+    return RetryOnInterrupt([&] { return ::fstat(descriptor, &status); }) == 0 && S_ISREG(status.st_mode);
+}
+
+bool IsRegularFile(const std::string& path)
+{
+    struct stat status;
+    const std::string native = NativePath(path);
+    return !native.empty() && ::stat(native.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 PathKind GetPathKind(const std::string& path)

@@ -1,9 +1,10 @@
 #pragma once
 // The file-system calls behind File and the path operations, on POSIX.
 //
-// Paths are UTF-8. A backslash in a path is taken as a separator like the slash (text
-// written for the original platform still names the same files), so a file whose name
-// contains a backslash cannot be reached through this layer. Descriptors are opened
+// Paths are the bytes of the names on disk (UTF-8 as a rule, but any bytes pass). A
+// backslash in a path that names nothing as it stands is taken as a separator like the
+// slash (text written for the original platform still names the same files); a path
+// that exists with its backslashes is taken as it is. Descriptors are opened
 // close-on-exec, so child processes (the file dialog) inherit none of them. Calls that a
 // signal can interrupt are repeated.
 
@@ -21,7 +22,9 @@ struct FileOpenMode
     bool exclusive = false; // with create: fail when the file exists
 };
 
-// The descriptor, or -1.
+// The descriptor, or -1 (errno EISDIR for a folder). The open never waits, also for a
+// named pipe without a writer or a device; what reads only regular files asks
+// IsRegularFileDescriptor.
 int OpenFileDescriptor(const std::string& path, const FileOpenMode& mode);
 // Closes the descriptor (never repeated: on Linux the descriptor is gone even when the
 // call reports an interruption).
@@ -37,6 +40,10 @@ int64_t ReadFileDescriptor(int descriptor, void* buffer, size_t count);
 int64_t WriteFileDescriptor(int descriptor, const void* buffer, size_t count);
 // The length of the open file, or -1.
 int64_t GetFileDescriptorLength(int descriptor);
+// Whether the open file is a regular file (no pipe, device, socket or folder).
+bool IsRegularFileDescriptor(int descriptor);
+// Whether the path names a regular file (links followed).
+bool IsRegularFile(const std::string& path);
 
 enum class PathKind
 {

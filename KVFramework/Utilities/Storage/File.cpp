@@ -142,4 +142,9 @@ int64_t File::GetLength() const
     return length;
 }
 
+bool File::IsRegularFile() const
+{
+    return mDescriptor && Platform::IsRegularFileDescriptor(mDescriptor->Value());
+}
+
 } // namespace KV

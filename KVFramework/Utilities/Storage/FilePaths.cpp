@@ -51,6 +51,11 @@ bool File::Exists(const String& path)
     return Platform::GetPathKind(FilePathText::ToUtf8(path)) == Platform::PathKind::Other;
 }
 
+bool File::IsRegularFile(const String& path)
+{
+    return Platform::IsRegularFile(FilePathText::ToUtf8(path));
+}
+
 KVRESULT File::EnsureDirectory(const String& path)
 {
     switch (Platform::GetPathKind(FilePathText::ToUtf8(path)))

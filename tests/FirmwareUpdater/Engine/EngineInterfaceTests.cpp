@@ -278,8 +278,9 @@ TEST(EngineInterface, ImageAcceptedIsTheImageRead)
     std::string rooted = s.folder.path.string() + "/sub/fw.led";
     std::replace(rooted.begin(), rooted.end(), '/', '\\');
     const std::pair<std::string, bool> rows[] = {
-        {"sub\\fw.led", true}, {".\\sub\\fw.led", true}, {s.folder.path.string() + "\\sub\\fw.led", true},
-        {rooted, true},        {"a\\b.led", false}, // read as a/b.led, which is not there
+        {"sub\\fw.led", true},    {".\\sub\\fw.led", true}, {s.folder.path.string() + "\\sub\\fw.led", true},
+        {rooted, true},           {"a\\b.led", true}, // a Linux name that exists is taken as it stands
+        {"sub\\gone.led", false},
     };
     const auto before = std::filesystem::current_path();
     std::filesystem::current_path(s.folder.path);

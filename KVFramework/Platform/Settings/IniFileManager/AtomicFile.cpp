@@ -82,7 +82,9 @@ pid_t WriterOf(std::string_view rest)
 
 ReadStatus ReadWholeFile(const std::string& path, size_t limit, std::string& contents)
 {
-    CFileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without blocking: the open of a named pipe would wait for a writer for ever. What
+    // is not a regular file is refused below.
+    CFileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.Get() < 0)
         return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
     struct stat info

@@ -1,5 +1,6 @@
 #include "IniFileExports.h"
 #include "IniText.h"
+#include "NamedPipe.h"
 #include "TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -251,6 +252,15 @@ TEST_F(IniFileManagerTest, FileThatCannotBeParsedIsLeftAlone)
         EXPECT_EQ(SetIniValueInt(handle, "CurrentSkinIndex", 1), INI_INVALID_HANDLE);
         EXPECT_EQ(TemporaryFolder::ReadFile(path), content);
     }
+}
+
+TEST_F(IniFileManagerTest, NamedPipeIsRefusedWithoutWaiting)
+{
+    TestSupport::NamedPipe pipe(mFolder / "UserSettings.ini");
+    int32_t handle = -1;
+    EXPECT_EQ(OpenIniFile(pipe.Path().c_str(), "1_0_0", "Updater", &handle), INI_IO_ERROR);
+    EXPECT_EQ(handle, 0);
+    EXPECT_FALSE(pipe.ReleasedAWaitingReader());
 }
 
 TEST_F(IniFileManagerTest, FailedWriteChangesNothing)

@@ -1,3 +1,4 @@
+#include "NamedPipe.h"
 #include "Storage/File.h"
 #include "Storage/StringArray.h"
 
@@ -199,6 +200,60 @@ TEST(File, OpenPathsAndRepeatedOpen)
     // A folder is not a file.
     File notAFile;
     ExpectRuntimeError([&] { notAFile.Open(folder.Wide(), u"", File::OPEN_READ); }, "open", "KV::File::Open");
+}
+
+TEST(File, PipesAndDevicesOpenWithoutWaitingAndAreToldApart)
+{
+    TempFolder folder;
+    TestSupport::NamedPipe pipe((folder.Path() / "image.led").string());
+    const fs::path regular = folder.Write("regular.led", "0000");
+    struct Case
+    {
+        std::string path;
+        bool regular;
+    };
+    for (const Case& c : {Case{pipe.Path(), false}, Case{"/dev/null", false}, Case{regular.string(), true}})
+    {
+        SCOPED_TRACE(c.path);
+        EXPECT_TRUE(File::Exists(TempFolder::Utf8(c.path)));
+        EXPECT_EQ(File::IsRegularFile(TempFolder::Utf8(c.path)), c.regular);
+        File file(TempFolder::Utf8(c.path), u"", File::OPEN_READ); // a pipe without writer: no wait
+        EXPECT_EQ(file.IsRegularFile(), c.regular);
+    }
+    EXPECT_FALSE(File::IsRegularFile(folder.Wide()));
+    EXPECT_FALSE(File::IsRegularFile(TempFolder::Utf8((folder.Path() / "missing").string())));
+    EXPECT_FALSE(pipe.ReleasedAWaitingReader());
+}
+
+TEST(FilePaths, BackslashesOfALinuxNameStay)
+{
+    TempFolder folder;
+    folder.Write("a\\b.led", "linux");
+    fs::create_directory(folder.Path() / "a");
+    folder.Write("a/c.led", "separated");
+    struct Case
+    {
+        const char* relative;
+        const char* content; // nullptr: not found
+    };
+    const Case cases[] = {
+        {"/a\\b.led", "linux"},     // a name that holds a backslash
+        {"/a\\c.led", "separated"}, // no such name: the backslash separates
+        {"\\a\\c.led", "separated"},
+        {"/a\\d.led", nullptr},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.relative);
+        const String path = TempFolder::Utf8(folder.Path().string() + c.relative);
+        EXPECT_EQ(File::Exists(path), c.content != nullptr);
+        if (!c.content)
+            continue;
+        File file(path, u"", File::OPEN_READ);
+        std::string read(static_cast<size_t>(file.GetLength()), '\0');
+        ASSERT_EQ(file.Read(read.data(), static_cast<uint32_t>(read.size()), 0), read.size());
+        EXPECT_EQ(read, c.content);
+    }
 }
 
 TEST(File, ReadWriteAndSeek)
