@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "Storage/Transcode.h"
+
 #include <string>
 
 namespace CommandLine {
@@ -123,7 +125,9 @@ KV::String Join(int argc, const char* const argv[])
             line += ' ';
         line += argument;
     }
-    return KV::String(line.c_str());
+    // Every byte is kept, also in an argument that is no UTF-8: a Linux file name may
+    // hold any bytes, and the options after such an argument count all the same.
+    return KV::String(KV::DecodeSystemBytes(line).c_str());
 }
 
 bool FindOption(const KV::String& commandLine, const KV::String& option, KV::String& value)

@@ -12,7 +12,8 @@
 
 namespace CommandLine {
 
-// The arguments after the program name, joined as described above.
+// The arguments after the program name, joined as described above. Bytes that are no
+// UTF-8 are kept (DecodeSystemBytes), so a file name passes unchanged.
 KV::String Join(int argc, const char* const argv[]);
 
 // Whether the option is on the command line, matched in any letter case at the start of

@@ -17,7 +17,7 @@ namespace {
 
 String WidePath(const std::string& path)
 {
-    return String(path.c_str());
+    return FilePathText::FromSystem(path);
 }
 
 // base/company/product with each level created. No base, no folder: the names alone

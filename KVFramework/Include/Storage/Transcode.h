@@ -9,6 +9,8 @@
 // never write at or past the target end.
 
 #include <cstddef>
+#include <string>
+#include <string_view>
 
 namespace KV {
 
@@ -35,5 +37,14 @@ TranscodeResult TranscodeUtf8ToUtf16(const char*& sourceStart, const char* sourc
 // True when the `length` bytes form one well-formed UTF-8 sequence: no lone
 // continuation byte, no overlong form, no encoded surrogate, nothing above U+10FFFF.
 bool CheckUtf8Sequence(const char* bytes, std::ptrdiff_t length);
+
+// Text the system hands over as bytes (command-line arguments, file names) is UTF-8 as a
+// rule, but a Linux file name may hold any bytes. Decoding keeps every byte: a byte that
+// is no part of a well-formed sequence becomes the lone low surrogate U+DC80 + byte (from
+// DC80 to DCFF), which no well-formed text holds; encoding turns each such unit back into
+// its byte, so a name goes through a wide string unchanged. Other lone surrogates are
+// encoded by their own values, as the lenient mode does.
+std::u16string DecodeSystemBytes(std::string_view bytes);
+std::string EncodeSystemBytes(std::u16string_view text);
 
 } // namespace KV

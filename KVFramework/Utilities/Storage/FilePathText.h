@@ -17,6 +17,10 @@ inline constexpr bool IsSeparator(char16_t c)
 // there is no folder (a relative path, not one from the root).
 String Join(const String& folder, const String& name);
 
+// The bytes of the name on disk; a byte that is no UTF-8 came in as U+DC80 + byte and
+// goes out as itself (DecodeSystemBytes).
 std::string ToUtf8(const String& path);
+// A name from the system as a wide path, every byte kept.
+String FromSystem(const std::string& path);
 
 } // namespace KV::FilePathText

@@ -4,6 +4,7 @@
 
 #include "Platform/Files/PosixFiles.h"
 #include "Platform/Folders/UserFolders.h"
+#include "Storage/Transcode.h"
 #include "Utilities/Storage/FilePathText.h"
 
 #include <string>
@@ -26,7 +27,12 @@ String Join(const String& folder, const String& name)
 
 std::string ToUtf8(const String& path)
 {
-    return std::string(path.ToNarrow().View());
+    return EncodeSystemBytes(path.View());
+}
+
+String FromSystem(const std::string& path)
+{
+    return String(DecodeSystemBytes(path).c_str());
 }
 
 } // namespace FilePathText
@@ -124,7 +130,7 @@ String File::GetAbsolutePath(const String& path)
     const std::string folder = Platform::GetCurrentFolder();
     if (folder.empty())
         return path;
-    return FilePathText::Join(String(folder.c_str()), path);
+    return FilePathText::Join(FilePathText::FromSystem(folder), path);
 }
 
 String File::GetFileName(const String& path)

@@ -220,4 +220,65 @@ bool CheckUtf8Sequence(const char* bytes, std::ptrdiff_t length)
     return length == FollowingBytes(b[0]) + 1;
 }
 
+namespace {
+
+constexpr char16_t kEscapedByteBase = 0xDC00;
+
+constexpr bool IsEscapedByte(char16_t unit)
+{
+    return unit >= kEscapedByteBase + 0x80 && unit <= kEscapedByteBase + 0xFF;
+}
+
+} // namespace
+
+std::u16string DecodeSystemBytes(std::string_view bytes)
+{
+    std::u16string text(bytes.size(), u'\0'); // never more units than bytes
+    const char* source = bytes.data();
+    const char* const end = source + bytes.size();
+    char16_t* target = text.data();
+    while (source < end)
+    {
+        if (TranscodeUtf8ToUtf16(source, end, target, text.data() + text.size(), TranscodeStrict) ==
+            TranscodeOk)
+            break;
+        // The conversion stopped at a byte that begins no well-formed sequence.
+        *target++ = static_cast<char16_t>(kEscapedByteBase + static_cast<uint8_t>(*source++));
+    }
+    text.resize(static_cast<size_t>(target - text.data()));
+    return text;
+}
+
+std::string EncodeSystemBytes(std::u16string_view text)
+{
+    std::string bytes;
+    bytes.reserve(text.size() * 3);
+    char buffer[8];
+    for (size_t i = 0; i < text.size();)
+    {
+        if (IsEscapedByte(text[i]))
+        {
+            bytes += static_cast<char>(text[i++] - kEscapedByteBase);
+            continue;
+        }
+        const bool pair = IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]);
+        if (!pair && (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])))
+        {
+            // A lone surrogate by its own value, as the lenient mode writes it.
+            const uint32_t c = text[i++];
+            bytes += static_cast<char>(0xE0 | c >> 12);
+            bytes += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            bytes += static_cast<char>(0x80 | (c & 0x3F));
+            continue;
+        }
+        const size_t units = pair ? 2 : 1;
+        const char16_t* source = text.data() + i;
+        char* target = buffer;
+        TranscodeUtf16ToUtf8(source, source + units, target, buffer + sizeof buffer, TranscodeLenient);
+        bytes.append(buffer, static_cast<size_t>(target - buffer));
+        i += units;
+    }
+    return bytes;
+}
+
 } // namespace KV

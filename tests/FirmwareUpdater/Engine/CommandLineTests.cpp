@@ -1,14 +1,17 @@
 #include "CommandLine.h"
 
+#include "Storage/Transcode.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace {
 
+// The bytes the text stands for, also those that are no UTF-8.
 std::string Narrow(const KV::String& text)
 {
-    return std::string(KV::NarrowString(text).GetText());
+    return KV::EncodeSystemBytes(text.View());
 }
 
 } // namespace
@@ -85,6 +88,10 @@ TEST(CommandLine, JoinedArgumentsAreFoundAsGiven)
         {"-ABSOLUTE_FIRMWARE_FILE_PATH=/plain.led", "-ABSOLUTE_FIRMWARE_FILE_PATH=/plain.led", "/plain.led"},
         {"plain word", "\"plain word\"", nullptr},
         {"a\"b", "a\"b", nullptr},
+        // Bytes that are no UTF-8 (a Latin-1 name) stay as they are.
+        {"-ABSOLUTE_FIRMWARE_FILE_PATH=/tmp/\xE9t\xE9 2.led",
+         "-ABSOLUTE_FIRMWARE_FILE_PATH=\"/tmp/\xE9t\xE9 2.led\"", "/tmp/\xE9t\xE9 2.led"},
+        {"\xFF\xFE", "\xFF\xFE", nullptr},
     };
     for (const Row& row : rows)
     {

@@ -281,3 +281,41 @@ TEST(Transcode, RandomBytesDecodeToAPrefixThatEncodesBackUnchanged)
         EXPECT_EQ(e.bytes, bytes.substr(0, d.consumed)) << Hex(bytes);
     }
 }
+
+TEST(SystemBytes, EveryByteGoesThroughAWideStringUnchanged)
+{
+    struct Case
+    {
+        std::string bytes;
+        std::u16string text;
+    };
+    const Case cases[] = {
+        {"image.led", u"image.led"},
+        {Bytes({'a', 0xFF, 'b'}), std::u16string{u'a', 0xDCFF, u'b'}},       // a stray byte
+        {Bytes({0xC3, 0xA9, 0xE9}), std::u16string{0xE9, 0xDCE9}},           // Latin-1 after UTF-8
+        {Bytes({0xE2, 0x82}), std::u16string{0xDCE2, 0xDC82}},               // cut off
+        {Bytes({0xED, 0xB3, 0xBF}), std::u16string{0xDCED, 0xDCB3, 0xDCBF}}, // an encoded surrogate
+        {Bytes({0xC0, 0xAF}), std::u16string{0xDCC0, 0xDCAF}},               // overlong
+        {Bytes({0xF0, 0x9F, 0x8E, 0xB9, 0x80}),
+         std::u16string{0xD83C, 0xDFB9, 0xDC80}}, // a pair, then a stray
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(Hex(c.bytes));
+        EXPECT_EQ(DecodeSystemBytes(c.bytes), c.text);
+        EXPECT_EQ(EncodeSystemBytes(c.text), c.bytes);
+    }
+    // Lone surrogates that stand for no byte keep their own values.
+    EXPECT_EQ(EncodeSystemBytes(std::u16string{0xD800, u'x', 0xDC41}),
+              Bytes({0xED, 0xA0, 0x80, 'x', 0xED, 0xB1, 0x81}));
+
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (int round = 0; round < 2000; ++round)
+    {
+        std::string bytes;
+        for (int i = 0; i < round % 16; ++i)
+            bytes.push_back(static_cast<char>(byte(random)));
+        ASSERT_EQ(EncodeSystemBytes(DecodeSystemBytes(bytes)), bytes) << Hex(bytes);
+    }
+}
