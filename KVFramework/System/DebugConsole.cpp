@@ -100,6 +100,14 @@ void DebugConsole::SetTarget(const char* host, int port)
     mPort = port;
 }
 
+bool DebugConsole::IsRequested()
+{
+    if (mNarrowTarget.load() != &mNarrowStream)
+        return true;
+    MutexLock lock(mTargetLock);
+    return mPort > 0 && mPort <= kHighestPort;
+}
+
 void DebugConsole::RedirectToStandardError()
 {
     MutexLock narrowLock(mNarrowLock);

@@ -75,6 +75,12 @@ public:
     // UTF-8 there. The debug streams receive nothing afterwards.
     void RedirectToStandardError();
 
+    // Whether someone asked for the diagnostics: the console is open on standard error,
+    // or a datagram port is set. Otherwise they go to the debugger output, which on this
+    // platform is standard error too, where a line meant for a developer would reach a
+    // user's script; writers of such lines ask first.
+    bool IsRequested();
+
     std::basic_ostream<char>& GetNarrowTarget() const noexcept { return *mNarrowTarget.load(); }
     std::basic_ostream<char16_t>& GetWideTarget() const noexcept { return *mWideTarget.load(); }
     basic_dostream<char>& GetNarrowStream() noexcept { return mNarrowStream; }

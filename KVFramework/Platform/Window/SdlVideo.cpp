@@ -26,7 +26,9 @@ bool SdlVideo::Acquire()
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
         return true;
-    CDebugLine<char>() << "No windows: " << SDL_GetError() << "\n";
+    // Why, for a developer who asked: the run itself tells the user what it could not do.
+    if (DebugConsole::GetInstance().IsRequested())
+        CDebugLine<char>() << "No windows: " << SDL_GetError() << "\n";
     return false;
 }
 

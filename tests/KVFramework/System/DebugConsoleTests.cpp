@@ -226,6 +226,23 @@ TEST(DebugOutput, WithoutAUsablePortAFlushedLineGoesToStandardErrorOnce)
     }
 }
 
+TEST(DebugOutput, RequestedOnlyWithAPortOrOpenOnStandardError)
+{
+    DebugDatagramSender sender;
+    for (int port : {-1, 0, 70000})
+    {
+        DebugConsole console(sender);
+        console.SetTarget(nullptr, port);
+        EXPECT_FALSE(console.IsRequested()) << port;
+    }
+    DebugConsole withPort(sender);
+    withPort.SetTarget(nullptr, 5000);
+    EXPECT_TRUE(withPort.IsRequested());
+    DebugConsole opened(sender);
+    opened.RedirectToStandardError();
+    EXPECT_TRUE(opened.IsRequested());
+}
+
 TEST(DebugOutput, TextStillCollectedGoesOutWhenTheConsoleEnds)
 {
     CapturedStandardError captured;
