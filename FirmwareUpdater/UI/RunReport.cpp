@@ -1,5 +1,8 @@
 #include "RunReport.h"
 
+#include "Storage/File.h"
+#include "Storage/Transcode.h"
+
 #include <string>
 
 using Engine = LUpdateEngineInterface;
@@ -7,9 +10,10 @@ using Engine = LUpdateEngineInterface;
 namespace RunReport {
 namespace {
 
+// Paths are printed as the bytes of the name on disk, also where they are no UTF-8.
 std::string Narrow(const KV::String& text)
 {
-    return std::string(KV::NarrowString(text).GetText());
+    return KV::EncodeSystemBytes(text.View());
 }
 
 const char* ReasonText(int32_t reason)
@@ -27,6 +31,14 @@ const char* ReasonText(int32_t reason)
     default:
         return "no particular reason";
     }
+}
+
+// Why the image at the path cannot be used, as the end of a sentence.
+const char* ImageProblemText(const KV::String& path)
+{
+    if (KV::File::IsRegularFile(path))
+        return "it must hold whole records in hexadecimal text";
+    return "it is not a regular file (a named pipe or a device is never read)";
 }
 
 void PrintVersions(Engine& engine, std::FILE* out)
@@ -83,10 +95,15 @@ int ReportSilentEnd(LUpdateProcessor& processor, std::FILE* out, std::FILE* err)
                           "then run the updater again.\n");
         return 2;
     case LUpdateProcessor::SilentOutcome::ImageUnreadable:
-        std::fprintf(err, "The firmware update did not start: the firmware image could not be read "
-                          "(it must hold whole records in hexadecimal text). Nothing was sent to the "
-                          "keyboard.\n");
+    {
+        KV::String path;
+        engine.GetFirmwareFilePath(path);
+        std::fprintf(err,
+                     "The firmware update did not start: the firmware image could not be read (%s). "
+                     "Nothing was sent to the keyboard.\n",
+                     ImageProblemText(path));
         return 3;
+    }
     case LUpdateProcessor::SilentOutcome::Cancelled:
         if (failure)
             std::fprintf(err, "The firmware update was cancelled: %s.\n", failure);
@@ -144,10 +161,13 @@ int ReportWindowNeeded(LUpdateProcessor& processor, std::FILE* out, std::FILE* e
     }
     KV::String path;
     engine.GetFirmwareFilePath(path);
-    if (engine.GetFirmwareFileState() < Engine::FileStateVersionUnknown)
+    if (path.IsEmpty())
+        std::fprintf(err, "No firmware image was named: the image's path on the command line is empty.\n");
+    else if (engine.GetFirmwareFileState() < Engine::FileStateVersionUnknown)
         std::fprintf(err, "The firmware image was not found: %s\n", Narrow(path).c_str());
     else if (processor.IsImageUnreadable())
-        std::fprintf(err, "The firmware image could not be read: %s\n", Narrow(path).c_str());
+        std::fprintf(err, "The firmware image could not be read (%s): %s\n", ImageProblemText(path),
+                     Narrow(path).c_str());
     PrintVersions(engine, out);
     std::fprintf(err, "This run needs the updater's window, which is not available.\n");
     return 6;

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sys/stat.h>
 #include <string>
 #include <vector>
 
@@ -213,6 +214,8 @@ TEST(SilentUpdate, WithoutKeyboardTheWindowIsNeeded)
     const RunResult run = RunUpdater({"-SILENT", folder.ImageOption()});
     EXPECT_EQ(run.status, 6) << Both(run);
     EXPECT_NE(run.errors.find("No keyboard was found"), std::string::npos) << Both(run);
+    // The framework's diagnostics only for a developer who asked for them.
+    EXPECT_EQ(run.errors.find("No windows"), std::string::npos) << Both(run);
 }
 
 TEST(SilentUpdate, TransferStartedForTheWindowEndsBeforeTheProcess)
@@ -240,4 +243,54 @@ TEST(SilentUpdate, UnreadableImageEndsBeforeAnythingIsSent)
     // The keyboard was asked its identity, and was not switched.
     EXPECT_NE(sim.Output().find("identity"), std::string::npos) << sim.Output();
     EXPECT_EQ(sim.Output().find("enter"), std::string::npos) << sim.Output();
+}
+
+// Hostile command lines against a keyboard in its normal mode: each run ends at once with
+// its status and says why; none switches the keyboard for an image it cannot send.
+TEST(SilentUpdate, HostileInputsEndWithAStatusAndAReason)
+{
+    ImageFolder folder;
+    const std::string pipe = (folder.folder / "pipe.led").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    // A Latin-1 folder name with a backslash in it: a Linux name like any other.
+    const std::string odd = (folder.folder / "\xE9t\xE9\\2026.led").string();
+    std::filesystem::copy_file(folder.image, odd);
+    struct Row
+    {
+        const char* what;
+        const char* firmware; // the keyboard's
+        std::vector<std::string> arguments;
+        int status;
+        std::string said; // on standard output or standard error
+    };
+    const Row rows[] = {
+        {"a named pipe as the image",
+         "1.0.0.5",
+         {"-SILENT", "-ABSOLUTE_FIRMWARE_FILE_PATH=" + pipe},
+         3,
+         "it is not a regular file"},
+        {"an empty image path",
+         "1.0.0.5",
+         {"-SILENT", "-ABSOLUTE_FIRMWARE_FILE_PATH="},
+         6,
+         "No firmware image was named"},
+        // The option after the path counts, and the path is found and printed as it is.
+        {"a path that is no UTF-8",
+         "1.0.0.6",
+         {"-ABSOLUTE_FIRMWARE_FILE_PATH=" + odd, "-SILENT_IF_UPDATE_NOT_NEEDED"},
+         0,
+         "Firmware image: " + odd + " (1.0.0.6)\nNo update is needed"},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        SimProcess sim({"--firmware", row.firmware});
+        ASSERT_TRUE(sim.WaitForLine("on: normal mode")) << sim.Output();
+        const RunResult run = RunUpdater(row.arguments);
+        EXPECT_EQ(run.status, row.status) << Both(run);
+        EXPECT_NE((run.output + run.errors).find(row.said), std::string::npos) << Both(run);
+        sim.Command("quit");
+        sim.WaitForExit();
+        EXPECT_EQ(sim.Output().find("enter"), std::string::npos) << sim.Output();
+    }
 }
