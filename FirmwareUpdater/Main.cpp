@@ -11,6 +11,9 @@
 
 int main(int argc, char* argv[])
 {
+    // Before any thread starts: every thread then leaves these signals to the one that
+    // takes them, so a transfer stops as a cancel and the MIDI client closes.
+    KV::LFrameworkApp::WatchTerminationSignals();
     KV::FrameworkEntry entry;
     entry.createApplication = [](const KV::RCPtr<KV::LControlFactory>& factory,
                                  const KV::RCPtr<KV::LStringTable>& frameworkStringTable,

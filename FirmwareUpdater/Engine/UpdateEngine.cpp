@@ -170,13 +170,10 @@ KVRESULT LUpdateEngine::OnMidiDataCaptured(const RCPtr<LNotificationDistributor>
     switch (DeviceMessages::ClassifyDeviceReply(bytes))
     {
     case DeviceProtocol::StatusCancelRequest:
-        if (RequestCancel() == S_OK)
-        {
+        // The cause first: the request wakes the transfer, which may end at once.
+        if (GetDeviceState() == DeviceStateUpdating)
             SetTransferFailure(TransferFailure::CancelledByKeyboard);
-            // Wakes a transfer that waits for an acknowledgement, which a keyboard that
-            // asked to stop never sends; the transfer finds the flag set before this.
-            mAcknowledgeLight.Set();
-        }
+        RequestCancel();
         break;
     case DeviceProtocol::StatusAcknowledge:
     case DeviceProtocol::StatusAcknowledgeAlternate:
@@ -436,6 +433,9 @@ KVRESULT LUpdateEngine::RequestCancel()
     if (GetDeviceState() != DeviceStateUpdating)
         return E_FAIL;
     SetCancelRequested(true);
+    // Wakes a transfer that waits for an acknowledgement, which a keyboard that asked to
+    // stop never sends; the transfer finds the flag set before this.
+    mAcknowledgeLight.Set();
     return S_OK;
 }
 
@@ -507,8 +507,9 @@ bool LUpdateEngine::WaitForFinalAcknowledgement()
 {
     // The light was reset before the last chunk went out, so only the last record's
     // acknowledgement sets it.
+    // A cancel request sets the light too: it confirms nothing.
     return GetUpdateResult(false) == UpdateResultSucceeded &&
-           WaitFor(mAcknowledgeLight, mTimings.acknowledgeWait);
+           WaitFor(mAcknowledgeLight, mTimings.acknowledgeWait) && !IsCancelRequested();
 }
 
 LUpdateEngineInterface::TransferFailure LUpdateEngine::UnlessMidiGone(TransferFailure failure) const

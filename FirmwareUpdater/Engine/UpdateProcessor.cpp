@@ -120,6 +120,7 @@ KVRESULT LUpdateProcessor::Initialize(const String& commandLine)
 {
     mSilentOutcome = SilentOutcome::None;
     mImageUnreadable = false;
+    mStopped = false;
     if (mCommandLine.IsEmpty())
     {
         mCommandLine = commandLine;
@@ -156,6 +157,11 @@ KVRESULT LUpdateProcessor::Initialize(const String& commandLine)
             return E_QUIET_EXIT_A020;
         }
         const bool silent = HasOption(kSilent);
+        if (allowed && silent && IsStopRequested())
+        {
+            mSilentOutcome = SilentOutcome::Cancelled;
+            return E_QUIET_EXIT_A020;
+        }
         if (allowed && (silent || HasOption(kStartUpdateAutomatically)))
         {
             StartAllowedUpdate();
@@ -169,12 +175,21 @@ KVRESULT LUpdateProcessor::Initialize(const String& commandLine)
     return S_OK;
 }
 
+bool LUpdateProcessor::IsStopRequested()
+{
+    if (!mStopped && mStopRequested && mStopRequested())
+        mStopped = true;
+    return mStopped;
+}
+
 void LUpdateProcessor::StartAllowedUpdate()
 {
+    if (IsStopRequested())
+        return;
     if (mEngine->GetDeviceState() == Engine::DeviceStateNormalFirmware)
     {
         mEngine->EnterUpdateMode();
-        if (mEngine->GetDeviceState() == Engine::DeviceStateReadyForUpdate)
+        if (mEngine->GetDeviceState() == Engine::DeviceStateReadyForUpdate && !IsStopRequested())
             mEngine->StartUpdate();
     }
     else
@@ -194,6 +209,9 @@ bool LUpdateProcessor::WaitForUpdate(Milliseconds timeout)
     const Milliseconds start = GetTickCount();
     for (;;)
     {
+        // A transfer stops at once when the process is asked to end.
+        if (IsStopRequested())
+            mEngine->RequestCancel();
         const bool ended = KV_SUCCEEDED(mEngine->WaitForUpdateCompletion(kDrainInterval));
         DrainNotificationQueues();
         if (ended)
@@ -210,7 +228,7 @@ bool LUpdateProcessor::IsTransferConfirmed()
     // The last record's acknowledgement may be lost with the keyboard's ports, or the
     // keyboard may restart at once: look for it back in its normal mode, as the window
     // does after a transfer.
-    for (uint32_t rescan = 0; rescan < mRescanCount; ++rescan)
+    for (uint32_t rescan = 0; rescan < mRescanCount && !IsStopRequested(); ++rescan)
     {
         PauseDraining(mRescanPause);
         mEngine->RescanSelectedDevice();
@@ -253,6 +271,7 @@ LUpdateProcessor::SilentOutcome LUpdateProcessor::WaitSilently()
     case Engine::DeviceStateCannotUpdate:
         return SilentOutcome::Failed;
     default:
-        return SilentOutcome::Failed; // allowed, yet nothing could be started
+        // Asked to end before the transfer began, or allowed, yet nothing could be started.
+        return IsStopRequested() ? SilentOutcome::Cancelled : SilentOutcome::Failed;
     }
 }

@@ -11,7 +11,9 @@
 // run reports a transfer as done only when the keyboard confirmed it: its
 // acknowledgement of the last record, or its return in normal mode with the image's
 // version. While a silent run waits, it drains the notification queues as the message
-// loop would, so that nothing piles up until the process ends.
+// loop would, so that nothing piles up until the process ends. A run asked to end (a
+// termination signal) starts no update and cancels a running transfer: it ends as
+// cancelled.
 
 #include "UpdateEngineInterface.h"
 
@@ -69,6 +71,11 @@ public:
         mEngineFactory = std::move(factory);
     }
     void SetSilentWait(KV::Milliseconds wait) noexcept { mSilentWait = wait; }
+    // Asked at each step and while a run waits: true when the process was asked to end.
+    // No update starts then, and a running transfer is cancelled.
+    void SetStopRequest(std::function<bool()> stopRequested) { mStopRequested = std::move(stopRequested); }
+    // Whether the run was asked to end before it was over.
+    bool WasStopped() const noexcept { return mStopped; }
     // The pause between two rescans that look for the keyboard's return after a
     // transfer, and how many there are at most.
     void SetReturnRescans(KV::Milliseconds pause, uint32_t count) noexcept
@@ -96,6 +103,8 @@ private:
     // meanwhile; true when it ended.
     bool WaitForUpdate(KV::Milliseconds timeout);
     bool IsTransferConfirmed();
+    // Whether the process was asked to end; remembered for the report.
+    bool IsStopRequested();
 
     KV::String mCommandLine;
     KV::RCPtr<LUpdateEngineInterface> mEngine;
@@ -108,4 +117,6 @@ private:
     uint32_t mRescanCount = DefaultRescanCount;
     bool mImageUnreadable = false;
     KV::String mChosenFirmwareFile;
+    std::function<bool()> mStopRequested;
+    bool mStopped = false;
 };

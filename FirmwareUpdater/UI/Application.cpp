@@ -122,6 +122,7 @@ KVRESULT LApplication::RunApplicationStartup()
     String folder;
     GetFolder(folder, FOLDER_EXECUTABLE);
     mUpdateProcessor->SetExecutableFolder(folder);
+    mUpdateProcessor->SetStopRequest([] { return GetTerminationSignal() != 0; });
     try
     {
         return mUpdateProcessor->Initialize(GetCommandLine());
@@ -148,6 +149,16 @@ bool LApplication::CanExit()
     if (updating && main)
         main->ExplainExitRefused();
     return !updating;
+}
+
+void LApplication::OnTerminationSignal()
+{
+    // A transfer stops as a cancel; the exit is taken at a later idle pass, once it ended.
+    const RCPtr<LUpdateEngineInterface> engine =
+        mUpdateProcessor ? mUpdateProcessor->GetUpdateEngine() : RCPtr<LUpdateEngineInterface>();
+    if (engine && engine->GetDeviceState() == LUpdateEngineInterface::DeviceStateUpdating)
+        engine->RequestCancel();
+    LApplicationBase::OnTerminationSignal();
 }
 
 int LApplication::GetQuietExitStatus(KVRESULT)

@@ -35,6 +35,9 @@ public:
     KVRESULT RunApplicationStartup() override;
     // False while an update is in progress.
     bool CanExit() override;
+    // SIGTERM, SIGINT or SIGHUP: a running transfer is cancelled, then the window closes as
+    // for a close. A silent run stops through its processor.
+    void OnTerminationSignal() override;
 
     int GetQuietExitStatus(KVRESULT startupResult) override;
     int OnWindowUnavailable() override;

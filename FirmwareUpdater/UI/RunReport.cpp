@@ -1,5 +1,6 @@
 #include "RunReport.h"
 
+#include "Application/FrameworkApp.h"
 #include "Storage/File.h"
 #include "Storage/Transcode.h"
 
@@ -105,7 +106,11 @@ int ReportSilentEnd(LUpdateProcessor& processor, std::FILE* out, std::FILE* err)
         return 3;
     }
     case LUpdateProcessor::SilentOutcome::Cancelled:
-        if (failure)
+        if (processor.WasStopped())
+            std::fprintf(err,
+                         "The firmware update was cancelled: the updater was asked to end (signal %d).\n",
+                         KV::LFrameworkApp::GetTerminationSignal());
+        else if (failure)
             std::fprintf(err, "The firmware update was cancelled: %s.\n", failure);
         else
             std::fprintf(err, "The firmware update was cancelled.\n");

@@ -8,13 +8,16 @@
 #include "Controls/FrameworkControls.h"
 #include "ObjectBase/Exception.h"
 #include "Platform/Locale/UserLocale.h"
+#include "Platform/Threads/TerminationSignals.h"
 #include "Platform/Window/WindowEventSource.h"
 #include "System/DebugConsole.h"
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <exception>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 namespace KV {
@@ -30,7 +33,34 @@ std::vector<IStatusTextTarget*> gStatusBars;
 
 constexpr const char16_t* kExitRequest = u"NID_APP_EXIT_REQ";
 
+constinit std::atomic<int> gTerminationSignal{0};
+
+// How long a process may take to end in order after a termination signal.
+constexpr std::chrono::seconds kOrderlyEndLimit{10};
+
+// On the signal thread.
+void TakeTerminationSignal(int signal)
+{
+    int none = 0;
+    if (!gTerminationSignal.compare_exchange_strong(none, signal, std::memory_order_acq_rel))
+        Platform::EndAsEndedBySignal(signal); // asked twice: no more waiting
+    std::thread([signal] {
+        std::this_thread::sleep_for(kOrderlyEndLimit);
+        Platform::EndAsEndedBySignal(signal);
+    }).detach();
+}
+
 } // namespace
+
+void LFrameworkApp::WatchTerminationSignals()
+{
+    Platform::StartTerminationSignalThread(&TakeTerminationSignal);
+}
+
+int LFrameworkApp::GetTerminationSignal() noexcept
+{
+    return gTerminationSignal.load(std::memory_order_acquire);
+}
 
 LFrameworkApp* LFrameworkApp::GetInstance() noexcept
 {
@@ -209,6 +239,12 @@ bool LFrameworkApp::OnIdle(int32_t passCount)
 {
     if (mExitRequested)
         return false;
+    if (GetTerminationSignal() != 0)
+    {
+        OnTerminationSignal();
+        if (mExitRequested)
+            return false;
+    }
     return ProcessNotificationQueues(passCount == 0) && passCount < 2;
 }
 
@@ -239,6 +275,12 @@ void LFrameworkApp::FinishRunningWork() {}
 bool LFrameworkApp::CanExit()
 {
     return true;
+}
+
+void LFrameworkApp::OnTerminationSignal()
+{
+    if (!mExitRequested && CanExit())
+        OnExitRequest();
 }
 
 String LFrameworkApp::GetRootControlName()

@@ -46,6 +46,15 @@ public:
     // The application object, or null before it is made and after it is gone.
     static LFrameworkApp* GetInstance() noexcept;
 
+    // From here on, the signals that ask the process to end (SIGTERM, SIGINT, SIGHUP) are
+    // taken in order: the first is kept for GetTerminationSignal, and the window's loop
+    // hands it to OnTerminationSignal at its idle passes; a second one, or a process that
+    // has not ended 10 s after the first, ends at once as the signal would have ended it.
+    // Called first thing in main, before any thread starts.
+    static void WatchTerminationSignals();
+    // The signal that asked the process to end; 0 while none came.
+    static int GetTerminationSignal() noexcept;
+
     // factory: the control factory with the loaded documents (may be empty); the
     // application's string table is the factory's. frameworkStringTable: the factory's
     // "Framework" table. commandLine: the whole command line.
@@ -110,6 +119,10 @@ public:
     bool IsExitRequested() const noexcept { return mExitRequested; }
     // Whether an exit request may be taken now; true here.
     virtual bool CanExit();
+    // On the window's thread, at each idle pass after a termination signal came until the
+    // exit is taken: here, the exit request is taken when CanExit allows it, as for a
+    // close. An application stops its running work here.
+    virtual void OnTerminationSignal();
 
     // Folder kinds of GetFolder.
     enum FolderKind : int32_t

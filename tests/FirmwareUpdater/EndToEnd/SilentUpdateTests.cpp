@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -292,5 +294,31 @@ TEST(SilentUpdate, HostileInputsEndWithAStatusAndAReason)
         sim.Command("quit");
         sim.WaitForExit();
         EXPECT_EQ(sim.Output().find("enter"), std::string::npos) << sim.Output();
+    }
+}
+
+// A signal that asks the updater to end, in the middle of a transfer: the transfer stops
+// as a cancel, and the run ends with the status of a cancelled update and says why.
+TEST(SilentUpdate, TerminationSignalsCancelTheTransfer)
+{
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+    {
+        SCOPED_TRACE(strsignal(signal));
+        ImageFolder folder;
+        // Record 3's acknowledgement comes late: the signal finds the transfer waiting.
+        SimProcess sim(SimArguments(folder, {"--late-ack-at", "3:20000"}));
+        SwitchAndPowerCycle(sim, folder);
+        UpdaterTest::UpdaterChild updater({"-SILENT", folder.ImageOption()}, false);
+        ASSERT_TRUE(sim.WaitForLine("record 3 OK")) << sim.Output();
+        ASSERT_EQ(kill(updater.Pid(), signal), 0);
+        const RunResult& run = updater.Finish(60s);
+        EXPECT_EQ(run.status, 4) << run.Describe() << Both(run) << sim.Output();
+        EXPECT_NE(run.errors.find("The firmware update was cancelled: the updater was asked to end"),
+                  std::string::npos)
+            << Both(run);
+        sim.Command("quit");
+        sim.WaitForExit();
+        // Nothing went out after the record that was awaited.
+        EXPECT_EQ(sim.Output().find("record 4"), std::string::npos) << sim.Output();
     }
 }

@@ -19,6 +19,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -356,4 +357,53 @@ TEST(WindowedUpdate, AFileThatIsNoImageNeverSwitchesTheKeyboard)
     // Each updater asked the keyboard who it is; none switched it.
     EXPECT_NE(sim.Output().find("identity"), std::string::npos) << sim.Output();
     EXPECT_EQ(sim.Output().find("enter"), std::string::npos) << sim.Output();
+}
+
+// A signal that asks the updater to end: with the window idle it ends as a close does; in
+// the middle of a transfer the transfer stops as a cancel first (the keyboard gets no
+// further record and stays in its update mode), then the window ends the same way.
+TEST(WindowedUpdate, TerminationSignalsEndTheWindowInOrder)
+{
+    ASSERT_TRUE(Platform::SyntheticInputAvailable());
+    struct Row
+    {
+        const char* what;
+        int signal;
+        bool duringTransfer;
+    };
+    const Row rows[] = {
+        {"SIGTERM with the window idle", SIGTERM, false},
+        {"SIGINT during a transfer", SIGINT, true},
+        {"SIGHUP during a transfer", SIGHUP, true},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        PrivateHome home;
+        const std::string image = WriteImage(home.root / "image.led");
+        // Record 3's acknowledgement comes late: the signal finds the transfer waiting.
+        SimProcess sim({"--expect", image, "--off-time", "300", "--late-ack-at", "3:20000"});
+        ASSERT_TRUE(sim.WaitForLine("on: normal mode")) << sim.Output();
+        UpdaterChild updater({"-ABSOLUTE_FIRMWARE_FILE_PATH=" + image}, true);
+        WindowOnScreen window(updater);
+        ASSERT_TRUE(window.WaitForWindow()) << updater.Finish(0ms).errors;
+        window.ExpectShows("UpdaterWindowReady", "WindowedUpdate-Signal-Ready");
+        if (row.duringTransfer)
+        {
+            window.Click(kUpdateButtonX, kButtonRowY);
+            ASSERT_TRUE(sim.WaitForLine("enter: accepted")) << sim.Output();
+            sim.Command("power");
+            ASSERT_TRUE(sim.WaitForLine("on: update mode")) << sim.Output();
+            window.ExpectShows("UpdaterWindowPowerCycle", "WindowedUpdate-Signal-PowerCycle");
+            window.Click(kUpdateButtonX, kButtonRowY); // NEXT
+            ASSERT_TRUE(sim.WaitForLine("record 3 OK")) << sim.Output();
+        }
+        ASSERT_EQ(kill(updater.Pid(), row.signal), 0);
+        const UpdaterTest::RunResult& run = updater.Finish(60s);
+        EXPECT_EQ(run.status, 0) << run.Describe() << run.errors << sim.Output();
+        sim.Command("quit");
+        sim.WaitForExit();
+        EXPECT_EQ(sim.Output().find("record 4 "), std::string::npos) << sim.Output();
+        EXPECT_EQ(sim.Output().find("done: image matches"), std::string::npos) << sim.Output();
+    }
 }

@@ -205,6 +205,41 @@ TEST(UpdateProcessor, SilentWaitRunningOutCancelsAndWaitsForTheWorker)
     EXPECT_NE(s.processor->GetUpdateEngine()->GetUpdateResult(false), Engine::UpdateResultRunning);
 }
 
+// A run asked to end (a termination signal) starts nothing, and a transfer under way
+// stops as a cancel: the keyboard gets no further record.
+TEST(UpdateProcessor, StopRequestStartsNothingAndCancelsATransfer)
+{
+    {
+        SCOPED_TRACE("asked before the keyboard was switched");
+        ProcessorScene s;
+        VirtualKeyboard keyboard(s.bus, Keyboard());
+        keyboard.PowerOn();
+        s.processor->SetStopRequest([] { return true; });
+        EXPECT_EQ(s.Run("-SILENT"), E_QUIET_EXIT_A020);
+        EXPECT_EQ(s.processor->GetSilentOutcome(), Outcome::Cancelled);
+        EXPECT_TRUE(s.processor->WasStopped());
+        EXPECT_EQ(s.processor->GetUpdateEngine()->GetDeviceState(), Engine::DeviceStateNormalFirmware);
+    }
+    {
+        SCOPED_TRACE("asked while record 2 is awaited");
+        ProcessorScene s;
+        s.folder.Write("VORazuro61.led", "0001AA0001BB0001CC");
+        auto settings = Keyboard();
+        settings.faults.ackFaults[2] = {NorvikSim::AckFault::Kind::Late, 1000ms};
+        VirtualKeyboard keyboard(s.bus, settings);
+        s.SwitchAndPowerCycle(keyboard);
+        s.processor->SetStopRequest([&s] {
+            const KV::RCPtr<Engine>& engine = s.processor->GetUpdateEngine();
+            return engine && engine->GetUpdateResult(false) == Engine::UpdateResultRunning;
+        });
+        EXPECT_EQ(s.Run("-SILENT"), E_QUIET_EXIT_A020);
+        EXPECT_EQ(s.processor->GetSilentOutcome(), Outcome::Cancelled);
+        EXPECT_TRUE(s.processor->WasStopped());
+        EXPECT_EQ(s.processor->GetUpdateEngine()->GetUpdateResult(false), Engine::UpdateResultCancelled);
+        EXPECT_LT(keyboard.ReceivedImage().size(), 6u);
+    }
+}
+
 TEST(UpdateProcessor, AllowDowngradeFlag)
 {
     ProcessorScene s;
