@@ -380,7 +380,7 @@ TEST(WindowedUpdate, TerminationSignalsEndTheWindowInOrder)
     {
         SCOPED_TRACE(row.what);
         PrivateHome home;
-        const std::string image = WriteImage(home.root / "image.led");
+        const std::string image = WriteImage(home.root / "VORazuro61.led");
         // Record 3's acknowledgement comes late: the signal finds the transfer waiting.
         SimProcess sim({"--expect", image, "--off-time", "300", "--late-ack-at", "3:20000"});
         ASSERT_TRUE(sim.WaitForLine("on: normal mode")) << sim.Output();
