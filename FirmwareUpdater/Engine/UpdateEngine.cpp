@@ -415,6 +415,13 @@ KVRESULT LUpdateEngine::EnterUpdateMode()
     DeviceDefinitionEx device;
     if (GetSelectedDevice(device) && device.mCapture && device.mRender)
     {
+        if (!HoldKeyboard(device))
+        {
+            SetTransferFailure(TransferFailure::KeyboardInUse);
+            SetSelectedDeviceReason(ReasonDeviceUnreachable);
+            SetDeviceState(DeviceStateCannotUpdate);
+            return E_FAIL;
+        }
         // An answer can only come to a message that went out.
         result = Send(device.mRender, DeviceMessages::MakeEnterUpdateModeMessage());
         if (KV_SUCCEEDED(result) && !WaitFor(mUpdateModeLight, mTimings.enterUpdateModeWait))
@@ -458,6 +465,11 @@ KVRESULT LUpdateEngine::PerformUpdate()
         SetTransferFailure(UnlessMidiGone(TransferFailure::PortsUnavailable));
         return fail(ReasonDeviceUnreachable, E_FAIL);
     }
+    if (!HoldKeyboard(device))
+    {
+        SetTransferFailure(TransferFailure::KeyboardInUse);
+        return fail(ReasonDeviceUnreachable, E_FAIL);
+    }
     const RCPtr<LMidiCapturePort>& capture = device.mCapture;
     const RCPtr<LMidiRenderPort>& render = device.mRender;
 
@@ -494,6 +506,21 @@ KVRESULT LUpdateEngine::PerformUpdate()
         return EndCancelled();
     SetUpdateResult(UpdateResultSucceeded);
     return S_OK;
+}
+
+bool LUpdateEngine::HoldKeyboard(const DeviceDefinitionEx& device)
+{
+    if (!device.mCapture)
+        return true;
+    const String name = String(u"Keyboard-").Concat(GetMidiPortDevice(device.mCapture->GetName()));
+    std::lock_guard lock(mKeyboardLocksLock);
+    for (const auto& held : mKeyboardLocks)
+        if (held->GetName() == name)
+            return true;
+    UserLock::Result result = UserLock::Result::Unavailable;
+    if (std::unique_ptr<UserLock> held = UserLock::TryAcquire(name, result))
+        mKeyboardLocks.push_back(std::move(held));
+    return result != UserLock::Result::HeldElsewhere;
 }
 
 KVRESULT LUpdateEngine::EndCancelled()

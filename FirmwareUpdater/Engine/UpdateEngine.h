@@ -13,8 +13,11 @@
 
 #include "Midi/MidiComm.h"
 #include "Notification/NotificationHandler.h"
+#include "System/UserLock.h"
 
+#include <memory>
 #include <mutex>
+#include <vector>
 
 class LUpdateEngine : public LUpdateEngineInterface, public KV::LNotificationClient
 {
@@ -125,6 +128,10 @@ private:
     int32_t Send(const KV::RCPtr<KV::LMidiRenderPort>& port, const DeviceMessages::Bytes& bytes);
     // Ends the running transfer as cancelled: the keyboard stays in its update mode.
     KVRESULT EndCancelled();
+    // Holds the keyboard of the device for this process before anything that changes it
+    // is sent: false when another updater of the user holds it (a second updater would
+    // break the first one's transfer). Without a runtime folder for the lock, true.
+    bool HoldKeyboard(const DeviceDefinitionEx& device);
 
     const Timings mTimings;
     // The MIDI service, set by Initialize and used by the window thread and the worker;
@@ -151,6 +158,11 @@ private:
     bool mLateReplyExpected = false;
     KV::Milliseconds mLateReplyRequestedAt = 0;
     bool mLateReplyDropped = false; // by the query that waits now
+
+    // The keyboards this process talks to, held until the engine ends (a keyboard's
+    // ports in its normal and in its update mode name it differently).
+    std::mutex mKeyboardLocksLock;
+    std::vector<std::unique_ptr<KV::UserLock>> mKeyboardLocks;
 
     KV::TrafficLight mIdentityLight;
     KV::TrafficLight mUpdateModeLight;

@@ -96,6 +96,7 @@ public:
         RecordNotAcknowledged,  // the keyboard did not acknowledge a record in time
         CancelledByKeyboard,    // the keyboard asked to stop
         MidiSystemGone,         // the MIDI system went away (its server stopped)
+        KeyboardInUse,          // another updater talks to the keyboard: nothing was sent
     };
 
     // The engine of this system, already wrapped.

@@ -72,6 +72,9 @@ const char* TransferFailureText(Engine::TransferFailure failure)
         return "the keyboard asked to stop the update";
     case Engine::TransferFailure::MidiSystemGone:
         return "the MIDI system went away (its server stopped or shut the updater's connection down)";
+    case Engine::TransferFailure::KeyboardInUse:
+        return "another updater is talking to this keyboard; nothing was sent to it, try again when "
+               "that one has ended";
     case Engine::TransferFailure::None:
         break;
     }

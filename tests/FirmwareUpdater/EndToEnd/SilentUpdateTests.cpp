@@ -322,3 +322,27 @@ TEST(SilentUpdate, TerminationSignalsCancelTheTransfer)
         EXPECT_EQ(sim.Output().find("record 4"), std::string::npos) << sim.Output();
     }
 }
+
+// Two updaters at once against one keyboard: the one that talks to it first holds it, the
+// second ends at once and says why, and the first one's transfer goes through unbroken.
+TEST(SilentUpdate, ASecondUpdaterLeavesTheKeyboardToTheFirst)
+{
+    ImageFolder folder;
+    // Record 3's acknowledgement comes late: the second updater finds the first mid-transfer.
+    SimProcess sim(SimArguments(folder, {"--late-ack-at", "3:2000"}));
+    SwitchAndPowerCycle(sim, folder);
+    UpdaterTest::UpdaterChild first({"-SILENT", folder.ImageOption()}, false);
+    ASSERT_TRUE(sim.WaitForLine("record 3 OK")) << sim.Output();
+    const RunResult second = RunUpdater({"-SILENT", folder.ImageOption()});
+    EXPECT_EQ(second.status, 3) << Both(second) << sim.Output();
+    EXPECT_NE(second.errors.find("another updater is talking to this keyboard"), std::string::npos)
+        << Both(second);
+    const RunResult& run = first.Finish(120s);
+    EXPECT_EQ(run.status, 0) << run.Describe() << Both(run) << sim.Output();
+    EXPECT_TRUE(sim.WaitForLine("done: image matches")) << sim.Output();
+    sim.Command("quit");
+    sim.WaitForExit();
+    // The keyboard saw one session only.
+    const std::string seen = sim.Output();
+    EXPECT_EQ(seen.find("session: start", seen.find("session: start") + 1), std::string::npos) << seen;
+}

@@ -1,6 +1,7 @@
 #include "Platform/Instance/InstanceLock.h"
 #include "Platform/Instance/RuntimeFolder.h"
 #include "Platform/Instance/SingleInstance.h"
+#include "System/UserLock.h"
 
 #include "ScopedVariable.h"
 #include "TemporaryFolder.h"
@@ -93,6 +94,27 @@ TEST(InstanceLock, OneHolderAtATime)
     ASSERT_EQ(::symlink(path.c_str(), (root / "linkPrevent.lock").c_str()), 0);
     EXPECT_FALSE(InstanceLock::TryAcquire(root / "linkPrevent.lock", result));
     EXPECT_EQ(result, InstanceLock::Result::Unavailable);
+}
+
+// Locks of one user named by a text: one holder per name, names kept apart, in the
+// private runtime folder.
+TEST(UserLock, OneHolderPerNameInTheRuntimeFolder)
+{
+    TemporaryFolder root;
+    ASSERT_EQ(::mkdir((root / "xdg").c_str(), 0700), 0);
+    ScopedVariable runtime("XDG_RUNTIME_DIR", root / "xdg");
+    using KV::UserLock;
+    UserLock::Result result;
+    std::unique_ptr<UserLock> first = UserLock::TryAcquire(KV::String(u"Keyboard-Norvik ZR"), result);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(result, UserLock::Result::Acquired);
+    EXPECT_EQ(ModeOf(root / "xdg/Keyboard-Norvik_32ZR.lock"), 0600u);
+    EXPECT_FALSE(UserLock::TryAcquire(KV::String(u"Keyboard-Norvik ZR"), result));
+    EXPECT_EQ(result, UserLock::Result::HeldElsewhere);
+    // "_" is written out too, so these two names never share a file.
+    EXPECT_TRUE(UserLock::TryAcquire(KV::String(u"Keyboard-Norvik_32ZR"), result));
+    first.reset();
+    EXPECT_TRUE(UserLock::TryAcquire(KV::String(u"Keyboard-Norvik ZR"), result));
 }
 
 } // namespace
