@@ -1,8 +1,8 @@
 // Dialog programs of the desktop as child processes.
 //  [x] started with default signal handling   [x] standard output read back
-//  [x] standard error kept apart              [x] end reported from a thread of the run
-//  [x] ended when the run is dropped         [x] ended outright when it ignores that
-//  [x] its end is its exit, not the close of its outputs
+//  [x] standard error kept apart              [x] only the standard streams inherited
+//  [x] end reported from a thread of the run  [x] its end is its exit, not its outputs' close
+//  [x] ended when the run is dropped          [x] ended outright when it ignores that
 
 #include "Platform/Dialogs/DialogProgram.h"
 
@@ -194,6 +194,11 @@ std::unique_ptr<DialogProgramRun> DialogProgramRun::Start(const std::string& pro
     posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
     // The program's own warnings are its business, not lines of this process.
     posix_spawn_file_actions_adddup2(&actions, errors[1], STDERR_FILENO);
+    // Nothing else of this process goes with it: libraries here open descriptors without
+    // close-on-exec (the MIDI server's client sockets among them), and a dialog left open
+    // after this process ended would keep them, so that the server would not see the
+    // client go.
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
     std::vector<char*> argv;
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -70,4 +72,21 @@ TEST(DialogProgram, DroppingARunEndsAProgramThatIgnoresTheRequestToEnd)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     run.reset();
     EXPECT_EQ(1, ends.load());
+}
+
+TEST(DialogProgram, TheProgramInheritsOnlyItsStandardStreams)
+{
+    // Libraries of this process open descriptors that children would inherit (a MIDI
+    // server's client socket, say); a dialog program that outlives the process must not
+    // hold them open.
+    const int inheritable = ::open("/dev/null", O_RDONLY);
+    ASSERT_GE(inheritable, 3);
+    const std::string check =
+        "[ -e /proc/$$/fd/" + std::to_string(inheritable) + " ] && echo held || echo closed";
+    std::unique_ptr<DialogProgramRun> run = DialogProgramRun::Start("/bin/sh", {"sh", "-c", check}, {});
+    ASSERT_TRUE(run);
+    std::string answer;
+    EXPECT_EQ(0, run->Finish(answer));
+    EXPECT_EQ("closed\n", answer);
+    ::close(inheritable);
 }
