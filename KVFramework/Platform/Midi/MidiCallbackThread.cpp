@@ -1,6 +1,7 @@
 #include "Platform/Midi/MidiCallbackThread.h"
 
 #include <algorithm>
+#include <ctime>
 
 #include <linux/futex.h>
 #include <sys/syscall.h>
@@ -15,11 +16,12 @@ namespace {
 // thread thousands of times, each of which then cost dozens of system calls.
 constexpr uint32_t AWAKE = 0;
 constexpr uint32_t WOKEN = 1;
-constexpr uint32_t ASLEEP = 2;
+constexpr uint32_t ASLEEP = 2; // until a wake
+constexpr uint32_t DOZING = 3; // until a wake, or the time-out of work that may wait
 
-void FutexWait(std::atomic<uint32_t>& word, uint32_t expected) noexcept
+void FutexWait(std::atomic<uint32_t>& word, uint32_t expected, const timespec* timeout = nullptr) noexcept
 {
-    syscall(SYS_futex, reinterpret_cast<uint32_t*>(&word), FUTEX_WAIT_PRIVATE, expected, nullptr, nullptr, 0);
+    syscall(SYS_futex, reinterpret_cast<uint32_t*>(&word), FUTEX_WAIT_PRIVATE, expected, timeout, nullptr, 0);
 }
 
 void FutexWakeOne(std::atomic<uint32_t>& word) noexcept
@@ -77,30 +79,59 @@ void MidiCallbackThread::Remove(MidiCallbackTarget* target)
 
 void MidiCallbackThread::Wake() noexcept
 {
-    if (mState->wake.exchange(WOKEN, std::memory_order_acq_rel) == ASLEEP)
+    if (mState->wake.exchange(WOKEN, std::memory_order_acq_rel) >= ASLEEP)
         FutexWakeOne(mState->wake);
 }
 
-// Returns once a wake came after the previous return.
-void MidiCallbackThread::Sleep(State& state)
+void MidiCallbackThread::WakeLater() noexcept
+{
+    // Sequentially consistent with Sleep's announcement and look: either the thread
+    // sees this work before it sleeps (and dozes instead), or this sees it asleep.
+    mState->later.store(true);
+    if (mState->wake.load() == ASLEEP)
+        Wake();
+}
+
+// Returns once a wake came after the previous return, or a doze for work that may
+// wait has ended; answers whether such work was announced for the pass that follows.
+// The thread dozes rather than sleeps after a pass that had such work, since more of
+// it tends to follow (one message after another of a long transfer).
+bool MidiCallbackThread::Sleep(State& state, bool doze)
 {
     for (;;)
     {
-        uint32_t seen = state.wake.exchange(AWAKE, std::memory_order_acq_rel);
+        uint32_t seen = state.wake.exchange(AWAKE);
         if (seen == WOKEN)
-            return;
+            break;
         // Nothing came: announce the sleep, unless a wake slipped in meanwhile.
         seen = AWAKE;
-        if (state.wake.compare_exchange_strong(seen, ASLEEP, std::memory_order_acq_rel))
+        if (!state.wake.compare_exchange_strong(seen, ASLEEP))
+            continue;
+        if (!doze && !state.later.load())
+        {
             FutexWait(state.wake, ASLEEP);
+            continue;
+        }
+        // Work that may wait: the thread comes back for it after a while, and what
+        // more of the kind comes meanwhile goes with it, without a wake each.
+        seen = ASLEEP;
+        if (!state.wake.compare_exchange_strong(seen, DOZING))
+            continue;
+        constexpr timespec dozeTime{0, WAKE_LATER_WAIT_MS * 1000000L};
+        FutexWait(state.wake, DOZING, &dozeTime);
+        state.wake.exchange(AWAKE);
+        break;
     }
+    // The pass that follows delivers whatever was announced so far.
+    return state.later.exchange(false);
 }
 
 void MidiCallbackThread::Run(const std::shared_ptr<State>& state)
 {
+    bool doze = false;
     for (;;)
     {
-        Sleep(*state);
+        doze = Sleep(*state, doze);
         // Pass over all targets until a whole pass finds nothing to do and the list
         // did not change under it (a change may have skipped a target).
         bool again = true;

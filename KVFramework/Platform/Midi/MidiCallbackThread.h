@@ -40,6 +40,11 @@ public:
     void Remove(MidiCallbackTarget* target);
     // Tells the thread that some target may have work. Lock-free.
     void Wake() noexcept;
+    // Tells the thread of work that may wait a little (at most WAKE_LATER_WAIT_MS): a
+    // thread that sleeps is woken at once, and then dozes for that long between passes
+    // while such work keeps coming, instead of being woken for each piece. Lock-free.
+    void WakeLater() noexcept;
+    static constexpr uint32_t WAKE_LATER_WAIT_MS = 10;
 
     bool IsCurrentThread() const;
 
@@ -54,13 +59,15 @@ private:
         MidiCallbackTarget* running = nullptr;
         bool changed = false;
         bool stop = false;
-        // Awake, Woken or Asleep. Wakes that come while the thread works fold into
-        // one pass, and only a sleeping thread costs a system call to wake.
+        // Awake, Woken, Asleep or Dozing. Wakes that come while the thread works fold
+        // into one pass, and only a sleeping thread costs a system call to wake.
         std::atomic<uint32_t> wake{0};
+        // Work announced by WakeLater since the last pass began.
+        std::atomic<bool> later{false};
     };
 
     static void Run(const std::shared_ptr<State>& state);
-    static void Sleep(State& state);
+    static bool Sleep(State& state, bool doze);
 
     std::shared_ptr<State> mState;
     std::thread mThread;

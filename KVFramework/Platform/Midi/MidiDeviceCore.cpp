@@ -347,6 +347,7 @@ MidiResult MidiOutputCore::SendLong(MidiBuffer& buffer)
             return r;
     }
     MidiResult result = MidiResult::Ok;
+    bool soon = false;
     mStream.Feed(buffer.data, buffer.length, [&](const std::vector<uint8_t>& message) {
         if (result == MidiResult::Ok)
             result = Transmit(message);
@@ -371,8 +372,16 @@ MidiResult MidiOutputCore::SendLong(MidiBuffer& buffer)
         }
         MidiBufferBook::HandBack(buffer);
         mHandedBack.push_back(&buffer);
+        soon = mHandedBack.size() >= HAND_BACK_BATCH;
     }
-    WakeCallbackThread();
+    // A message sent at once is handed back at once, but its callback may wait for the
+    // next pass of the callback thread: waking that thread for every message sent cost
+    // a sender of many small messages about as much as the sending. An owner with
+    // several buffers in flight gets them back before it runs out of them.
+    if (soon)
+        WakeCallbackThread();
+    else
+        WakeCallbackThreadLater();
     return MidiResult::Ok;
 }
 

@@ -56,6 +56,7 @@ protected:
     // progress; false when it was closed already.
     bool LeaveRound();
     void WakeCallbackThread() noexcept { mThread->Wake(); }
+    void WakeCallbackThreadLater() noexcept { mThread->WakeLater(); }
 
     std::mutex mMutex;
     bool mClosed = false;
@@ -132,6 +133,10 @@ protected:
     virtual void OnClose() {}
 
 private:
+    // Handed-back buffers whose callbacks wake the callback thread at once; fewer wait
+    // for its next pass.
+    static constexpr size_t HAND_BACK_BATCH = 4;
+
     bool Pump() final;
 
     const std::shared_ptr<const MidiOutCallback> mCallback;
