@@ -2,7 +2,7 @@
 # Whole-run figures: the updater and a bare RtMidi host (bare-midi-host) doing the same
 # protocol against the simulated keyboard, on one private synchronous JACK server.
 #
-#   bench/WholeRun/whole-run.sh [BUILD_DIR] [--kib N] [--rounds R] [--wait-ms MS]
+#   bench/WholeRun/whole-run.sh [BUILD_DIR] [--kib N | --records N] [--rounds R] [--wait-ms MS]
 #
 # BUILD_DIR is a Release build (default build/release). See whole_run.py for what is
 # measured.

@@ -8,7 +8,10 @@ image, round after round, in alternating order. Each round and host:
   switch run    keyboard in normal mode: identity request, enter-update-mode, exit 2
   transfer run  keyboard in update mode after a power cycle: the whole image, exit 0
   wait run      a short image whose second record is acknowledged late: the CPU that
-                the waiting host uses meanwhile
+                the waiting host uses meanwhile, and that of a bare JACK MIDI client
+                (jack_midi_dump, one input port, nothing else) idling on the same
+                server over the same time: what any client costs as the server wakes
+                it every cycle, the server's part of an idle host's CPU
   no keyboard   no keyboard at all: exit 6
 
 Times come from the moments the keyboard's event lines arrive, CPU time and context
@@ -95,6 +98,25 @@ class Keyboard:
             self.process.wait()
 
 
+class BareClient:
+    """jack_midi_dump idling on the server, or nothing when it is not installed."""
+
+    def __init__(self):
+        try:
+            self.process = subprocess.Popen(["jack_midi_dump"], stdout=subprocess.DEVNULL,
+                                            stderr=subprocess.DEVNULL)
+        except FileNotFoundError:
+            self.process = None
+
+    def cpu(self):
+        return cpu_of_threads(self.process.pid) if self.process else float("nan")
+
+    def close(self):
+        if self.process:
+            self.process.terminate()
+            self.process.wait()
+
+
 def cpu_of_threads(pid):
     """Seconds of CPU that the process's live threads have used (scheduler statistics)."""
     total = 0
@@ -149,7 +171,7 @@ def write_image(path, kib, records=None, seed=2026):
     return size, count
 
 
-def measure(host, command_for, sim, image, wait_image, wait_ms):
+def measure(host, command_for, sim, image, records, wait_image, wait_ms):
     figures = {}
     keyboard = Keyboard(sim, image)
     try:
@@ -180,6 +202,7 @@ def measure(host, command_for, sim, image, wait_image, wait_ms):
         keyboard.close()
 
     keyboard = Keyboard(sim, wait_image, ["--late-ack-at", f"{WAIT_RECORD}:{wait_ms}"])
+    bare_client = BareClient()
     try:
         since = keyboard.mark()
         Run(command_for(wait_image)).finish(2)
@@ -189,15 +212,19 @@ def measure(host, command_for, sim, image, wait_image, wait_ms):
         keyboard.expect(rf"record {WAIT_RECORD} ", since)
         # The middle of the wait: clear of the record's sending and of the late answer.
         time.sleep(0.25)
-        first, begun = cpu_of_threads(run.process.pid), time.monotonic()
+        first, bare_first, begun = cpu_of_threads(run.process.pid), bare_client.cpu(), time.monotonic()
         time.sleep(wait_ms / 1000 - 0.75)
-        last, ended = cpu_of_threads(run.process.pid), time.monotonic()
+        last, bare_last, ended = cpu_of_threads(run.process.pid), bare_client.cpu(), time.monotonic()
         run.finish(0)
         figures["waiting for an acknowledgement: CPU (% of a core)"] = 100 * (last - first) / (ended - begun)
+        figures["  a bare JACK client idling beside it (% of a core)"] = \
+            100 * (bare_last - bare_first) / (ended - begun)
     finally:
+        bare_client.close()
         keyboard.close()
 
     run = Run(command_for(image)).finish(6)
+    figures["transfer run: CPU per record (ms)"] = figures["transfer run: CPU (ms)"] / records
     figures["no keyboard: run (ms)"] = (run.ended - run.started) * 1000
     figures["no keyboard: CPU (ms)"] = run.cpu * 1000
     return figures
@@ -207,6 +234,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("build", help="the Release build folder, e.g. build/release")
     parser.add_argument("--kib", type=int, default=32, help="image size of the transfer run (default 32)")
+    parser.add_argument("--records", type=int, help="the transfer run's image in this many records instead")
     parser.add_argument("--rounds", type=int, default=3, help="rounds per host (default 3)")
     parser.add_argument("--wait-ms", type=int, default=3000, help="how late the measured acknowledgement is")
     options = parser.parse_args()
@@ -223,7 +251,7 @@ def main():
     }
     with tempfile.TemporaryDirectory(prefix="kv-whole-run.") as work:
         image, wait_image = f"{work}/image.led", f"{work}/wait.led"
-        size, records = write_image(image, options.kib)
+        size, records = write_image(image, options.kib, records=options.records)
         write_image(wait_image, 0, records=2 * WAIT_RECORD)
         print(f"image: {size} bytes in {records} records; {options.rounds} rounds; "
               f"JACK server {os.environ['JACK_DEFAULT_SERVER']}", flush=True)
@@ -231,7 +259,7 @@ def main():
         for round_number in range(options.rounds):
             order = list(hosts) if round_number % 2 == 0 else list(reversed(hosts))
             for name in order:
-                results[name].append(measure(name, hosts[name], sim, image, wait_image, options.wait_ms))
+                results[name].append(measure(name, hosts[name], sim, image, records, wait_image, options.wait_ms))
             print(f"round {round_number + 1} done", flush=True)
 
     keys = list(results["updater"][0])
@@ -242,6 +270,8 @@ def main():
         theirs = statistics.median(r[key] for r in results["bare"])
         ratio = f"{ours / theirs:6.2f}" if theirs else "     -"
         print(f"{key:<{width}}  {ours:10.1f}  {theirs:10.1f}  {ratio}")
+    # CPU figures swell with the machine's load: say what it was.
+    print("load average: %.2f %.2f %.2f" % os.getloadavg())
 
 
 if __name__ == "__main__":
