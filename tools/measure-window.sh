@@ -138,7 +138,9 @@ for round in $(seq "$rounds"); do
     after=$(cpu_ticks "$updater_pid")
     after_window=$(thread_ticks "$updater_pid" "$updater_pid")
     after_bare=$(cpu_ticks "$bare_pid")
-    kill "$bare_pid"
+    # Interrupted, it closes its client; terminated, it would vanish from the synchronous
+    # server's cycle, which then stalls for ten client time-outs.
+    kill -INT "$bare_pid"
     wait "$bare_pid" 2>/dev/null
     idle=$(percent_of_core $((after - before)) 10)
     idle_window=$(percent_of_core $((after_window - before_window)) 10)
