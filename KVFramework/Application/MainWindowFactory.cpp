@@ -177,7 +177,7 @@ std::unique_ptr<ISplashScreen> OSWindowFactory::CreateSplashScreen()
 {
     if (!IsAvailable())
         return nullptr;
-    return std::make_unique<LSplashWindow>();
+    return std::make_unique<LSplashWindow>(mClassName);
 }
 
 } // namespace KV

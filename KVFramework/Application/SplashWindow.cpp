@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <cstring>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace KV {
@@ -38,7 +40,7 @@ String GetSplashImagePath(const String& resourceFolder)
     return File::Exists(path) ? path : String();
 }
 
-LSplashWindow::LSplashWindow() = default;
+LSplashWindow::LSplashWindow(String name) : mName(std::move(name)) {}
 
 LSplashWindow::~LSplashWindow()
 {
@@ -115,7 +117,6 @@ void LSplashWindow::Stop()
     std::lock_guard lock(mLock);
     mMessages.clear();
     mImage.Reset();
-    mTitle = String();
     mWindowHandle = 0;
 }
 
@@ -135,8 +136,8 @@ void LSplashWindow::Run(RectT<int32_t> place)
 {
     using Clock = std::chrono::steady_clock;
     // The window is the thread's own, made on a connection of its own to the window system.
-    std::unique_ptr<Platform::SplashSurface> window =
-        Platform::SplashSurface::Create(place, mTitle.ToNarrow().GetText(), std::string());
+    const std::string name = mName.ToNarrow().GetText();
+    std::unique_ptr<Platform::SplashSurface> window = Platform::SplashSurface::Create(place, name, name);
     {
         std::lock_guard lock(mLock);
         mStarted = true;

@@ -32,7 +32,9 @@ String GetSplashImagePath(const String& resourceFolder);
 class LSplashWindow : public ISplashScreen
 {
 public:
-    LSplashWindow();
+    // name: the application's; the window's title, and the class the window system files
+    // it under, as for the application's other windows.
+    explicit LSplashWindow(String name = String());
     ~LSplashWindow() override;
     LSplashWindow(const LSplashWindow&) = delete;
     LSplashWindow& operator=(const LSplashWindow&) = delete;
@@ -79,7 +81,7 @@ private:
     void Paint(Platform::SplashSurface& window);
 
     RCPtr<LBitmap> mImage;
-    String mTitle;
+    const String mName;
     uintptr_t mWindowHandle = 0; // under the lock
 
     std::thread mThread;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -44,12 +45,13 @@ protected:
         Platform::ResetWindowEventSource();
     }
 
-    void StartWithImage()
+    void StartWithImage() { StartWithImage(mSplash); }
+    static void StartWithImage(LSplashWindow& splash)
     {
         ColorT color;
-        mSplash.SetImage(LBitmap::CreateFilledBitmap({200, 120}, color.FromARGB(kImageColor)));
-        mSplash.Start();
-        ASSERT_TRUE(mSplash.IsRunning());
+        splash.SetImage(LBitmap::CreateFilledBitmap({200, 120}, color.FromARGB(kImageColor)));
+        splash.Start();
+        ASSERT_TRUE(splash.IsRunning());
     }
 
     // The bar's pixels in its middle row that show the bar's colour.
@@ -114,6 +116,18 @@ TEST_F(SplashWindowTest, TheBarMovesOnTheScreenWhileTheWindowThreadIsBusy)
     EXPECT_GE(seen.size(), 3u) << "the bar was seen in too few states";
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
     EXPECT_FALSE(mSplash.GetProgress().IsAnimating());
+}
+
+TEST_F(SplashWindowTest, TheWindowIsNamedAndFiledUnderTheApplication)
+{
+    LSplashWindow named(String(u"Splash Test App"));
+    StartWithImage(named);
+    std::string instance;
+    std::string windowClass;
+    ASSERT_TRUE(Platform::GetSystemWindowClass(named.GetWindowHandle(), instance, windowClass));
+    EXPECT_EQ("Splash Test App", windowClass);
+    EXPECT_EQ("Splash Test App", Platform::GetSystemWindowTitle(named.GetWindowHandle()));
+    named.Stop();
 }
 
 TEST_F(SplashWindowTest, NothingStartsWithoutAnImage)
