@@ -306,6 +306,14 @@ void OSWindow::Enable(bool enable)
         mButtons = 0;
         mPressCount = 0;
     }
+    else if (mCommandLines && mWindow)
+    {
+        // Command lines that came while the window took no input are taken now.
+        WindowEvent waiting;
+        waiting.type = WindowEventType::CommandLines;
+        waiting.windowId = mWindow->GetId();
+        Platform::GetWindowEventSource().PostEvent(waiting);
+    }
 }
 
 void OSWindow::SetOwner(OSWindow* owner)
@@ -589,13 +597,20 @@ void OSWindow::OnWindowEvent(const WindowEvent& event)
     case WindowEventType::CommandLines:
         if (mCommandLines)
         {
+            // A window that takes no input (a modal window or a dialog is open over it)
+            // leaves the command lines waiting until it takes input again: the later
+            // instance was told they went to the window. It still comes to the front.
+            if (!mEnabled)
+            {
+                BringToFront();
+                return;
+            }
             std::string text;
             bool arrived = false;
             while (mCommandLines->TakeCommandLine(text))
             {
                 arrived = true;
-                // A window that takes no input takes no command line either.
-                if (text.empty() || !mEnabled)
+                if (text.empty())
                     continue;
                 if (LFrameworkApp* app = LFrameworkApp::GetInstance())
                 {

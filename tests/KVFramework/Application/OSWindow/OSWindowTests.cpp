@@ -439,6 +439,20 @@ TEST_F(OSWindowTest, CommandLineOfALaterInstanceReachesTheApplicationWhileTheWin
     EXPECT_NE(std::string::npos, mApp->commandLines.front().find("kv-os-window-test -ALWAYS_UPDATE"));
     EXPECT_TRUE(Platform::IsSystemWindowViewable(mWindow->GetWindowHandle()));
 
+    // With a dialog open over the window, the window comes to the front, and the command
+    // line (which the later instance said went to the window) waits until the dialog goes.
+    mApp->commandLines.clear();
+    ASSERT_TRUE(Platform::MinimizeSystemWindow(mWindow->GetWindowHandle()));
+    mWindow->Enable(false);
+    const int waiting = std::system(probe.c_str());
+    ASSERT_TRUE(WIFEXITED(waiting));
+    EXPECT_EQ(255, WEXITSTATUS(waiting));
+    ASSERT_TRUE(PumpUntil([&] { return Platform::IsSystemWindowViewable(mWindow->GetWindowHandle()); }));
+    EXPECT_TRUE(mApp->commandLines.empty());
+    mWindow->Enable(true);
+    ASSERT_TRUE(PumpUntil([&] { return !mApp->commandLines.empty(); }));
+    EXPECT_NE(std::string::npos, mApp->commandLines.front().find("kv-os-window-test -ALWAYS_UPDATE"));
+
     // Without the window nobody listens: a later instance carries on by itself.
     mWindow->Close();
     mWindow = nullptr;
