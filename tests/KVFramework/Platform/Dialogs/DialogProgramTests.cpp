@@ -8,6 +8,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -30,21 +32,35 @@ TEST(DialogProgram, AnswerAndWarningsAreKeptApartAndTheEndIsReported)
     EXPECT_FALSE(DialogProgramRun::Start("/nonexistent/zenity", {"zenity"}, {}));
 }
 
-TEST(DialogProgram, DroppingARunEndsTheProgram)
+TEST(DialogProgram, DroppingARunAsksTheProgramToEnd)
 {
-    // The program runs with the signals' default handling even when this process ignores one.
+    // The program runs with the signals' default handling even when this process ignores
+    // one: asked to end, it ends as it chooses (here it notes the request in a file) and is
+    // not cut off. A shell cannot take a signal that was ignored when it started.
+    const std::filesystem::path noted =
+        std::filesystem::temp_directory_path() / ("kv-dialog-program-" + std::to_string(::getpid()));
+    std::filesystem::remove(noted);
     struct sigaction ignore = {};
     struct sigaction previous = {};
     ignore.sa_handler = SIG_IGN;
     sigaction(SIGTERM, &ignore, &previous);
     std::atomic<int> ends{0};
-    std::unique_ptr<DialogProgramRun> run =
-        DialogProgramRun::Start("/bin/sleep", {"sleep", "600"}, [&] { ++ends; });
+    std::unique_ptr<DialogProgramRun> run = DialogProgramRun::Start(
+        "/bin/sh",
+        {"sh", "-c", "trap 'kill $!; echo asked > \"$0\"; exit 0' TERM; sleep 600 & echo ready >&2; wait",
+         noted.string()},
+        [&] { ++ends; });
     sigaction(SIGTERM, &previous, nullptr);
     ASSERT_TRUE(run);
     EXPECT_FALSE(run->HasEnded());
+    while (run->GetDiagnostics().empty())
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     run.reset();
     EXPECT_EQ(1, ends.load());
+    std::ifstream file(noted);
+    std::string line;
+    EXPECT_TRUE(std::getline(file, line) && line == "asked");
+    std::filesystem::remove(noted);
 }
 
 TEST(DialogProgram, TheEndIsTheProgramsOwnNotThatOfAProcessItLeftBehind)
