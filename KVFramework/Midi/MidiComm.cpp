@@ -62,20 +62,36 @@ std::vector<ListedDevice> FindDevices(const std::vector<std::string>& names, con
     return found;
 }
 
-// The input and output of one device among the candidates (see OpenDevicePorts).
-std::optional<std::pair<ListedDevice, ListedDevice>> PairDevicePorts(const std::vector<ListedDevice>& inputs,
-                                                                     const std::vector<ListedDevice>& outputs)
+// Every device among the candidates, in the inputs' order: each input with the first
+// output of its device; the lone input and output when no device has both (a backend
+// may list the two directions of a device apart). See OpenDevicePorts.
+std::vector<std::pair<ListedDevice, ListedDevice>> PairAllDevicePorts(const std::vector<ListedDevice>& inputs,
+                                                                      const std::vector<ListedDevice>& outputs)
 {
+    std::vector<std::pair<ListedDevice, ListedDevice>> pairs;
     for (const ListedDevice& input : inputs)
     {
         const String device = GetMidiPortDevice(input.name);
         for (const ListedDevice& output : outputs)
             if (GetMidiPortDevice(output.name) == device)
-                return std::make_pair(input, output);
+            {
+                pairs.emplace_back(input, output);
+                break;
+            }
     }
-    if (inputs.size() == 1 && outputs.size() == 1)
-        return std::make_pair(inputs.front(), outputs.front());
-    return std::nullopt;
+    if (pairs.empty() && inputs.size() == 1 && outputs.size() == 1)
+        pairs.emplace_back(inputs.front(), outputs.front());
+    return pairs;
+}
+
+// The input and output of one device among the candidates: the first pair.
+std::optional<std::pair<ListedDevice, ListedDevice>> PairDevicePorts(const std::vector<ListedDevice>& inputs,
+                                                                     const std::vector<ListedDevice>& outputs)
+{
+    std::vector<std::pair<ListedDevice, ListedDevice>> pairs = PairAllDevicePorts(inputs, outputs);
+    if (pairs.empty())
+        return std::nullopt;
+    return std::move(pairs.front());
 }
 
 bool IsDigits(std::u16string_view text)
@@ -429,6 +445,22 @@ KVRESULT LMidiComm::OpenDevicePorts(const String& inputText, const String& outpu
     if (OpenListedPort(pair->second.id, pair->second.name, render, failedRender) != S_OK)
         return E_FAIL;
     capture = std::move(openedCapture);
+    return S_OK;
+}
+
+KVRESULT LMidiComm::ListDevicePorts(const String& inputText, const String& outputText,
+                                    std::vector<DevicePorts>& devices)
+{
+    devices.clear();
+    if (inputText.IsEmpty() || outputText.IsEmpty())
+        return E_INVALIDARG;
+    MutexLock lock(mMutex);
+    if (!mDriver)
+        return S_OK;
+    std::lock_guard listing(ListingMutex());
+    for (const auto& [input, output] : PairAllDevicePorts(FindDevices(mDriver->ListInputs(), inputText),
+                                                          FindDevices(mDriver->ListOutputs(), outputText)))
+        devices.push_back({input.name, output.name});
     return S_OK;
 }
 

@@ -122,6 +122,19 @@ public:
     virtual KVRESULT OpenDevicePorts(const String& inputText, const String& outputText,
                                      RCPtr<LMidiCapturePort>& capture, RCPtr<LMidiRenderPort>& render) = 0;
 
+    // One device as OpenDevicePorts pairs it: the full names of its input and output.
+    struct DevicePorts
+    {
+        String input;
+        String output;
+    };
+    // Every device that OpenDevicePorts could pair for the texts, in the listing's order:
+    // each input whose name contains inputText with the first output of its device whose
+    // name contains outputText, or the lone input and output that match when no device
+    // has both. Opens nothing. E_INVALIDARG for an empty text.
+    virtual KVRESULT ListDevicePorts(const String& inputText, const String& outputText,
+                                     std::vector<DevicePorts>& devices) = 0;
+
     // Sends the bytes on a render port: a channel, system-common or real-time message
     // (first byte a status other than F0 and F7) as one short message of its first
     // bytes; otherwise the bytes must be one whole system-exclusive message, F0 to F7
@@ -155,6 +168,8 @@ public:
     KVRESULT OpenRenderPort(const String& text, RCPtr<LMidiRenderPort>& port) override;
     KVRESULT OpenDevicePorts(const String& inputText, const String& outputText,
                              RCPtr<LMidiCapturePort>& capture, RCPtr<LMidiRenderPort>& render) override;
+    KVRESULT ListDevicePorts(const String& inputText, const String& outputText,
+                             std::vector<DevicePorts>& devices) override;
     int32_t Send(const RCPtr<LRefCountedObject>& port, const IArray<signed char>& bytes) override;
     bool IsSystemAvailable() const override;
 
