@@ -72,8 +72,10 @@ bool LUpdateEngine::ConnectMidiService(const RCPtr<LMidiCommInterface>& service)
         {
             std::lock_guard lock(mHandlersLock);
             mHandlers->RemoveHandler(former.Get(), NID_MIDI_DATA_CAPTURED);
+            mHandlers->RemoveHandler(former.Get(), NID_MIDI_DEVICES_CHANGED);
         }
         UnregisterNotification(former, NID_MIDI_DATA_CAPTURED);
+        UnregisterNotification(former, NID_MIDI_DEVICES_CHANGED);
     }
     {
         std::lock_guard lock(mMidiLock);
@@ -82,8 +84,26 @@ bool LUpdateEngine::ConnectMidiService(const RCPtr<LMidiCommInterface>& service)
     }
     // Registered before any port of the service opens, so no reply is missed.
     std::lock_guard lock(mHandlersLock);
-    return service && mHandlers->AddHandlerFor(&LUpdateEngine::OnMidiDataCaptured, service,
-                                               NID_MIDI_DATA_CAPTURED) == S_OK;
+    return service &&
+           mHandlers->AddHandlerFor(&LUpdateEngine::OnMidiDataCaptured, service, NID_MIDI_DATA_CAPTURED) ==
+               S_OK &&
+           mHandlers->AddHandlerFor(&LUpdateEngine::OnMidiDeviceListChanged, service,
+                                    NID_MIDI_DEVICES_CHANGED) == S_OK;
+}
+
+KVRESULT LUpdateEngine::OnMidiDeviceListChanged(const RCPtr<LNotificationDistributor>& sender,
+                                                const RCPtr<LNotification>&)
+{
+    if (sender.Get() == mMidiIdentity.load(std::memory_order_acquire))
+        OnDeviceListChanged();
+    return S_OK;
+}
+
+void LUpdateEngine::ReleaseDevicePorts()
+{
+    std::vector<DeviceDefinitionEx> former;
+    std::lock_guard lock(mFoundLock);
+    former.swap(mFound);
 }
 
 KVRESULT LUpdateEngine::Receive(const RCPtr<LNotificationDistributor>& sender,
@@ -277,6 +297,40 @@ KVRESULT LUpdateEngine::ProbeDevice(DeviceDefinitionEx& device)
     return E_FAIL;
 }
 
+std::vector<LUpdateEngine::DeviceDefinitionEx> LUpdateEngine::ListDevices() const
+{
+    std::vector<DeviceDefinitionEx> listed;
+    const RCPtr<LMidiCommInterface> midi = GetMidi();
+    if (!midi)
+        return listed;
+    for (uint32_t i = 0; i < mDeviceDefinitions.GetCount(); ++i)
+    {
+        const DeviceDefinition& definition = *mDeviceDefinitions.GetAtConst(i);
+        for (const uint8_t updateMode : {0, 1})
+        {
+            std::vector<LMidiCommInterface::DevicePorts> ports;
+            if (updateMode)
+                midi->ListDevicePorts(definition.mUpdateInputPortName, definition.mUpdateOutputPortName,
+                                      ports);
+            else
+                midi->ListDevicePorts(definition.mNormalInputPortName, definition.mNormalOutputPortName,
+                                      ports);
+            for (const LMidiCommInterface::DevicePorts& device : ports)
+            {
+                DeviceDefinitionEx found;
+                found.mDefinition = definition;
+                found.mDefinition.mNormalInputPortName = updateMode ? String() : device.input;
+                found.mDefinition.mNormalOutputPortName = updateMode ? String() : device.output;
+                found.mDefinition.mUpdateInputPortName = updateMode ? device.input : String();
+                found.mDefinition.mUpdateOutputPortName = updateMode ? device.output : String();
+                found.mInUpdateMode = updateMode;
+                listed.push_back(std::move(found));
+            }
+        }
+    }
+    return listed;
+}
+
 KVRESULT LUpdateEngine::ScanPorts()
 {
     {
@@ -285,14 +339,12 @@ KVRESULT LUpdateEngine::ScanPorts()
         std::lock_guard lock(mFoundLock);
         former.swap(mFound);
     }
+    // Every keyboard counts, each by its own ports: several keyboards are told apart
+    // from one, and a probe never reaches a keyboard other than the one listed.
     std::vector<DeviceDefinitionEx> found;
-    for (uint32_t i = 0; i < mDeviceDefinitions.GetCount(); ++i)
-    {
-        DeviceDefinitionEx device;
-        device.mDefinition = *mDeviceDefinitions.GetAt(i);
+    for (DeviceDefinitionEx& device : ListDevices())
         if (KV_SUCCEEDED(ProbeDevice(device)))
             found.push_back(device);
-    }
     std::lock_guard lock(mFoundLock);
     mFound = std::move(found);
     return S_OK;
@@ -367,22 +419,67 @@ KVRESULT LUpdateEngine::RescanSelectedDevice()
     uint32_t index = 0;
     if (GetDeviceState() <= DeviceStateNoneSelected || !GetSelectedIndex(index))
         return E_FAIL;
-    DeviceDefinitionEx device;
+    DeviceDefinitionEx selected;
     {
         std::lock_guard lock(mFoundLock);
         if (index >= mFound.size())
             return E_FAIL;
-        device = mFound[index];
-        // Its ports close before the probe, which opens the keyboard's present ones.
-        mFound[index].mCapture = nullptr;
-        mFound[index].mRender = nullptr;
+        selected = mFound[index];
     }
-    const KVRESULT probed = ProbeDevice(device);
-    const bool restarting = GetDeviceState() == DeviceStateEnteringUpdateMode;
-    if (KV_FAILED(probed))
+    // After the switch into update mode the keyboard is followed through its power cycle:
+    // the image goes only to the keyboard that was switched.
+    const bool switched = GetDeviceState() == DeviceStateEnteringUpdateMode;
+    std::vector<DeviceDefinitionEx> listed = ListDevices();
+    if (listed.size() > 1)
     {
-        if (restarting)
-            return S_OK; // the keyboard is still off
+        // Which of them is the selected one cannot be told: none is chosen, and nothing
+        // is sent to any of them.
+        SetPowerCycleFinding(switched ? PowerCycleFinding::CannotTell : PowerCycleFinding::None);
+        mSelectedDevice.store(-1);
+        ReleaseDevicePorts();
+        SetDeviceState(DeviceStateNoneSelected);
+        return S_OK;
+    }
+    if (listed.empty())
+    {
+        if (switched)
+        {
+            SetPowerCycleFinding(PowerCycleFinding::StillOff);
+            return S_OK;
+        }
+        SetSelectedDeviceReason(ReasonDeviceUnreachable);
+        SetDeviceState(DeviceStateCannotUpdate);
+        return S_OK;
+    }
+    DeviceDefinitionEx device = listed.front();
+    // A keyboard on the very ports it was switched on has not been switched off yet: a
+    // restart takes its ports away.
+    const bool restarted =
+        !selected.mCapture || !selected.mRender || selected.mCapture->IsGone() || selected.mRender->IsGone();
+    if (switched && !device.mInUpdateMode && !selected.mInUpdateMode && !restarted &&
+        device.mDefinition.mNormalInputPortName == selected.mDefinition.mNormalInputPortName &&
+        device.mDefinition.mNormalOutputPortName == selected.mDefinition.mNormalOutputPortName)
+    {
+        SetPowerCycleFinding(PowerCycleFinding::NotSwitchedOffYet);
+        return S_OK;
+    }
+    {
+        // Its ports close before the probe, which opens the keyboard's present ones.
+        std::lock_guard lock(mFoundLock);
+        if (index < mFound.size())
+        {
+            mFound[index].mCapture = nullptr;
+            mFound[index].mRender = nullptr;
+        }
+    }
+    selected = DeviceDefinitionEx{};
+    if (KV_FAILED(ProbeDevice(device)))
+    {
+        if (switched)
+        {
+            SetPowerCycleFinding(PowerCycleFinding::StillOff); // listed, but not answering yet
+            return S_OK;
+        }
         SetSelectedDeviceReason(ReasonDeviceUnreachable);
         SetDeviceState(DeviceStateCannotUpdate);
         return S_OK;
@@ -393,9 +490,13 @@ KVRESULT LUpdateEngine::RescanSelectedDevice()
             mFound[index] = device;
     }
     if (device.mInUpdateMode)
+    {
+        SetPowerCycleFinding(PowerCycleFinding::None);
         SetDeviceState(DeviceStateReadyForUpdate);
-    else if (!restarting)
-        SetDeviceState(DeviceStateNormalFirmware);
+        return S_OK;
+    }
+    SetPowerCycleFinding(switched ? PowerCycleFinding::BackInNormalMode : PowerCycleFinding::None);
+    SetDeviceState(DeviceStateNormalFirmware);
     return S_OK;
 }
 
@@ -408,6 +509,7 @@ KVRESULT LUpdateEngine::EnterUpdateMode()
         return S_FALSE;
     if (state != DeviceStateNormalFirmware)
         return E_FAIL;
+    SetPowerCycleFinding(PowerCycleFinding::None);
     SetDeviceState(DeviceStateEnteringUpdateMode);
     mUpdateModeLight.Reset();
 

@@ -94,6 +94,9 @@ public:
     // The handler of "NID_MIDI_DATA_CAPTURED", on the MIDI delivery thread.
     KVRESULT OnMidiDataCaptured(const KV::RCPtr<KV::LNotificationDistributor>& sender,
                                 const KV::RCPtr<KV::LNotification>& notification);
+    // The handler of "NID_MIDI_DEVICES_CHANGED", on the MIDI delivery thread.
+    KVRESULT OnMidiDeviceListChanged(const KV::RCPtr<KV::LNotificationDistributor>& sender,
+                                     const KV::RCPtr<KV::LNotification>& notification);
 
     KVRESULT ReleaseInternalReferences() override;
 
@@ -106,6 +109,7 @@ protected:
     // The failure to report for a connection that failed: `failure`, unless the MIDI
     // system itself has gone away.
     TransferFailure UnlessMidiGone(TransferFailure failure) const;
+    void ReleaseDevicePorts() override;
 
 private:
     // Opens the input and the output of one device into the device's ports.
@@ -114,6 +118,10 @@ private:
     // Probes the device anew: the ports it held are closed first, since the keyboard may
     // have restarted behind them.
     KVRESULT ProbeDevice(DeviceDefinitionEx& device);
+    // Every keyboard whose ports are listed now, each in the mode its ports tell and named
+    // by the full names of those ports (the other mode's names empty), so that a probe
+    // opens that keyboard and no other. Opens nothing.
+    std::vector<DeviceDefinitionEx> ListDevices() const;
     // Registers OnMidiDataCaptured with the service (replacing the registration with
     // the former one).
     bool ConnectMidiService(const KV::RCPtr<KV::LMidiCommInterface>& service);

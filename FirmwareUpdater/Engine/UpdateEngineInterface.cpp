@@ -7,6 +7,12 @@
 #include "Notification/NotificationCenter.h"
 #include "ObjectBase/Holder.h"
 #include "Storage/File.h"
+#include "System/Sleep.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 
 using namespace KV;
 
@@ -21,11 +27,170 @@ bool IsVersionLower(const LUpdateEngineInterface::VersionInfo& a,
     return false;
 }
 
+// A keyboard's ports come and go one after the other (a restart takes its ports away
+// and brings them back): the scan that follows a change waits until the list has been
+// still this long, so that it sees the keyboard whole.
+constexpr Milliseconds kDeviceListSettle = 300;
+
 } // namespace
 
-LUpdateEngineInterface::LUpdateEngineInterface() : mCompletionEvent(LEvent::Create()) {}
+// The engine's MIDI thread and its queue of jobs. Shared with the thread, which may
+// outlive the engine by the moment it takes to leave.
+struct LUpdateEngineInterface::TaskQueue
+{
+    std::mutex lock;
+    std::condition_variable ready;
+    std::deque<std::function<void()>> jobs;
+    bool stopping = false;
+    std::thread thread;
 
-LUpdateEngineInterface::~LUpdateEngineInterface() = default;
+    static void Run(const std::shared_ptr<TaskQueue>& queue)
+    {
+        std::unique_lock guard(queue->lock);
+        for (;;)
+        {
+            queue->ready.wait(guard, [&] { return queue->stopping || !queue->jobs.empty(); });
+            if (queue->jobs.empty())
+                return;
+            std::function<void()> job = std::move(queue->jobs.front());
+            queue->jobs.pop_front();
+            guard.unlock();
+            job();
+            job = nullptr; // may release the engine, whose destructor then runs here
+            guard.lock();
+        }
+    }
+};
+
+LUpdateEngineInterface::LUpdateEngineInterface()
+    : mTasks(std::make_shared<TaskQueue>()), mCompletionEvent(LEvent::Create())
+{
+}
+
+LUpdateEngineInterface::~LUpdateEngineInterface()
+{
+    // Every job holds the engine, so none is queued or running now unless the last
+    // reference went in a job's end, on the thread itself.
+    std::thread thread;
+    {
+        std::lock_guard guard(mTasks->lock);
+        mTasks->stopping = true;
+        thread = std::move(mTasks->thread);
+    }
+    mTasks->ready.notify_one();
+    if (thread.joinable())
+    {
+        if (thread.get_id() == std::this_thread::get_id())
+            thread.detach();
+        else
+            thread.join();
+    }
+}
+
+void LUpdateEngineInterface::Schedule(std::function<void()> job)
+{
+    {
+        std::lock_guard guard(mTasks->lock);
+        if (mTasks->stopping)
+            return;
+        mTasks->jobs.push_back(std::move(job));
+        if (!mTasks->thread.joinable())
+            mTasks->thread = std::thread(&TaskQueue::Run, mTasks);
+    }
+    mTasks->ready.notify_one();
+}
+
+KVRESULT LUpdateEngineInterface::ScanShowingProgress()
+{
+    const int32_t state = GetDeviceState();
+    if (state == DeviceStateEnteringUpdateMode || state == DeviceStateUpdating)
+        return E_FAIL;
+    SetDeviceState(DeviceStateScanning);
+    return ScanNow();
+}
+
+KVRESULT LUpdateEngineInterface::RunInBackground(BackgroundTask task, Milliseconds pause, uint32_t count)
+{
+    if (IsRetired())
+        return E_FAIL;
+    RCPtr<LUpdateEngineInterface> self(this);
+    Schedule([self, task, pause, count] {
+        KVRESULT result = E_FAIL;
+        switch (task)
+        {
+        case BackgroundTask::Scan:
+            result = self->ScanShowingProgress();
+            break;
+        case BackgroundTask::EnterUpdateMode:
+            result = self->EnterUpdateMode();
+            break;
+        case BackgroundTask::RescanAfterPowerCycle:
+        case BackgroundTask::RescanAfterUpdate:
+            result = self->RescanSelectedDevice();
+            break;
+        case BackgroundTask::WatchForReturn:
+            for (uint32_t rescan = 0; rescan < count && !self->IsRetired(); ++rescan)
+            {
+                Sleep(pause);
+                result = self->RescanSelectedDevice();
+                if (KV_FAILED(result) || self->GetDeviceState() == DeviceStateNormalFirmware)
+                    break;
+            }
+            break;
+        case BackgroundTask::DeviceListChanged:
+            // A keyboard's ports come one after the other: see it whole.
+            while (GetTickCount() - self->mListChangedAt.load(std::memory_order_acquire) < kDeviceListSettle)
+                Sleep(kDeviceListSettle / 3);
+            self->mListScanQueued.store(false, std::memory_order_release);
+            if (!self->MayRescanByItself())
+                return;
+            result = self->ScanShowingProgress();
+            break;
+        }
+        self->PostTaskCompleted(task, result);
+    });
+    return S_OK;
+}
+
+bool LUpdateEngineInterface::MayRescanByItself() const
+{
+    if (IsRetired() || !mWatchDeviceList.load(std::memory_order_acquire) ||
+        mUpdateResult.load(std::memory_order_acquire) != UpdateResultNone ||
+        mWorkerBusy.load(std::memory_order_acquire))
+        return false;
+    switch (GetDeviceState())
+    {
+    case DeviceStateNoDevice:
+    case DeviceStateNoneSelected:
+    case DeviceStateCannotUpdate:
+    case DeviceStateNormalFirmware:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void LUpdateEngineInterface::OnDeviceListChanged()
+{
+    mListChangedAt.store(GetTickCount(), std::memory_order_release);
+    if (!MayRescanByItself() || mListScanQueued.exchange(true, std::memory_order_acq_rel))
+        return;
+    RunInBackground(BackgroundTask::DeviceListChanged);
+}
+
+void LUpdateEngineInterface::Retire()
+{
+    mWatchDeviceList.store(false, std::memory_order_release);
+    mRetired.store(true, std::memory_order_release);
+    RCPtr<LUpdateEngineInterface> self(this);
+    Schedule([self] { self->ReleaseDevicePorts(); });
+}
+
+void LUpdateEngineInterface::PostTaskCompleted(BackgroundTask task, KVRESULT result)
+{
+    Post(NID_ENGINE_TASK_COMPLETED, RCPtr<LRefCountedObject>(new LEngineTaskCompletedNotificationData(
+                                        static_cast<int32_t>(task), static_cast<int32_t>(result))));
+}
 
 LUpdateEngineInterface::VersionInfo LUpdateEngineInterface::DefaultFirmwareVersion()
 {
@@ -57,7 +222,8 @@ int32_t LUpdateEngineInterface::GetFirmwareFileState() const
 
 void LUpdateEngineInterface::Post(const char16_t* id, const RCPtr<LRefCountedObject>& data) const
 {
-    if (!AreNotificationsEnabled())
+    // A retired engine tells nobody: the window listens to its successor.
+    if (!AreNotificationsEnabled() || IsRetired())
         return;
     // Posting fails only when the center is shut down, that is when the application
     // ends; nobody is left to tell then.
@@ -92,6 +258,12 @@ KVRESULT LUpdateEngineInterface::ScanForDevices()
     if (state == DeviceStateScanning || state == DeviceStateEnteringUpdateMode ||
         state == DeviceStateUpdating)
         return E_FAIL;
+    return ScanNow();
+}
+
+KVRESULT LUpdateEngineInterface::ScanNow()
+{
+    SetPowerCycleFinding(PowerCycleFinding::None);
     mSelectedDevice.store(-1);
     const KVRESULT result = ScanPorts();
     const uint32_t found = GetFoundDeviceCount();

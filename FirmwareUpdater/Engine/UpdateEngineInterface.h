@@ -17,6 +17,8 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 
 class LUpdateEngineInterface : public KV::LThreadWorker
 {
@@ -99,6 +101,31 @@ public:
         KeyboardInUse,          // another updater talks to the keyboard: nothing was sent
     };
 
+    // What the look for the keyboard after its switch into update mode found, when it did
+    // not find the keyboard in its update mode.
+    enum class PowerCycleFinding : int32_t
+    {
+        None,
+        NotSwitchedOffYet, // still on in its normal mode, on the very ports it was switched on
+        StillOff,          // no keyboard is there
+        BackInNormalMode,  // it came back in its normal mode: it did not take the switch
+        CannotTell,        // several keyboards: which one was switched cannot be told
+    };
+
+    // The steps that talk to the MIDI server, which the window has the engine do on its
+    // MIDI thread, one after the other: a server that stalls must not stall the window.
+    // The end of each is posted as NID_ENGINE_TASK_COMPLETED.
+    enum class BackgroundTask : int32_t
+    {
+        Scan,                  // ScanForDevices, "Looking for device." meanwhile
+        EnterUpdateMode,       // EnterUpdateMode
+        RescanAfterPowerCycle, // RescanSelectedDevice, when the user says the keyboard was switched off and
+                               // on
+        RescanAfterUpdate,     // RescanSelectedDevice, when the user says the keyboard is back
+        WatchForReturn,    // rescans until the keyboard is back in its normal mode, or the rescans run out
+        DeviceListChanged, // a scan because keyboards came or went (the engine's own)
+    };
+
     // The engine of this system, already wrapped.
     static KV::RCPtr<LUpdateEngineInterface> Create();
 
@@ -158,6 +185,22 @@ public:
         return mNotificationsEnabled.load(std::memory_order_acquire);
     }
 
+    // Has the MIDI thread do the task. For WatchForReturn: at most `count` rescans, each
+    // after `pause`. S_OK when it was queued.
+    KVRESULT RunInBackground(BackgroundTask task, KV::Milliseconds pause = 0, uint32_t count = 0);
+    // From now on keyboards that come and go are noticed: a scan follows on the MIDI
+    // thread whenever nothing else is under way with the keyboard (no transfer, no switch
+    // waiting for its power cycle, no result shown).
+    void WatchDeviceList(bool watch) noexcept { mWatchDeviceList.store(watch, std::memory_order_release); }
+    // The engine is done with: it posts nothing more, notices nothing more, and its MIDI
+    // thread lets go of the keyboard's ports (a stalled server holds up that thread, not
+    // the caller's).
+    virtual void Retire();
+    PowerCycleFinding GetPowerCycleFinding() const noexcept
+    {
+        return mPowerCycleFinding.load(std::memory_order_acquire);
+    }
+
     // Whether the cancel flag is set (the device or the user asked to stop).
     bool IsCancelRequested() const noexcept { return mCancelRequested.load(std::memory_order_acquire); }
     TransferFailure GetTransferFailure() const noexcept
@@ -174,6 +217,19 @@ public:
 protected:
     LUpdateEngineInterface();
     ~LUpdateEngineInterface() override;
+
+    // Runs the job on the engine's MIDI thread after the jobs queued before it; the job
+    // holds the engine. Test engines may run it at once.
+    virtual void Schedule(std::function<void()> job);
+    // The MIDI service told of devices that came or went.
+    void OnDeviceListChanged();
+    // Lets go of the found devices' ports; on the MIDI thread when retired.
+    virtual void ReleaseDevicePorts() {}
+    void SetPowerCycleFinding(PowerCycleFinding finding) noexcept
+    {
+        mPowerCycleFinding.store(finding, std::memory_order_release);
+    }
+    bool IsRetired() const noexcept { return mRetired.load(std::memory_order_acquire); }
 
     void SetUpdateResult(int32_t result) noexcept { mUpdateResult.store(result, std::memory_order_release); }
     void SetCancelRequested(bool requested) noexcept
@@ -195,7 +251,21 @@ protected:
     std::atomic<int32_t> mSelectedDevice{-1};
 
 private:
+    struct TaskQueue;
+    void PostTaskCompleted(BackgroundTask task, KVRESULT result);
+    // A scan that shows "Looking for device." meanwhile; refused while the keyboard is
+    // being switched or updated.
+    KVRESULT ScanShowingProgress();
+    KVRESULT ScanNow();
+    bool MayRescanByItself() const;
+
     KV::RetriggerableThreader mWorker;
+    const std::shared_ptr<TaskQueue> mTasks;
+    std::atomic<bool> mWatchDeviceList{false};
+    std::atomic<bool> mRetired{false};
+    std::atomic<bool> mListScanQueued{false};
+    std::atomic<KV::Milliseconds> mListChangedAt{0};
+    std::atomic<PowerCycleFinding> mPowerCycleFinding{PowerCycleFinding::None};
     KV::RCPtr<KV::LEvent> mCompletionEvent;
     std::atomic<int32_t> mDeviceState{DeviceStateNoDefinitions};
     std::atomic<int32_t> mUpdateResult{UpdateResultNone};

@@ -13,6 +13,8 @@ inline constexpr char16_t NID_FIRMWARE_FILE_STATE_CHANGE[] = u"NID_FIRMWARE_FILE
 inline constexpr char16_t NID_FOUND_DEVICE_LIST_CHANGE[] = u"NID_FOUND_DEVICE_LIST_CHANGE";
 inline constexpr char16_t NID_FIRMWARE_UPDATE_PROGRESS[] = u"NID_FIRMWARE_UPDATE_PROGRESS";
 inline constexpr char16_t NID_FIRMWARE_UPDATE_COMPLETED[] = u"NID_FIRMWARE_UPDATE_COMPLETED";
+// A step that the engine took on its MIDI thread for the window has ended.
+inline constexpr char16_t NID_ENGINE_TASK_COMPLETED[] = u"NID_ENGINE_TASK_COMPLETED";
 
 class LDeviceStateChangeNotificationData : public virtual LRefCountedObject
 {
@@ -57,6 +59,14 @@ class LFirmwareUpdateCompletedNotificationData : public virtual LRefCountedObjec
 public:
     explicit LFirmwareUpdateCompletedNotificationData(bool success) : mSuccess(success ? 1 : 0) {}
     const uint8_t mSuccess;
+};
+
+class LEngineTaskCompletedNotificationData : public virtual LRefCountedObject
+{
+public:
+    LEngineTaskCompletedNotificationData(int32_t task, int32_t result) : mTask(task), mResult(result) {}
+    const int32_t mTask;   // LUpdateEngineInterface::BackgroundTask
+    const int32_t mResult; // the step's result
 };
 
 } // namespace KV

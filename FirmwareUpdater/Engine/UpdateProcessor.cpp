@@ -118,6 +118,18 @@ void LUpdateProcessor::SetUpDeviceDefinitions()
 
 KVRESULT LUpdateProcessor::Initialize(const String& commandLine)
 {
+    return Initialize(commandLine, false);
+}
+
+KVRESULT LUpdateProcessor::Reinitialize()
+{
+    if (mEngine)
+        mEngine->Retire();
+    return Initialize(mCommandLine, true);
+}
+
+KVRESULT LUpdateProcessor::Initialize(const String& commandLine, bool forWindow)
+{
     mSilentOutcome = SilentOutcome::None;
     mImageUnreadable = false;
     mStopped = false;
@@ -136,6 +148,8 @@ KVRESULT LUpdateProcessor::Initialize(const String& commandLine)
     SetUpFirmwareFile();
     if (mEngine->GetDeviceState() == Engine::DeviceStateNoDefinitions)
         SetUpDeviceDefinitions();
+    if (forWindow)
+        return S_OK; // the window has the engine scan, once it listens to it
     if (mEngine->GetDeviceState() == Engine::DeviceStateNoDevice)
         mEngine->ScanForDevices();
 

@@ -41,7 +41,11 @@ public:
     // 0: go on and open the main window; E_QUIET_EXIT_A020: end without a window. Throws
     // a failed result when the engine cannot initialise.
     KVRESULT Initialize(const KV::String& commandLine);
-    KVRESULT Reinitialize() { return Initialize(mCommandLine); }
+    // Initialize again with the stored command line, for the window: the engine in use is
+    // retired, and the new one does not scan yet: the window has it scan on its MIDI
+    // thread (the window must not wait for the MIDI server) once it listens to it. The
+    // options that would start an update at once are left to the user.
+    KVRESULT Reinitialize();
 
     const KV::RCPtr<LUpdateEngineInterface>& GetUpdateEngine() const noexcept { return mEngine; }
     // The image the user chose: the engine's from now on, and again after Reinitialize in
@@ -105,6 +109,8 @@ private:
     bool IsTransferConfirmed();
     // Whether the process was asked to end; remembered for the report.
     bool IsStopRequested();
+
+    KVRESULT Initialize(const KV::String& commandLine, bool forWindow);
 
     KV::String mCommandLine;
     KV::RCPtr<LUpdateEngineInterface> mEngine;

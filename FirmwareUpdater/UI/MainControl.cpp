@@ -100,6 +100,8 @@ KVRESULT LMainControl::Initialize()
                                                   NID_FIRMWARE_UPDATE_PROGRESS));
     KV_THROW_IF_FAILED(mOwnHandler->AddHandlerFor(&LMainControl::OnFirmwareUpdateCompletedNotification,
                                                   center, NID_FIRMWARE_UPDATE_COMPLETED));
+    KV_THROW_IF_FAILED(
+        mOwnHandler->AddHandlerFor(&LMainControl::OnEngineTaskCompleted, center, NID_ENGINE_TASK_COMPLETED));
 
     const ButtonHandler buttons[] = {
         {C::ExitButton, true, &LMainControl::OnExitClicked},
@@ -150,7 +152,11 @@ KVRESULT LMainControl::Initialize()
 void LMainControl::EnableEngineNotifications()
 {
     if (LUpdateEngineInterface* engine = Engine())
+    {
         engine->EnableNotifications(true);
+        // Keyboards that come and go while the window shows are noticed from now on.
+        engine->WatchDeviceList(true);
+    }
 }
 
 void LMainControl::SetUpdateProcessor(const RCPtr<LUpdateProcessor>& processor)
@@ -277,6 +283,8 @@ EngineSituation LMainControl::ReadSituation(int32_t updateResult, int32_t device
         s.deviceVersionKnown = engine->GetDeviceFirmwareVersionText(version) == S_OK && !version.IsEmpty();
     }
     s.allowDowngrade = mProcessor && mProcessor->GetAllowDowngrade();
+    if (LUpdateEngineInterface* engine = Engine())
+        s.powerCycleFinding = static_cast<int32_t>(engine->GetPowerCycleFinding());
     return s;
 }
 
@@ -390,18 +398,17 @@ KVRESULT LMainControl::OnDeviceStateChangeNotification(Sender, Notified notifica
     if (!data || !engine)
         return kHandled;
     ShowLabelKey(DisplayControl::DeviceLabel, DeviceLabelKey(data->mNewState));
-    if (const RCPtr<LRootWindow> window = GetRootWindow())
+    // The wait cursor stays while the engine's step for the window is under way.
+    if (const RCPtr<LRootWindow> window = GetRootWindow(); window && !mBusy)
         window->SetCursor(GetNamedCursor(CursorNames().arrow));
-    // Without a scan button the user could not ask for a scan; nothing scans by itself
-    // either, so that a missing keyboard does not keep the window busy.
-    if (data->mNewState == Engine::DeviceStateNoneSelected)
-    {
-        // Several keyboards: the first one found is updated.
-        CDebugLine<char16_t>() << u"Several keyboards found: the first one is updated.\n";
-        engine->SelectDevice(0);
-        Refresh();
+    // While the keyboard is asked to switch, the window says so until it has answered: the
+    // engine is in state 6 from the moment it asks, and the power-cycle request would show
+    // before a failure.
+    if (mSwitchAsked)
         return kHandled;
-    }
+    // Without a scan button the user could not ask for a scan; nothing scans by itself
+    // either, so that a missing keyboard does not keep the window busy. Several keyboards
+    // are not updated at all: which one would get the image, the user could not tell.
     UpdateDisplay(engine->GetUpdateResult(false), data->mNewState, engine->GetFirmwareFileState());
     return kHandled;
 }
@@ -444,36 +451,86 @@ KVRESULT LMainControl::OnFirmwareUpdateCompletedNotification(Sender, Notified no
         Refresh();
         return kHandled;
     }
-    const LBusyCursorScope busy(String(u"Waiting for Device Reset To Complete..."));
     Refresh();
     RedrawNow();
+    const String waiting(u"Waiting for Device Reset To Complete...");
     if (Child(DisplayControl::RescanButton))
-    {
-        // The user says when the device is back.
-        if (LUpdateEngineInterface* engine = Engine())
-            engine->RescanSelectedDevice();
-        return kHandled;
-    }
-    WaitForDeviceReturn();
+        RunEngineStep(Engine::BackgroundTask::RescanAfterUpdate, waiting); // the user says when it is back
+    else
+        RunEngineStep(Engine::BackgroundTask::WatchForReturn, waiting, mProcessor->GetReturnRescanPause(),
+                      mProcessor->GetReturnRescanCount());
     return kHandled;
 }
 
-void LMainControl::WaitForDeviceReturn()
+KVRESULT LMainControl::OnEngineTaskCompleted(Sender, Notified notification)
+{
+    const auto* data = DataOf<LEngineTaskCompletedNotificationData>(notification);
+    LUpdateEngineInterface* engine = Engine();
+    if (!data || !engine)
+        return kHandled;
+    using Task = Engine::BackgroundTask;
+    const auto task = static_cast<Task>(data->mTask);
+    if (task != Task::DeviceListChanged)
+        mBusy.reset();
+    if (task == Task::EnterUpdateMode)
+        mSwitchAsked = false;
+    if (const RCPtr<LRootWindow> window = GetRootWindow(); window && !mBusy)
+        window->SetCursor(GetNamedCursor(CursorNames().arrow));
+    switch (task)
+    {
+    case Task::EnterUpdateMode:
+    case Task::RescanAfterPowerCycle:
+        // Found in its update mode (already there, or back from its power cycle): the
+        // transfer starts.
+        if (KV_SUCCEEDED(data->mResult) && engine->GetDeviceState() == Engine::DeviceStateReadyForUpdate)
+        {
+            StartTransfer();
+            return kHandled;
+        }
+        break;
+    case Task::RescanAfterUpdate:
+        if (KV_SUCCEEDED(data->mResult) && engine->GetDeviceState() == Engine::DeviceStateNormalFirmware)
+            mWaitingForReset = false;
+        break;
+    case Task::WatchForReturn:
+        mWaitingForReset = false;
+        break;
+    case Task::Scan:
+    case Task::DeviceListChanged:
+        break;
+    }
+    Refresh();
+    RedrawNow();
+    return kHandled;
+}
+
+void LMainControl::RunEngineStep(LUpdateEngineInterface::BackgroundTask task, const String& statusText,
+                                 Milliseconds pause, uint32_t count)
 {
     LUpdateEngineInterface* engine = Engine();
-    if (engine)
+    if (!engine)
+        return;
+    mBusy.reset();
+    mBusy = std::make_unique<LBusyCursorScope>(statusText);
+    if (KV_FAILED(engine->RunInBackground(task, pause, count)))
+        mBusy.reset();
+}
+
+void LMainControl::StartTransfer()
+{
+    LUpdateEngineInterface* engine = Engine();
+    if (!engine || engine->GetFirmwareFileState() != Engine::FileStateVersionKnown)
+        return;
+    mWaitingForReset = true;
+    if (mProgressBar)
     {
-        const Milliseconds pause = mProcessor->GetReturnRescanPause();
-        for (uint32_t rescan = 0; rescan < mProcessor->GetReturnRescanCount(); ++rescan)
-        {
-            Sleep(pause);
-            if (KV_FAILED(engine->RescanSelectedDevice()) ||
-                engine->GetDeviceState() == Engine::DeviceStateNormalFirmware)
-                break;
-        }
+        mProgressBar->SetNormalizedValue(0);
+        mProgressBar->EnableTimeEstimate(false);
     }
-    mWaitingForReset = false;
+    if (KV_FAILED(engine->StartUpdate()))
+        mWaitingForReset = false;
     Refresh();
+    RedrawNow();
 }
 
 // ---- the buttons and the menu ----
@@ -493,69 +550,61 @@ KVRESULT LMainControl::OnExitClicked(Sender, Notified)
 KVRESULT LMainControl::OnUpdateFirmwareClicked(Sender, Notified)
 {
     LUpdateEngineInterface* engine = Engine();
-    if (!engine || engine->GetFirmwareFileState() != Engine::FileStateVersionKnown)
+    if (!engine || engine->GetFirmwareFileState() != Engine::FileStateVersionKnown || mBusy)
         return kHandled;
     if (engine->GetDeviceState() == Engine::DeviceStateNormalFirmware)
     {
         ShowWaitingForSwitch();
         RedrawNow();
-        const LBusyCursorScope busy(LoadAppString(u"WAITING_FOR_DEVICE_TO_ENTER_UPDATE_MODE_CURSOR_TITLE"));
-        engine->EnterUpdateMode();
+        mSwitchAsked = true;
+        RunEngineStep(Engine::BackgroundTask::EnterUpdateMode,
+                      LoadAppString(u"WAITING_FOR_DEVICE_TO_ENTER_UPDATE_MODE_CURSOR_TITLE"));
+        if (!mBusy)
+            mSwitchAsked = false; // the step could not be queued
+        return kHandled;
     }
-    Refresh();
     if (engine->GetDeviceState() == Engine::DeviceStateReadyForUpdate)
-    {
-        mWaitingForReset = true;
-        if (mProgressBar)
-        {
-            mProgressBar->SetNormalizedValue(0);
-            mProgressBar->EnableTimeEstimate(false);
-        }
-        engine->StartUpdate();
-    }
-    Refresh();
-    RedrawNow();
+        StartTransfer();
     return kHandled;
 }
 
-KVRESULT LMainControl::OnNextClicked(Sender sender, Notified notification)
+KVRESULT LMainControl::OnNextClicked(Sender, Notified)
 {
-    LUpdateEngineInterface* engine = Engine();
-    if (engine && KV_SUCCEEDED(engine->RescanSelectedDevice()) &&
-        engine->GetDeviceState() == Engine::DeviceStateReadyForUpdate)
-    {
-        Refresh();
-        OnUpdateFirmwareClicked(sender, notification);
-    }
+    // The keyboard is looked for on the MIDI thread; what was found decides the rest.
+    if (!mBusy && Engine() && Engine()->GetDeviceState() == Engine::DeviceStateEnteringUpdateMode)
+        RunEngineStep(Engine::BackgroundTask::RescanAfterPowerCycle,
+                      LoadAppString(u"WAITING_FOR_DEVICE_TO_ENTER_UPDATE_MODE_CURSOR_TITLE"));
     return kHandled;
 }
 
 KVRESULT LMainControl::OnRestartClicked(Sender, Notified)
 {
+    mBusy.reset();
+    mSwitchAsked = false;
     if (mProcessor)
         mProcessor->Reinitialize();
     mNoScanButton = !Child(DisplayControl::ScanButton);
     Refresh();
     EnableEngineNotifications(); // the processor made a new engine
+    // Its scan runs on its MIDI thread and tells its end, now that the window listens.
+    if (LUpdateEngineInterface* engine = Engine();
+        engine && engine->GetDeviceState() == Engine::DeviceStateNoDevice)
+        engine->RunInBackground(Engine::BackgroundTask::Scan);
     return kHandled;
 }
 
 KVRESULT LMainControl::OnScanForDeviceClicked(Sender, Notified)
 {
-    if (LUpdateEngineInterface* engine = Engine())
-        engine->ScanForDevices();
+    if (!mBusy)
+        RunEngineStep(Engine::BackgroundTask::Scan, String(u"Looking for device..."));
     return kHandled;
 }
 
 KVRESULT LMainControl::OnRescanAfterUpdateClicked(Sender, Notified)
 {
-    LUpdateEngineInterface* engine = Engine();
-    if (engine && KV_SUCCEEDED(engine->RescanSelectedDevice()) &&
-        engine->GetDeviceState() == Engine::DeviceStateNormalFirmware)
-    {
-        mWaitingForReset = false;
-        Refresh();
-    }
+    if (!mBusy)
+        RunEngineStep(Engine::BackgroundTask::RescanAfterUpdate,
+                      String(u"Waiting for Device Reset To Complete..."));
     return kHandled;
 }
 

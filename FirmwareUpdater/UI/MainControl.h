@@ -1,23 +1,26 @@
 #pragma once
 // LMainControl: the updater's window. It finds its buttons, labels and progress bar among
 // its children by name, listens to the update engine's notifications and to the clicks of
-// its buttons, and drives the update on the window thread: the device's switch into its
-// update mode (the thread waits up to two seconds for the device, under the wait cursor),
-// the transfer with its progress, and after a transfer the wait for the device to come
-// back with its new firmware. After every change it shows the engine's whole situation
-// again (UpdateDisplay).
+// its buttons, and drives the update: the device's switch into its update mode (under the
+// wait cursor while the device answers), the transfer with its progress, and after a
+// transfer the wait for the device to come back with its new firmware. After every change
+// it shows the engine's whole situation again (UpdateDisplay).
 //
-// The engine works on its own thread and posts its notifications into the default
-// notification center; they reach this control when the message loop drains the queues.
+// The window thread never talks to the MIDI server, which may stall for many seconds: the
+// scans, the switch and the rescans run on the engine's MIDI thread, and their ends come
+// back as the engine's notifications, which reach this control when the message loop
+// drains the queues. The window keeps painting and answering meanwhile.
 
 #include "UpdateDisplay.h"
 #include "UpdateProcessor.h"
 
+#include "Application/BusyCursorScope.h"
 #include "Application/OpenFileDialog.h"
 #include "Controls/ControlClass.h"
 #include "Controls/ProgressBar.h"
 
 #include <array>
+#include <memory>
 
 namespace KV {
 
@@ -68,6 +71,8 @@ public:
     KVRESULT OnFoundDeviceListChange(Sender, Notified) { return S_FALSE; }
     KVRESULT OnFirmwareUpdateProgressNotification(Sender, Notified notification);
     KVRESULT OnFirmwareUpdateCompletedNotification(Sender, Notified notification);
+    // The end of a step the engine took on its MIDI thread: the road goes on from there.
+    KVRESULT OnEngineTaskCompleted(Sender, Notified notification);
     KVRESULT OnExitClicked(Sender, Notified);
     KVRESULT OnUpdateFirmwareClicked(Sender, Notified);
     KVRESULT OnRestartClicked(Sender, Notified);
@@ -103,13 +108,17 @@ private:
     // While the keyboard is asked to switch into its update mode: the process text says so,
     // and neither UPDATE FIRMWARE nor NEXT is offered.
     void ShowWaitingForSwitch();
-    // Switches the engine's notifications on, once its state is shown.
+    // Switches the engine's notifications on, once its state is shown, and its watch
+    // of the keyboards that come and go.
     void EnableEngineNotifications();
-    // Repaints the window at once: the thread is about to wait.
+    // Repaints the window at once.
     void RedrawNow();
-    // After a finished transfer: rescans until the device is back in its normal mode, or
-    // for as long as the processor allows.
-    void WaitForDeviceReturn();
+    // Has the engine take the step on its MIDI thread, under the wait cursor with the
+    // status text until it ends.
+    void RunEngineStep(LUpdateEngineInterface::BackgroundTask task, const String& statusText,
+                       Milliseconds pause = 0, uint32_t count = 0);
+    // The transfer, for a device in its update mode.
+    void StartTransfer();
 
     RCPtr<LNotificationHandler<LMainControl>> mOwnHandler;
     std::array<RCPtr<LControl>, kDisplayControlCount> mChildren;
@@ -117,6 +126,10 @@ private:
     RCPtr<LProgressBar> mProgressBar;
     RCPtr<LUpdateProcessor> mProcessor;
     LOpenFileDialog mOpenFileDialog;
+    // The wait cursor while the engine takes a step for the window.
+    std::unique_ptr<LBusyCursorScope> mBusy;
+    // From the request to switch the keyboard until the engine's step has ended.
+    bool mSwitchAsked = false;
     bool mNoScanButton = false;
     bool mWaitingForReset = false;
     bool mExitRefused = false;

@@ -91,9 +91,24 @@ const char16_t* ProcessLabelKey(const EngineSituation& s)
     {
     case Engine::UpdateResultNone:
         if (s.deviceState == Engine::DeviceStateEnteringUpdateMode)
-            return u"LABEL_UPDATE_TRANSITIONING_TO_UPDATE_MODE";
+        {
+            // NEXT pressed too early says what the window waits for.
+            switch (static_cast<Engine::PowerCycleFinding>(s.powerCycleFinding))
+            {
+            case Engine::PowerCycleFinding::NotSwitchedOffYet:
+                return u"LABEL_UPDATE_NOT_SWITCHED_OFF_YET";
+            case Engine::PowerCycleFinding::StillOff:
+                return u"LABEL_UPDATE_WAITING_FOR_DEVICE";
+            default:
+                return u"LABEL_UPDATE_TRANSITIONING_TO_UPDATE_MODE";
+            }
+        }
         if (NothingToUpdate(s))
             return s.deviceNewer ? u"LABEL_DEVICE_FIRMWARE_NEWER" : u"LABEL_UPDATE_NOT_NEEDED";
+        if (s.deviceState == Engine::DeviceStateNormalFirmware &&
+            static_cast<Engine::PowerCycleFinding>(s.powerCycleFinding) ==
+                Engine::PowerCycleFinding::BackInNormalMode)
+            return u"LABEL_UPDATE_DEVICE_STILL_IN_NORMAL_MODE";
         return u"LABEL_READY_FOR_UPDATE";
     case Engine::UpdateResultRunning:
         return u"LABEL_UPDATE_IN_PROGRESS";

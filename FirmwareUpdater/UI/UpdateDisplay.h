@@ -72,6 +72,9 @@ struct EngineSituation
     bool hasScanButton = true;
     // The process label's table has a text for waiting after a transfer.
     bool hasWaitAfterUpdateText = true;
+    // What the last look for the keyboard after its switch found
+    // (LUpdateEngineInterface::PowerCycleFinding).
+    int32_t powerCycleFinding = 0;
 
     // An update may start: it is needed, or downgrades are allowed.
     bool IsUpdateAllowed() const noexcept { return allowDowngrade || updateNeeded; }

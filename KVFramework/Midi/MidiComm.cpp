@@ -65,8 +65,8 @@ std::vector<ListedDevice> FindDevices(const std::vector<std::string>& names, con
 // Every device among the candidates, in the inputs' order: each input with the first
 // output of its device; the lone input and output when no device has both (a backend
 // may list the two directions of a device apart). See OpenDevicePorts.
-std::vector<std::pair<ListedDevice, ListedDevice>> PairAllDevicePorts(const std::vector<ListedDevice>& inputs,
-                                                                      const std::vector<ListedDevice>& outputs)
+std::vector<std::pair<ListedDevice, ListedDevice>>
+PairAllDevicePorts(const std::vector<ListedDevice>& inputs, const std::vector<ListedDevice>& outputs)
 {
     std::vector<std::pair<ListedDevice, ListedDevice>> pairs;
     for (const ListedDevice& input : inputs)

@@ -102,6 +102,14 @@ Apply Flag(std::function<void(SimOptions&)> set)
     };
 }
 
+Apply TextInto(std::function<std::string&(SimOptions&)> field)
+{
+    return [field](SimOptions& options, std::string_view text, std::string&) {
+        field(options) = text;
+        return true;
+    };
+}
+
 Apply MillisInto(std::function<Millis&(SimOptions&)> field)
 {
     return [field](SimOptions& options, std::string_view text, std::string& error) {
@@ -157,15 +165,9 @@ const std::vector<OptionSpec>& Options()
          "Expected image (hexadecimal text, as the host reads it). Each record and the whole image are "
          "compared with it; only a matching image is installed, and the exit status is 0 only when the "
          "last transfer matched it.",
-         [](SimOptions& o, std::string_view a, std::string&) {
-             o.expectedImagePath = a;
-             return true;
-         }},
+         TextInto([](SimOptions& o) -> std::string& { return o.expectedImagePath; })},
         {"--output", "FILE", "Write each received image there (hexadecimal text) when its transfer ends.",
-         [](SimOptions& o, std::string_view a, std::string&) {
-             o.outputPath = a;
-             return true;
-         }},
+         TextInto([](SimOptions& o) -> std::string& { return o.outputPath; })},
         {"--ack-delay", "MS", "Delay before each acknowledgement and cancel request (default 5).",
          MillisInto([](SimOptions& o) -> Millis& { return o.settings.ackDelay; })},
         {"--ack-status", "HEX", "Status code of the acknowledgements: 40 (default) or 1A.",
@@ -185,6 +187,11 @@ const std::vector<OptionSpec>& Options()
          "A transfer is over when the host has sent nothing for this long (default 3000); with --expect it "
          "is also over once the expected number of bytes has come.",
          MillisInto([](SimOptions& o) -> Millis& { return o.settings.quietEnd; })},
+        {"--name-suffix", "TEXT",
+         "Put TEXT after the keyboard's port names (in both modes), so that a second simulator can run "
+         "beside "
+         "the first as another keyboard.",
+         TextInto([](SimOptions& o) -> std::string& { return o.nameSuffix; })},
         {"--two-keyboards", "",
          "Offer a second keyboard beside the first, with the same settings and \" 2\" after its port names.",
          Flag([](SimOptions& o) { o.twoKeyboards = true; }), true},

@@ -16,6 +16,7 @@ struct SimOptions
     KeyboardSettings settings;
     std::string expectedImagePath; // empty: no expected image
     std::string outputPath;        // empty: the received image is not written
+    std::string nameSuffix;        // after every port name: a second simulator beside the first
     bool twoKeyboards = false;
     bool showHelp = false;
 };

@@ -106,7 +106,7 @@ public:
         for (std::size_t i = 0; i < count; ++i)
         {
             auto keyboard = std::make_unique<Keyboard>();
-            const std::string suffix = i == 0 ? "" : " " + std::to_string(i + 1);
+            const std::string suffix = options.nameSuffix + (i == 0 ? "" : " " + std::to_string(i + 1));
             if (!options.outputPath.empty())
                 keyboard->outputPath = options.outputPath + (i == 0 ? "" : "." + std::to_string(i + 1));
             Keyboard* raw = keyboard.get();

@@ -185,14 +185,14 @@ TEST(EngineScan, KeyboardsAsATable)
          Engine::DeviceStateNormalFirmware,
          "1.0.0.5",
          true},
-        {"two keyboards: the first is taken",
+        {"two keyboards: neither is taken",
          2,
          "Norvik ZR61 MIDI",
          {1, 0, 0, 5},
          false,
-         Engine::DeviceStateNormalFirmware,
-         "1.0.0.5",
-         true},
+         Engine::DeviceStateNoneSelected,
+         "N/A",
+         false},
     };
     for (const Row& row : rows)
     {
@@ -219,6 +219,8 @@ TEST(EngineScan, KeyboardsAsATable)
         const auto posted = road.posted.log->Take();
         if (row.state == Engine::DeviceStateNormalFirmware)
             EXPECT_EQ(posted, std::vector<std::string>{"state 5<-3"});
+        else if (row.state == Engine::DeviceStateNoneSelected)
+            EXPECT_EQ(posted, std::vector<std::string>{"state 3<-1"});
         else
             EXPECT_TRUE(posted.empty());
         if (row.silent) // a keyboard whose normal ports do not answer is not tried by its update names
@@ -321,14 +323,20 @@ TEST(EngineScan, TheInputAndOutputOfOneKeyboardAreTakenTogether)
     first.PowerOn();
     second.PowerOn();
 
+    // Both are found, each asked once on its own ports; none is chosen by itself.
     EXPECT_EQ(road.engine->ScanForDevices(), S_OK);
+    EXPECT_EQ(road.engine->GetDeviceState(), Engine::DeviceStateNoneSelected);
+    EXPECT_EQ(first.FromHost().size(), 1u);
+    EXPECT_EQ(second.FromHost().size(), 1u);
+    // One chosen is switched alone.
+    ASSERT_EQ(road.engine->SelectDevice(1), S_OK);
     EXPECT_EQ(road.engine->GetDeviceState(), Engine::DeviceStateNormalFirmware);
     KV::String text;
     road.engine->GetDeviceFirmwareVersionText(text);
-    EXPECT_EQ(std::string(KV::NarrowString(text).GetText()), "1.0.0.5");
+    EXPECT_EQ(std::string(KV::NarrowString(text).GetText()), "1.0.0.4");
     EXPECT_EQ(road.engine->EnterUpdateMode(), 9);
-    EXPECT_EQ(first.FromHost().size(), 2u); // the identity request and the switch
-    EXPECT_TRUE(second.FromHost().empty());
+    EXPECT_EQ(second.FromHost().size(), 2u); // the identity request and the switch
+    EXPECT_EQ(first.FromHost().size(), 1u);
     EXPECT_TRUE(toModule.empty());
 }
 

@@ -51,9 +51,14 @@ public:
     }
 };
 
+// Until the queues stay empty: a handler may post what another handles (the engine's
+// steps for the window end with a notification).
 void Drain()
 {
-    LNotificationCenterManager::GetInstance()->ProcessAllQueues(false);
+    for (int pass = 0; pass < 10 && LNotificationCenterManager::GetInstance()->ProcessAllQueues(false);
+         ++pass)
+    {
+    }
 }
 
 // The open-file dialog's program, made up to answer with the path: first on the PATH while
@@ -557,15 +562,75 @@ TEST_F(MainControlTests, TheChosenImageOutlastsARestart)
     window->SetRootControl(nullptr);
 }
 
-// Several keyboards found before the window: none is chosen for the user, who is offered
-// the scan.
+// Several keyboards found before the window: none is chosen for the user; the window says
+// what to do, and offers the scan for when the others are gone.
 TEST_F(MainControlTests, SeveralKeyboardsAtTheStartAreNotChosen)
 {
     mAtScan = {ScriptedEngine::Device{}, ScriptedEngine::Device{Presence::UpdateMode}};
     Start();
     EXPECT_EQ(mEngine->GetSelectedDeviceIndex(), -1);
     EXPECT_EQ(mEngine->GetDeviceState(), LUpdateEngineInterface::DeviceStateNoneSelected);
+    EXPECT_EQ(Text(C::DeviceLabel),
+              "Several Norvik devices are connected, and only one can be updated at a "
+              "time.\nDisconnect all but one and click the \"SCAN FOR DEVICE\" button.");
     EXPECT_EQ(Shown(), "110010 0 01010-");
+    Click(C::UpdateButton);
+    EXPECT_EQ(mEngine->mEnterCalls, 0);
+    EXPECT_EQ(mEngine->mStartCalls, 0);
+
+    // One left: the scan finds it.
+    mEngine->mAtScan = {ScriptedEngine::Device{}};
+    Click(C::ScanButton);
+    Drain();
+    EXPECT_EQ(mEngine->GetDeviceState(), LUpdateEngineInterface::DeviceStateNormalFirmware);
+    EXPECT_EQ(Shown(), "111011 0 11000-");
+}
+
+// NEXT before the keyboard is there again says what the window waits for; a keyboard that
+// came back in its normal mode (it did not take the switch) is said to be so, and UPDATE
+// FIRMWARE switches it again.
+TEST_F(MainControlTests, NextTellsWhatItFoundAfterThePowerCycle)
+{
+    Start();
+    Click(C::UpdateButton);
+    Drain();
+    struct Row
+    {
+        const char* what;
+        ScriptedEngine::Device found;
+        int32_t state;
+        const char* processText;
+        const char* shown;
+    };
+    const Row rows[] = {
+        {"off", ScriptedEngine::Device{Presence::Absent},
+         LUpdateEngineInterface::DeviceStateEnteringUpdateMode,
+         "Norvik is not there yet. Turn the device on and press the NEXT button when it has started.",
+         "111010 0 01001-"},
+        {"back in normal mode", ScriptedEngine::Device{}, LUpdateEngineInterface::DeviceStateNormalFirmware,
+         "Norvik came back in its normal mode: it did not switch to its update mode. Click the \"UPDATE "
+         "FIRMWARE\" button to switch it again.",
+         "111011 0 11000-"},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        mEngine->mRescans = {row.found};
+        Click(C::NextButton);
+        Drain();
+        EXPECT_EQ(mEngine->GetDeviceState(), row.state);
+        EXPECT_EQ(Text(C::ProcessLabel), row.processText);
+        EXPECT_EQ(Shown(), row.shown);
+        EXPECT_EQ(mEngine->mStartCalls, 0);
+    }
+    // The way back: the switch again, and this time the keyboard takes it.
+    Click(C::UpdateButton);
+    Drain();
+    EXPECT_EQ(mEngine->mEnterCalls, 2);
+    mEngine->mRescans = {ScriptedEngine::Device{Presence::UpdateMode}};
+    Click(C::NextButton);
+    Drain();
+    EXPECT_EQ(mEngine->mStartCalls, 1);
 }
 
 TEST_F(MainControlTests, NoKeyboardOffersTheScanAndExitAsksTheApplication)

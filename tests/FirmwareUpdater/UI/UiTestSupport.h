@@ -108,7 +108,9 @@ public:
             mRescans.pop_front();
         if (now.presence == Presence::Absent)
         {
-            if (state != DeviceStateEnteringUpdateMode)
+            if (state == DeviceStateEnteringUpdateMode)
+                SetPowerCycleFinding(PowerCycleFinding::StillOff);
+            else
             {
                 mFound[0].reason = ReasonDeviceUnreachable;
                 SetDeviceState(DeviceStateCannotUpdate);
@@ -119,8 +121,8 @@ public:
         const bool updateMode = now.presence == Presence::UpdateMode;
         if (state == DeviceStateEnteringUpdateMode)
         {
-            if (updateMode)
-                SetDeviceState(DeviceStateReadyForUpdate);
+            SetPowerCycleFinding(updateMode ? PowerCycleFinding::None : PowerCycleFinding::BackInNormalMode);
+            SetDeviceState(updateMode ? DeviceStateReadyForUpdate : DeviceStateNormalFirmware);
         }
         else
             SetDeviceState(updateMode ? DeviceStateReadyForUpdate : DeviceStateNormalFirmware);
@@ -154,6 +156,9 @@ public:
         return S_OK;
     }
     KVRESULT RequestCancel() override { return E_FAIL; }
+    // The window's steps run at once, on the test's thread; their ends are posted as the
+    // engine's MIDI thread posts them.
+    void Schedule(std::function<void()> job) override { job(); }
     KVRESULT PerformUpdate() override { return S_OK; }
 
     using LUpdateEngineInterface::PostUpdateProgress;

@@ -40,6 +40,16 @@ void RegisterClasses(LControlFactory& factory)
         factory.RegisterControlClass(String(coming), &CreateControlOfClass<PlainControl>);
 }
 
+// The queues until they stay empty: the engine's steps for the window end with
+// notifications of their own.
+void DrainQueues()
+{
+    for (int pass = 0; pass < 10 && LNotificationCenterManager::GetInstance()->ProcessAllQueues(false);
+         ++pass)
+    {
+    }
+}
+
 void LayOut(LControl& control)
 {
     control.RecalcLayout();
@@ -102,7 +112,7 @@ protected:
         if (steps)
         {
             steps(*main, *engine);
-            LNotificationCenterManager::GetInstance()->ProcessAllQueues(false);
+            DrainQueues();
         }
         LayOut(*main);
 
@@ -161,6 +171,7 @@ TEST_F(UpdaterWindowPixels, WhatTheWindowShowsAtItsStart)
     newer.version = {1, 0, 1, 0};
     ExpectWindow({newer}, "UpdaterWindowNewerFirmware");
     ExpectWindow({ScriptedEngine::Device{ScriptedEngine::Presence::Absent}}, "UpdaterWindowNoKeyboard");
+    ExpectWindow({ScriptedEngine::Device{}, ScriptedEngine::Device{}}, "UpdaterWindowSeveralKeyboards");
 }
 
 // A file that is there but is no image: the window says so and offers no update.
@@ -208,6 +219,21 @@ TEST_F(UpdaterWindowPixels, WhatTheWindowShowsOnTheWayOfAnUpdate)
                      main.OnUpdateFirmwareClicked(nobody, nullptr);
                      engine.FailWith(LUpdateEngineInterface::TransferFailure::CancelledByKeyboard);
                      engine.Finish(false);
+                 });
+    // NEXT too early, and NEXT for a keyboard that did not take the switch.
+    ExpectWindow({ScriptedEngine::Device{}}, "UpdaterWindowWaitingForKeyboard",
+                 [&](LMainControl& main, ScriptedEngine& engine) {
+                     main.OnUpdateFirmwareClicked(nobody, nullptr);
+                     DrainQueues();
+                     engine.mRescans = {ScriptedEngine::Device{ScriptedEngine::Presence::Absent}};
+                     main.OnNextClicked(nobody, nullptr);
+                 });
+    ExpectWindow({ScriptedEngine::Device{}}, "UpdaterWindowStillInNormalMode",
+                 [&](LMainControl& main, ScriptedEngine& engine) {
+                     main.OnUpdateFirmwareClicked(nobody, nullptr);
+                     DrainQueues();
+                     engine.mRescans = {ScriptedEngine::Device{}};
+                     main.OnNextClicked(nobody, nullptr);
                  });
     ExpectWindow({ScriptedEngine::Device{}}, "UpdaterWindowKeyboardSilent",
                  [&](LMainControl& main, ScriptedEngine& engine) {

@@ -52,7 +52,9 @@ TEST(SimOptions, ValuesReachTheSettings)
                                 "image.hex",
                                 "--vanish-at",
                                 "2",
-                                "--two-keyboards"});
+                                "--two-keyboards",
+                                "--name-suffix",
+                                " B"});
     ASSERT_TRUE(options);
     const KeyboardSettings& s = options->settings;
     EXPECT_EQ(s.version.Text(), "1.0.10.0");
@@ -68,6 +70,7 @@ TEST(SimOptions, ValuesReachTheSettings)
     EXPECT_EQ(s.faults.vanishAtRecord, 2u);
     EXPECT_EQ(options->expectedImagePath, "image.hex");
     EXPECT_TRUE(options->twoKeyboards);
+    EXPECT_EQ(options->nameSuffix, " B");
 }
 
 TEST(SimOptions, RefusesWhatItDoesNotUnderstand)
