@@ -40,7 +40,9 @@ struct LUpdateEngineInterface::TaskQueue
 {
     std::mutex lock;
     std::condition_variable ready;
+    std::condition_variable idle; // told when the last job has ended
     std::deque<std::function<void()>> jobs;
+    bool running = false;
     bool stopping = false;
     std::thread thread;
 
@@ -54,10 +56,14 @@ struct LUpdateEngineInterface::TaskQueue
                 return;
             std::function<void()> job = std::move(queue->jobs.front());
             queue->jobs.pop_front();
+            queue->running = true;
             guard.unlock();
             job();
             job = nullptr; // may release the engine, whose destructor then runs here
             guard.lock();
+            queue->running = false;
+            if (queue->jobs.empty())
+                queue->idle.notify_all();
         }
     }
 };
@@ -184,6 +190,26 @@ void LUpdateEngineInterface::Retire()
     mRetired.store(true, std::memory_order_release);
     RCPtr<LUpdateEngineInterface> self(this);
     Schedule([self] { self->ReleaseDevicePorts(); });
+}
+
+bool LUpdateEngineInterface::WaitForBackgroundTasks(Milliseconds timeout)
+{
+    std::unique_lock guard(mTasks->lock);
+    return mTasks->idle.wait_for(guard, std::chrono::milliseconds(timeout),
+                                 [&] { return !mTasks->running && mTasks->jobs.empty(); });
+}
+
+bool LUpdateEngineInterface::EndOnItsThread(RCPtr<LUpdateEngineInterface> engine, Milliseconds wait)
+{
+    if (!engine)
+        return true;
+    engine->Retire();
+    const std::shared_ptr<TaskQueue> tasks = engine->mTasks;
+    LUpdateEngineInterface* const raw = engine.Get();
+    raw->Schedule([last = std::move(engine)]() mutable { last.Reset(); });
+    std::unique_lock guard(tasks->lock);
+    return tasks->idle.wait_for(guard, std::chrono::milliseconds(wait),
+                                [&] { return !tasks->running && tasks->jobs.empty(); });
 }
 
 void LUpdateEngineInterface::PostTaskCompleted(BackgroundTask task, KVRESULT result)

@@ -196,6 +196,13 @@ public:
     // thread lets go of the keyboard's ports (a stalled server holds up that thread, not
     // the caller's).
     virtual void Retire();
+    // Waits up to the time for the MIDI thread to finish what it was given; whether it
+    // did. A stalled MIDI server keeps it from finishing: the caller then goes on.
+    bool WaitForBackgroundTasks(KV::Milliseconds timeout);
+    // The end of an engine whose last reference the caller hands over: retired, then
+    // destroyed on its own MIDI thread (its MIDI client may close with it, which a
+    // stalled server holds up), waited for up to the time. Whether it ended in time.
+    static bool EndOnItsThread(KV::RCPtr<LUpdateEngineInterface> engine, KV::Milliseconds wait);
     PowerCycleFinding GetPowerCycleFinding() const noexcept
     {
         return mPowerCycleFinding.load(std::memory_order_acquire);

@@ -18,6 +18,7 @@
 #include "UpdateEngineInterface.h"
 
 #include <functional>
+#include <utility>
 
 class LUpdateProcessor : public virtual KV::LRefCountedObject
 {
@@ -51,6 +52,8 @@ public:
     // The image the user chose: the engine's from now on, and again after Reinitialize in
     // place of the command line's. The engine's answer.
     KVRESULT SetFirmwareFile(const KV::String& path);
+    // The engine, which the processor no longer holds.
+    KV::RCPtr<LUpdateEngineInterface> TakeUpdateEngine() noexcept { return std::exchange(mEngine, nullptr); }
     bool GetAllowDowngrade() const noexcept { return mAllowDowngrade; }
     // S_FALSE when the flag already had that value.
     KVRESULT SetAllowDowngrade(bool allow);

@@ -40,6 +40,9 @@ String MidiClientName(String name)
     return name.IsEmpty() ? String(u"Firmware Updater") : name;
 }
 
+// How long the end of the process waits for the engine to let go of the MIDI system.
+constexpr Milliseconds kEngineEndWait = 2000;
+
 } // namespace
 
 RCPtr<LApplication> LApplication::Create(const RCPtr<LControlFactory>& factory,
@@ -51,7 +54,15 @@ RCPtr<LApplication> LApplication::Create(const RCPtr<LControlFactory>& factory,
 
 LApplication::~LApplication()
 {
-    mUpdateProcessor.Reset();
+    // The engine ends on its own MIDI thread, where its keyboard ports and MIDI client
+    // close: a stalled MIDI server would hold up the end of the process there, not here.
+    // A server that answers lets them go at once, before the process's end.
+    if (mUpdateProcessor)
+    {
+        RCPtr<LUpdateEngineInterface> engine = mUpdateProcessor->TakeUpdateEngine();
+        mUpdateProcessor.Reset();
+        LUpdateEngineInterface::EndOnItsThread(std::move(engine), kEngineEndWait);
+    }
 }
 
 const String& LApplication::GetUniqueInstanceName()

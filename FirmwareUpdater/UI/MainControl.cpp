@@ -184,6 +184,12 @@ void LMainControl::ProcessRootWindowAquired()
                                u"NID_MENU_OPTIONS_ALLOW_DOWNGRADE");
 }
 
+KVRESULT LMainControl::RemoveFromTree()
+{
+    mBusy.reset();
+    return LControl::RemoveFromTree();
+}
+
 KVRESULT LMainControl::GetMenuItemState(const RCPtr<LMenuDescriptor>&, int32_t, const String& itemId,
                                         LMenuItemInfo& info)
 {

@@ -42,6 +42,9 @@ public:
     KVRESULT Initialize() override;
     // Listens to the menu's commands, which reach the control through its root window.
     void ProcessRootWindowAquired() override;
+    // The wait cursor of a step under way ends with the window, while the application
+    // whose status text it restores is still there.
+    KVRESULT RemoveFromTree() override;
     // The allow-downgrade item is checked while the processor allows older firmware.
     KVRESULT GetMenuItemState(const RCPtr<LMenuDescriptor>& menu, int32_t itemIndex, const String& itemId,
                               LMenuItemInfo& info) override;
