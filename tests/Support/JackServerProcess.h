@@ -87,11 +87,25 @@ public:
         return std::system(wait.c_str()) == 0;
     }
 
+    // Stops the server where it stands (SIGSTOP): every request to it waits, as for a
+    // synchronous server held up by a client that was killed. Resume lets it go on.
+    void Stall()
+    {
+        if (mPid > 0)
+            kill(mPid, SIGSTOP);
+    }
+    void Resume()
+    {
+        if (mPid > 0)
+            kill(mPid, SIGCONT);
+    }
+
     // Ends the server as a user's stop would (SIGTERM), and reaps it.
     void Stop()
     {
         if (mPid <= 0)
             return;
+        kill(mPid, SIGCONT); // a stalled server ends too
         kill(mPid, SIGTERM);
         int status = 0;
         waitpid(mPid, &status, 0);

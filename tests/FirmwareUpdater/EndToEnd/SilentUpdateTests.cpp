@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <sys/stat.h>
 #include <string>
@@ -345,4 +346,43 @@ TEST(SilentUpdate, ASecondUpdaterLeavesTheKeyboardToTheFirst)
     // The keyboard saw one session only.
     const std::string seen = sim.Output();
     EXPECT_EQ(seen.find("session: start", seen.find("session: start") + 1), std::string::npos) << seen;
+}
+
+// Several keyboards: a silent run cannot tell which one the image is for, so it switches
+// none of them and says why, run after run (once, the first run switched one and the
+// second the other, which was then left in its update mode).
+TEST(SilentUpdate, SeveralKeyboardsAreNotSwitched)
+{
+    struct Row
+    {
+        const char* what;
+        std::vector<std::vector<std::string>> simulators; // each one's extra options
+    };
+    const Row rows[] = {
+        {"two keyboards of one simulator", {{"--two-keyboards"}}},
+        {"two simulators", {{}, {"--name-suffix", " B"}}},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        ImageFolder folder;
+        std::vector<std::unique_ptr<SimProcess>> sims;
+        for (const auto& extra : row.simulators)
+        {
+            sims.push_back(std::make_unique<SimProcess>(SimArguments(folder, extra)));
+            ASSERT_TRUE(sims.back()->WaitForLine("on: normal mode")) << sims.back()->Output();
+        }
+        for (int run = 1; run <= 2; ++run)
+        {
+            const RunResult silent = RunUpdater({"-SILENT", folder.ImageOption()});
+            EXPECT_EQ(silent.status, 6) << run << Both(silent);
+            EXPECT_NE(silent.errors.find("Several keyboards were found"), std::string::npos) << Both(silent);
+        }
+        for (const auto& sim : sims)
+        {
+            sim->Command("quit");
+            sim->WaitForExit();
+            EXPECT_EQ(sim->Output().find("enter"), std::string::npos) << sim->Output();
+        }
+    }
 }

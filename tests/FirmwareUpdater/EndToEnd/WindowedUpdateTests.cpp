@@ -3,6 +3,7 @@
 // and the test drives it as a person would, with clicks made up through the X test
 // extension. Each step's screenshot is compared with the picture the step must show (the
 // window tests' references of the same situations) and kept in the build tree.
+#include "JackServerProcess.h"
 #include "ReferenceImage.h"
 #include "ScopedVariable.h"
 #include "SimProcess.h"
@@ -24,6 +25,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -44,6 +46,22 @@ constexpr int32_t kBarTop = 250;
 constexpr int32_t kBarBottom = 276;
 // A row of the bar above its percentage.
 constexpr int32_t kBarRow = kBarTop + 4;
+// The two buttons of the button row, each with the band along its edges where the
+// keyboard focus shows.
+constexpr int32_t kButtonTop = 300;
+constexpr int32_t kButtonBottom = 340;
+constexpr int32_t kButtonLefts[] = {24, 296};
+constexpr int32_t kButtonWidth = 200;
+constexpr int32_t kFocusBand = 6;
+
+// What a comparison with a reference leaves out.
+enum LeaveOut : unsigned
+{
+    LeaveOutNothing = 0,
+    LeaveOutBar = 1,        // the progress bar's moving parts
+    LeaveOutFocusRings = 2, // where the keyboard focus shows on a button: it follows the
+                            // buttons shown and hidden before, not the step itself
+};
 
 // The time a step may take before the test gives up: the keyboard's start on a loaded
 // JACK server may take long; nothing is measured by it.
@@ -129,7 +147,8 @@ public:
     // Waits until the window shows the reference picture outside the area left out (the
     // progress bar's moving parts), keeps the screenshot under the step's name, and fails
     // with the pictures of the difference when it never does.
-    void ExpectShows(const std::string& reference, const std::string& step, bool leaveOutBar = false)
+    void ExpectShows(const std::string& reference, const std::string& step,
+                     unsigned leaveOut = LeaveOutNothing)
     {
         SCOPED_TRACE(step);
         const bool updating = std::getenv("KV_UPDATE_REFERENCE_IMAGES") != nullptr;
@@ -141,7 +160,7 @@ public:
             shown = Capture();
             // Drawing new references: the picture that stays for a second.
             if (updating ? !before.pixels.empty() && shown.pixels == before.pixels
-                         : Differing(shown, reference, leaveOutBar) == 0)
+                         : Differing(shown, reference, leaveOut) == 0)
                 break;
             before = shown;
             std::this_thread::sleep_for(updating ? 1000ms : 50ms);
@@ -150,7 +169,7 @@ public:
         ASSERT_EQ(Text(shown), "520 x 360");
         Testing::ExpectMatchesReference(
             [&](int32_t x, int32_t y) {
-                return leaveOutBar && InBar(x, y) ? ReferencePixel(reference, x, y) : shown.At(x, y);
+                return IsLeftOut(x, y, leaveOut) ? ReferencePixel(reference, x, y) : shown.At(x, y);
             },
             shown.width, shown.height, KV_REFERENCE_IMAGE_FOLDER, KV_TEST_OUTPUT_FOLDER, reference);
     }
@@ -177,9 +196,18 @@ public:
     }
 
 private:
-    static bool InBar(int32_t x, int32_t y)
+    static bool IsLeftOut(int32_t x, int32_t y, unsigned leaveOut)
     {
-        return x >= kBarLeft && x < kBarRight && y >= kBarTop && y < kBarBottom;
+        if ((leaveOut & LeaveOutBar) && x >= kBarLeft && x < kBarRight && y >= kBarTop && y < kBarBottom)
+            return true;
+        if (!(leaveOut & LeaveOutFocusRings) || y < kButtonTop || y >= kButtonBottom)
+            return false;
+        for (const int32_t left : kButtonLefts)
+            if (x >= left && x < left + kButtonWidth &&
+                (x < left + kFocusBand || x >= left + kButtonWidth - kFocusBand ||
+                 y < kButtonTop + kFocusBand || y >= kButtonBottom - kFocusBand))
+                return true;
+        return false;
     }
 
     static uint32_t ReferencePixel(const std::string& reference, int32_t x, int32_t y)
@@ -193,7 +221,7 @@ private:
     // How many pixels differ from the reference by more than the tolerance of the window
     // tests; every pixel when the sizes differ.
     static int Differing(const Platform::CapturedPixels& shown, const std::string& reference,
-                         bool leaveOutBar)
+                         unsigned leaveOut)
     {
         const std::string path = std::string(KV_REFERENCE_IMAGE_FOLDER) + "/" + reference + ".png";
         const RCPtr<LBitmap> bitmap = LBitmap::GetCachedBitmap(String(path.c_str()));
@@ -203,7 +231,7 @@ private:
         int differing = 0;
         for (int32_t y = 0; y < shown.height; ++y)
             for (int32_t x = 0; x < shown.width; ++x)
-                if (!(leaveOutBar && InBar(x, y)) &&
+                if (!IsLeftOut(x, y, leaveOut) &&
                     !Testing::ReferenceDetail::Close(shown.At(x, y), image->GetARGB(x, y), 2))
                     ++differing;
         return differing;
@@ -241,6 +269,16 @@ struct PrivateHome
     ScopedVariable data{"XDG_DATA_HOME", root / "data"};
 };
 
+// The close box ends the run with 0; the keyboards are switched off as a person would.
+void CloseAndExpectEnd(WindowOnScreen& window, UpdaterChild& updater, const std::vector<SimProcess*>& sims)
+{
+    ASSERT_TRUE(Platform::RequestWindowClose(window.Handle()));
+    const UpdaterTest::RunResult& run = updater.Finish(60s);
+    EXPECT_EQ(run.status, 0) << run.Describe() << run.errors;
+    for (SimProcess* sim : sims)
+        sim->Command("quit");
+}
+
 } // namespace
 
 TEST(WindowedUpdate, UpdateFirmwareThroughThePowerCycleToSuccess)
@@ -264,7 +302,7 @@ TEST(WindowedUpdate, UpdateFirmwareThroughThePowerCycleToSuccess)
     sim.Command("power");
     ASSERT_TRUE(sim.WaitForLine("on: update mode")) << sim.Output();
     window.Click(kUpdateButtonX, kButtonRowY); // NEXT
-    window.ExpectShows("UpdaterWindowTransfer", "WindowedUpdate-3-Transfer", true);
+    window.ExpectShows("UpdaterWindowTransfer", "WindowedUpdate-3-Transfer", LeaveOutBar);
 
     // The bar grows from its first picture to its last, over several pictures.
     std::atomic<bool> done = false;
@@ -295,7 +333,7 @@ TEST(WindowedUpdate, UpdateFirmwareThroughThePowerCycleToSuccess)
 TEST(WindowedUpdate, ALaterUpdaterHandsItsCommandLineToTheOpenWindow)
 {
     PrivateHome home;
-    const std::string image = WriteImage(home.root / "image.led");
+    const std::string image = WriteImage(home.root / "VORazuro61.led");
     UpdaterChild first({"-DEBUG_CONSOLE", "-ABSOLUTE_FIRMWARE_FILE_PATH=" + image}, true);
     WindowOnScreen window(first);
     ASSERT_TRUE(window.WaitForWindow()) << first.Finish(0ms).errors;
@@ -405,5 +443,138 @@ TEST(WindowedUpdate, TerminationSignalsEndTheWindowInOrder)
         sim.WaitForExit();
         EXPECT_EQ(sim.Output().find("record 4 "), std::string::npos) << sim.Output();
         EXPECT_EQ(sim.Output().find("done: image matches"), std::string::npos) << sim.Output();
+    }
+}
+
+// Two keyboards: the window says so and switches neither; with one unplugged it offers the
+// other at once; and when a second keyboard is back while the switched one is off, NEXT
+// cannot tell which one was switched and sends nothing.
+TEST(WindowedUpdate, SeveralKeyboardsAreNotUpdatedAndTheOneSwitchedIsFollowed)
+{
+    ASSERT_TRUE(Platform::SyntheticInputAvailable());
+    PrivateHome home;
+    const std::string image = WriteImage(home.root / "VORazuro61.led");
+    SimProcess first({"--expect", image, "--off-time", "300"});
+    ASSERT_TRUE(first.WaitForLine("on: normal mode")) << first.Output();
+    const std::vector<std::string> secondOptions{"--name-suffix", " B", "--expect", image};
+    auto second = std::make_unique<SimProcess>(secondOptions);
+    ASSERT_TRUE(second->WaitForLine("on: normal mode")) << second->Output();
+
+    UpdaterChild updater({"-ABSOLUTE_FIRMWARE_FILE_PATH=" + image}, true);
+    WindowOnScreen window(updater);
+    ASSERT_TRUE(window.WaitForWindow()) << updater.Finish(0ms).errors;
+    window.ExpectShows("UpdaterWindowSeveralKeyboards", "SeveralKeyboards-1-Two", LeaveOutFocusRings);
+    ASSERT_TRUE(first.WaitForLine("identity:")) << first.Output();
+    ASSERT_TRUE(second->WaitForLine("identity:")) << second->Output();
+
+    window.Click(kUpdateButtonX, kButtonRowY); // SCAN FOR DEVICE: both asked again
+    ASSERT_TRUE(first.WaitForLine("identity:")) << first.Output();
+    ASSERT_TRUE(second->WaitForLine("identity:")) << second->Output();
+    window.ExpectShows("UpdaterWindowSeveralKeyboards", "SeveralKeyboards-2-ScannedAgain",
+                       LeaveOutFocusRings);
+
+    // The second unplugged: the first is offered without a scan asked for.
+    second->Command("quit");
+    ASSERT_TRUE(second->WaitForExit()) << second->Output();
+    second.reset();
+    window.ExpectShows("UpdaterWindowReady", "SeveralKeyboards-3-OneLeft", LeaveOutFocusRings);
+    window.Click(kUpdateButtonX, kButtonRowY);
+    ASSERT_TRUE(first.WaitForLine("enter: accepted")) << first.Output();
+    window.ExpectShows("UpdaterWindowPowerCycle", "SeveralKeyboards-4-PowerCycle", LeaveOutFocusRings);
+
+    // Plugged in again while the switched one is off and back in its update mode.
+    second = std::make_unique<SimProcess>(secondOptions);
+    ASSERT_TRUE(second->WaitForLine("on: normal mode")) << second->Output();
+    first.Command("power");
+    ASSERT_TRUE(first.WaitForLine("on: update mode")) << first.Output();
+    window.Click(kUpdateButtonX, kButtonRowY); // NEXT
+    window.ExpectShows("UpdaterWindowSeveralKeyboards", "SeveralKeyboards-5-CannotTell", LeaveOutFocusRings);
+    EXPECT_EQ(first.Output().find("session: start"), std::string::npos) << first.Output();
+    EXPECT_EQ(second->Output().find("session: start"), std::string::npos) << second->Output();
+    EXPECT_EQ(second->Output().find("enter: accepted"), std::string::npos) << second->Output();
+
+    CloseAndExpectEnd(window, updater, {&first, second.get()});
+}
+
+// Keyboards that come and go while the window shows: one plugged in is offered without a
+// scan asked for, and one switched off and on is read again on its new ports, so that
+// UPDATE FIRMWARE reaches it.
+TEST(WindowedUpdate, KeyboardsThatComeAndGoAreShownAsTheyAre)
+{
+    ASSERT_TRUE(Platform::SyntheticInputAvailable());
+    PrivateHome home;
+    const std::string image = WriteImage(home.root / "VORazuro61.led");
+    UpdaterChild updater({"-ABSOLUTE_FIRMWARE_FILE_PATH=" + image}, true);
+    WindowOnScreen window(updater);
+    ASSERT_TRUE(window.WaitForWindow()) << updater.Finish(0ms).errors;
+    window.ExpectShows("UpdaterWindowNoKeyboard", "ComeAndGo-1-None", LeaveOutFocusRings);
+
+    SimProcess sim({"--off-time", "300"});
+    ASSERT_TRUE(sim.WaitForLine("on: normal mode")) << sim.Output();
+    ASSERT_TRUE(sim.WaitForLine("identity:")) << sim.Output();
+    window.ExpectShows("UpdaterWindowReady", "ComeAndGo-2-PluggedIn", LeaveOutFocusRings);
+
+    sim.Command("power");
+    ASSERT_TRUE(sim.WaitForLine("on: normal mode")) << sim.Output();
+    ASSERT_TRUE(sim.WaitForLine("identity:")) << "the restarted keyboard was not read again\n"
+                                              << sim.Output();
+    window.ExpectShows("UpdaterWindowReady", "ComeAndGo-3-Restarted", LeaveOutFocusRings);
+    window.Click(kUpdateButtonX, kButtonRowY);
+    ASSERT_TRUE(sim.WaitForLine("enter: accepted")) << sim.Output();
+    window.ExpectShows("UpdaterWindowPowerCycle", "ComeAndGo-4-PowerCycle", LeaveOutFocusRings);
+
+    CloseAndExpectEnd(window, updater, {&sim});
+}
+
+// A MIDI server that stops answering (a synchronous one waiting for a killed client) does
+// not freeze the window: a scan under way shows as such, and the close box ends the run,
+// the keyboard's ports open or not.
+TEST(WindowedUpdate, AStalledMidiServerDoesNotFreezeTheWindow)
+{
+    ASSERT_TRUE(Platform::SyntheticInputAvailable());
+    struct Row
+    {
+        const char* what;
+        int keyboards;
+        bool scan; // SCAN FOR DEVICE clicked while the server stalls: the scan waits for it
+        const char* before;
+    };
+    const Row rows[] = {
+        {"idle, with the keyboard's ports open", 1, false, "UpdaterWindowReady"},
+        {"a scan under way", 2, true, "UpdaterWindowSeveralKeyboards"},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        // A server of the test's own: the stall and the client that ends under it disturb no
+        // other test's server.
+        KV::Test::JackServerProcess server("stall");
+        ASSERT_TRUE(server.Start()) << server.Log();
+        PrivateHome home;
+        const std::string image = WriteImage(home.root / "VORazuro61.led");
+        std::vector<std::unique_ptr<SimProcess>> sims;
+        for (int i = 0; i < row.keyboards; ++i)
+        {
+            sims.push_back(std::make_unique<SimProcess>(
+                i == 0 ? std::vector<std::string>{} : std::vector<std::string>{"--name-suffix", " B"}));
+            ASSERT_TRUE(sims.back()->WaitForLine("on: normal mode")) << sims.back()->Output();
+        }
+        UpdaterChild updater({"-ABSOLUTE_FIRMWARE_FILE_PATH=" + image}, true);
+        WindowOnScreen window(updater);
+        ASSERT_TRUE(window.WaitForWindow()) << updater.Finish(0ms).errors;
+        window.ExpectShows(row.before, std::string("Stalled-") + (row.scan ? "Scan" : "Idle") + "-1-Before",
+                           LeaveOutFocusRings);
+        server.Stall();
+        if (row.scan)
+        {
+            window.Click(kUpdateButtonX, kButtonRowY); // SCAN FOR DEVICE
+            window.ExpectShows("UpdaterWindowScanning", "Stalled-Scan-2-Scanning", LeaveOutFocusRings);
+        }
+        ASSERT_TRUE(Platform::RequestWindowClose(window.Handle()));
+        const UpdaterTest::RunResult& run = updater.Finish(60s);
+        EXPECT_EQ(run.status, 0) << run.Describe() << run.errors;
+        server.Resume();
+        for (const auto& sim : sims)
+            sim->Command("quit");
     }
 }

@@ -172,6 +172,10 @@ TEST_F(UpdaterWindowPixels, WhatTheWindowShowsAtItsStart)
     ExpectWindow({newer}, "UpdaterWindowNewerFirmware");
     ExpectWindow({ScriptedEngine::Device{ScriptedEngine::Presence::Absent}}, "UpdaterWindowNoKeyboard");
     ExpectWindow({ScriptedEngine::Device{}, ScriptedEngine::Device{}}, "UpdaterWindowSeveralKeyboards");
+    ExpectWindow({ScriptedEngine::Device{ScriptedEngine::Presence::Absent}}, "UpdaterWindowScanning",
+                 [](LMainControl&, ScriptedEngine& engine) {
+                     engine.SetDeviceState(LUpdateEngineInterface::DeviceStateScanning);
+                 });
 }
 
 // A file that is there but is no image: the window says so and offers no update.
