@@ -571,8 +571,8 @@ TEST_F(MainControlTests, SeveralKeyboardsAtTheStartAreNotChosen)
     EXPECT_EQ(mEngine->GetSelectedDeviceIndex(), -1);
     EXPECT_EQ(mEngine->GetDeviceState(), LUpdateEngineInterface::DeviceStateNoneSelected);
     EXPECT_EQ(Text(C::DeviceLabel),
-              "Several Norvik devices are connected, and only one can be updated at a "
-              "time.\nDisconnect all but one and click the \"SCAN FOR DEVICE\" button.");
+              "Several Norvik devices are connected; only one can be updated.\nDisconnect all but one and "
+              "click the \"SCAN FOR DEVICE\" button.");
     EXPECT_EQ(Shown(), "110010 0 01010-");
     Click(C::UpdateButton);
     EXPECT_EQ(mEngine->mEnterCalls, 0);
