@@ -26,6 +26,9 @@ int main(int argc, char* argv[])
     const KV::Version version;
     KV::OSWindowFactory windows(version.GetCompanyName(), version.GetProductName(), entry.uniqueInstanceName);
     entry.windowFactory = &windows;
+    // Once the run has said how it ended, a MIDI server that stopped answering cannot keep
+    // the process from ending with that status.
+    entry.endLimit = 5000;
     // Failures are shown on the display as well, for a user who started the updater from a
     // menu; a silent run, which a script starts, only writes them.
     const KV::String commandLine = CommandLine::Join(argc, argv);

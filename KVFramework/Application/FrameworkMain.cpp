@@ -9,8 +9,12 @@
 #include "System/ModuleResources.h"
 
 #include <cstdio>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
+#include <thread>
 
 namespace KV {
 namespace {
@@ -90,6 +94,17 @@ RCPtr<LControlFactory> LoadDocuments(const String& folder, int32_t locale,
     return factory;
 }
 
+// Ends the process with the status once the time has passed, unless it ended before:
+// what it wrote is flushed, nothing else runs.
+void EndWithin(Milliseconds limit, int status)
+{
+    std::thread([limit, status] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(limit));
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }).detach();
+}
+
 // From the application object's creation to its release: the status of the run.
 int RunApplication(const String& commandLine, const FrameworkEntry& entry, IMessageBoxSink& boxes,
                    const RCPtr<LControlFactory>& factory, const RCPtr<LStringTable>& frameworkStrings,
@@ -149,12 +164,12 @@ int RunApplication(const String& commandLine, const FrameworkEntry& entry, IMess
         ShowStartupError(boxes, frameworkStrings, nullptr);
         status = kExitStartupFailed;
     }
+    if (app && status == kExitStartupFailed)
+        app->FinishRunningWork();
+    if (entry.endLimit > 0)
+        EndWithin(entry.endLimit, status);
     if (app)
-    {
-        if (status == kExitStartupFailed)
-            app->FinishRunningWork();
         app->ReleaseServices();
-    }
     return status;
 }
 

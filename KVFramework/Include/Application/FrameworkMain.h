@@ -34,6 +34,12 @@ struct FrameworkEntry
     IWindowFactory* windowFactory = nullptr;
     // Null: standard error.
     IMessageBoxSink* messageBoxes = nullptr;
+    // How long the process may take to end once the run's status is known (the
+    // application and its services released, the exit handlers run): a service that
+    // waits for a system that no longer answers (a stopped MIDI server) cannot hold the
+    // process up beyond it, which then ends with that status. 0: no bound (tests that
+    // run the entry in their own process).
+    Milliseconds endLimit = 0;
 };
 
 // locale: the locale identifier of the documents' language, -1 for the user's.

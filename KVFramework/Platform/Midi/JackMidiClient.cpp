@@ -6,10 +6,13 @@
 #include <jack/midiport.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <string_view>
 #include <thread>
 
@@ -66,10 +69,50 @@ std::string DescribeOpenFailure(jack_status_t status)
     return "the JACK server refused a new client";
 }
 
-jack_client_t* OpenClient(const std::string& name, jack_status_t& status)
+// How long the opening of a client may wait for the server's answer. A server that was
+// stopped (SIGSTOP) answers never, and jack_client_open waits for it without a bound.
+constexpr std::chrono::milliseconds kOpenAnswerLimit{10000};
+
+// The opening of a client on a thread of its own, waited for within the limit. When the
+// limit passes, the opening is left to go on alone; a client it still opens is closed
+// again at once. Null with timedOut set then.
+jack_client_t* OpenClient(const std::string& name, jack_status_t& status, bool& timedOut)
 {
     RouteLibraryMessages();
-    return jack_client_open(name.c_str(), JackNoStartServer, &status);
+    struct Opening
+    {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+        bool abandoned = false;
+        jack_client_t* client = nullptr;
+        jack_status_t status{};
+    };
+    auto opening = std::make_shared<Opening>();
+    std::thread([opening, name] {
+        jack_status_t opened{};
+        jack_client_t* client = jack_client_open(name.c_str(), JackNoStartServer, &opened);
+        std::lock_guard lock(opening->mutex);
+        if (opening->abandoned)
+        {
+            if (client != nullptr)
+                jack_client_close(client);
+            return;
+        }
+        opening->client = client;
+        opening->status = opened;
+        opening->finished = true;
+        opening->done.notify_all();
+    }).detach();
+    std::unique_lock lock(opening->mutex);
+    timedOut = !opening->done.wait_for(lock, kOpenAnswerLimit, [&] { return opening->finished; });
+    if (timedOut)
+    {
+        opening->abandoned = true;
+        return nullptr;
+    }
+    status = opening->status;
+    return opening->client;
 }
 
 } // namespace
@@ -94,10 +137,12 @@ std::shared_ptr<JackMidiClient> JackMidiClient::Create(const std::string& name,
 {
     std::shared_ptr<JackMidiClient> client(new JackMidiClient);
     jack_status_t status{};
-    client->mClient = OpenClient(name, status);
+    bool timedOut = false;
+    client->mClient = OpenClient(name, status, timedOut);
     if (client->mClient == nullptr)
     {
-        error = DescribeOpenFailure(status);
+        error =
+            timedOut ? "the JACK server does not answer (it may be stopped)" : DescribeOpenFailure(status);
         return nullptr;
     }
     client->mName = jack_get_client_name(client->mClient);
@@ -189,7 +234,8 @@ std::shared_ptr<JackMidiClient> JackMidiClient::Open(const std::string& name,
 bool JackMidiClient::ServerAnswers(const std::string& name)
 {
     jack_status_t status{};
-    jack_client_t* client = OpenClient(name, status);
+    bool timedOut = false;
+    jack_client_t* client = OpenClient(name, status, timedOut);
     if (client != nullptr)
         jack_client_close(client);
     return client != nullptr;
@@ -342,7 +388,17 @@ void JackMidiClient::Process(uint32_t frames) noexcept
         }
     }
     mCycles.fetch_add(1, std::memory_order_release);
+    mLastCycleAt.store(SteadyMilliseconds(), std::memory_order_relaxed);
     mInCycle.store(false, std::memory_order_release);
+}
+
+bool JackMidiClient::CyclesStalled() const noexcept
+{
+    // An active client runs a cycle every few milliseconds; none for this long means a
+    // server that no longer runs (stopped, or hung).
+    constexpr uint32_t kStallLimit = 2000;
+    return mAlive.load(std::memory_order_acquire) && mCycles.load(std::memory_order_acquire) > 0 &&
+           SteadyMilliseconds() - mLastCycleAt.load(std::memory_order_relaxed) > kStallLimit;
 }
 
 void JackMidiClient::WaitOutOfCycle() const noexcept

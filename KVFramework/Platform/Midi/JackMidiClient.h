@@ -147,6 +147,9 @@ public:
     const std::string& Name() const { return mName; }
     // False once the server has shut the client down or gone away.
     bool Alive() const noexcept { return mAlive.load(std::memory_order_acquire); }
+    // Whether the active client's cycles have stopped coming: a server that was stopped
+    // (SIGSTOP) or hangs neither runs them nor answers any request.
+    bool CyclesStalled() const noexcept;
 
     // After the server has shut the client down: lets the library go of that server,
     // which it keeps for every client of the process while any of them is open, so that
@@ -227,6 +230,7 @@ private:
     std::atomic<bool> mInCycle{false};
     std::atomic<bool> mStopped{false}; // the process is ending: the callback does nothing
     std::atomic<uint64_t> mCycles{0};
+    std::atomic<uint32_t> mLastCycleAt{0};          // SteadyMilliseconds at the end of the last cycle
     std::atomic<uint64_t> mConnectionsEffective{0}; // the cycle from which all are in effect
 };
 

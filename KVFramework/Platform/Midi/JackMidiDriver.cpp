@@ -273,7 +273,11 @@ public:
     {
         return mCore->watchers.Add(std::move(callback));
     }
-    bool SystemAvailable() const override { return mCore->Client()->Alive(); }
+    bool SystemAvailable() const override
+    {
+        const auto& client = mCore->Client();
+        return client->Alive() && !client->CyclesStalled();
+    }
 
     MidiResult OpenInput(uint32_t id, MidiInCallback callback,
                          std::unique_ptr<IMidiInDevice>& device) override

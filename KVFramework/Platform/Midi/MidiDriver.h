@@ -165,7 +165,8 @@ public:
     // changes in a row may come as one call. Null when the backend cannot tell.
     virtual std::shared_ptr<void> WatchDevices(MidiDevicesChangedCallback) { return nullptr; }
     // False while the MIDI system behind the driver has gone away (a JACK server that
-    // stopped or shut our client down); its devices are then gone too. The driver
+    // stopped, was stopped and runs no more cycles, or shut our client down); its
+    // devices are then gone too. The driver
     // connects again by itself once the system is back.
     virtual bool SystemAvailable() const { return true; }
 };

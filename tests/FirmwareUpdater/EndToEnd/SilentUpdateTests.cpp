@@ -386,3 +386,41 @@ TEST(SilentUpdate, SeveralKeyboardsAreNotSwitched)
         }
     }
 }
+
+// A JACK server that stops answering (SIGSTOP) before the run or while a record's
+// acknowledgement is awaited: the run ends all the same, with a status and the reason.
+TEST(SilentUpdate, AServerThatStopsAnsweringEndsTheRunWithTheReason)
+{
+    struct Row
+    {
+        const char* what;
+        bool beforeTheRun;
+        int status;
+        const char* said;
+    };
+    const Row rows[] = {
+        {"paused before the run", true, 1, "the JACK server does not answer"},
+        {"paused while record 3 is awaited", false, 3, "the MIDI system went away"},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        KV::Test::JackServerProcess server("paused"); // the sim and the updater inherit it
+        ASSERT_TRUE(server.Start()) << server.Log();
+        ImageFolder folder;
+        SimProcess sim(SimArguments(folder, {"--no-ack-at", "3"}));
+        SwitchAndPowerCycle(sim, folder);
+        if (row.beforeTheRun)
+            server.Stall();
+        UpdaterChild update({"-SILENT", folder.ImageOption()}, false);
+        if (!row.beforeTheRun)
+        {
+            ASSERT_TRUE(sim.WaitForLine("no acknowledgement of record 3")) << sim.Output();
+            server.Stall();
+        }
+        const RunResult& run = update.Finish(120s);
+        EXPECT_EQ(run.status, row.status) << run.Describe() << Both(run);
+        EXPECT_NE(run.errors.find(row.said), std::string::npos) << Both(run);
+        server.Resume();
+    }
+}
