@@ -612,9 +612,16 @@ KVRESULT LUpdateEngine::PerformUpdate()
 
 bool LUpdateEngine::HoldKeyboard(const DeviceDefinitionEx& device)
 {
-    if (!device.mCapture)
+    // A keyboard on a bus of this process alone, or whose system has no name, is no
+    // other process's to take.
+    const RCPtr<LMidiCommInterface> midi = GetMidi();
+    const String system = midi ? midi->GetSystemName() : String();
+    if (!device.mCapture || system.IsEmpty())
         return true;
-    const String name = String(u"Keyboard-").Concat(GetMidiPortDevice(device.mCapture->GetName()));
+    const String name = String(u"Keyboard-")
+                            .Concat(system)
+                            .Concat(String(u"-"))
+                            .Concat(GetMidiPortDevice(device.mCapture->GetName()));
     std::lock_guard lock(mKeyboardLocksLock);
     for (const auto& held : mKeyboardLocks)
         if (held->GetName() == name)

@@ -464,6 +464,11 @@ KVRESULT LMidiComm::ListDevicePorts(const String& inputText, const String& outpu
     return S_OK;
 }
 
+String LMidiComm::GetSystemName() const
+{
+    return mDriver ? String(mDriver->SystemName().c_str()) : String();
+}
+
 bool LMidiComm::IsSystemAvailable() const
 {
     return mDriver && mDriver->SystemAvailable();

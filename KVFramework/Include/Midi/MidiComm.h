@@ -134,6 +134,10 @@ public:
     // has both. Opens nothing. E_INVALIDARG for an empty text.
     virtual KVRESULT ListDevicePorts(const String& inputText, const String& outputText,
                                      std::vector<DevicePorts>& devices) = 0;
+    // The MIDI system the service talks to, as a name that tells it from the machine's
+    // other ones ("JACK" and the server's name); empty for an in-process bus that no other
+    // process reaches.
+    virtual String GetSystemName() const { return String(); }
 
     // Sends the bytes on a render port: a channel, system-common or real-time message
     // (first byte a status other than F0 and F7) as one short message of its first
@@ -172,6 +176,7 @@ public:
                              std::vector<DevicePorts>& devices) override;
     int32_t Send(const RCPtr<LRefCountedObject>& port, const IArray<signed char>& bytes) override;
     bool IsSystemAvailable() const override;
+    String GetSystemName() const override;
 
     // Take the port out of its list: S_OK when it was there, E_FAIL otherwise.
     KVRESULT RemoveCapturePort(const LMidiCapturePort* port);

@@ -7,6 +7,7 @@
 #include "Platform/Midi/MidiDeviceWatchers.h"
 
 #include <condition_variable>
+#include <cstdlib>
 #include <optional>
 #include <thread>
 #include <utility>
@@ -265,6 +266,11 @@ public:
     explicit JackMidiDriver(std::shared_ptr<JackDriverCore> core) : mCore(std::move(core)) {}
 
     std::string ApiName() const override { return "JACK"; }
+    std::string SystemName() const override
+    {
+        const char* server = std::getenv("JACK_DEFAULT_SERVER");
+        return std::string("JACK ") + (server != nullptr && *server != '\0' ? server : "default");
+    }
 
     std::vector<std::string> ListInputs() override { return mCore->Relist(JackPortDirection::Input); }
     std::vector<std::string> ListOutputs() override { return mCore->Relist(JackPortDirection::Output); }

@@ -169,6 +169,9 @@ public:
     // devices are then gone too. The driver
     // connects again by itself once the system is back.
     virtual bool SystemAvailable() const { return true; }
+    // The MIDI system as a name that tells it from the machine's other ones (a JACK
+    // server's name); empty for a bus that no other process reaches.
+    virtual std::string SystemName() const { return ApiName(); }
 };
 
 } // namespace KV::Platform

@@ -58,6 +58,7 @@ public:
     size_t InjectLongError(VirtualDeviceId source, std::vector<uint8_t> bytes);
 
     std::string ApiName() const override { return "virtual"; }
+    std::string SystemName() const override { return std::string(); }
     std::vector<std::string> ListInputs() override;
     std::vector<std::string> ListOutputs() override;
     MidiResult OpenInput(uint32_t id, MidiInCallback callback,
