@@ -62,22 +62,36 @@ std::vector<ListedDevice> FindDevices(const std::vector<std::string>& names, con
     return found;
 }
 
-// Every device among the candidates, in the inputs' order: each input with the first
-// output of its device; the lone input and output when no device has both (a backend
-// may list the two directions of a device apart). See OpenDevicePorts.
+// Every device among the candidates, in the inputs' order: each input with an output of
+// its device; the lone input and output when no device has both (a backend may list the
+// two directions of a device apart). A device may show several inputs and outputs, and
+// a bridge may list its devices' inputs and outputs in different orders: the k-th input
+// of a device goes with its k-th output, else with its first. See OpenDevicePorts.
 std::vector<std::pair<ListedDevice, ListedDevice>>
 PairAllDevicePorts(const std::vector<ListedDevice>& inputs, const std::vector<ListedDevice>& outputs)
 {
     std::vector<std::pair<ListedDevice, ListedDevice>> pairs;
+    std::vector<String> outputDevices;
+    for (const ListedDevice& output : outputs)
+        outputDevices.push_back(GetMidiPortDevice(output.name));
+    std::vector<String> inputDevices;
     for (const ListedDevice& input : inputs)
     {
         const String device = GetMidiPortDevice(input.name);
-        for (const ListedDevice& output : outputs)
-            if (GetMidiPortDevice(output.name) == device)
-            {
-                pairs.emplace_back(input, output);
-                break;
-            }
+        const size_t rank = static_cast<size_t>(std::count(inputDevices.begin(), inputDevices.end(), device));
+        inputDevices.push_back(device);
+        std::optional<size_t> first, ranked;
+        for (size_t j = 0, seen = 0; j < outputs.size() && !ranked; ++j)
+        {
+            if (outputDevices[j] != device)
+                continue;
+            if (!first)
+                first = j;
+            if (seen++ == rank)
+                ranked = j;
+        }
+        if (ranked || first)
+            pairs.emplace_back(input, outputs[ranked ? *ranked : *first]);
     }
     if (pairs.empty() && inputs.size() == 1 && outputs.size() == 1)
         pairs.emplace_back(inputs.front(), outputs.front());
@@ -159,8 +173,53 @@ int32_t GetMidiMessageLength(const signed char* status)
 
 bool MidiPortNameContains(const String& name, const String& text)
 {
-    return !name.IsEmpty() && !text.IsEmpty() && name.ToLower().Find(text.ToLower()) >= 0;
+    if (name.IsEmpty() || text.IsEmpty())
+        return false;
+    const String lowerName = name.ToLower();
+    const String lowerText = text.ToLower();
+    if (lowerName.Find(lowerText) >= 0)
+        return true;
+    // The JACK server's own ALSA ports carry the device's name with '-' for each space.
+    std::u16string dashed(lowerText.View());
+    std::replace(dashed.begin(), dashed.end(), u' ', u'-');
+    return dashed != lowerText.View() && lowerName.Find(String(dashed.c_str())) >= 0;
 }
+
+namespace {
+
+// The client of a device that shows its input and its output as two clients, named
+// alike but for a last word that tells the direction ("Keys (capture)", "Keys out").
+std::u16string_view WithoutDirectionWord(std::u16string_view client)
+{
+    static constexpr std::u16string_view kWords[] = {u"capture", u"playback", u"input",  u"output",
+                                                     u"in",      u"out",      u"source", u"sink"};
+    std::u16string_view rest = client;
+    std::u16string_view word;
+    if (rest.ends_with(u')'))
+    {
+        const size_t open = rest.rfind(u'(');
+        if (open == std::u16string_view::npos)
+            return client;
+        word = rest.substr(open + 1, rest.size() - open - 2);
+        rest = rest.substr(0, open);
+    }
+    else
+    {
+        const size_t separator = rest.find_last_of(u" -_");
+        if (separator == std::u16string_view::npos)
+            return client;
+        word = rest.substr(separator + 1);
+        rest = rest.substr(0, separator);
+    }
+    const String lower = String(std::u16string(word).c_str()).ToLower();
+    const bool isDirection = std::any_of(std::begin(kWords), std::end(kWords),
+                                         [&](std::u16string_view w) { return lower.View() == w; });
+    while (!rest.empty() && (rest.back() == u' ' || rest.back() == u'-' || rest.back() == u'_'))
+        rest.remove_suffix(1);
+    return isDirection && !rest.empty() ? rest : client;
+}
+
+} // namespace
 
 String GetMidiPortDevice(const String& name)
 {
@@ -176,9 +235,23 @@ String GetMidiPortDevice(const String& name)
             IsDigits(address.substr(colon + 1)))
             return String(std::u16string(address.substr(0, colon)).c_str());
     }
-    // JACK: the client, up to the first colon.
+    // JACK: "client:port".
     const size_t colon = text.find(u':');
-    return colon != std::u16string_view::npos && colon > 0 ? name.Left(static_cast<int32_t>(colon)) : name;
+    if (colon == std::u16string_view::npos || colon == 0)
+        return name;
+    const std::u16string_view client = text.substr(0, colon);
+    const std::u16string_view port = text.substr(colon + 1);
+    // A bridge that holds every ALSA device in one client names the device at the start
+    // of each port's name: "a2j:Keys [24] (capture): Keys MIDI 1".
+    for (const std::u16string_view marker : {u" (capture): ", u" (playback): "})
+        if (const size_t at = port.find(marker); at != std::u16string_view::npos && at > 0)
+            return String(std::u16string(text.substr(0, colon + 1 + at)).c_str());
+    // The JACK server's own ALSA ports, by their alias "alsa_pcm:Keys/midi_capture_1".
+    if (client == u"alsa_pcm")
+        if (const size_t slash = port.find(u'/');
+            slash != std::u16string_view::npos && slash > 0 && port.substr(slash + 1).starts_with(u"midi_"))
+            return String(std::u16string(port.substr(0, slash)).c_str());
+    return String(std::u16string(WithoutDirectionWord(client)).c_str());
 }
 
 // ---- LMidiCommInterface ----

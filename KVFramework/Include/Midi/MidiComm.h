@@ -73,13 +73,17 @@ class LMidiRenderPort;
 int32_t GetMidiMessageLength(const signed char* status);
 
 // The name test of port lookup: whether the name contains the text, ignoring the case
-// of ASCII letters. An empty name or text never matches.
+// of ASCII letters, or the text with '-' for each space (as the JACK server's own ALSA
+// ports write a device's name). An empty name or text never matches.
 bool MidiPortNameContains(const String& name, const String& text);
 
-// The device a port belongs to, as far as its name tells: the client number of an ALSA
-// port ("client:port client-number:port-number"), the client of a JACK port
-// ("client:port"), else the whole name. The input and the output of one device give
-// the same answer.
+// The device a port belongs to, as far as its name tells, in the layouts that the MIDI
+// systems show: the client number of an ALSA port ("client:port client-number:port-number");
+// for a JACK port ("client:port") the device at the start of a bridge's port name
+// ("a2j:Keys [24] (capture): Keys MIDI 1" gives "a2j:Keys [24]"), the device of the JACK
+// server's ALSA port alias ("alsa_pcm:Keys/midi_capture_1" gives "Keys"), or the client
+// without a last word that tells the direction ("Keys (capture)", "Keys out" give "Keys");
+// else the whole name. The inputs and the outputs of one device give the same answer.
 String GetMidiPortDevice(const String& name);
 
 class LMidiCommInterface : public LNotificationDistributor
@@ -115,7 +119,8 @@ public:
     virtual KVRESULT OpenRenderPort(const String& text, RCPtr<LMidiRenderPort>& port) = 0;
     // The input and the output of one device (GetMidiPortDevice): the first input whose
     // name contains inputText that has an output on the same device whose name contains
-    // outputText, with the first such output. When no device has both, a lone input and
+    // outputText, with the output of the same rank among that device's (the first when
+    // the device has fewer). When no device has both, a lone input and
     // a lone output that match are taken together (a backend may list the two directions
     // of a device apart); several of them cannot be told apart and are refused. S_OK with
     // both ports; E_FAIL with neither; E_INVALIDARG for an empty text.

@@ -158,6 +158,8 @@ std::shared_ptr<JackMidiClient> JackMidiClient::Create(const std::string& name,
             error = "the JACK server refused the port \"" + spec.name + "\"";
             return nullptr;
         }
+        for (const std::string& alias : spec.aliases)
+            jack_port_set_alias(port, alias.c_str());
         client->mSlots.push_back({port, spec.name, spec.direction});
     }
     jack_on_info_shutdown(
@@ -441,6 +443,24 @@ std::vector<std::string> JackMidiClient::ListPeers(JackPortDirection ours) const
             names.emplace_back(*name);
     jack_free(ports);
     return names;
+}
+
+std::vector<std::string> JackMidiClient::Aliases(const std::string& port) const
+{
+    std::vector<std::string> aliases;
+    std::lock_guard lock(mMutex);
+    if (!Reachable())
+        return aliases;
+    const jack_port_t* found = jack_port_by_name(mClient, port.c_str());
+    if (found == nullptr)
+        return aliases;
+    const int size = jack_port_name_size();
+    std::vector<char> first(static_cast<size_t>(size)), second(static_cast<size_t>(size));
+    char* names[2] = {first.data(), second.data()};
+    const int count = jack_port_get_aliases(found, names);
+    for (int i = 0; i < count && i < 2; ++i)
+        aliases.emplace_back(names[i]);
+    return aliases;
 }
 
 std::shared_ptr<JackMidiPort> JackMidiClient::TakePort(JackPortDirection direction,

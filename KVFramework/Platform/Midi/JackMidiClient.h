@@ -120,6 +120,7 @@ public:
     {
         std::string name;
         JackPortDirection direction;
+        std::vector<std::string> aliases = {}; // other names of the port, at most two
     };
 
     // The process's client, named `name` on first use and shared by every user until
@@ -170,6 +171,10 @@ public:
     // The full names of other clients' MIDI ports that a port of ours in `ours`
     // direction would connect to: their outputs for Input, their inputs for Output.
     std::vector<std::string> ListPeers(JackPortDirection ours) const;
+
+    // The aliases of a port of another client, by its full name; none when it has none
+    // or has gone.
+    std::vector<std::string> Aliases(const std::string& port) const;
 
     // Takes a free port of ours (the one called `name`, or any in `direction` when the
     // name is empty) and shows it to the process callback. `listener` (input only, may

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <optional>
+#include <string_view>
 #include <thread>
 #include <utility>
 
@@ -65,19 +66,28 @@ struct JackDriverCore
 
     std::vector<std::string> Relist(JackPortDirection direction)
     {
-        std::vector<std::string> names = Client()->ListPeers(direction);
+        const std::shared_ptr<JackMidiClient> current = Client();
+        std::vector<ListedPort> listing;
+        std::vector<std::string> names;
+        for (std::string& port : current->ListPeers(direction))
+        {
+            std::string shown = ShownName(*current, port);
+            names.push_back(shown);
+            listing.push_back({std::move(shown), std::move(port)});
+        }
         std::lock_guard lock(mutex);
-        (direction == JackPortDirection::Input ? inputListing : outputListing) = names;
+        (direction == JackPortDirection::Input ? inputListing : outputListing) = std::move(listing);
         return names;
     }
 
-    std::optional<std::string> ListedName(uint32_t id, JackPortDirection direction)
+    // The name the device was listed by and the port's own full name.
+    std::optional<std::pair<std::string, std::string>> Listed(uint32_t id, JackPortDirection direction)
     {
         std::lock_guard lock(mutex);
         const auto& listing = direction == JackPortDirection::Input ? inputListing : outputListing;
         if (id >= listing.size())
             return std::nullopt;
-        return listing[id];
+        return std::make_pair(listing[id].shown, listing[id].port);
     }
 
     // Our port for the device, connected to it.
@@ -100,6 +110,36 @@ struct JackDriverCore
     }
 
 private:
+    struct ListedPort
+    {
+        std::string shown; // the name the device is listed by
+        std::string port;  // the port's full name, to connect to
+    };
+
+    // The server's own ALSA ports ("system:midi_capture_1") name no device; their alias
+    // does ("Keys:midi/capture_1", "alsa_pcm:Keys/midi_capture_1"), and they are listed
+    // by it, the first kind first. Every other port by its own name.
+    static std::string ShownName(const JackMidiClient& client, const std::string& port)
+    {
+        const size_t colon = port.find(':');
+        std::string_view own =
+            colon == std::string::npos ? std::string_view() : std::string_view(port).substr(colon + 1);
+        bool generic = false;
+        for (const std::string_view prefix : {"midi_capture_", "midi_playback_"})
+            if (own.starts_with(prefix))
+            {
+                const std::string_view number = own.substr(prefix.size());
+                generic = !number.empty() && number.find_first_not_of("0123456789") == std::string_view::npos;
+            }
+        if (!generic)
+            return port;
+        const std::vector<std::string> aliases = client.Aliases(port);
+        for (const std::string& alias : aliases)
+            if (!alias.starts_with("alsa_pcm:"))
+                return alias;
+        return aliases.empty() ? port : aliases.front();
+    }
+
     // Under clientMutex or before the watcher runs.
     void Attach(std::shared_ptr<JackMidiClient> opened)
     {
@@ -162,7 +202,7 @@ private:
     std::shared_ptr<void> clientWatch;
 
     std::mutex mutex; // guards the last listings
-    std::vector<std::string> inputListing, outputListing;
+    std::vector<ListedPort> inputListing, outputListing;
 
     std::mutex eventMutex;
     std::condition_variable event;
@@ -174,8 +214,11 @@ private:
 class JackMidiInDevice final : public MidiInputCore, private JackInputListener
 {
 public:
-    JackMidiInDevice(const std::shared_ptr<JackDriverCore>& core, std::string name, MidiInCallback callback)
-        : MidiInputCore(std::move(name), std::move(callback), core->thread), mCore(core)
+    // name: as listed; port: the full name of the device's port.
+    JackMidiInDevice(const std::shared_ptr<JackDriverCore>& core, std::string name, std::string port,
+                     MidiInCallback callback)
+        : MidiInputCore(std::move(name), std::move(callback), core->thread), mCore(core),
+          mPortName(std::move(port))
     {
     }
 
@@ -185,7 +228,7 @@ public:
 
     MidiResult Open()
     {
-        const MidiResult r = mCore->OpenPort(Name(), JackPortDirection::Input, this, mPort);
+        const MidiResult r = mCore->OpenPort(mPortName, JackPortDirection::Input, this, mPort);
         if (r == MidiResult::Ok)
             Register();
         return r;
@@ -220,14 +263,18 @@ private:
     }
 
     const std::shared_ptr<JackDriverCore> mCore;
+    const std::string mPortName;
     std::shared_ptr<JackMidiPort> mPort;
 };
 
 class JackMidiOutDevice final : public MidiOutputCore
 {
 public:
-    JackMidiOutDevice(const std::shared_ptr<JackDriverCore>& core, std::string name, MidiOutCallback callback)
-        : MidiOutputCore(std::move(name), std::move(callback), core->thread), mCore(core)
+    // name: as listed; port: the full name of the device's port.
+    JackMidiOutDevice(const std::shared_ptr<JackDriverCore>& core, std::string name, std::string port,
+                      MidiOutCallback callback)
+        : MidiOutputCore(std::move(name), std::move(callback), core->thread), mCore(core),
+          mPortName(std::move(port))
     {
     }
 
@@ -237,7 +284,7 @@ public:
 
     MidiResult Open()
     {
-        const MidiResult r = mCore->OpenPort(Name(), JackPortDirection::Output, nullptr, mPort);
+        const MidiResult r = mCore->OpenPort(mPortName, JackPortDirection::Output, nullptr, mPort);
         if (r == MidiResult::Ok)
             Register();
         return r;
@@ -257,6 +304,7 @@ private:
     }
 
     const std::shared_ptr<JackDriverCore> mCore;
+    const std::string mPortName;
     std::shared_ptr<JackMidiPort> mPort;
 };
 
@@ -303,10 +351,10 @@ private:
                           std::unique_ptr<Interface>& device)
     {
         device.reset();
-        const std::optional<std::string> name = mCore->ListedName(id, direction);
-        if (!name)
+        const auto listed = mCore->Listed(id, direction);
+        if (!listed)
             return MidiResult::BadDeviceId;
-        auto opened = std::make_unique<Device>(mCore, *name, std::move(callback));
+        auto opened = std::make_unique<Device>(mCore, listed->first, listed->second, std::move(callback));
         if (const MidiResult r = opened->Open(); r != MidiResult::Ok)
             return r;
         device = std::move(opened);

@@ -146,13 +146,28 @@ INSTANTIATE_TEST_SUITE_P(BothKinds, MidiPorts, ::testing::Values(Kind::Capture, 
 TEST(MidiPortDevice, IsTheClientThatANameShows)
 {
     const std::pair<const char16_t*, const char16_t*> cases[] = {
-        {u"Norvik ZR:Norvik ZR MIDI 1 24:0", u"24"},       // ALSA: the client number
-        {u"Norvik ZR:Norvik ZR MIDI 1 28:0", u"28"},       // the same kind of device again
-        {u"norvik-sim:Norvik ZR in", u"norvik-sim"},       // JACK: the client
-        {u"a2j:Norvik ZR [24] (capture): MIDI 1", u"a2j"}, // a bridge: its client
-        {u"Norvik ZR61 MIDI", u"Norvik ZR61 MIDI"},        // no client in the name
-        {u"Norvik 2:0b", u"Norvik 2"},                     // no ALSA address after all
+        {u"Norvik ZR:Norvik ZR MIDI 1 24:0", u"24"}, // ALSA: the client number
+        {u"Norvik ZR:Norvik ZR MIDI 1 28:0", u"28"}, // the same kind of device again
+        {u"norvik-sim:Norvik ZR in", u"norvik-sim"}, // JACK: the client
+        {u"Norvik ZR61 MIDI", u"Norvik ZR61 MIDI"},  // no client in the name
+        {u"Norvik 2:0b", u"Norvik 2"},               // no ALSA address after all
         {u":port", u":port"},
+        // A bridge with every ALSA device in one client: the device starts the port's name.
+        {u"a2j:Norvik ZR [24] (capture): Norvik ZR MIDI 1", u"a2j:Norvik ZR [24]"},
+        {u"a2j:Norvik ZR [24] (playback): Norvik ZR MIDI 1", u"a2j:Norvik ZR [24]"},
+        {u"a2j:Norvik ZR [28] (capture): Norvik ZR MIDI 1", u"a2j:Norvik ZR [28]"},
+        // The JACK server's own ALSA ports, by their aliases.
+        {u"alsa_pcm:Norvik-ZR/midi_capture_1", u"Norvik-ZR"},
+        {u"alsa_pcm:Norvik-ZR/midi_playback_1", u"Norvik-ZR"},
+        {u"Norvik-ZR:midi/capture_1", u"Norvik-ZR"},
+        // Input and output as two clients: the client without its direction word.
+        {u"Norvik ZR (capture):out", u"Norvik ZR"},
+        {u"Norvik ZR (playback):in", u"Norvik ZR"},
+        {u"Norvik ZR 2 out:MIDI", u"Norvik ZR 2"},
+        {u"Norvik ZR 2 in:MIDI", u"Norvik ZR 2"},
+        {u"Norvik-ZR_Input:port", u"Norvik-ZR"},
+        {u"Norvik ZR Main:out", u"Norvik ZR Main"}, // no direction word
+        {u"out:port", u"out"},                      // nothing left without it
     };
     for (const auto& [name, device] : cases)
         EXPECT_EQ(std::u16string(GetMidiPortDevice(String(name)).View()), std::u16string(device))
@@ -187,13 +202,65 @@ TEST_F(MidiDevicePorts, AreTheInputAndOutputOfOneDevice)
 
 TEST_F(MidiDevicePorts, ALoneInputAndOutputGoTogetherButSeveralUnpairedOnesDoNot)
 {
-    // Backends that list each direction of a device as a client of its own.
-    bus->AddSource("Norvik ZR out:MIDI");
-    bus->AddSink("Norvik ZR in:MIDI", nullptr);
-    EXPECT_EQ(Open(), std::make_pair(std::string("Norvik ZR out:MIDI"), std::string("Norvik ZR in:MIDI")));
-    bus->AddSource("Norvik ZR 2 out:MIDI");
-    bus->AddSink("Norvik ZR 2 in:MIDI", nullptr);
+    // Names that tell no device in common.
+    bus->AddSource("Norvik Left:MIDI");
+    bus->AddSink("Norvik Right:MIDI", nullptr);
+    EXPECT_EQ(Open(), std::make_pair(std::string("Norvik Left:MIDI"), std::string("Norvik Right:MIDI")));
+    bus->AddSource("Norvik Top:MIDI");
+    bus->AddSink("Norvik Bottom:MIDI", nullptr);
     Open(E_FAIL);
+}
+
+// Two keyboards in each of the port layouts of real set-ups, listed so that the first
+// input and the first output belong to different keyboards: the pair is one keyboard's.
+TEST_F(MidiDevicePorts, AreOneKeyboardsInEveryLayoutOfTwo)
+{
+    struct Layout
+    {
+        const char* what;
+        std::vector<std::string> inputs, outputs; // as listed: inputs are the keyboards' outputs
+    };
+    const Layout layouts[] = {
+        {"a client per keyboard", {"Norvik ZR:out", "Norvik ZR 2:out"}, {"Norvik ZR 2:in", "Norvik ZR:in"}},
+        {"a client per direction",
+         {"Norvik ZR (capture):out", "Norvik ZR 2 (capture):out"},
+         {"Norvik ZR 2 (playback):in", "Norvik ZR (playback):in"}},
+        {"one bridge client",
+         {"a2j:Norvik ZR [24] (capture): Norvik ZR MIDI 1",
+          "a2j:Norvik ZR 2 [25] (capture): Norvik ZR 2 MIDI 1"},
+         {"a2j:Norvik ZR 2 [25] (playback): Norvik ZR 2 MIDI 1",
+          "a2j:Norvik ZR [24] (playback): Norvik ZR MIDI 1"}},
+        {"the server's ALSA ports, by alias",
+         {"Norvik-ZR:midi/capture_1", "Norvik-ZR-2:midi/capture_1"},
+         {"Norvik-ZR-2:midi/playback_1", "Norvik-ZR:midi/playback_1"}},
+    };
+    for (const Layout& layout : layouts)
+    {
+        SCOPED_TRACE(layout.what);
+        const auto fresh = std::make_shared<Platform::VirtualMidiBus>();
+        for (const std::string& name : layout.inputs)
+            fresh->AddSource(name);
+        for (const std::string& name : layout.outputs)
+            fresh->AddSink(name, nullptr);
+        const RCPtr<LMidiCommInterface> own = LMidiCommInterface::Create(fresh, kShortCompletionWait);
+        RCPtr<LMidiCapturePort> capture;
+        RCPtr<LMidiRenderPort> render;
+        ASSERT_EQ(own->OpenDevicePorts(u"Norvik", u"Norvik", capture, render), S_OK);
+        const std::string in = capture->GetName().ToNarrow().GetText();
+        const std::string out = render->GetName().ToNarrow().GetText();
+        const auto second = [](const std::string& name) {
+            return name.find("ZR 2") != std::string::npos || name.find("ZR-2") != std::string::npos;
+        };
+        EXPECT_EQ(second(in), second(out)) << in << " with " << out;
+    }
+}
+
+TEST(MidiPortName, MatchesTheTextWithDashesForSpaces)
+{
+    EXPECT_TRUE(MidiPortNameContains(u"VORazuro-Updater:midi/capture_1", u"VORazuro Updater"));
+    EXPECT_TRUE(MidiPortNameContains(u"vorazuro updater:out", u"VORazuro Updater"));
+    EXPECT_FALSE(MidiPortNameContains(u"VORazuro_Updater:out", u"VORazuro Updater"));
+    EXPECT_FALSE(MidiPortNameContains(u"Norvik-ZR:out", u"ZR-Norvik"));
 }
 
 TEST_F(MidiDevicePorts, FailWholeAndAreHandedOutAgainWhileHeld)
