@@ -192,6 +192,29 @@ const std::vector<OptionSpec>& Options()
          "beside "
          "the first as another keyboard.",
          TextInto([](SimOptions& o) -> std::string& { return o.nameSuffix; })},
+        {"--jack-layout", "LAYOUT",
+         "How the ports show on a JACK server: client (default: a client per keyboard, ports in and out), "
+         "split (a client per direction, \"<name> (capture)\" and \"<name> (playback)\"), a2j (one bridge "
+         "client \"a2j\" for every keyboard, ports \"<name> [<n>] (capture): <name> MIDI 1\" and "
+         "\"(playback)\"), seq (one client \"system-midi\" with ports midi_capture_<n> and midi_playback_<n> "
+         "that name the keyboard only in their aliases, as the JACK server's own ALSA ports do). In a2j and "
+         "seq a keyboard that goes or comes reopens the one client, so the other keyboard's ports are made "
+         "anew as well.",
+         [](SimOptions& o, std::string_view text, std::string& error) {
+             static constexpr std::pair<std::string_view, JackLayout> kLayouts[] = {
+                 {"client", JackLayout::Client},
+                 {"split", JackLayout::Split},
+                 {"a2j", JackLayout::Bridge},
+                 {"seq", JackLayout::Server}};
+             for (const auto& [name, layout] : kLayouts)
+                 if (text == name)
+                 {
+                     o.jackLayout = layout;
+                     return true;
+                 }
+             error = "'" + std::string(text) + "' is no JACK layout: client, split, a2j or seq";
+             return false;
+         }},
         {"--two-keyboards", "",
          "Offer a second keyboard beside the first, with the same settings and \" 2\" after its port names.",
          Flag([](SimOptions& o) { o.twoKeyboards = true; }), true},

@@ -11,6 +11,15 @@
 
 namespace NorvikSim {
 
+// How the keyboards' ports show on a JACK server, after the set-ups that users have.
+enum class JackLayout
+{
+    Client, // a client per keyboard, named after its mode, with ports "in" and "out"
+    Split,  // a client per direction: "<name> (playback)" with "in", "<name> (capture)" with "out"
+    Bridge, // one client "a2j" for every keyboard: "<name> [<n>] (capture): <name> MIDI 1", ...
+    Server, // one client "system-midi": "midi_capture_<n>", ..., the keyboard named only in aliases
+};
+
 struct SimOptions
 {
     KeyboardSettings settings;
@@ -18,6 +27,7 @@ struct SimOptions
     std::string outputPath;        // empty: the received image is not written
     std::string nameSuffix;        // after every port name: a second simulator beside the first
     bool twoKeyboards = false;
+    JackLayout jackLayout = JackLayout::Client;
     bool showHelp = false;
 };
 

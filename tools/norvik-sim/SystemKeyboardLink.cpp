@@ -23,7 +23,7 @@ void SystemKeyboardLink::Deliver(std::uint64_t generation, Bytes message)
 }
 
 std::unique_ptr<SystemKeyboardLink> CreateKeyboardLink(std::size_t keyboard, std::string nameSuffix,
-                                                       IncomingQueue& queue,
+                                                       JackLayout layout, IncomingQueue& queue,
                                                        SystemKeyboardLink::Reporter reporter,
                                                        std::string& error)
 {
@@ -38,7 +38,7 @@ std::unique_ptr<SystemKeyboardLink> CreateKeyboardLink(std::size_t keyboard, std
         return nullptr;
     }
     if (*choice.backend == KV::Platform::MidiBackend::Jack)
-        return std::make_unique<JackKeyboardLink>(keyboard, std::move(nameSuffix), queue,
+        return std::make_unique<JackKeyboardLink>(keyboard, std::move(nameSuffix), layout, queue,
                                                   std::move(reporter));
     return std::make_unique<RtMidiKeyboardLink>(keyboard, std::move(nameSuffix), queue, std::move(reporter));
 }

@@ -7,6 +7,7 @@
 
 #include "IncomingQueue.h"
 #include "KeyboardProtocol.h"
+#include "SimOptions.h"
 
 #include <functional>
 #include <memory>
@@ -48,8 +49,9 @@ private:
 
 // The link on the backend that KV_MIDI_API asks for, else on the ALSA sequencer when
 // it exists, else on a JACK server. Null with the reason in `error`.
+// layout: how the ports show on a JACK server.
 std::unique_ptr<SystemKeyboardLink> CreateKeyboardLink(std::size_t keyboard, std::string nameSuffix,
-                                                       IncomingQueue& queue,
+                                                       JackLayout layout, IncomingQueue& queue,
                                                        SystemKeyboardLink::Reporter reporter,
                                                        std::string& error);
 

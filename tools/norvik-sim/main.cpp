@@ -112,8 +112,8 @@ public:
             Keyboard* raw = keyboard.get();
             std::string error;
             keyboard->link = CreateKeyboardLink(
-                i, suffix, mQueue, [this, raw, i](const KeyboardEvent& event) { Print(*raw, i, event); },
-                error);
+                i, suffix, options.jackLayout, mQueue,
+                [this, raw, i](const KeyboardEvent& event) { Print(*raw, i, event); }, error);
             if (!keyboard->link)
                 throw std::runtime_error(error);
             keyboard->protocol = std::make_unique<KeyboardProtocol>(options.settings, *keyboard->link);

@@ -6,6 +6,9 @@
 #include "MidiTransportTestSupport.h"
 
 #include "Platform/Midi/JackTestPeer.h"
+#include "SimProcess.h"
+
+#include <csignal>
 
 namespace KV::MidiTest {
 namespace {
@@ -52,6 +55,44 @@ TEST(MidiTransportJack, FindsPortsByAPieceOfTheirNamesAndExchangesSystemExclusiv
     {
         EXPECT_EQ(all[i].bytes, i % 2 == 0 ? s300 : reply) << all[i];
         EXPECT_EQ(all[i].port, captureName);
+    }
+}
+
+// Two simulated keyboards in each port layout that real JACK set-ups show: each
+// keyboard's input and output are found as one pair, by the text the updater looks for,
+// and its identity reply to a request sent on the pair's output comes back on the
+// pair's input.
+TEST(MidiTransportJack, PairsEachKeyboardsPortsInEveryLayout)
+{
+    const Bytes request = {0xF0, 0x7E, 0x00, 0x06, 0x01, 0xF7};
+    for (const char* layout : {"client", "split", "a2j", "seq"})
+    {
+        SCOPED_TRACE(layout);
+        NorvikSimTest::SimProcess sim({"--two-keyboards", "--jack-layout", layout});
+        ASSERT_TRUE(sim.WaitForLine("#2 on: normal mode")) << sim.Output();
+        {
+            // Closed before the keyboards go.
+            const RCPtr<LMidiCommInterface> service = LMidiCommInterface::Create();
+            const RCPtr<CaptureRecorder> recorder = CaptureRecorder::Create(service);
+            size_t replies = 0;
+            for (const char16_t* keyboard : {u"Norvik ZR", u"Norvik ZR 2"})
+            {
+                RCPtr<LMidiCapturePort> capture;
+                RCPtr<LMidiRenderPort> render;
+                ASSERT_EQ(service->OpenDevicePorts(keyboard, keyboard, capture, render), S_OK)
+                    << sim.Output();
+                const std::string captureName = capture->GetName().ToNarrow().GetText();
+                ASSERT_EQ(service->Send(render, ToArray(request)), 6);
+                const std::vector<Captured> heard = recorder->Received(++replies, kWait);
+                ASSERT_EQ(heard.size(), replies) << "no identity reply through " << captureName << " and "
+                                                 << render->GetName().ToNarrow().GetText() << "\n"
+                                                 << sim.Output();
+                EXPECT_EQ(heard.back().port, captureName);
+                EXPECT_EQ(Slice(heard.back().bytes, 0, 2), (Bytes{0xF0, 0x7E}));
+            }
+        }
+        sim.Signal(SIGTERM);
+        sim.WaitForExit();
     }
 }
 
