@@ -41,7 +41,14 @@ function(kv_add_gtest)
     math(EXPR ctest_timeout "${T_TIMEOUT} + 240")
   endif()
   add_test(NAME ${T_NAME} COMMAND ${T_WRAPPER} $<TARGET_FILE:${T_NAME}>)
-  set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${ctest_timeout})
+  # Each test program has a runtime folder of its own: the updaters it runs lock their
+  # keyboards and their single instance there, and test programs that ctest runs side by
+  # side (or other build trees' tests) must not find each other's locks.
+  set(runtime_dir ${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}.runtime)
+  file(MAKE_DIRECTORY ${runtime_dir})
+  file(CHMOD ${runtime_dir} DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+  set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${ctest_timeout}
+                                            ENVIRONMENT "XDG_RUNTIME_DIR=${runtime_dir}")
   if(T_JACK)
     set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK jack-server)
   endif()
