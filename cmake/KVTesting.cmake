@@ -47,8 +47,9 @@ function(kv_add_gtest)
   set(runtime_dir ${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}.runtime)
   file(MAKE_DIRECTORY ${runtime_dir})
   file(CHMOD ${runtime_dir} DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+  # A property of its own, so that tests which set ENVIRONMENT keep it.
   set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${ctest_timeout}
-                                            ENVIRONMENT "XDG_RUNTIME_DIR=${runtime_dir}")
+                                            ENVIRONMENT_MODIFICATION "XDG_RUNTIME_DIR=set:${runtime_dir}")
   if(T_JACK)
     set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK jack-server)
   endif()
