@@ -6,6 +6,7 @@
 #include <pwd.h>
 #include <string_view>
 #include <utility>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 #include <vector>
@@ -48,6 +49,11 @@ std::string UnderHome(std::string_view relative)
 // path under "$HOME". Empty when the file or the line is missing or malformed.
 std::string ReadDocumentsEntry(const std::string& file, const std::string& home)
 {
+    // Only a regular file is read: the open of a named pipe would wait for a writer for
+    // ever.
+    struct stat status;
+    if (::stat(file.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return std::string();
     std::ifstream in(file);
     std::string line;
     const std::string_view key = "XDG_DOCUMENTS_DIR=";

@@ -1,6 +1,7 @@
 #include "Application/FrameworkApp.h"
 #include "Storage/File.h"
 
+#include "NamedPipe.h"
 #include "ScopedVariable.h"
 
 #include <gtest/gtest.h>
@@ -129,6 +130,16 @@ TEST_F(FrameworkAppFolders, DocumentsFolderFromTheUserFoldersFileElseHome)
     const std::string documents = Folder(LFrameworkApp::FOLDER_DOCUMENTS);
     EXPECT_EQ(documents, (mRoot / "home" / "My Papers").string());
     EXPECT_TRUE(fs::is_directory(documents));
+}
+
+// A user-folders file that is a named pipe is not waited for: the documents are home.
+TEST_F(FrameworkAppFolders, UserFoldersFileThatIsAPipeIsNotRead)
+{
+    ScopedVariable config("XDG_CONFIG_HOME", (mRoot / "config").string());
+    fs::create_directories(mRoot / "config");
+    TestSupport::NamedPipe pipe((mRoot / "config" / "user-dirs.dirs").string());
+    EXPECT_EQ(Folder(LFrameworkApp::FOLDER_DOCUMENTS), (mRoot / "home").string());
+    EXPECT_FALSE(pipe.ReleasedAWaitingReader());
 }
 
 TEST_F(FrameworkAppFolders, UnknownKindsAreOutOfRange)
