@@ -156,20 +156,25 @@ private:
     // Tells the listeners about every change of the ports, on this thread rather than
     // the library's, and opens a new client once a server is back after the last one
     // shut ours down: its devices were gone meanwhile, and are listed again.
+    // The event lock is never held while the client lock is taken: the client's
+    // notification thread takes the event lock inside its watch list's lock, which
+    // Attach takes under the client lock.
     void Watch()
     {
-        std::unique_lock lock(eventMutex);
         for (;;)
         {
             const bool alive = Client()->Alive();
-            event.wait_for(lock, alive ? std::chrono::hours(24) : RECONNECT_POLL,
-                           [&] { return stopping || changed; });
-            if (stopping)
-                return;
-            bool news = std::exchange(changed, false);
+            bool news = false;
+            {
+                std::unique_lock lock(eventMutex);
+                event.wait_for(lock, alive ? std::chrono::hours(24) : RECONNECT_POLL,
+                               [&] { return stopping || changed; });
+                if (stopping)
+                    return;
+                news = std::exchange(changed, false);
+            }
             if (!alive)
             {
-                lock.unlock();
                 Client()->CloseAfterShutdown();
                 std::string error;
                 if (std::shared_ptr<JackMidiClient> reopened = JackMidiClient::Shared(name, ports, error))
@@ -186,14 +191,9 @@ private:
                     }
                     news = true;
                 }
-                lock.lock();
             }
             if (news)
-            {
-                lock.unlock();
                 watchers.Notify();
-                lock.lock();
-            }
         }
     }
 
