@@ -112,10 +112,14 @@ pick_name() {
 }
 
 log=$(mktemp -t kv-jackd.XXXXXX)
+# The keyboards on a private server are private too, and so are the locks and
+# instance files our programs keep for them in the user's runtime folder: a run of
+# its own never meets another run's keyboard lock.
+runtime=$(mktemp -d -t kv-jack-runtime.XXXXXX)
 jack_pid=
 stop_jack() {
   [ -n "$jack_pid" ] && stop_by_pid "$jack_pid"
-  rm -f "$log"
+  rm -rf "$log" "$runtime"
 }
 trap stop_jack EXIT
 trap 'exit 130' INT TERM
@@ -161,6 +165,7 @@ done
 
 export JACK_DEFAULT_SERVER="$name"
 export KV_MIDI_API=jack
+export XDG_RUNTIME_DIR="$runtime"
 if [ -n "$time_limit" ]; then
   started=$SECONDS
   timeout --kill-after=10 "$time_limit" "$@" 9>&-
