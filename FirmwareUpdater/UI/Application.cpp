@@ -11,10 +11,13 @@
 #include "ControlBase/RootWindow.h"
 #include "Midi/MidiComm.h"
 #include "ObjectBase/Exception.h"
+#include "Storage/File.h"
+#include "Storage/Transcode.h"
 
 #include <cstdio>
 #include <exception>
 #include <string>
+#include <utility>
 
 using namespace KV;
 
@@ -113,6 +116,11 @@ int32_t LApplication::GetSettingsFile(int32_t kind)
     int32_t opened = 0;
     if (KV_SUCCEEDED(settings->OpenIniFile(path, GetVersionFolderName(), GetApplicationName(), opened)))
         *handle = opened;
+    else if (File::Exists(path) && !File::IsRegularFile(path) && !std::exchange(mSettingsRefusalSaid, true))
+        std::fprintf(stderr,
+                     "The settings file %s is not a regular file: the updater's settings are neither "
+                     "read nor kept.\n",
+                     EncodeSystemBytes(path.View()).c_str());
     return *handle;
 }
 

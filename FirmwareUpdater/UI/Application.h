@@ -51,4 +51,5 @@ private:
     KV::RCPtr<LUpdateProcessor> mUpdateProcessor;
     int32_t mAppSettingsFile = 0;
     int32_t mUserSettingsFile = 0;
+    bool mSettingsRefusalSaid = false; // a settings file that is no regular file, said once
 };

@@ -3,6 +3,7 @@
 // run on a private X server.
 #include "Platform/Window/SyntheticInput.h"
 #include "Platform/Window/SystemWindows.h"
+#include "NamedPipe.h"
 #include "ScopedVariable.h"
 #include "TemporaryFolder.h"
 #include "UpdaterProcess.h"
@@ -16,6 +17,22 @@
 #include <vector>
 
 namespace {
+
+// A settings file that is a named pipe: the run neither waits for it nor keeps quiet
+// about it, and goes on to its end (here the missing MIDI system's).
+TEST(SettingsFile, ThatIsAPipeIsRefusedWithoutWaiting)
+{
+    TemporaryFolder config;
+    const std::string folder = config / "Orrin/Norvik ZR Firmware Updater";
+    ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
+    TestSupport::NamedPipe pipe(folder + "/UserSettings.ini");
+    ScopedVariable home("XDG_CONFIG_HOME", config / "");
+    ScopedVariable api("KV_MIDI_API", std::string("bogus"));
+    const UpdaterTest::RunResult run = UpdaterTest::RunUpdater({"-SILENT"});
+    EXPECT_EQ(run.status, 1) << run.Describe() << run.errors;
+    EXPECT_NE(run.errors.find("UserSettings.ini is not a regular file"), std::string::npos) << run.errors;
+    EXPECT_FALSE(pipe.ReleasedAWaitingReader());
+}
 
 struct Case
 {
