@@ -128,8 +128,12 @@ std::optional<Announced> GifHeader(std::span<const uint8_t> bytes)
     // picture, even in the middle of the first one's data, and reads one of any size
     // there. Such pictures are refused here; a readable one is handed over alone, closed
     // by the trailer, so that nothing after it is looked at.
+    // A code size below 2 exists in no GIF (a two-colour picture starts at 2), and the
+    // library's decoder frees memory it never allocated on one.
+    constexpr uint8_t kMinCodeSize = 2;
     constexpr uint8_t kMaxCodeSize = 12;
-    if (announced.width == 0 || announced.height == 0 || at >= bytes.size() || bytes[at] > kMaxCodeSize)
+    if (announced.width == 0 || announced.height == 0 || at >= bytes.size() || bytes[at] < kMinCodeSize ||
+        bytes[at] > kMaxCodeSize)
         return announced;
     at = SkipGifSubBlocks(bytes, at + 1);
     announced.firstPictureEnd = std::min(at, bytes.size());

@@ -183,6 +183,15 @@ TEST(ImageDecoder, DamagedForeignAndOversizedInputGivesNoImageAndTheReason)
                                 "\x0A\x2C\x00\x00\x00\x00\xFE\xFC\xFC\x21\x00\x00\x3B",
                                 51)),
          ImageStatus::UnknownImageFormat},
+        // Code size 0, which no GIF has: the library's decoder freed memory it never
+        // allocated on this picture (found by the fuzzer).
+        {"GIF whose first picture has code size 0",
+         Bytes(std::string_view("GIF89a\x02\x00\x01\x00\x80\x00\x00\x00\x00\x2A\x00\x00\xFF"
+                                "\x21\xF9\x04\x01\x00\x00\x01\x00"
+                                "\x2C\x00\x00\x00\x00\x02\x05\x05\x04\x00\x00"
+                                "\x04\x33\x33\x33\x33\x00\x3B",
+                                45)),
+         ImageStatus::UnknownImageFormat},
     };
     for (const auto& c : cases)
     {
