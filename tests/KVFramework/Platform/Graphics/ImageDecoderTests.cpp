@@ -185,6 +185,9 @@ TEST(ImageDecoder, DamagedForeignAndOversizedInputGivesNoImageAndTheReason)
          ImageStatus::UnknownImageFormat},
         // Code size 0, which no GIF has: the library's decoder freed memory it never
         // allocated on this picture (found by the fuzzer).
+        // GIF pictures are refused whole: the library's GIF decoder frees memory it never
+        // allocated on damaged data (found by the fuzzer).
+        {"a well-formed GIF", RedAndClearGif(), ImageStatus::UnknownImageFormat},
         {"GIF whose first picture has code size 0",
          Bytes(std::string_view("GIF89a\x02\x00\x01\x00\x80\x00\x00\x00\x00\x2A\x00\x00\xFF"
                                 "\x21\xF9\x04\x01\x00\x00\x01\x00"
@@ -201,7 +204,7 @@ TEST(ImageDecoder, DamagedForeignAndOversizedInputGivesNoImageAndTheReason)
     }
 }
 
-// Skins may name JPEG, GIF and BMP pictures as well.
+// Skins may name JPEG and BMP pictures as well.
 TEST(ImageDecoder, OtherFormatsComeOutAsStraightBgra)
 {
     const struct
@@ -215,7 +218,6 @@ TEST(ImageDecoder, OtherFormatsComeOutAsStraightBgra)
     } cases[] = {
         {"JPEG", Jpeg(16, 8, 0xFF2080C0), 16, 8, {0xFF2080C0, 0xFF2080C0}, 3},
         {"BMP", Bmp(3, 2, 0xFF336699), 3, 2, {0xFF336699, 0xFF336699, 0xFF336699}, 0},
-        {"GIF with a transparent colour", RedAndClearGif(), 2, 1, {0xFFFF0000, 0x000000FF}, 0},
     };
     for (const auto& c : cases)
     {
@@ -250,9 +252,6 @@ TEST(ImageDecoder, OversizedPicturesOfEveryFormatAreRefusedFromTheirHeader)
     } cases[] = {
         {"JPEG 65000 wide", With16(jpeg, frame + 7, 65000, true)},
         {"JPEG 40000 x 40000", With16(With16(jpeg, frame + 7, 40000, true), frame + 5, 40000, true)},
-        {"GIF picture 33000 wide", With16(RedAndClearGif(), kGifPictureAt + 5, 33000, false)},
-        {"GIF picture 20000 x 20000",
-         With16(With16(RedAndClearGif(), kGifPictureAt + 5, 20000, false), kGifPictureAt + 7, 20000, false)},
         {"BMP 33000 wide", With16(Bmp(3, 2, 0xFF000000), 18, 33000, false)},
     };
     for (const auto& c : cases)

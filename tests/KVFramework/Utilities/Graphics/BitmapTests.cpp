@@ -2,7 +2,6 @@
 #include "Graphics/BitmapData.h"
 
 #include "PngTestFile.h"
-#include "SmallGif.h"
 #include "TemporaryFolder.h"
 
 #include "ThrownText.h"
@@ -115,18 +114,6 @@ TEST_F(BitmapFiles, AMissingFileGivesNullAndIsTriedAgain)
     // Bytes that are no image give no bitmap either.
     TemporaryFolder::WriteFile(mFolder / "text.png", "not an image");
     EXPECT_FALSE(LBitmap::GetCachedBitmap(Wide(mFolder / "text.png")));
-}
-
-// A skin may name pictures of other formats than PNG.
-TEST_F(BitmapFiles, AGifFileLoadsAsWell)
-{
-    const std::string path = mFolder / "mark.gif";
-    TemporaryFolder::WriteFile(path, std::string(kRedAndClearGif));
-    const RCPtr<LBitmap> bitmap = LBitmap::GetCachedBitmap(Wide(path));
-    ASSERT_TRUE(bitmap);
-    EXPECT_EQ(bitmap->GetArea(), (RectT<int32_t>{0, 0, 2, 1}));
-    EXPECT_EQ(bitmap->GetPixelColor(0, 0).ToARGB(), 0xFFFF0000u);
-    EXPECT_EQ(bitmap->GetPixelColor(1, 0).a, 0.0f);
 }
 
 TEST(Bitmap, AResourceNameIsUpperCasedWithDotsAndBlanksAsUnderscores)
