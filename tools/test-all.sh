@@ -58,7 +58,8 @@ for fuzzer in "$build_root"/fuzz/fuzz/*/fuzz_*; do
   seeds=()
   [ -d "$root/fuzz/corpus/$name" ] && seeds=("$root/fuzz/corpus/$name")
   echo "-- $name (${fuzz_seconds}s)"
-  "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=0 "$corpus" "${seeds[@]}" 2>"$corpus.log" \
+  LSAN_OPTIONS="suppressions=$root/fuzz/lsan.supp:print_suppressions=0" \
+    "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=0 "$corpus" "${seeds[@]}" 2>"$corpus.log" \
     || { tail -n 60 "$corpus.log"; echo "fuzz target $name failed"; exit 1; }
 done
 
