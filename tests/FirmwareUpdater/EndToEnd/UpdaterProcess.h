@@ -3,6 +3,8 @@
 // what it writes. Runs have no display unless asked for one, so that a run that would
 // open the window ends with status 6 wherever the tests are started.
 
+#include "ProcessStacks.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -110,7 +112,7 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         if (!HasEnded() && !mKilled)
         {
-            mResult.errors += StacksOf(mPid);
+            mResult.errors += TestSupport::StacksOf(mPid);
             kill(mPid, SIGKILL);
             waitpid(mPid, nullptr, 0);
             mKilled = true;
@@ -123,24 +125,6 @@ public:
     }
 
 private:
-    // What every thread of a hung run was doing, when a debugger is at hand: the only
-    // trace such a run leaves.
-    static std::string StacksOf(pid_t pid)
-    {
-        const std::string command = "command -v gdb >/dev/null && gdb -p " + std::to_string(pid) +
-                                    " -batch -nx -ex 'thread apply all bt' 2>&1";
-        std::string stacks;
-        if (FILE* gdb = popen(command.c_str(), "r"))
-        {
-            char buffer[4096];
-            for (size_t n; (n = fread(buffer, 1, sizeof buffer, gdb)) > 0;)
-                stacks.append(buffer, n);
-            pclose(gdb);
-        }
-        return stacks.empty() ? std::string()
-                              : "\n--- threads of the run before it was killed ---\n" + stacks;
-    }
-
     pid_t mPid = -1;
     bool mKilled = false;
     RunResult mResult;

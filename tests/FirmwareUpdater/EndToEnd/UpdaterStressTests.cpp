@@ -73,7 +73,8 @@ TEST(UpdaterStress, SwitchAndTransferAndNoKeyboardRunsNeverCrashOrHang)
         else
             sim.Command("quit");
         const std::optional<int> simEnd = sim.WaitForExit(10s);
-        ASSERT_TRUE(simEnd.has_value()) << where << "the keyboard hung at its end\n" << sim.Output();
+        ASSERT_TRUE(simEnd.has_value()) << where << "the keyboard hung at its end\n"
+                                        << sim.Output() << sim.Stacks();
         ASSERT_LT(*simEnd, 128) << where << "the keyboard ended by signal " << *simEnd - 128 << "\n"
                                 << sim.Output();
     }

@@ -2,6 +2,8 @@
 // Runs norvik-sim as a child process: commands go to its standard input, its event
 // lines are collected from its standard output.
 
+#include "../../Support/ProcessStacks.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -127,6 +129,9 @@ public:
         }
         return mStatus;
     }
+
+    // What its threads are doing while it has not ended: for the message of a hang.
+    std::string Stacks() { return mStatus ? std::string() : TestSupport::StacksOf(mPid); }
 
 private:
     void ReadLines(int fd)
