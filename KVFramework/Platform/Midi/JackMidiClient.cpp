@@ -15,6 +15,7 @@
 #include <mutex>
 #include <string_view>
 #include <thread>
+#include <utility>
 
 namespace KV::Platform {
 
@@ -189,15 +190,53 @@ bool JackMidiClient::Activate()
     return true;
 }
 
+namespace {
+
+struct KeptClient
+{
+    std::string server, name;
+    size_t ports = 0;
+    std::shared_ptr<JackMidiClient> client;
+};
+
+// Never destroyed: users may still let go of the client while the process exits.
+std::mutex& KeptClientLock()
+{
+    static auto* const mutex = new std::mutex;
+    return *mutex;
+}
+
+KeptClient& Kept()
+{
+    static auto* const kept = new KeptClient;
+    return *kept;
+}
+
+} // namespace
+
+void JackMidiClient::LetGoOfShared()
+{
+    std::shared_ptr<JackMidiClient> former;
+    std::lock_guard lock(KeptClientLock());
+    former = std::exchange(Kept().client, nullptr);
+}
+
 std::shared_ptr<JackMidiClient> JackMidiClient::Shared(const std::string& name, size_t ports,
                                                        std::string& error)
 {
-    // Never destroyed: users may still let go of the client while the process exits.
-    static auto* const mutex = new std::mutex;
-    static auto* const shared = new std::weak_ptr<JackMidiClient>;
-    std::lock_guard lock(*mutex);
-    if (std::shared_ptr<JackMidiClient> client = shared->lock(); client && client->Alive())
-        return client;
+    // The client is kept, never closed, until the process ends: closing stops the
+    // library's notification thread before the server has taken the close, and a server
+    // that meanwhile waits for this client's answer to a notification (another client's
+    // ports coming or going, say a keyboard that reboots as the update ends) waits out a
+    // time-out for each, which on a synchronous server can stop its cycles for good. A
+    // process that ends closes its connection, and the server notices that at once.
+    const char* serverVariable = std::getenv("JACK_DEFAULT_SERVER");
+    const std::string server = serverVariable != nullptr ? serverVariable : "";
+    KeptClient* const shared = &Kept();
+    std::lock_guard lock(KeptClientLock());
+    if (shared->client && shared->client->Alive() && shared->server == server && shared->name == name &&
+        shared->ports == ports)
+        return shared->client;
     std::vector<PortSpec> pool;
     for (size_t i = 1; i <= ports; ++i)
     {
@@ -207,15 +246,17 @@ std::shared_ptr<JackMidiClient> JackMidiClient::Shared(const std::string& name, 
     std::shared_ptr<JackMidiClient> client = Create(name, pool, true, error);
     if (!client)
         return nullptr;
-    *shared = client;
+    // Another server or name is only ever asked for by tests; the former client goes
+    // once its users let go of it.
+    *shared = {server, name, ports, client};
     // A client still open at exit would run its callback while the libraries' own
     // statics are destroyed: stop its callbacks before that.
     static const bool atExit = [] {
         std::atexit([] {
             std::shared_ptr<JackMidiClient> open;
             {
-                std::lock_guard exiting(*mutex);
-                open = shared->lock();
+                std::lock_guard exiting(KeptClientLock());
+                open = Kept().client;
             }
             if (open)
                 open->StopForExit();

@@ -123,12 +123,14 @@ public:
         std::vector<std::string> aliases = {}; // other names of the port, at most two
     };
 
-    // The process's client, named `name` on first use and shared by every user until
-    // the last lets go, with a pool of `ports` unnamed ports each way: how many inputs
-    // and outputs can be open at once. Null with the reason in `error` when no server
-    // answers. A client that the server has shut down is not handed out again: the next
-    // call opens a new one.
+    // The process's client, named `name` on first use and kept until the process ends,
+    // with a pool of `ports` unnamed ports each way: how many inputs and outputs can be
+    // open at once. Null with the reason in `error` when no server answers. A client that
+    // the server has shut down is not handed out again: the next call opens a new one.
     static std::shared_ptr<JackMidiClient> Shared(const std::string& name, size_t ports, std::string& error);
+    // Lets go of the process's client (it closes once its users let go too), for a
+    // process that moves to another server: the library holds one server per process.
+    static void LetGoOfShared();
     // A client of its own with the given ports (a simulated device, a test's peer),
     // taking part in the server's cycles at once, or only from Activate when `activate`
     // is false (its ports are listed meanwhile, as a device's are while it starts).

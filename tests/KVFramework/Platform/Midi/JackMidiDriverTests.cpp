@@ -263,7 +263,13 @@ TEST(JackMidiDriver, AClientThatReadsNoNotificationsHoldsUpNoOtherClient)
         for (int round = 0; round < 3; ++round)
         {
             std::string error;
-            auto ours = JackMidiClient::Shared("Test Many Ports", 16, error); // 16 each way
+            std::vector<JackMidiClient::PortSpec> ports;
+            for (int i = 1; i <= 16; ++i)
+            {
+                ports.push_back({"in " + std::to_string(i), JackPortDirection::Input});
+                ports.push_back({"out " + std::to_string(i), JackPortDirection::Output});
+            }
+            auto ours = JackMidiClient::Open("Test Many Ports", ports, error);
             if (!ours)
                 return error;
         }
@@ -297,6 +303,8 @@ bool Lists(const std::vector<std::string>& names, const std::string& name)
 // both, lists nothing meanwhile, and then reaches the keyboard on the new server.
 TEST(JackMidiDriver, ReachesADeviceAgainAfterTheServerRestarted)
 {
+    // The library holds one server per process: the client of the tests before goes.
+    JackMidiClient::LetGoOfShared();
     JackServerProcess server("restart");
     ASSERT_TRUE(server.Start()) << server.Name() << ":\n" << server.Log();
     const auto driver = Driver();
