@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cerrno>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -25,6 +26,13 @@ namespace {
 // cycles. A synchronous server that waits for a client which does not finish its cycle
 // answers only after ten times its cycle time-out; the process ends without that.
 constexpr auto EXIT_DEACTIVATION_WAIT = std::chrono::seconds(5);
+// How long it then waits for the close, which takes the server a cycle or two. Closing
+// stops the library's notification thread first: a server that meanwhile sends this
+// client a notification it must answer (another client's ports coming or going, a
+// keyboard that reboots as the update ends) waits out a socket time-out for each, and a
+// synchronous server has been seen to stop its cycles for good after that. A process
+// that ends instead closes its connection, which the server notices at once.
+constexpr auto EXIT_CLOSE_WAIT = std::chrono::milliseconds(500);
 
 // A new connection is in effect once the server has begun a cycle after it; one more
 // allows for the cycle that was already running.
@@ -224,12 +232,9 @@ void JackMidiClient::LetGoOfShared()
 std::shared_ptr<JackMidiClient> JackMidiClient::Shared(const std::string& name, size_t ports,
                                                        std::string& error)
 {
-    // The client is kept, never closed, until the process ends: closing stops the
-    // library's notification thread before the server has taken the close, and a server
-    // that meanwhile waits for this client's answer to a notification (another client's
-    // ports coming or going, say a keyboard that reboots as the update ends) waits out a
-    // time-out for each, which on a synchronous server can stop its cycles for good. A
-    // process that ends closes its connection, and the server notices that at once.
+    // The client is kept until the process ends, and closed only then: its users come
+    // and go (a restarted engine opens the MIDI service anew), and each close and open
+    // disturbs every other client of the server.
     const char* serverVariable = std::getenv("JACK_DEFAULT_SERVER");
     const std::string server = serverVariable != nullptr ? serverVariable : "";
     KeptClient* const shared = &Kept();
@@ -250,17 +255,19 @@ std::shared_ptr<JackMidiClient> JackMidiClient::Shared(const std::string& name, 
     // once its users let go of it.
     *shared = {server, name, ports, client};
     // A client still open at exit would run its callback while the libraries' own
-    // statics are destroyed: stop its callbacks before that.
+    // statics are destroyed: stop and close it before that.
     static const bool atExit = [] {
-        std::atexit([] {
-            std::shared_ptr<JackMidiClient> open;
-            {
-                std::lock_guard exiting(KeptClientLock());
-                open = Kept().client;
-            }
-            if (open)
-                open->StopForExit();
-        });
+        on_exit(
+            [](int status, void*) {
+                std::shared_ptr<JackMidiClient> open;
+                {
+                    std::lock_guard exiting(KeptClientLock());
+                    open = Kept().client;
+                }
+                if (open)
+                    open->EndForExit(status);
+            },
+            nullptr);
         return true;
     }();
     (void)atExit;
@@ -311,7 +318,7 @@ void JackMidiClient::CloseAfterShutdown()
     mClient = nullptr;
 }
 
-void JackMidiClient::StopForExit()
+void JackMidiClient::EndForExit(int status)
 {
     if (!Alive())
         return;
@@ -320,24 +327,47 @@ void JackMidiClient::StopForExit()
     mStopped.store(true);
     WaitOutOfCycle();
     // A client that vanishes while it takes part in the cycles holds up a synchronous
-    // server, so it is deactivated; but a server that does not answer must not keep the
-    // process from ending (its end closes the connection, which the server notices).
-    struct Deactivation
+    // server, so it is deactivated first; but a server that does not answer must not keep
+    // the process from ending (its end closes the connection, which the server notices).
+    // Under the client's lock: no other thread of ours calls the library on it meanwhile
+    // or after, as the close leaves it unreachable.
+    struct Ending
     {
         std::mutex lock;
-        std::condition_variable done;
-        bool finished = false;
+        std::condition_variable changed;
+        bool deactivated = false;
+        bool closed = false;
     };
-    const auto deactivation = std::make_shared<Deactivation>();
-    std::thread([client = mClient, deactivation] {
-        jack_deactivate(client);
-        std::lock_guard lock(deactivation->lock);
-        deactivation->finished = true;
-        deactivation->done.notify_all();
+    const auto ending = std::make_shared<Ending>();
+    std::thread([this, ending] {
+        std::lock_guard clientLock(mMutex);
+        jack_deactivate(mClient);
+        {
+            std::lock_guard lock(ending->lock);
+            ending->deactivated = true;
+        }
+        ending->changed.notify_all();
+        jack_set_port_registration_callback(mClient, nullptr, nullptr);
+        mAlive.store(false, std::memory_order_release);
+        jack_client_close(mClient);
+        mClient = nullptr;
+        {
+            std::lock_guard lock(ending->lock);
+            ending->closed = true;
+        }
+        ending->changed.notify_all();
     }).detach();
-    std::unique_lock lock(deactivation->lock);
-    if (!deactivation->done.wait_for(lock, EXIT_DEACTIVATION_WAIT, [&] { return deactivation->finished; }))
+    std::unique_lock lock(ending->lock);
+    if (!ending->changed.wait_for(lock, EXIT_DEACTIVATION_WAIT, [&] { return ending->deactivated; }))
+    {
         LogMidiLibraryMessage("JACK", "the server did not take the client out of its cycles; ending anyway");
+        return;
+    }
+    if (!ending->changed.wait_for(lock, EXIT_CLOSE_WAIT, [&] { return ending->closed; }))
+    {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
 }
 
 int JackMidiClient::OnProcess(uint32_t frames, void* self) noexcept

@@ -210,9 +210,10 @@ private:
     static int OnProcess(uint32_t frames, void* self) noexcept;
     static void OnShutdown(const char* reason, void* self) noexcept;
     static void OnPortRegistration(uint32_t port, int registered, void* self) noexcept;
-    // At the process's end: no callback of ours runs any more, and the server is asked
-    // to take the client out of its cycles, but not waited for beyond a bound.
-    void StopForExit();
+    // At the process's end, which `status` it ends with: no callback of ours runs any
+    // more, and the client is taken out of the server's cycles and closed, neither
+    // waited for beyond a bound.
+    void EndForExit(int status);
     void Process(uint32_t frames) noexcept;
 
     // Publishes the table with `port` added or removed, then waits until no callback
