@@ -69,7 +69,9 @@ public:
         mPid = fork();
         if (mPid == 0)
         {
-            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            // SIGKILL: a server that a test stopped (Stall) never acts on SIGTERM, and
+            // would stay behind a test that was killed.
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
             if (getppid() != parent)
                 _exit(1);
             if (const int quiet = open(mLog.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600); quiet >= 0)
