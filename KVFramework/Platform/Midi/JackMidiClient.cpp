@@ -45,6 +45,13 @@ constexpr auto POLL = std::chrono::milliseconds(1);
 constexpr auto INACTIVE_PEER_WAIT = std::chrono::seconds(2);
 constexpr auto CONNECT_RETRY_PAUSE = std::chrono::milliseconds(10);
 
+// How long the shared client stays active after its last port was given back: a scan
+// opens and closes a keyboard's ports in turn, and pays for one activation.
+constexpr auto DEACTIVATION_GRACE = std::chrono::milliseconds(1500);
+// How often the inactive shared client looks at the server's list of ports: a keyboard
+// plugged in is seen within this.
+constexpr auto PORT_LIST_POLL = std::chrono::milliseconds(300);
+
 void LogJackError(const char* text)
 {
     LogMidiLibraryMessage("JACK", text);
@@ -140,6 +147,35 @@ struct JackMidiClient::PortTable
     std::vector<JackMidiPort*> ports;
 };
 
+// A request to the server on a thread of its own, so that its caller can stop waiting
+// for a server that answers never.
+struct JackMidiClient::ServerRequest
+{
+    std::mutex mutex;
+    std::condition_variable done;
+    bool answered = false;
+    int result = 0;
+
+    static std::shared_ptr<ServerRequest> Start(jack_client_t* client, bool activate)
+    {
+        auto request = std::make_shared<ServerRequest>();
+        std::thread([request, client, activate] {
+            const int result = activate ? jack_activate(client) : jack_deactivate(client);
+            std::lock_guard lock(request->mutex);
+            request->result = result;
+            request->answered = true;
+            request->done.notify_all();
+        }).detach();
+        return request;
+    }
+
+    bool Wait(std::chrono::milliseconds limit)
+    {
+        std::unique_lock lock(mutex);
+        return done.wait_for(lock, limit, [&] { return answered; });
+    }
+};
+
 std::shared_ptr<JackMidiClient> JackMidiClient::Create(const std::string& name,
                                                        const std::vector<PortSpec>& ports, bool watchPorts,
                                                        std::string& error, bool activate)
@@ -194,8 +230,151 @@ bool JackMidiClient::Activate()
     std::lock_guard lock(mMutex);
     if (mClient == nullptr || jack_activate(mClient) != 0)
         return false;
-    mAlive.store(true, std::memory_order_release);
+    mActive.store(true, std::memory_order_release);
+    MarkAlive();
     return true;
+}
+
+void JackMidiClient::MarkAlive() noexcept
+{
+    // Sequentially consistent with OnShutdown's stores: a shutdown that this does not
+    // see clears the flag after it.
+    mAlive.store(true);
+    if (mShutDown.load())
+        mAlive.store(false);
+}
+
+bool JackMidiClient::ChangeActivation(bool activate, std::string& error)
+{
+    if (activate)
+        // Cycles are counted as stalled from the last one; the first comes a moment
+        // after the activation.
+        mLastCycleAt.store(SteadyMilliseconds(), std::memory_order_relaxed);
+    const std::shared_ptr<ServerRequest> request = ServerRequest::Start(mClient, activate);
+    if (!request->Wait(kOpenAnswerLimit))
+    {
+        mUnanswered = request;
+        mUnansweredActivates = activate;
+        mServerSilent.store(true, std::memory_order_release);
+        error = "the JACK server does not answer (it may be stopped)";
+        return false;
+    }
+    // Deactivated whatever the answer: the library no longer runs its callbacks.
+    mActive.store(activate && request->result == 0, std::memory_order_release);
+    if (activate && request->result != 0)
+    {
+        error = "the JACK server did not take the client into its cycles";
+        return false;
+    }
+    return true;
+}
+
+void JackMidiClient::TakeLateAnswer()
+{
+    if (!mUnanswered || !mUnanswered->Wait(std::chrono::milliseconds(0)))
+        return;
+    if (mUnansweredActivates)
+        mLastCycleAt.store(SteadyMilliseconds(), std::memory_order_relaxed);
+    mActive.store(mUnansweredActivates && mUnanswered->result == 0, std::memory_order_release);
+    mUnanswered.reset();
+    mIdleSince = std::chrono::steady_clock::now();
+    mServerSilent.store(false, std::memory_order_release);
+}
+
+std::vector<std::string> JackMidiClient::MidiPorts() const
+{
+    std::vector<std::string> names;
+    if (const char** ports = jack_get_ports(mClient, nullptr, JACK_DEFAULT_MIDI_TYPE, 0))
+    {
+        for (const char** name = ports; *name != nullptr; ++name)
+            names.emplace_back(*name);
+        jack_free(ports);
+    }
+    return names;
+}
+
+void JackMidiClient::Keep()
+{
+    std::unique_lock lock(mMutex);
+    // What the server listed when the client last had no notices of ports.
+    std::vector<std::string> listed;
+    if (Reachable())
+        listed = MidiPorts();
+    bool told = false; // notices come: the client is active
+    while (!mKeeperStop)
+    {
+        if (!Reachable() || mStopped.load())
+        {
+            // Shut down (OnShutdown told the watchers), or the process is ending.
+            mKeeperWake.wait(lock, [&] { return mKeeperStop; });
+            break;
+        }
+        if (mServerSilent.load())
+        {
+            mKeeperWake.wait_for(lock, PORT_LIST_POLL);
+            TakeLateAnswer();
+            continue;
+        }
+        bool changed = false;
+        if (mActive.load())
+        {
+            if (!told)
+            {
+                // Notices come from the activation on; what changed before is seen here.
+                told = true;
+                changed = MidiPorts() != listed;
+            }
+            else if (mTaken > 0)
+                mKeeperWake.wait(lock);
+            else if (const auto until = mIdleSince + DEACTIVATION_GRACE;
+                     std::chrono::steady_clock::now() < until)
+                mKeeperWake.wait_until(lock, until);
+            else
+            {
+                // Listed while notices still come: a change from here on is either told
+                // or differs from this list.
+                listed = MidiPorts();
+                told = false;
+                std::string error;
+                if (!ChangeActivation(false, error))
+                    LogMidiLibraryMessage("JACK", "the server did not take the client out of its cycles");
+            }
+        }
+        else
+        {
+            told = false;
+            mKeeperWake.wait_for(lock, PORT_LIST_POLL);
+            if (mKeeperStop || mActive.load() || !Reachable() || mStopped.load())
+                continue;
+            std::vector<std::string> now = MidiPorts();
+            changed = now != listed;
+            listed = std::move(now);
+        }
+        if (changed)
+        {
+            lock.unlock();
+            try
+            {
+                mWatchers.Notify();
+            }
+            catch (...)
+            {
+                // A listener that could not queue the news: it learns at its next look.
+            }
+            lock.lock();
+        }
+    }
+}
+
+void JackMidiClient::StopKeeper()
+{
+    {
+        std::lock_guard lock(mMutex);
+        mKeeperStop = true;
+    }
+    mKeeperWake.notify_all();
+    if (mKeeper.joinable())
+        mKeeper.join();
 }
 
 namespace {
@@ -248,9 +427,13 @@ std::shared_ptr<JackMidiClient> JackMidiClient::Shared(const std::string& name, 
         pool.push_back({"in " + std::to_string(i), JackPortDirection::Input});
         pool.push_back({"out " + std::to_string(i), JackPortDirection::Output});
     }
-    std::shared_ptr<JackMidiClient> client = Create(name, pool, true, error);
+    std::shared_ptr<JackMidiClient> client = Create(name, pool, true, error, false);
     if (!client)
         return nullptr;
+    client->mOnDemand = true;
+    client->mIdleSince = std::chrono::steady_clock::now();
+    client->MarkAlive();
+    client->mKeeper = std::thread([raw = client.get()] { raw->Keep(); });
     // Another server or name is only ever asked for by tests; the former client goes
     // once its users let go of it.
     *shared = {server, name, ports, client};
@@ -293,17 +476,25 @@ bool JackMidiClient::ServerAnswers(const std::string& name)
 
 JackMidiClient::~JackMidiClient()
 {
-    if (mClient != nullptr)
+    StopKeeper();
+    // A server that left a request unanswered is not asked again: the process's end
+    // closes the connection.
+    if (mClient != nullptr && !mServerSilent.load())
     {
-        // No callback runs once deactivation has returned.
-        jack_deactivate(mClient);
-        // Closing stops the library's notification thread before the server has taken
-        // the request, and the server writes its notifications into a client's socket
-        // without a time-out: were it still telling this client of ports, another
-        // client leaving meanwhile with many ports could fill that socket, and the
-        // server would wait for ever on a client that is waiting for it. An inactive
-        // client may drop its callbacks.
-        jack_set_port_registration_callback(mClient, nullptr, nullptr);
+        // A client that the server shut down is only closed, as CloseAfterShutdown does:
+        // the library's deactivation reads the gone server's memory.
+        if (!mShutDown.load())
+        {
+            // No callback runs once deactivation has returned.
+            jack_deactivate(mClient);
+            // Closing stops the library's notification thread before the server has
+            // taken the request, and the server writes its notifications into a client's
+            // socket without a time-out: were it still telling this client of ports,
+            // another client leaving meanwhile with many ports could fill that socket,
+            // and the server would wait for ever on a client that is waiting for it. An
+            // inactive client may drop its callbacks.
+            jack_set_port_registration_callback(mClient, nullptr, nullptr);
+        }
         jack_client_close(mClient);
     }
     delete mTable.load();
@@ -312,7 +503,8 @@ JackMidiClient::~JackMidiClient()
 void JackMidiClient::CloseAfterShutdown()
 {
     std::lock_guard lock(mMutex);
-    if (!mShutDown.load() || mClient == nullptr)
+    // A request still under way on the client keeps it open.
+    if (!mShutDown.load() || mClient == nullptr || mServerSilent.load())
         return;
     jack_client_close(mClient);
     mClient = nullptr;
@@ -323,9 +515,14 @@ void JackMidiClient::EndForExit(int status)
     if (!Alive())
         return;
     // Sequentially consistent with the callback's flag, as in Show: either this sees the
-    // cycle in progress and waits for it, or that cycle sees the stop.
+    // cycle in progress and waits for it, or that cycle sees the stop. The keeper neither
+    // activates nor deactivates from here on.
     mStopped.store(true);
     WaitOutOfCycle();
+    // A server that left a request unanswered answers no other. Checked without the
+    // client's lock: a thread that waits for a stalled server may hold it.
+    if (mServerSilent.load())
+        return;
     // A client that vanishes while it takes part in the cycles holds up a synchronous
     // server, so it is deactivated first; but a server that does not answer must not keep
     // the process from ending (its end closes the connection, which the server notices).
@@ -341,7 +538,9 @@ void JackMidiClient::EndForExit(int status)
     const auto ending = std::make_shared<Ending>();
     std::thread([this, ending] {
         std::lock_guard clientLock(mMutex);
-        jack_deactivate(mClient);
+        // An inactive client holds up nothing (and the library would not ask the server).
+        if (mActive.load())
+            jack_deactivate(mClient);
         {
             std::lock_guard lock(ending->lock);
             ending->deactivated = true;
@@ -395,9 +594,11 @@ void JackMidiClient::OnShutdown(const char* reason, void* self) noexcept
 void JackMidiClient::OnPortRegistration(uint32_t id, int, void* self) noexcept
 {
     auto* client = static_cast<JackMidiClient*>(self);
-    // Only MIDI ports make devices; a port already gone again may have been one.
+    // Only other clients' MIDI ports make devices; a port already gone again may have
+    // been one. Ours are told of at each activation.
     const jack_port_t* port = jack_port_by_id(client->mClient, id);
-    if (port != nullptr && std::strcmp(jack_port_type(port), JACK_DEFAULT_MIDI_TYPE) != 0)
+    if (port != nullptr && (std::strcmp(jack_port_type(port), JACK_DEFAULT_MIDI_TYPE) != 0 ||
+                            jack_port_is_mine(client->mClient, port)))
         return;
     try
     {
@@ -470,7 +671,11 @@ bool JackMidiClient::CyclesStalled() const noexcept
     // An active client runs a cycle every few milliseconds; none for this long means a
     // server that no longer runs (stopped, or hung).
     constexpr uint32_t kStallLimit = 2000;
-    return mAlive.load(std::memory_order_acquire) && mCycles.load(std::memory_order_acquire) > 0 &&
+    if (!mAlive.load(std::memory_order_acquire))
+        return false;
+    if (mServerSilent.load(std::memory_order_acquire))
+        return true;
+    return mActive.load(std::memory_order_acquire) && mCycles.load(std::memory_order_acquire) > 0 &&
            SteadyMilliseconds() - mLastCycleAt.load(std::memory_order_relaxed) > kStallLimit;
 }
 
@@ -549,6 +754,25 @@ std::shared_ptr<JackMidiPort> JackMidiClient::TakePort(JackPortDirection directi
         Slot& slot = mSlots[i];
         if (slot.taken || slot.direction != direction || (!name.empty() && slot.name != name))
             continue;
+        // The server connects only active clients. The keeper may have it deactivated
+        // by now: that is seen here, under the same lock.
+        if (mOnDemand && !mActive.load())
+        {
+            if (mServerSilent.load())
+            {
+                error = "the JACK server does not answer (it may be stopped)";
+                return nullptr;
+            }
+            if (mStopped.load())
+            {
+                error = "the process is ending";
+                return nullptr;
+            }
+            if (!ChangeActivation(true, error))
+                return nullptr;
+            mKeeperWake.notify_all();
+        }
+        ++mTaken;
         const uint64_t quietUntil =
             slot.used ? mCycles.load(std::memory_order_acquire) + CONNECTION_CYCLES : 0;
         slot.taken = slot.used = true;
@@ -568,6 +792,11 @@ void JackMidiClient::Release(size_t slot)
     if (Reachable())
         jack_port_disconnect(mClient, mSlots[slot].port);
     mSlots[slot].taken = false;
+    if (--mTaken == 0 && mOnDemand)
+    {
+        mIdleSince = std::chrono::steady_clock::now();
+        mKeeperWake.notify_all();
+    }
 }
 
 bool JackMidiClient::Connect(const JackMidiPort& ours, const std::string& peer)

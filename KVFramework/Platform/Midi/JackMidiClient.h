@@ -19,6 +19,15 @@
 // and the callback in progress is waited for, and only then disconnected; the client
 // is deactivated (no callback runs afterwards) before it closes.
 //
+// The shared client takes part in the server's cycles only while one of its ports is
+// taken: the server wakes an active client every cycle, hundreds of times a second,
+// which is most of an idle updater's CPU. Taking the first port activates it (the server
+// connects only active clients); a second after the last port was given back, its own
+// thread deactivates it, so that a scan opening and closing ports in turn pays for one
+// activation. The server tells only active clients of other clients' ports, so while
+// inactive that thread looks at the server's list of ports instead (its shared memory,
+// no request) a few times a second.
+//
 // Connections: JACK puts a new connection into effect from a later cycle than the one
 // running when it was made, and a message written before that goes nowhere. The
 // client therefore counts its cycles, and a send waits until every connection made so
@@ -26,10 +35,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Platform/Midi/MidiDeviceWatchers.h"
@@ -125,8 +136,9 @@ public:
 
     // The process's client, named `name` on first use and kept until the process ends,
     // with a pool of `ports` unnamed ports each way: how many inputs and outputs can be
-    // open at once. Null with the reason in `error` when no server answers. A client that
-    // the server has shut down is not handed out again: the next call opens a new one.
+    // open at once. Active only while a port is taken (see above). Null with the reason
+    // in `error` when no server answers. A client that the server has shut down is not
+    // handed out again: the next call opens a new one.
     static std::shared_ptr<JackMidiClient> Shared(const std::string& name, size_t ports, std::string& error);
     // Lets go of the process's client (it closes once its users let go too), for a
     // process that moves to another server: the library holds one server per process.
@@ -148,10 +160,15 @@ public:
 
     // The client's name as the server gave it (it adds a number to a taken name).
     const std::string& Name() const { return mName; }
-    // False once the server has shut the client down or gone away.
+    // False once the server has shut the client down or gone away. The shared client is
+    // alive from its opening, active or not; a client of its own from its activation.
     bool Alive() const noexcept { return mAlive.load(std::memory_order_acquire); }
-    // Whether the active client's cycles have stopped coming: a server that was stopped
-    // (SIGSTOP) or hangs neither runs them nor answers any request.
+    // Whether the client takes part in the server's cycles now.
+    bool Active() const noexcept { return mActive.load(std::memory_order_acquire); }
+    // Whether the server no longer runs the active client's cycles, or left a request to
+    // take the client into them or out of them unanswered: a server that was stopped
+    // (SIGSTOP) or hangs neither runs them nor answers any request. An inactive client
+    // runs no cycles, and is not stalled for that.
     bool CyclesStalled() const noexcept;
 
     // After the server has shut the client down: lets the library go of that server,
@@ -163,8 +180,8 @@ public:
     // client only: a client of its own is not told of ports, as the server would hold
     // up every client while one that does not read its notices is told of many), and
     // once when the server shuts the client down (Alive is false by then), until the
-    // handle is dropped (see MidiDeviceWatchers). On the library's notification thread:
-    // it must not call the client.
+    // handle is dropped (see MidiDeviceWatchers). On the library's notification thread,
+    // or on the client's own while it is inactive: it must not call the client.
     std::shared_ptr<void> WatchPorts(MidiDevicesChangedCallback callback)
     {
         return mWatchers.Add(std::move(callback));
@@ -180,7 +197,9 @@ public:
 
     // Takes a free port of ours (the one called `name`, or any in `direction` when the
     // name is empty) and shows it to the process callback. `listener` (input only, may
-    // be null) must outlive the port's Close. Null with the reason in `error`.
+    // be null) must outlive the port's Close. Activates the shared client when it is
+    // not; a server that does not answer that within a bound fails it. Null with the
+    // reason in `error`.
     std::shared_ptr<JackMidiPort> TakePort(JackPortDirection direction, JackInputListener* listener,
                                            std::string& error, const std::string& name = {});
     // Connects our port to the peer named `peer` (a full name); false when the peer
@@ -204,6 +223,8 @@ private:
     };
 
     JackMidiClient() = default;
+    // Sets Alive unless the server has shut the client down meanwhile.
+    void MarkAlive() noexcept;
     static std::shared_ptr<JackMidiClient> Create(const std::string& name, const std::vector<PortSpec>& ports,
                                                   bool watchPorts, std::string& error, bool activate = true);
     void Release(size_t slot);
@@ -215,6 +236,18 @@ private:
     // waited for beyond a bound.
     void EndForExit(int status);
     void Process(uint32_t frames) noexcept;
+
+    // The shared client's own thread: deactivates it once no port has been taken for a
+    // while, and looks for changes of the ports while it is inactive.
+    void Keep();
+    void StopKeeper();
+    // Asks the server to take the client into its cycles or out of them (under mMutex),
+    // waiting for the answer within a bound. Without an answer by then the client is
+    // stalled (mServerSilent) until the keeper sees the answer come.
+    bool ChangeActivation(bool activate, std::string& error);
+    void TakeLateAnswer(); // under mMutex
+    // Every MIDI port's full name, ours included (under mMutex, Reachable).
+    std::vector<std::string> MidiPorts() const;
 
     // Publishes the table with `port` added or removed, then waits until no callback
     // can still see the old table.
@@ -228,8 +261,12 @@ private:
 
     _jack_client* mClient = nullptr; // null once closed after a shutdown
     std::string mName;
-    std::atomic<bool> mAlive{false};    // active and not shut down
+    std::atomic<bool> mAlive{false};    // see Alive
     std::atomic<bool> mShutDown{false}; // by the server
+    std::atomic<bool> mActive{false};
+    // A request to activate or deactivate went beyond its bound: the client's state is the
+    // server's to tell when it answers.
+    std::atomic<bool> mServerSilent{false};
     MidiDeviceWatchers mWatchers;
 
     mutable std::mutex mMutex; // our calls to the server, the slots and the table's writers
@@ -240,6 +277,17 @@ private:
     std::atomic<uint64_t> mCycles{0};
     std::atomic<uint32_t> mLastCycleAt{0};          // SteadyMilliseconds at the end of the last cycle
     std::atomic<uint64_t> mConnectionsEffective{0}; // the cycle from which all are in effect
+
+    // The shared client's activation on demand, under mMutex.
+    bool mOnDemand = false;
+    size_t mTaken = 0;
+    std::chrono::steady_clock::time_point mIdleSince; // when the last taken port was given back
+    struct ServerRequest;
+    std::shared_ptr<ServerRequest> mUnanswered; // the request that went beyond its bound
+    bool mUnansweredActivates = false;
+    std::condition_variable mKeeperWake;
+    bool mKeeperStop = false;
+    std::thread mKeeper;
 };
 
 // The steady clock in milliseconds, wrapping; what JackMidiPort::Receive stamps.

@@ -299,50 +299,109 @@ bool Lists(const std::vector<std::string>& names, const std::string& name)
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-// The server stops and starts again, and the keyboard comes back: the driver hears
-// both, lists nothing meanwhile, and then reaches the keyboard on the new server.
-TEST(JackMidiDriver, ReachesADeviceAgainAfterTheServerRestarted)
+// The process's client takes part in the server's cycles only while a device is open:
+// an idle one would be woken every cycle. While it does not, keyboards that come and go
+// are still told of, and the server is not taken for stalled for want of cycles.
+TEST(JackMidiDriver, TakesPartInTheCyclesOnlyWhileADeviceIsOpen)
 {
-    // The library holds one server per process: the client of the tests before goes.
-    JackMidiClient::LetGoOfShared();
-    JackServerProcess server("restart");
-    ASSERT_TRUE(server.Start()) << server.Name() << ":\n" << server.Log();
     const auto driver = Driver();
     ASSERT_TRUE(driver);
+    std::string error;
+    const auto ours = JackMidiClient::Shared(GetMidiClientIdentity().name, 16, error);
+    ASSERT_TRUE(ours) << error;
+    // The client is kept from the tests before, which may have closed a device a moment ago.
+    ASSERT_TRUE(Eventually([&] { return !ours->Active(); })) << "no device open";
+
+    JackTestPeer keyboard("Test Keys");
+    std::unique_ptr<IMidiOutDevice> out;
+    ASSERT_EQ(driver->OpenOutput(IdOf(driver->ListOutputs(), keyboard.InName()), nullptr, out),
+              MidiResult::Ok);
+    EXPECT_TRUE(ours->Active());
+    ASSERT_EQ(out->SendShort(0x7F3C90), MidiResult::Ok);
+    ASSERT_EQ(keyboard.Received(1).size(), 1u) << "the first message after the activation";
+    out.reset();
+    ASSERT_TRUE(Eventually([&] { return !ours->Active(); })) << "inactive again once no device is open";
+
     std::atomic<int> changes{0};
     const auto watch = driver->WatchDevices([&] { ++changes; });
-    ASSERT_TRUE(watch);
+    auto other = std::make_unique<JackTestPeer>("Other Keys");
+    const std::string otherName = other->OutName();
+    EXPECT_TRUE(Eventually([&] { return changes > 0; })) << "a keyboard that came";
+    EXPECT_TRUE(Lists(driver->ListInputs(), otherName));
+    const int beforeLeaving = changes;
+    other.reset();
+    EXPECT_TRUE(Eventually([&] { return changes > beforeLeaving; })) << "a keyboard that went";
+    EXPECT_FALSE(Lists(driver->ListInputs(), otherName));
+    EXPECT_FALSE(ours->Active());
 
-    auto peer = std::make_unique<JackTestPeer>("Test Keys");
-    const std::string deviceName = peer->InName();
-    ASSERT_TRUE(Eventually([&] { return Lists(driver->ListOutputs(), deviceName); }));
-    std::unique_ptr<IMidiOutDevice> before;
-    ASSERT_EQ(driver->OpenOutput(IdOf(driver->ListOutputs(), deviceName), nullptr, before), MidiResult::Ok);
+    // Longer than a server that runs no cycles is given.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
     EXPECT_TRUE(driver->SystemAvailable());
+}
 
-    const int beforeStop = changes;
-    server.Stop();
-    EXPECT_TRUE(Eventually([&] { return !driver->SystemAvailable(); }));
-    EXPECT_TRUE(Eventually([&] { return changes > beforeStop; })) << "the shutdown is a change of devices";
-    EXPECT_TRUE(driver->ListOutputs().empty());
-    EXPECT_TRUE(before->IsGone());
-    peer.reset();
+// The server stops and starts again, and the keyboard comes back: the driver hears
+// both, lists nothing meanwhile, and then reaches the keyboard on the new server. So
+// whether the process's client is active at the stop (a device open) or not.
+TEST(JackMidiDriver, ReachesADeviceAgainAfterTheServerRestarted)
+{
+    for (const bool openAtStop : {true, false})
+    {
+        SCOPED_TRACE(openAtStop ? "a device open at the stop" : "no device open at the stop");
+        // The library holds one server per process: the client of the tests before goes.
+        JackMidiClient::LetGoOfShared();
+        JackServerProcess server("restart");
+        ASSERT_TRUE(server.Start()) << server.Name() << ":\n" << server.Log();
+        const auto driver = Driver();
+        ASSERT_TRUE(driver);
+        std::atomic<int> changes{0};
+        const auto watch = driver->WatchDevices([&] { ++changes; });
+        ASSERT_TRUE(watch);
 
-    const int beforeStart = changes;
-    ASSERT_TRUE(server.Start()) << server.Log();
-    peer = std::make_unique<JackTestPeer>("Test Keys");
-    ASSERT_TRUE(Eventually([&] { return Lists(driver->ListOutputs(), deviceName); }))
-        << "the keyboard is listed again once the server is back";
-    EXPECT_TRUE(driver->SystemAvailable());
-    EXPECT_TRUE(Eventually([&] { return changes > beforeStart; }));
-    std::unique_ptr<IMidiOutDevice> after;
-    ASSERT_EQ(driver->OpenOutput(IdOf(driver->ListOutputs(), deviceName), nullptr, after), MidiResult::Ok);
-    ASSERT_EQ(after->SendShort(0x7F3C90), MidiResult::Ok);
-    const auto received = peer->Received(1);
-    ASSERT_EQ(received.size(), 1u);
-    EXPECT_EQ(received[0], (Bytes{0x90, 0x3C, 0x7F}));
-    before.reset();
-    after.reset();
+        auto peer = std::make_unique<JackTestPeer>("Test Keys");
+        const std::string deviceName = peer->InName();
+        ASSERT_TRUE(Eventually([&] { return Lists(driver->ListOutputs(), deviceName); }));
+        std::unique_ptr<IMidiOutDevice> before;
+        ASSERT_EQ(driver->OpenOutput(IdOf(driver->ListOutputs(), deviceName), nullptr, before),
+                  MidiResult::Ok);
+        EXPECT_TRUE(driver->SystemAvailable());
+        if (!openAtStop)
+        {
+            before.reset();
+            std::string error;
+            const auto ours = JackMidiClient::Shared(GetMidiClientIdentity().name, 16, error);
+            ASSERT_TRUE(ours) << error;
+            ASSERT_TRUE(Eventually([&] { return !ours->Active(); }));
+        }
+
+        const int beforeStop = changes;
+        server.Stop();
+        EXPECT_TRUE(Eventually([&] { return !driver->SystemAvailable(); }));
+        EXPECT_TRUE(Eventually([&] { return changes > beforeStop; }))
+            << "the shutdown is a change of devices";
+        EXPECT_TRUE(driver->ListOutputs().empty());
+        if (before)
+        {
+            EXPECT_TRUE(before->IsGone());
+        }
+        peer.reset();
+
+        const int beforeStart = changes;
+        ASSERT_TRUE(server.Start()) << server.Log();
+        peer = std::make_unique<JackTestPeer>("Test Keys");
+        ASSERT_TRUE(Eventually([&] { return Lists(driver->ListOutputs(), deviceName); }))
+            << "the keyboard is listed again once the server is back";
+        EXPECT_TRUE(driver->SystemAvailable());
+        EXPECT_TRUE(Eventually([&] { return changes > beforeStart; }));
+        std::unique_ptr<IMidiOutDevice> after;
+        ASSERT_EQ(driver->OpenOutput(IdOf(driver->ListOutputs(), deviceName), nullptr, after),
+                  MidiResult::Ok);
+        ASSERT_EQ(after->SendShort(0x7F3C90), MidiResult::Ok);
+        const auto received = peer->Received(1);
+        ASSERT_EQ(received.size(), 1u);
+        EXPECT_EQ(received[0], (Bytes{0x90, 0x3C, 0x7F}));
+        before.reset();
+        after.reset();
+    }
 }
 
 } // namespace
