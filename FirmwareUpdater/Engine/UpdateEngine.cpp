@@ -297,6 +297,29 @@ KVRESULT LUpdateEngine::ProbeDevice(DeviceDefinitionEx& device)
     return E_FAIL;
 }
 
+bool LUpdateEngine::OpenSelectedPorts(DeviceDefinitionEx& device)
+{
+    if (device.mCapture && device.mRender)
+        return true;
+    const DeviceDefinition& definition = device.mDefinition;
+    const bool opened =
+        device.mInUpdateMode
+            ? OpenDevicePorts(definition.mUpdateInputPortName, definition.mUpdateOutputPortName, device)
+            : OpenDevicePorts(definition.mNormalInputPortName, definition.mNormalOutputPortName, device);
+    uint32_t index = 0;
+    if (!opened || !GetSelectedIndex(index))
+        return opened;
+    // Kept with the found device: a restart of the keyboard breaks them, which the look
+    // after its power cycle tells by.
+    std::lock_guard lock(mFoundLock);
+    if (index < mFound.size() && !mFound[index].mCapture)
+    {
+        mFound[index].mCapture = device.mCapture;
+        mFound[index].mRender = device.mRender;
+    }
+    return true;
+}
+
 std::vector<LUpdateEngine::DeviceDefinitionEx> LUpdateEngine::ListDevices() const
 {
     std::vector<DeviceDefinitionEx> listed;
@@ -341,10 +364,17 @@ KVRESULT LUpdateEngine::ScanPorts()
     }
     // Every keyboard counts, each by its own ports: several keyboards are told apart
     // from one, and a probe never reaches a keyboard other than the one listed.
+    // A found keyboard's ports close after its probe: an open port keeps the MIDI client
+    // in the server's cycles, which costs CPU for as long as the window rests. They open
+    // again when something is said to the keyboard.
     std::vector<DeviceDefinitionEx> found;
     for (DeviceDefinitionEx& device : ListDevices())
         if (KV_SUCCEEDED(ProbeDevice(device)))
+        {
+            device.mCapture = nullptr;
+            device.mRender = nullptr;
             found.push_back(device);
+        }
     std::lock_guard lock(mFoundLock);
     mFound = std::move(found);
     return S_OK;
@@ -495,6 +525,15 @@ KVRESULT LUpdateEngine::RescanSelectedDevice()
         SetDeviceState(DeviceStateReadyForUpdate);
         return S_OK;
     }
+    {
+        // At rest, as after a scan.
+        std::lock_guard lock(mFoundLock);
+        if (index < mFound.size())
+        {
+            mFound[index].mCapture = nullptr;
+            mFound[index].mRender = nullptr;
+        }
+    }
     SetPowerCycleFinding(switched ? PowerCycleFinding::BackInNormalMode : PowerCycleFinding::None);
     SetDeviceState(DeviceStateNormalFirmware);
     return S_OK;
@@ -515,7 +554,7 @@ KVRESULT LUpdateEngine::EnterUpdateMode()
 
     KVRESULT result = E_FAIL;
     DeviceDefinitionEx device;
-    if (GetSelectedDevice(device) && device.mCapture && device.mRender)
+    if (GetSelectedDevice(device) && OpenSelectedPorts(device))
     {
         if (!HoldKeyboard(device))
         {
@@ -559,10 +598,10 @@ KVRESULT LUpdateEngine::PerformUpdate()
         return result;
     };
 
-    // The ports on which the probe found the keyboard in its update mode; they stay open
-    // with the found device, for the last record's acknowledgement too.
+    // The ports of the keyboard in its update mode; they stay open with the found device,
+    // for the last record's acknowledgement too.
     DeviceDefinitionEx device;
-    if (!GetSelectedDevice(device) || !device.mInUpdateMode || !device.mCapture || !device.mRender)
+    if (!GetSelectedDevice(device) || !device.mInUpdateMode || !OpenSelectedPorts(device))
     {
         SetTransferFailure(UnlessMidiGone(TransferFailure::PortsUnavailable));
         return fail(ReasonDeviceUnreachable, E_FAIL);

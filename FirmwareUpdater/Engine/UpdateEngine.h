@@ -118,6 +118,9 @@ private:
     // Probes the device anew: the ports it held are closed first, since the keyboard may
     // have restarted behind them.
     KVRESULT ProbeDevice(DeviceDefinitionEx& device);
+    // Opens the ports of the selected device when it holds none, by the names of the
+    // mode it was found in, and keeps them with the found device until the next scan.
+    bool OpenSelectedPorts(DeviceDefinitionEx& device);
     // Every keyboard whose ports are listed now, each in the mode its ports tell and named
     // by the full names of those ports (the other mode's names empty), so that a probe
     // opens that keyboard and no other. Opens nothing.
